@@ -1,0 +1,16 @@
+// The process-wide configuration document and its file beside the executable.
+#pragma once
+
+#include <string>
+
+#include "config/ConfigDocument.h"
+
+// Filled at start-up, read and written by the main window, written to
+// appConfig.xml at every save. Used on the user-interface thread only.
+extern XMLParser gConfigParser;
+
+// Full path of appConfig.xml in the executable's folder (ANSI code page).
+std::string GetConfigFilePath();
+// Writes the whole document to the file. A file that may not be written is
+// skipped silently; a failed write never damages the existing file.
+void WriteConfigFile();

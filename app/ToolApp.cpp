@@ -1,0 +1,135 @@
+#include "ToolApp.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+
+#include <memory>
+#include <string>
+
+#include "ConfigParser.h"
+#include "Tavo_Common.h"
+#include "framework/ResourceStrings.h"
+#include "radar/Tavo_Ladu330_Pk27ToolDlg.h"
+#include "resource.h"
+
+// The document holder is constructed before the application object (same
+// translation unit, so the order is fixed) and destroyed after it.
+XMLParser gConfigParser;
+CTavo_Ladu330_Pk27ToolApp theApp;
+
+namespace {
+
+const wchar_t kMainWindowClass[] = L"Tavo_Ladu330_Pk27Tool";
+constexpr DWORD kMuiLanguageId = 0x4;  // MUI_LANGUAGE_ID
+constexpr DWORD kRestartOnly = 0x1;    // restart manager may restart the tool, nothing more
+
+// Step 2 and 3 of start-up: the document from the file, repaired when it
+// holds no AppConfig element.
+void LoadConfigDocument() {
+    std::string path = GetConfigFilePath();
+    unsigned char* block = nullptr;
+    int64_t size = ReadFileDataA(path.c_str(), &block);
+    if (block) {
+        gConfigParser.LoadFromBuffer(block, size > 0 ? static_cast<size_t>(size) : 0);
+        ReleaseFileData(block);
+    }
+    if (gConfigParser.RepairAppConfig()) WriteConfigFile();
+}
+
+// The system is asked for the chosen language; strings are also looked up in
+// it explicitly, because some systems ignore the process's preference.
+void ApplyUiLanguage() {
+    UiLanguage language = ChooseUiLanguage(GetLanguageValue(gConfigParser).c_str());
+    wchar_t list[8] = {};
+    wsprintfW(list, L"%04x", language.langId);
+    list[5] = L'\0';  // second terminator: a one-entry, doubly terminated list
+
+    using SetLanguagesFn = BOOL(WINAPI*)(DWORD, PCZZWSTR, PULONG);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto setLanguages = reinterpret_cast<SetLanguagesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessPreferredUILanguages")));
+    if (setLanguages) setLanguages(kMuiLanguageId, list, nullptr);
+
+    SetResourceLanguage(language.resourceLangId, MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
+}
+
+// The main dialog's template names this class: a copy of the system dialog class.
+void RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSW wc = {};
+    if (GetClassInfoW(instance, kMainWindowClass, &wc)) return;
+    if (!GetClassInfoW(instance, L"#32770", &wc)) return;
+    wc.hInstance = instance;
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassW(&wc);
+}
+
+// GDI+ for the lifetime of the main window; a failed start leaves the token 0
+// and the tool runs without pictures.
+class GdiplusSession {
+public:
+    GdiplusSession() {
+        Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback
+        if (Gdiplus::GdiplusStartup(&m_token, &input, &m_output) != Gdiplus::Ok) m_token = 0;
+    }
+    ~GdiplusSession() {
+        if (m_token != 0) Gdiplus::GdiplusShutdown(m_token);
+    }
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+
+private:
+    ULONG_PTR m_token = 0;
+    Gdiplus::GdiplusStartupOutput m_output = {};
+};
+
+class WinsockSession {
+public:
+    WinsockSession() { m_ok = WSAStartup(MAKEWORD(1, 1), &m_data) == 0; }
+    ~WinsockSession() {
+        if (m_ok) WSACleanup();
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    WSADATA m_data = {};
+    bool m_ok = false;
+};
+
+}  // namespace
+
+CTavo_Ladu330_Pk27ToolApp::CTavo_Ladu330_Pk27ToolApp() : CWinApp(nullptr) {
+    m_dwRestartManagerSupportFlags = kRestartOnly;
+}
+
+BOOL CTavo_Ladu330_Pk27ToolApp::InitInstance() {
+    LoadConfigDocument();
+
+    INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    CWinApp::InitInstance();
+
+    ApplyUiLanguage();
+
+    WinsockSession sockets;
+    if (!sockets.ok()) {
+        MessageBoxW(nullptr, LoadResString(IDS_SOCKETS_INIT_FAILED).c_str(), nullptr, MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+
+    RegisterMainWindowClass(m_hInstance);
+    // Rich-edit 2.0 support for templates that use it.
+    HMODULE richEdit = LoadLibraryW(L"RICHED20.DLL");
+
+    {
+        GdiplusSession gdiplus;
+        auto dialog = std::make_unique<CTavo_Ladu330_Pk27ToolDlg>();
+        m_pMainWnd = dialog.get();
+        dialog->DoModal();
+        m_pMainWnd = nullptr;
+    }
+
+    if (richEdit) FreeLibrary(richEdit);
+    return FALSE;
+}

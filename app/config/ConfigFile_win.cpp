@@ -1,0 +1,79 @@
+#include "ConfigFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include <string>
+
+namespace {
+
+std::wstring FromAnsi(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+class ScopedFile {
+public:
+    explicit ScopedFile(HANDLE h) : m_h(h) {}
+    ~ScopedFile() { Close(); }
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_h; }
+    bool Close() {
+        if (m_h == INVALID_HANDLE_VALUE) return true;
+        BOOL ok = CloseHandle(m_h);
+        m_h = INVALID_HANDLE_VALUE;
+        return ok != FALSE;
+    }
+
+private:
+    HANDLE m_h;
+};
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+}  // namespace
+
+FileWriteResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
+    std::wstring target = FromAnsi(path);
+    if (target.empty()) return FileWriteResult::Failed;
+
+    // An existing file that we may not write (read-only, held open without
+    // write sharing by another program) is left alone.
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ScopedFile probe(CreateFileW(target.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.IsValid()) return FileWriteResult::Skipped;
+    }
+
+    std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    bool ok;
+    {
+        ScopedFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid()) return FileWriteResult::Failed;
+        ok = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+        ok = file.Close() && ok;
+    }
+    if (ok && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return FileWriteResult::Written;
+    DeleteFileW(temp.c_str());
+    return ok ? FileWriteResult::Skipped : FileWriteResult::Failed;
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both targets and runs every test:
+#   1. host build of the Windows-free code with AddressSanitizer and
+#      UndefinedBehaviorSanitizer;
+#   2. Windows build (mingw-w64), its tests run under Wine in a private
+#      session (fresh prefix, own Xvfb display, removed afterwards).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=${JOBS:-2}
+
+bash scripts/install-deps.sh
+
+echo "== host build and tests"
+cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/host -j "$jobs"
+set +e
+ctest --test-dir build/host --output-on-failure -j "$jobs" --timeout 300 >build/host-tests.log 2>&1
+host_rc=$?
+set -e
+cat build/host-tests.log
+
+echo "== Windows build and tests under Wine"
+cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/win -j "$jobs"
+set +e
+scripts/wine-session.sh build/win/wine -- \
+  ctest --test-dir build/win --output-on-failure --timeout 600 >build/win-tests.log 2>&1
+win_rc=$?
+set -e
+cat build/win-tests.log
+
+count() { grep -E "tests passed, [0-9]+ tests failed out of" "$1" | tail -n 1; }
+passed=0; failed=0
+for log in build/host-tests.log build/win-tests.log; do
+  line=$(count "$log" || true)
+  total=$(echo "$line" | sed -E 's/.* out of ([0-9]+).*/\1/')
+  bad=$(echo "$line" | sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/')
+  [ -n "$line" ] && passed=$((passed + total - bad)) && failed=$((failed + bad))
+done
+echo
+echo "all tests: $passed passed, $failed failed"
+[ "$host_rc" -eq 0 ] && [ "$win_rc" -eq 0 ]

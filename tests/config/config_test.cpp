@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "config/ConfigDocument.h"
+#include "config/ConfigFile.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+XMLParser Parse(const std::string& text) {
+    XMLParser parser;
+    parser.LoadFromBuffer(text.data(), text.size());
+    return parser;
+}
+
+RadarParam Defaults() {
+    RadarParam p;
+    LoadDefaultParameters(p);
+    return p;
+}
+
+std::string Save(XMLParser& parser, int32_t baud, const RadarParam& p) {
+    StoreConfigValues(parser, baud, p);
+    return parser.Serialize();
+}
+
+const char kDefaultsBody[] =
+    "\tBaudRate=\"256000\"\n"
+    "\tnMotionlessRangeMin=\"30\"\n"
+    "\tnMotionlessRangeMax=\"425\"\n"
+    "\tnMotionRangeMin=\"30\"\n"
+    "\tnMotionRangeMax=\"717\"\n"
+    "\tnOffTime=\"20\"\n"
+    "\tfMotionNearEndCoef=\"40.000000\"\n"
+    "\tfMotionFarEndCoef=\"6.000000\"\n"
+    "\tfMotionlessNearEndCoef=\"40.000000\"\n"
+    "\tfMotionlessFarEndCoef=\"9.000000\"\n"
+    "\tnMotionIIR=\"2\"\n"
+    "\tnMotionlessIIR=\"8\"\n"
+    "\tnMotionWindowRange=\"5\"\n"
+    "\tnMotionlessWindowRange=\"10\"\n"
+    "\tfKalman1=\"0.500000\"\n"
+    "\tfKalman2=\"0.500000\"\n"
+    "\tfKalman3=\"0.850000\"\n"
+    "\tfKalman4=\"0.150000\"\n"
+    "\tnDistanceCalibration=\"0\"\n"
+    "\tReportTimeMS=\"50\" />\n";
+
+}  // namespace
+
+TEST(ConfigSave, LanguageOnlyFileGetsTheTwentyKeysInSaveOrder) {
+    XMLParser parser = Parse("<AppConfig Language=\"ENG\"/>");
+    std::string written = Save(parser, 256000, Defaults());
+    EXPECT_EQ("<?xml version=\"1.0\"?>\n<AppConfig\n\tLanguage=\"ENG\"\n" + std::string(kDefaultsBody), written);
+}
+
+TEST(ConfigSave, ValuesAreWrittenAsTheToolFormatsThem) {
+    XMLParser parser = Parse("<AppConfig/>");
+    RadarParam p = Defaults();
+    p.nDistanceCalibration = -5;
+    p.fKalman3 = 0.85f;
+    p.fMotionFarEndCoef = 1e20f;    // "%f" text longer than 16 characters
+    p.fMotionNearEndCoef = -3.4e38f;
+    std::string written = Save(parser, -1, p);
+    pugi::xml_node e = parser.FindAppConfig();
+    EXPECT_STREQ("-1", e.attribute("BaudRate").value());
+    EXPECT_STREQ("-5", e.attribute("nDistanceCalibration").value());
+    EXPECT_STREQ("0.850000", e.attribute("fKalman3").value());
+    EXPECT_STREQ("50", e.attribute("ReportTimeMS").value());
+
+    // Large floats are written whole and read back to the same value.
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%f", static_cast<double>(1e20f));
+    EXPECT_STREQ(expected, e.attribute("fMotionFarEndCoef").value());
+    RadarParam back = Defaults();
+    int32_t baud = 0;
+    XMLParser reread = Parse(written);
+    LoadConfigValues(reread, baud, back);
+    EXPECT_EQ(1e20f, back.fMotionFarEndCoef);
+    EXPECT_EQ(-3.4e38f, back.fMotionNearEndCoef);
+    EXPECT_EQ(-5, back.nDistanceCalibration);
+    EXPECT_EQ(-1, baud);
+}
+
+TEST(ConfigSave, ExistingAttributesKeepPlaceAndSpellingUnknownContentSurvives) {
+    XMLParser parser = Parse(
+        "<?xml version=\"1.0\"?>\n<!-- site A -->\n"
+        "<AppConfig Custom=\"x&amp;y\" nofftime=\"99\" baudrate=\"115200\">\n"
+        "  <Extra a=\"1\">text</Extra>\n</AppConfig>\n<Other/>\n");
+    int32_t baud = 256000;
+    RadarParam p = Defaults();
+    LoadConfigValues(parser, baud, p);
+    EXPECT_EQ(115200, baud);
+    EXPECT_EQ(99, p.nOffTime);
+
+    std::string written = Save(parser, baud, p);
+    pugi::xml_node e = parser.FindAppConfig();
+    // First three attributes unchanged in order and spelling, no twins.
+    pugi::xml_attribute a = e.first_attribute();
+    EXPECT_STREQ("Custom", a.name());
+    EXPECT_STREQ("x&y", a.value());
+    EXPECT_STREQ("nofftime", (a = a.next_attribute()).name());
+    EXPECT_STREQ("baudrate", (a = a.next_attribute()).name());
+    EXPECT_STREQ("115200", a.value());
+    EXPECT_STREQ("nMotionlessRangeMin", a.next_attribute().name());
+    int count = 0;
+    for (pugi::xml_attribute it = e.first_attribute(); it; it = it.next_attribute()) ++count;
+    EXPECT_EQ(3 + 18, count);  // BaudRate and nOffTime were already there
+
+    EXPECT_NE(std::string::npos, written.find("<!-- site A -->"));
+    EXPECT_NE(std::string::npos, written.find("<Extra"));
+    EXPECT_NE(std::string::npos, written.find("<Other />"));
+    EXPECT_NE(std::string::npos, written.find("Custom=\"x&amp;y\""));
+}
+
+TEST(ConfigSave, SavingTwiceWithoutChangeIsByteIdentical) {
+    XMLParser parser = Parse("<AppConfig Language=\"chs\" zz=\"1\"><k/></AppConfig>");
+    std::string first = Save(parser, 9600, Defaults());
+    XMLParser again = Parse(first);
+    int32_t baud = 0;
+    RadarParam p;
+    LoadConfigValues(again, baud, p);
+    EXPECT_EQ(first, Save(again, baud, p));
+    EXPECT_EQ(first, Save(again, baud, p));
+}
+
+TEST(ConfigSave, WithoutElementTheDocumentIsWrittenUnchanged) {
+    XMLParser parser = Parse("<Settings a=\"1\"/>");
+    std::string written = Save(parser, 1, Defaults());
+    EXPECT_EQ("<?xml version=\"1.0\"?>\n<Settings\n\ta=\"1\" />\n", written);
+}
+
+TEST(ConfigLoad, EmptyMissingOrNonNumericValuesKeepPreviousValues) {
+    XMLParser parser = Parse(
+        "<AppConfig BaudRate=\"\" nOffTime=\"abc\" fKalman1=\" 0.25 \" nMotionIIR=\"99999999999\" "
+        "fKalman2=\"1e\" nMotionRangeMax=\"-12\"/>");
+    int32_t baud = 256000;
+    RadarParam p = Defaults();
+    LoadConfigValues(parser, baud, p);
+    EXPECT_EQ(256000, baud);
+    EXPECT_EQ(20, p.nOffTime);
+    EXPECT_EQ(0.25f, p.fKalman1);
+    EXPECT_EQ(2, p.nMotionIIR);
+    EXPECT_EQ(0.5f, p.fKalman2);
+    EXPECT_EQ(-12, p.nMotionRangeMax);
+    EXPECT_EQ(50, p.ReportTimeMS);
+}
+
+TEST(ConfigLoad, FirstMatchIgnoringCaseWins) {
+    XMLParser parser = Parse("<x/><appconfig BAUDRATE=\"1200\" BaudRate=\"2400\"/><AppConfig BaudRate=\"4800\"/>");
+    int32_t baud = 0;
+    RadarParam p;
+    LoadConfigValues(parser, baud, p);
+    EXPECT_EQ(1200, baud);
+    EXPECT_FALSE(parser.RepairAppConfig());
+}
+
+TEST(ConfigLoad, DefaultsLeaveReportTimeAlone) {
+    RadarParam p;
+    p.ReportTimeMS = 100;
+    p.nDistanceCalibration = 7;
+    LoadDefaultParameters(p);
+    EXPECT_EQ(100, p.ReportTimeMS);
+    EXPECT_EQ(0, p.nDistanceCalibration);
+    EXPECT_EQ(717, p.nMotionRangeMax);
+    EXPECT_EQ(0.15f, p.fKalman4);
+}
+
+TEST(ConfigRepair, MissingBrokenOrForeignDocumentsGetAnEmptyElement) {
+    const std::string inputs[] = {"", "not xml at all", "<Other/>", "<AppConfig", "\xEF\xBB\xBF"};
+    for (const std::string& in : inputs) {
+        XMLParser parser = Parse(in);
+        EXPECT_TRUE(parser.RepairAppConfig()) << in;
+        EXPECT_TRUE(parser.FindAppConfig()) << in;
+        EXPECT_FALSE(parser.RepairAppConfig()) << in;
+    }
+    XMLParser empty = Parse("");
+    empty.RepairAppConfig();
+    EXPECT_EQ("<?xml version=\"1.0\"?>\n<AppConfig />\n", empty.Serialize());
+}
+
+TEST(ConfigRepair, Utf16FileIsReadAndWrittenBackAsUtf8) {
+    // "<?xml version="1.0" encoding="UTF-16"?><AppConfig BaudRate="9600"/>" in UTF-16LE with BOM.
+    std::string narrow = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><AppConfig BaudRate=\"9600\"/>";
+    std::string wide = "\xFF\xFE";
+    for (char c : narrow) { wide += c; wide += '\0'; }
+    XMLParser parser = Parse(wide);
+    int32_t baud = 0;
+    RadarParam p;
+    LoadConfigValues(parser, baud, p);
+    EXPECT_EQ(9600, baud);
+    std::string out = parser.Serialize();
+    EXPECT_EQ(0u, out.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<AppConfig"));
+}
+
+TEST(UiLanguage, EnglishOnlyForEngInAnyCase) {
+    EXPECT_EQ(0x0409, ChooseUiLanguage("eng").langId);
+    EXPECT_EQ(0x0409, ChooseUiLanguage("ENG").resourceLangId);
+    for (const char* other : {"chs", "", "XYZ", "english", "CHS"}) {
+        EXPECT_EQ(0x1004, ChooseUiLanguage(other).langId) << other;
+        EXPECT_EQ(0x0804, ChooseUiLanguage(other).resourceLangId) << other;
+    }
+    UiLanguage cht = ChooseUiLanguage("cht");
+    EXPECT_EQ(0x0404, cht.langId);
+    EXPECT_EQ(0x0804, cht.resourceLangId);
+}
+
+TEST(UiLanguage, ValueComesFromTheElementOrDefaultsToChs) {
+    EXPECT_EQ("CHS", GetLanguageValue(Parse("")));
+    EXPECT_EQ("CHS", GetLanguageValue(Parse("<AppConfig/>")));
+    EXPECT_EQ("", GetLanguageValue(Parse("<AppConfig language=\"\"/>")));
+    EXPECT_EQ("eNg", GetLanguageValue(Parse("<APPCONFIG LANGUAGE=\"eNg\"/>")));
+}
+
+#ifndef _WIN32
+namespace {
+std::string TempPath(const char* name) {
+    return std::string(::testing::TempDir()) + name;
+}
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+}  // namespace
+
+TEST(ConfigFileWrite, ReplacesWholeOrLeavesTheOldFile) {
+    std::string path = TempPath("cfg_replace.xml");
+    std::remove(path.c_str());
+    EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "first"));
+    EXPECT_EQ("first", ReadAll(path));
+    EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "second, longer"));
+    EXPECT_EQ("second, longer", ReadAll(path));
+
+    // The temporary file cannot be made: the old content stays whole.
+    std::string blocker = path + "." + std::to_string(::getpid()) + ".tmp";
+    ASSERT_EQ(0, ::mkdir(blocker.c_str(), 0755));
+    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "third"));
+    EXPECT_EQ("second, longer", ReadAll(path));
+    ::rmdir(blocker.c_str());
+    std::remove(path.c_str());
+}
+#endif
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace {
+std::string WinTempPath(const char* name) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name;
+}
+std::string ReadAllWin(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+}  // namespace
+
+TEST(ConfigFileWrite, ReadOnlyOrLockedFileIsSkippedAndTheNextSaveWorks) {
+    std::string path = WinTempPath("cfg_locked.xml");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+    ASSERT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "original"));
+
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(FileWriteResult::Skipped, WriteFileReplacing(path, "changed"));
+    EXPECT_EQ("original", ReadAllWin(path));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+
+    // Another program holds the file open without write sharing.
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_EQ(FileWriteResult::Skipped, WriteFileReplacing(path, "changed"));
+    CloseHandle(holder);
+    EXPECT_EQ("original", ReadAllWin(path));
+
+    EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "changed"));
+    EXPECT_EQ("changed", ReadAllWin(path));
+    // No temporary file is left behind.
+    std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.c_str()));
+    DeleteFileA(path.c_str());
+}
+
+TEST(ConfigFileWrite, MissingFolderFailsWithoutCreatingAnything) {
+    std::string path = WinTempPath("no_such_folder_cfg\\appConfig.xml");
+    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "x"));
+}
+#endif
