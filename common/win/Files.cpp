@@ -1,0 +1,265 @@
+// Program path, folders, date file names, whole-file reads, versions.
+#include "Tavo_Common.h"
+#include "../core/CommonInternal.h"
+#include "WinHandles.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// Larger files are refused: every caller reads small configuration or data files.
+constexpr LONGLONG kMaxReadBytes = 1LL << 30;
+
+bool IsSep(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool IsFolder(const std::wstring& path)
+{
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Length of the part of path that cannot be created: "C:\", "\\server\share\", "\".
+size_t RootLength(const std::wstring& p)
+{
+    if (p.size() >= 2 && p[1] == L':')
+        return p.size() >= 3 && IsSep(p[2]) ? 3 : 2;
+    if (p.size() >= 2 && IsSep(p[0]) && IsSep(p[1])) {
+        size_t i = 2, parts = 0;
+        while (i < p.size() && parts < 2) {
+            while (i < p.size() && !IsSep(p[i]))
+                ++i;
+            ++parts;
+            if (i < p.size())
+                ++i;
+        }
+        return i;
+    }
+    return !p.empty() && IsSep(p[0]) ? 1 : 0;
+}
+
+int CreateFolderTree(std::wstring path)
+{
+    while (path.size() > RootLength(path) && IsSep(path.back()))
+        path.pop_back();
+    if (path.empty())
+        return 0;
+    const size_t root = RootLength(path);
+    // Create each missing level from the root down.
+    for (size_t i = root; i <= path.size(); ++i) {
+        if (i < path.size() && !IsSep(path[i]))
+            continue;
+        const std::wstring level = path.substr(0, i);
+        if (level.size() > root && !IsFolder(level) && !CreateDirectoryW(level.c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS)
+            return 0;
+    }
+    return IsFolder(path) ? 1 : 0;
+}
+
+int64_t ReadWholeFile(const wchar_t* path, unsigned char** block)
+{
+    if (block == nullptr)
+        return -1;
+    *block = nullptr;
+    if (path == nullptr || *path == L'\0')
+        return -1;
+    tavo_common::KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid())
+        return -1;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxReadBytes)
+        return -1;
+    auto* data = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(size.QuadPart) + 1));
+    if (data == nullptr)
+        return -1;
+    LONGLONG done = 0;
+    while (done < size.QuadPart) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(size.QuadPart - done > (1 << 24) ? (1 << 24) : size.QuadPart - done);
+        if (!ReadFile(file.Get(), data + done, want, &got, nullptr)) {
+            std::free(data);
+            return -1;
+        }
+        if (got == 0)
+            break;  // the file shrank meanwhile: hand out what is there
+        done += got;
+    }
+    data[done] = 0;
+    *block = data;
+    return done;
+}
+
+template <typename Ch>
+size_t TextLength(const Ch* s)
+{
+    size_t n = 0;
+    if (s)
+        while (s[n])
+            ++n;
+    return n;
+}
+
+// prefix + stamp + suffix + "." + ext (the dot added when ext lacks one).
+template <typename Ch>
+int MakeDateName(Ch* out, const Ch* ext, const Ch* prefix, const Ch* suffix, int flag)
+{
+    if (out == nullptr)
+        return 0;
+    out[0] = 0;
+    try {
+        std::basic_string<Ch> name;
+        if (prefix)
+            name += prefix;
+        // flag bit 0: milliseconds in the time text.
+        for (char c : tavo_common::NextDateStamp((flag & 1) != 0))
+            name += static_cast<Ch>(c);
+        if (suffix)
+            name += suffix;
+        if (ext && *ext) {
+            if (*ext != static_cast<Ch>('.'))
+                name += static_cast<Ch>('.');
+            name += ext;
+        }
+        for (Ch c : name)
+            if (c == '\\' || c == '/' || c == ':')
+                return 0;  // the result must be a bare file name
+        if (name.size() >= TAVO_MAX_PATH)
+            return 0;
+        std::memcpy(out, name.c_str(), (name.size() + 1) * sizeof(Ch));
+        return static_cast<int>(name.size());
+    } catch (...) {
+        out[0] = 0;
+        return 0;
+    }
+}
+
+}  // namespace
+
+extern "C" int GetProgramPathA(DWORD pid, char* out)
+{
+    if (out == nullptr)
+        return 0;
+    out[0] = '\0';
+    char path[TAVO_MAX_PATH];
+    DWORD n = 0;
+    if (pid == 0 || pid == GetCurrentProcessId()) {
+        n = GetModuleFileNameA(nullptr, path, TAVO_MAX_PATH);
+        if (n == 0 || n >= TAVO_MAX_PATH)
+            return 0;
+    } else {
+        tavo_common::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        if (!process.Valid())
+            return 0;
+        n = TAVO_MAX_PATH;
+        if (!QueryFullProcessImageNameA(process.Get(), 0, path, &n) || n >= TAVO_MAX_PATH)
+            return 0;
+    }
+    path[n] = '\0';
+    char* last = std::strrchr(path, '\\');
+    char* slash = std::strrchr(path, '/');
+    if (slash && (!last || slash > last))
+        last = slash;
+    if (last == nullptr)
+        return 0;
+    *last = '\0';
+    std::memcpy(out, path, std::strlen(path) + 1);
+    return 1;
+}
+
+extern "C" int RecursiveCreateDirectoryA(const char* path)
+{
+    if (path == nullptr || *path == '\0')
+        return 0;
+    try {
+        return CreateFolderTree(tavo_common::WideFromAnsi(path));
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" int RecursiveCreateDirectoryW(const wchar_t* path)
+{
+    if (path == nullptr || *path == L'\0')
+        return 0;
+    try {
+        return CreateFolderTree(path);
+    } catch (...) {
+        return 0;
+    }
+}
+
+// flag bit 0 adds milliseconds to the time text; reserved1/reserved2 are unused.
+extern "C" int GetFileNameByDateA(char* out, const char* ext, const char* prefix, const char* suffix, int reserved1,
+                                  int flag, int reserved2)
+{
+    return MakeDateName(out, ext, prefix, suffix, flag);
+}
+
+extern "C" int GetFileNameByDateW(wchar_t* out, const wchar_t* ext, const wchar_t* prefix, const wchar_t* suffix,
+                                  int reserved1, int flag, int reserved2)
+{
+    return MakeDateName(out, ext, prefix, suffix, flag);
+}
+
+extern "C" int64_t ReadFileDataA(const char* path, unsigned char** block)
+{
+    if (block)
+        *block = nullptr;
+    if (path == nullptr)
+        return -1;
+    try {
+        return ReadWholeFile(tavo_common::WideFromAnsi(path).c_str(), block);
+    } catch (...) {
+        return -1;
+    }
+}
+
+extern "C" int64_t ReadFileDataW(const wchar_t* path, unsigned char** block) { return ReadWholeFile(path, block); }
+
+extern "C" void ReleaseFileData(unsigned char* block) { std::free(block); }
+
+extern "C" int GetFileVersionW(const wchar_t* file, wchar_t* out, int outChars)
+{
+    if (out == nullptr || outChars <= 0)
+        return 0;
+    out[0] = L'\0';
+    if (file == nullptr)
+        return 0;
+    try {
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeW(file, &ignored);
+        if (size == 0)
+            return 0;
+        std::string info(size, '\0');
+        if (!GetFileVersionInfoW(file, 0, size, &info[0]))
+            return 0;
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        if (!VerQueryValueW(&info[0], L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
+            length < sizeof(VS_FIXEDFILEINFO))
+            return 0;
+        wchar_t text[64];
+        const int n = swprintf(text, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+                               LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                               LOWORD(fixed->dwFileVersionLS));
+        if (n <= 0 || n >= outChars)
+            return 0;
+        std::memcpy(out, text, (static_cast<size_t>(n) + 1) * sizeof(wchar_t));
+        return 1;
+    } catch (...) {
+        out[0] = L'\0';
+        return 0;
+    }
+}
+
+extern "C" int IsFileExistW(const wchar_t* path)
+{
+    if (path == nullptr || *path == L'\0')
+        return 0;
+    const DWORD a = GetFileAttributesW(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0 ? 1 : 0;
+}
