@@ -1,0 +1,9 @@
+// Everything of the dialog framework in one include.
+#pragma once
+#include "Controls.h"
+#include "Dialog.h"
+#include "Gdi.h"
+#include "ResourceStrings.h"
+#include "ScopedGdi.h"
+#include "WinApp.h"
+#include "Wnd.h"
