@@ -170,7 +170,10 @@ extern "C" int CombinePathNameA(char* out, const char* folder, const char* name)
         std::string f = folder ? folder : "";
         std::string n = name ? name : "";
         std::string joined;
-        const bool absolute = (!n.empty() && IsSeparator(n[0])) || (n.size() >= 2 && n[1] == ':');
+        // Absolute: a drive (D:\x) or a network path (\\host\x). A single
+        // leading separator is taken as the one that joins.
+        const bool absolute = (n.size() >= 2 && n[1] == ':') ||
+                              (n.size() >= 2 && IsSeparator(n[0]) && IsSeparator(n[1]));
         if (absolute || f.empty()) {
             joined = n;
         } else {
