@@ -205,6 +205,9 @@ private:
 // A sink receives every formatted message: (context, level, text, length).
 // The text is the complete message (time stamp, optional tag and ids, then the
 // formatted text), not NUL-terminated for the sink's purposes: use length.
+// Sinks run on the logging thread with no library lock held. A sink must not
+// wait for a thread that is removing that same sink, and must not log through
+// DbgOutputA itself (such nested messages may be dropped).
 typedef int (*DbgOutputCallback)(void* context, int level, const char* text, int length);
 
 extern "C" {

@@ -2,10 +2,11 @@
 //
 // Sinks are called without any global lock held, so a slow sink delays only
 // its own caller. Each sink entry counts its calls in flight; removal marks the
-// entry and waits for that count alone, so it never waits for other sinks.
-// A sink must not remove itself from another thread's call while it is
-// blocked waiting for that thread, and must not log through DbgOutputA (such
-// nested messages are dropped past a small depth to avoid endless recursion).
+// entry (later calls skip it) and waits for that count alone, never for other
+// sinks. What a sink may not do: wait for a thread that is removing this same
+// sink (removal waits for the sink: deadlock), or log through DbgOutputA
+// (nested messages past a small depth are dropped rather than recursing
+// without end). A sink removing itself from inside its own call is allowed.
 #include "Tavo_Common.h"
 #include "CommonInternal.h"
 

@@ -170,7 +170,7 @@ TEST(DrawColorOnBuffer, StoresColorrefAsRgbPixelInsideTheRectOnly)
 {
     GuardedBuffer b(5, 4);
     RECT r{1, 1, 4, 3};
-    DrawColorOnBuffer(RGB(0x11, 0x22, 0x33), b.Bits(), &r, b.Stride());
+    DrawColorOnBuffer(0x00332211 /* red 11, green 22, blue 33 */, b.Bits(), &r, b.Stride());
     EXPECT_TRUE(b.GuardsIntact());
     EXPECT_EQ(6, b.Painted());
     EXPECT_EQ(0x00112233u, b.At(1, 1));
@@ -204,7 +204,7 @@ TEST(ColorTable, FiftyDistinctColoursNeitherWashedOutNorBlack)
         for (int col = 0; col < 10; ++col) {
             const COLORREF c = gCommonColorTable[row][col];
             colours.insert(c);
-            const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+            const int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
             const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
             EXPECT_EQ(0u, c >> 24) << row << "," << col;
             EXPECT_GE(hi, 0x70) << "too dark " << row << "," << col;

@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cwctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "Tavo_Common.h"
@@ -81,8 +84,9 @@ TEST(BaseThread, RunsTheBodyOnceOnItsOwnNamedThreadAndStopWaits)
     std::lock_guard<std::mutex> lock(body.signal.Mutex());
     EXPECT_EQ(1, body.runs);
     EXPECT_NE(GetCurrentThreadId(), body.threadId);
-    if (GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription"))
+    if (GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")) {
         EXPECT_EQ(L"ABDData", body.description);
+    }
 }
 
 TEST(BaseThread, CanBeStartedAgainAfterItsBodyReturned)
@@ -222,8 +226,21 @@ TEST(SerialPorts, EnumeratesWhatIsListedSortedByNumberAndFrees)
         const auto* name = static_cast<const wchar_t*>(names.GetAt(i));
         ASSERT_NE(nullptr, name);
         EXPECT_EQ(0, _wcsnicmp(name, L"COM", 3)) << i;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LT(PortNumber(static_cast<const wchar_t*>(names.GetAt(i - 1))), PortNumber(name));
+        }
+    }
+    // A session that mapped ports (WINE_SESSION_PORTS="2 12") must list them.
+    std::set<unsigned long> listed;
+    for (int i = 0; i < count; ++i) {
+        const auto* name = static_cast<const wchar_t*>(names.GetAt(i));
+        listed.insert(PortNumber(name));
+        std::printf("listed port %ls\n", name);
+    }
+    if (const char* mapped = std::getenv("WINE_SESSION_PORTS")) {
+        std::istringstream numbers(mapped);
+        for (unsigned long n; numbers >> n;)
+            EXPECT_EQ(1u, listed.count(n)) << "COM" << n;
     }
     FreeSerialPortNameA(&names);
     EXPECT_EQ(0, names.GetCount());
