@@ -1,0 +1,309 @@
+#include "ToolDriver.h"
+
+#include <utility>
+
+namespace tooldriver {
+
+Process::~Process() {
+    if (m_handle) ::CloseHandle(m_handle);
+}
+
+Process::Process(Process&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, nullptr)), m_pid(std::exchange(other.m_pid, 0)) {}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        if (m_handle) ::CloseHandle(m_handle);
+        m_handle = std::exchange(other.m_handle, nullptr);
+        m_pid = std::exchange(other.m_pid, 0);
+    }
+    return *this;
+}
+
+Process Process::Open(DWORD pid) {
+    HANDLE h = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    return h ? Process(h, pid) : Process();
+}
+
+bool Process::IsRunning() const { return m_handle && ::WaitForSingleObject(m_handle, 0) == WAIT_TIMEOUT; }
+
+namespace {
+
+std::wstring FolderOf(const std::wstring& path) {
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring ErrorText(const wchar_t* what) {
+    return std::wstring(what) + L" failed, error " + std::to_wstring(::GetLastError());
+}
+
+struct EnumRequest {
+    DWORD pid;
+    const std::wstring* className;
+    bool visibleOnly;
+    std::vector<HWND>* found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+    auto* request = reinterpret_cast<EnumRequest*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != request->pid) return TRUE;
+    if (request->visibleOnly && !::IsWindowVisible(hwnd)) return TRUE;
+    if (!request->className->empty() && ClassName(hwnd) != *request->className) return TRUE;
+    request->found->push_back(hwnd);
+    return TRUE;
+}
+
+bool SendWithTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, DWORD_PTR* result) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs,
+                                 result ? result : &ignored) != 0;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+BoxIcon IconOf(HWND box) {
+    // The icon static of a message box has id 20. System icons are shared
+    // handles, so comparing with our own LoadIcon results tells the kind.
+    HWND iconStatic = ::GetDlgItem(box, 20);
+    if (!iconStatic) return BoxIcon::None;
+    DWORD_PTR icon = 0;
+    if (!SendWithTimeout(iconStatic, STM_GETICON, 0, 0, 2000, &icon) || !icon) return BoxIcon::None;
+    const std::pair<LPCWSTR, BoxIcon> known[] = {{IDI_INFORMATION, BoxIcon::Information},
+                                                 {IDI_WARNING, BoxIcon::Warning},
+                                                 {IDI_ERROR, BoxIcon::Error},
+                                                 {IDI_QUESTION, BoxIcon::Question}};
+    for (const auto& [id, kind] : known) {
+        if (reinterpret_cast<DWORD_PTR>(::LoadIconW(nullptr, id)) == icon) return kind;
+    }
+    return BoxIcon::Unknown;
+}
+
+bool LooksLikeMessageBox(HWND dialog) {
+    bool hasText = false;
+    for (HWND child : Children(dialog)) {
+        std::wstring cls = ClassName(child);
+        if (cls != L"Button" && cls != L"Static" && cls != L"BUTTON" && cls != L"STATIC") return false;
+        if (::GetDlgCtrlID(child) == 0xFFFF && (cls == L"Static" || cls == L"STATIC")) hasText = true;
+    }
+    return hasText;
+}
+
+}  // namespace
+
+Process Launch(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir,
+               std::wstring* error) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    std::wstring folder = workDir.empty() ? FolderOf(exe) : workDir;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+        if (error) *error = ErrorText(L"CreateProcessW");
+        return Process();
+    }
+    ::CloseHandle(info.hThread);
+    return Process(info.hProcess, info.dwProcessId);
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid, const std::wstring& className, bool visibleOnly) {
+    std::vector<HWND> found;
+    EnumRequest request{pid, &className, visibleOnly, &found};
+    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&request));
+    return found;
+}
+
+HWND WaitForWindow(DWORD pid, const std::wstring& className, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            std::vector<HWND> windows = TopLevelWindows(pid, className, true);
+            found = windows.empty() ? nullptr : windows.front();
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+std::wstring ClassName(HWND hwnd) {
+    wchar_t name[256] = {};
+    int length = ::GetClassNameW(hwnd, name, 256);
+    return std::wstring(name, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+std::wstring GetText(HWND hwnd, DWORD timeoutMs) {
+    DWORD_PTR length = 0;
+    if (!SendWithTimeout(hwnd, WM_GETTEXTLENGTH, 0, 0, timeoutMs, &length)) return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendWithTimeout(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), timeoutMs, &copied))
+        return {};
+    text.resize(copied <= length ? copied : length);
+    return text;
+}
+
+HWND Control(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
+
+std::wstring GetControlText(HWND dialog, int id, DWORD timeoutMs) {
+    HWND control = Control(dialog, id);
+    return control ? GetText(control, timeoutMs) : std::wstring();
+}
+
+ControlState GetState(HWND control, DWORD timeoutMs) {
+    ControlState state;
+    if (!control || !::IsWindow(control)) return state;
+    state.exists = true;
+    state.enabled = ::IsWindowEnabled(control) != FALSE;
+    state.visible = ::IsWindowVisible(control) != FALSE;
+    std::wstring cls = ClassName(control);
+    if (cls == L"Button" || cls == L"BUTTON") {
+        DWORD_PTR check = 0;
+        if (SendWithTimeout(control, BM_GETCHECK, 0, 0, timeoutMs, &check)) state.check = static_cast<int>(check);
+    }
+    return state;
+}
+
+std::vector<std::wstring> ComboItems(HWND combo, DWORD timeoutMs) {
+    std::vector<std::wstring> items;
+    DWORD_PTR count = 0;
+    if (!SendWithTimeout(combo, CB_GETCOUNT, 0, 0, timeoutMs, &count) || static_cast<LRESULT>(count) == CB_ERR)
+        return items;
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        DWORD_PTR length = 0;
+        if (!SendWithTimeout(combo, CB_GETLBTEXTLEN, i, 0, timeoutMs, &length) ||
+            static_cast<LRESULT>(length) == CB_ERR) {
+            items.emplace_back();
+            continue;
+        }
+        std::wstring text(length + 1, L'\0');
+        DWORD_PTR copied = 0;
+        SendWithTimeout(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()), timeoutMs, &copied);
+        text.resize(static_cast<LRESULT>(copied) == CB_ERR || copied > length ? 0 : copied);
+        items.push_back(text);
+    }
+    return items;
+}
+
+int ComboSelection(HWND combo, DWORD timeoutMs) {
+    DWORD_PTR selection = static_cast<DWORD_PTR>(CB_ERR);
+    if (!SendWithTimeout(combo, CB_GETCURSEL, 0, 0, timeoutMs, &selection)) return CB_ERR;
+    return static_cast<int>(static_cast<LRESULT>(selection));
+}
+
+bool Click(HWND button, DWORD waitMs) {
+    if (!::IsWindow(button)) return false;
+    // A time-out here is expected when the click opens a modal box.
+    SendWithTimeout(button, BM_CLICK, 0, 0, waitMs, nullptr);
+    return true;
+}
+
+bool SelectComboItem(HWND combo, int index, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    if (!SendWithTimeout(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, timeoutMs, &result)) return false;
+    if (static_cast<LRESULT>(result) != index) return false;
+    HWND parent = ::GetParent(combo);
+    int id = ::GetDlgCtrlID(combo);
+    SendWithTimeout(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo), timeoutMs,
+                    nullptr);
+    return true;
+}
+
+bool SetEditText(HWND edit, const std::wstring& text, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendWithTimeout(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), timeoutMs, &result) &&
+           result != 0;
+}
+
+const wchar_t* BoxIconName(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::None: return L"none";
+    case BoxIcon::Information: return L"information";
+    case BoxIcon::Warning: return L"warning";
+    case BoxIcon::Error: return L"error";
+    case BoxIcon::Question: return L"question";
+    case BoxIcon::Unknown: break;
+    }
+    return L"unknown";
+}
+
+std::vector<MessageBoxInfo> FindMessageBoxes(DWORD pid) {
+    std::vector<MessageBoxInfo> boxes;
+    for (HWND dialog : TopLevelWindows(pid, L"#32770", true)) {
+        if (!LooksLikeMessageBox(dialog)) continue;
+        MessageBoxInfo info;
+        info.hwnd = dialog;
+        info.caption = GetText(dialog);
+        info.text = GetControlText(dialog, 0xFFFF);
+        info.icon = IconOf(dialog);
+        for (HWND child : Children(dialog)) {
+            std::wstring cls = ClassName(child);
+            if (cls == L"Button" || cls == L"BUTTON") info.buttons.push_back(GetText(child));
+        }
+        boxes.push_back(std::move(info));
+    }
+    return boxes;
+}
+
+MessageBoxInfo WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
+    MessageBoxInfo found;
+    WaitUntil(
+        [&] {
+            std::vector<MessageBoxInfo> boxes = FindMessageBoxes(pid);
+            if (boxes.empty()) return false;
+            found = boxes.front();
+            return true;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool DismissMessageBox(HWND box, DWORD timeoutMs) {
+    if (!::IsWindow(box)) return false;
+    HWND button = ::GetDlgItem(box, IDOK);
+    if (!button) {
+        std::vector<HWND> buttons;
+        for (HWND child : Children(box)) {
+            std::wstring cls = ClassName(child);
+            if (cls == L"Button" || cls == L"BUTTON") buttons.push_back(child);
+        }
+        if (buttons.size() == 1) button = buttons.front();
+        else button = ::GetDlgItem(box, IDCANCEL);
+    }
+    if (!button) return false;
+    // A command posted to the box ends it the same way a click does, without
+    // depending on focus or capture.
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return WaitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, timeoutMs);
+}
+
+bool CloseWindow(HWND hwnd) { return ::PostMessageW(hwnd, WM_CLOSE, 0, 0) != FALSE; }
+
+bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD* exitCode) {
+    if (!process.IsValid()) return false;
+    // Short waits in a loop, so a long time-out never hides in one call.
+    bool ended = WaitUntil([&] { return ::WaitForSingleObject(process.Handle(), 50) == WAIT_OBJECT_0; }, timeoutMs, 0);
+    if (!ended) return false;
+    DWORD code = 0;
+    if (exitCode && ::GetExitCodeProcess(process.Handle(), &code)) *exitCode = code;
+    return true;
+}
+
+bool WaitForExitOrKill(const Process& process, DWORD timeoutMs, DWORD* exitCode) {
+    if (WaitForExit(process, timeoutMs, exitCode)) return true;
+    if (process.IsValid()) {
+        ::TerminateProcess(process.Handle(), 0xDEAD);
+        ::WaitForSingleObject(process.Handle(), 5000);
+    }
+    return false;
+}
+
+}  // namespace tooldriver

@@ -1,0 +1,148 @@
+// tooldriver: the test driver for shell scripts.
+//   tooldriver run <exe> [--cwd DIR] [--args TEXT] [--class NAME] [--timeout MS]
+//   tooldriver wait-window --pid N --class NAME [--timeout MS]
+//   tooldriver text|state|combo|click --pid N --class NAME [--id ID]
+//   tooldriver select --pid N --class NAME --id ID --index I
+//   tooldriver set-text --pid N --class NAME --id ID --text TEXT
+//   tooldriver msgbox|dismiss --pid N [--timeout MS]
+//   tooldriver close --pid N --class NAME
+//   tooldriver wait-exit --pid N [--timeout MS] [--kill]
+// Output is UTF-8, one "key=value" per line. Exit status 0 on success, 1 when
+// the awaited thing did not happen in time, 2 on usage errors.
+#include "ToolDriver.h"
+
+#include <cstdio>
+#include <cwchar>
+#include <map>
+#include <string>
+
+using namespace tooldriver;
+
+namespace {
+
+void Print(const std::wstring& line) {
+    std::wstring withEnd = line + L"\n";
+    int size = ::WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), nullptr, 0,
+                                     nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), utf8.data(), size, nullptr,
+                          nullptr);
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fflush(stdout);
+}
+
+int Usage() {
+    Print(L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|msgbox|dismiss|close|wait-exit "
+          L"[--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] [--args T] [--kill]");
+    return 2;
+}
+
+std::wstring Hex(HWND hwnd) {
+    wchar_t buffer[32];
+    std::swprintf(buffer, 32, L"0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
+    return buffer;
+}
+
+struct Options {
+    std::map<std::wstring, std::wstring> values;
+    bool Has(const wchar_t* key) const { return values.count(key) != 0; }
+    std::wstring Text(const wchar_t* key) const {
+        auto it = values.find(key);
+        return it == values.end() ? std::wstring() : it->second;
+    }
+    long Number(const wchar_t* key, long otherwise) const {
+        auto it = values.find(key);
+        return it == values.end() ? otherwise : std::wcstol(it->second.c_str(), nullptr, 0);
+    }
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Usage();
+    const std::wstring command = argv[1];
+    std::wstring positional;
+    Options options;
+    for (int i = 2; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        if (arg == L"--kill") {
+            options.values[L"kill"] = L"1";
+        } else if (arg.rfind(L"--", 0) == 0 && i + 1 < argc) {
+            options.values[arg.substr(2)] = argv[++i];
+        } else if (positional.empty()) {
+            positional = arg;
+        } else {
+            return Usage();
+        }
+    }
+    const DWORD timeout = static_cast<DWORD>(options.Number(L"timeout", 15000));
+    const DWORD pid = static_cast<DWORD>(options.Number(L"pid", 0));
+
+    if (command == L"run") {
+        if (positional.empty()) return Usage();
+        std::wstring error;
+        Process process = Launch(positional, options.Text(L"args"), options.Text(L"cwd"), &error);
+        if (!process.IsValid()) {
+            Print(L"error=" + error);
+            return 1;
+        }
+        Print(L"pid=" + std::to_wstring(process.Pid()));
+        if (options.Has(L"class")) {
+            HWND hwnd = WaitForWindow(process.Pid(), options.Text(L"class"), timeout);
+            if (!hwnd) return 1;
+            Print(L"hwnd=" + Hex(hwnd));
+        }
+        return 0;
+    }
+    if (command == L"msgbox" || command == L"dismiss") {
+        MessageBoxInfo box = WaitForMessageBox(pid, timeout);
+        if (!box.hwnd) return 1;
+        if (command == L"dismiss") return DismissMessageBox(box.hwnd, timeout) ? 0 : 1;
+        Print(L"caption=" + box.caption);
+        Print(L"text=" + box.text);
+        Print(std::wstring(L"icon=") + BoxIconName(box.icon));
+        return 0;
+    }
+    if (command == L"wait-exit") {
+        Process process = Process::Open(pid);
+        if (!process.IsValid()) return 1;
+        DWORD code = 0;
+        bool ended = options.Has(L"kill") ? WaitForExitOrKill(process, timeout, &code)
+                                          : WaitForExit(process, timeout, &code);
+        if (!ended) return 1;
+        Print(L"exit=" + std::to_wstring(code));
+        return 0;
+    }
+
+    // The rest act on a window of the process, or on one of its controls.
+    if (!options.Has(L"class")) return Usage();
+    HWND window = WaitForWindow(pid, options.Text(L"class"), timeout);
+    if (!window) return 1;
+    HWND target = options.Has(L"id") ? Control(window, static_cast<int>(options.Number(L"id", 0))) : window;
+    if (!target) return 1;
+
+    if (command == L"wait-window") {
+        Print(L"hwnd=" + Hex(window));
+    } else if (command == L"text") {
+        Print(L"text=" + GetText(target));
+    } else if (command == L"state") {
+        ControlState s = GetState(target);
+        Print(L"enabled=" + std::to_wstring(s.enabled));
+        Print(L"visible=" + std::to_wstring(s.visible));
+        Print(L"check=" + std::to_wstring(s.check));
+    } else if (command == L"combo") {
+        Print(L"selected=" + std::to_wstring(ComboSelection(target)));
+        for (const std::wstring& item : ComboItems(target)) Print(L"item=" + item);
+    } else if (command == L"click") {
+        return Click(target) ? 0 : 1;
+    } else if (command == L"select") {
+        return SelectComboItem(target, static_cast<int>(options.Number(L"index", 0))) ? 0 : 1;
+    } else if (command == L"set-text") {
+        return SetEditText(target, options.Text(L"text")) ? 0 : 1;
+    } else if (command == L"close") {
+        return tooldriver::CloseWindow(window) ? 0 : 1;
+    } else {
+        return Usage();
+    }
+    return 0;
+}
