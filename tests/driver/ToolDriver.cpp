@@ -69,19 +69,52 @@ std::vector<HWND> Children(HWND parent) {
     return children;
 }
 
+// The colour pixels of an icon. Icons are session-wide handles, so this works
+// on an icon of another process too.
+std::vector<DWORD> IconPixels(HICON icon) {
+    std::vector<DWORD> pixels;
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return pixels;
+    HBITMAP colour = info.hbmColor ? info.hbmColor : info.hbmMask;
+    BITMAP bm{};
+    if (::GetObjectW(colour, sizeof(bm), &bm) && bm.bmWidth > 0 && bm.bmHeight > 0) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = bm.bmWidth;
+        bi.bmiHeader.biHeight = -bm.bmHeight;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        pixels.resize(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
+        HDC screen = ::GetDC(nullptr);
+        if (!::GetDIBits(screen, colour, 0, bm.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS)) pixels.clear();
+        ::ReleaseDC(nullptr, screen);
+    }
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    return pixels;
+}
+
 BoxIcon IconOf(HWND box) {
-    // The icon static of a message box has id 20. System icons are shared
-    // handles, so comparing with our own LoadIcon results tells the kind.
+    // The icon static of a message box has id 20 on Windows and 0x440 under
+    // Wine. The kind is found by comparing the shown icon with the system
+    // icons: first by handle (shared on Windows), then by pixels.
     HWND iconStatic = ::GetDlgItem(box, 20);
+    if (!iconStatic) iconStatic = ::GetDlgItem(box, 0x440);
     if (!iconStatic) return BoxIcon::None;
-    DWORD_PTR icon = 0;
-    if (!SendWithTimeout(iconStatic, STM_GETICON, 0, 0, 2000, &icon) || !icon) return BoxIcon::None;
+    DWORD_PTR shown = 0;
+    if (!SendWithTimeout(iconStatic, STM_GETICON, 0, 0, 2000, &shown) || !shown) return BoxIcon::None;
     const std::pair<LPCWSTR, BoxIcon> known[] = {{IDI_INFORMATION, BoxIcon::Information},
                                                  {IDI_WARNING, BoxIcon::Warning},
                                                  {IDI_ERROR, BoxIcon::Error},
                                                  {IDI_QUESTION, BoxIcon::Question}};
     for (const auto& [id, kind] : known) {
-        if (reinterpret_cast<DWORD_PTR>(::LoadIconW(nullptr, id)) == icon) return kind;
+        if (reinterpret_cast<DWORD_PTR>(::LoadIconW(nullptr, id)) == shown) return kind;
+    }
+    std::vector<DWORD> shownPixels = IconPixels(reinterpret_cast<HICON>(shown));
+    if (shownPixels.empty()) return BoxIcon::Unknown;
+    for (const auto& [id, kind] : known) {
+        if (IconPixels(::LoadIconW(nullptr, id)) == shownPixels) return kind;
     }
     return BoxIcon::Unknown;
 }

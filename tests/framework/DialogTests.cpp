@@ -98,6 +98,22 @@ protected:
     }
 };
 
+// Runs the thread's messages until done() holds; false after a long time-out.
+template <class Done>
+bool PumpUntil(Done done, DWORD timeoutMs = 20000) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (::GetTickCount64() >= deadline) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return true;
+}
+
 void PostKey(HWND hwnd, WPARAM key) {
     ::PostMessageW(hwnd, WM_KEYDOWN, key, 1);
     ::PostMessageW(hwnd, WM_KEYUP, key, 0xC0000001);
@@ -139,8 +155,9 @@ TEST(ModalDialog, ButtonsRouteToOnCommandAndOkCancel) {
 TEST(ModalDialog, CloseBoxBecomesOnCancel) {
     TestDialog dialog;
     dialog.scenario = [](TestDialog& d) -> INT_PTR {
+        // The dialog manager posts IDCANCEL for the close box.
         d.SendMessage(WM_CLOSE);
-        EXPECT_EQ(1, d.cancelCalls);
+        EXPECT_TRUE(PumpUntil([&] { return d.cancelCalls == 1; }));
         return IDCANCEL;
     };
     EXPECT_EQ(IDCANCEL, dialog.DoModal());
@@ -278,8 +295,8 @@ TEST(ModelessDialog, CreatedHiddenAndDestroyedByBaseCancel) {
     dialog.ShowWindow(SW_SHOW);
     EXPECT_TRUE(dialog.IsWindowVisible());
     HWND hwnd = dialog.m_hWnd;
-    dialog.SendMessage(WM_CLOSE);  // becomes IDCANCEL, base destroys
-    EXPECT_EQ(1, dialog.cancelCalls);
+    dialog.SendMessage(WM_CLOSE);  // becomes a posted IDCANCEL; the base destroys
+    EXPECT_TRUE(PumpUntil([&] { return dialog.cancelCalls == 1; }));
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(nullptr, dialog.m_hWnd);
     EXPECT_EQ(1, dialog.destroyed);
