@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <objidl.h>
 #include <gdiplus.h>
 
 #include <memory>

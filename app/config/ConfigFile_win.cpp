@@ -56,7 +56,11 @@ FileWriteResult WriteFileReplacing(const std::string& path, const std::string& b
 
     // An existing file that we may not write (read-only, held open without
     // write sharing by another program) is left alone.
-    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // Checked by attribute too: an administrator may open a read-only file
+        // for writing on some systems, but the user marked it not to be changed.
+        if (attributes & FILE_ATTRIBUTE_READONLY) return FileWriteResult::Skipped;
         ScopedFile probe(CreateFileW(target.c_str(), GENERIC_WRITE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

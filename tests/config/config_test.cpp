@@ -15,11 +15,10 @@
 
 namespace {
 
-XMLParser Parse(const std::string& text) {
-    XMLParser parser;
-    parser.LoadFromBuffer(text.data(), text.size());
-    return parser;
-}
+// A document loaded from text, as start-up loads the file.
+struct Doc : XMLParser {
+    explicit Doc(const std::string& text) { LoadFromBuffer(text.data(), text.size()); }
+};
 
 RadarParam Defaults() {
     RadarParam p;
@@ -57,13 +56,13 @@ const char kDefaultsBody[] =
 }  // namespace
 
 TEST(ConfigSave, LanguageOnlyFileGetsTheTwentyKeysInSaveOrder) {
-    XMLParser parser = Parse("<AppConfig Language=\"ENG\"/>");
+    Doc parser("<AppConfig Language=\"ENG\"/>");
     std::string written = Save(parser, 256000, Defaults());
     EXPECT_EQ("<?xml version=\"1.0\"?>\n<AppConfig\n\tLanguage=\"ENG\"\n" + std::string(kDefaultsBody), written);
 }
 
 TEST(ConfigSave, ValuesAreWrittenAsTheToolFormatsThem) {
-    XMLParser parser = Parse("<AppConfig/>");
+    Doc parser("<AppConfig/>");
     RadarParam p = Defaults();
     p.nDistanceCalibration = -5;
     p.fKalman3 = 0.85f;
@@ -82,7 +81,7 @@ TEST(ConfigSave, ValuesAreWrittenAsTheToolFormatsThem) {
     EXPECT_STREQ(expected, e.attribute("fMotionFarEndCoef").value());
     RadarParam back = Defaults();
     int32_t baud = 0;
-    XMLParser reread = Parse(written);
+    Doc reread(written);
     LoadConfigValues(reread, baud, back);
     EXPECT_EQ(1e20f, back.fMotionFarEndCoef);
     EXPECT_EQ(-3.4e38f, back.fMotionNearEndCoef);
@@ -91,7 +90,7 @@ TEST(ConfigSave, ValuesAreWrittenAsTheToolFormatsThem) {
 }
 
 TEST(ConfigSave, ExistingAttributesKeepPlaceAndSpellingUnknownContentSurvives) {
-    XMLParser parser = Parse(
+    Doc parser(
         "<?xml version=\"1.0\"?>\n<!-- site A -->\n"
         "<AppConfig Custom=\"x&amp;y\" nofftime=\"99\" baudrate=\"115200\">\n"
         "  <Extra a=\"1\">text</Extra>\n</AppConfig>\n<Other/>\n");
@@ -122,9 +121,9 @@ TEST(ConfigSave, ExistingAttributesKeepPlaceAndSpellingUnknownContentSurvives) {
 }
 
 TEST(ConfigSave, SavingTwiceWithoutChangeIsByteIdentical) {
-    XMLParser parser = Parse("<AppConfig Language=\"chs\" zz=\"1\"><k/></AppConfig>");
+    Doc parser("<AppConfig Language=\"chs\" zz=\"1\"><k/></AppConfig>");
     std::string first = Save(parser, 9600, Defaults());
-    XMLParser again = Parse(first);
+    Doc again(first);
     int32_t baud = 0;
     RadarParam p;
     LoadConfigValues(again, baud, p);
@@ -133,13 +132,13 @@ TEST(ConfigSave, SavingTwiceWithoutChangeIsByteIdentical) {
 }
 
 TEST(ConfigSave, WithoutElementTheDocumentIsWrittenUnchanged) {
-    XMLParser parser = Parse("<Settings a=\"1\"/>");
+    Doc parser("<Settings a=\"1\"/>");
     std::string written = Save(parser, 1, Defaults());
     EXPECT_EQ("<?xml version=\"1.0\"?>\n<Settings\n\ta=\"1\" />\n", written);
 }
 
 TEST(ConfigLoad, EmptyMissingOrNonNumericValuesKeepPreviousValues) {
-    XMLParser parser = Parse(
+    Doc parser(
         "<AppConfig BaudRate=\"\" nOffTime=\"abc\" fKalman1=\" 0.25 \" nMotionIIR=\"99999999999\" "
         "fKalman2=\"1e\" nMotionRangeMax=\"-12\"/>");
     int32_t baud = 256000;
@@ -155,7 +154,7 @@ TEST(ConfigLoad, EmptyMissingOrNonNumericValuesKeepPreviousValues) {
 }
 
 TEST(ConfigLoad, FirstMatchIgnoringCaseWins) {
-    XMLParser parser = Parse("<x/><appconfig BAUDRATE=\"1200\" BaudRate=\"2400\"/><AppConfig BaudRate=\"4800\"/>");
+    Doc parser("<x/><appconfig BAUDRATE=\"1200\" BaudRate=\"2400\"/><AppConfig BaudRate=\"4800\"/>");
     int32_t baud = 0;
     RadarParam p;
     LoadConfigValues(parser, baud, p);
@@ -175,14 +174,14 @@ TEST(ConfigLoad, DefaultsLeaveReportTimeAlone) {
 }
 
 TEST(ConfigRepair, MissingBrokenOrForeignDocumentsGetAnEmptyElement) {
-    const std::string inputs[] = {"", "not xml at all", "<Other/>", "<AppConfig", "\xEF\xBB\xBF"};
+    const std::string inputs[] = {"", "not xml at all", "<Other/>", "<?xml version=\"1.0\"?>", "\xEF\xBB\xBF"};
     for (const std::string& in : inputs) {
-        XMLParser parser = Parse(in);
+        Doc parser(in);
         EXPECT_TRUE(parser.RepairAppConfig()) << in;
         EXPECT_TRUE(parser.FindAppConfig()) << in;
         EXPECT_FALSE(parser.RepairAppConfig()) << in;
     }
-    XMLParser empty = Parse("");
+    Doc empty("");
     empty.RepairAppConfig();
     EXPECT_EQ("<?xml version=\"1.0\"?>\n<AppConfig />\n", empty.Serialize());
 }
@@ -192,7 +191,7 @@ TEST(ConfigRepair, Utf16FileIsReadAndWrittenBackAsUtf8) {
     std::string narrow = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><AppConfig BaudRate=\"9600\"/>";
     std::string wide = "\xFF\xFE";
     for (char c : narrow) { wide += c; wide += '\0'; }
-    XMLParser parser = Parse(wide);
+    Doc parser(wide);
     int32_t baud = 0;
     RadarParam p;
     LoadConfigValues(parser, baud, p);
@@ -214,10 +213,10 @@ TEST(UiLanguage, EnglishOnlyForEngInAnyCase) {
 }
 
 TEST(UiLanguage, ValueComesFromTheElementOrDefaultsToChs) {
-    EXPECT_EQ("CHS", GetLanguageValue(Parse("")));
-    EXPECT_EQ("CHS", GetLanguageValue(Parse("<AppConfig/>")));
-    EXPECT_EQ("", GetLanguageValue(Parse("<AppConfig language=\"\"/>")));
-    EXPECT_EQ("eNg", GetLanguageValue(Parse("<APPCONFIG LANGUAGE=\"eNg\"/>")));
+    EXPECT_EQ("CHS", GetLanguageValue(Doc("")));
+    EXPECT_EQ("CHS", GetLanguageValue(Doc("<AppConfig/>")));
+    EXPECT_EQ("", GetLanguageValue(Doc("<AppConfig language=\"\"/>")));
+    EXPECT_EQ("eNg", GetLanguageValue(Doc("<APPCONFIG LANGUAGE=\"eNg\"/>")));
 }
 
 #ifndef _WIN32
