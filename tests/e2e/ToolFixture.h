@@ -1,0 +1,40 @@
+// Runs the tool from a folder of its own, so its files (appConfig.xml, Log)
+// are fresh for every test and can be checked byte for byte.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ToolDriver.h"
+
+namespace e2e {
+
+// Generous: a loaded 2-core machine under Wine can be slow to start a process.
+constexpr DWORD kWait = 60000;
+constexpr wchar_t kMainClass[] = L"Tavo_Ladu330_Pk27Tool";
+
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+class ToolTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the tool; the working folder is deliberately not its own folder.
+    void StartTool();
+    // WM_CLOSE to the main window, then waits for the process to end.
+    DWORD CloseTool();
+
+    std::wstring Path(const wchar_t* name) const { return m_folder + L"\\" + name; }
+    std::wstring ConfigPath() const { return Path(L"appConfig.xml"); }
+
+    std::wstring m_folder;
+    tooldriver::Process m_tool;
+    HWND m_window = nullptr;
+};
+
+}  // namespace e2e
