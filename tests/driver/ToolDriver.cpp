@@ -136,14 +136,24 @@ Process Launch(const std::wstring& exe, const std::wstring& arguments, const std
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     std::wstring folder = workDir.empty() ? FolderOf(exe) : workDir;
+    // The program gets NUL as its standard handles. Otherwise, under Wine, it
+    // inherits the driver's output, and a script reading that output through
+    // a pipe would wait for the program to end.
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                               OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-        if (error) *error = ErrorText(L"CreateProcessW");
-        return Process();
+    if (nul != INVALID_HANDLE_VALUE) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
     }
+    PROCESS_INFORMATION info{};
+    BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE,
+                                    0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+    if (!started && error) *error = ErrorText(L"CreateProcessW");
+    if (nul != INVALID_HANDLE_VALUE) ::CloseHandle(nul);
+    if (!started) return Process();
     ::CloseHandle(info.hThread);
     return Process(info.hProcess, info.dwProcessId);
 }

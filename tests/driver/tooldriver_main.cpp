@@ -9,6 +9,8 @@
 //   tooldriver wait-exit --pid N [--timeout MS] [--kill]
 // Output is UTF-8, one "key=value" per line. Exit status 0 on success, 1 when
 // the awaited thing did not happen in time, 2 on usage errors.
+// Under Wine, send the output of "run" to a file, not a pipe: processes Wine
+// starts for the program (its desktop) keep a pipe open until the session ends.
 #include "ToolDriver.h"
 
 #include <cstdio>
