@@ -1,5 +1,8 @@
 #include "ToolDriver.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include <utility>
 
 namespace tooldriver {
@@ -95,6 +98,104 @@ std::vector<DWORD> IconPixels(HICON icon) {
     return pixels;
 }
 
+// Pixels of a window's client area as the screen shows them.
+std::vector<DWORD> ScreenPixels(HWND hwnd, int* width, int* height) {
+    RECT rc{};
+    ::GetClientRect(hwnd, &rc);
+    POINT origin{0, 0};
+    ::ClientToScreen(hwnd, &origin);
+    *width = rc.right;
+    *height = rc.bottom;
+    std::vector<DWORD> pixels;
+    if (*width <= 0 || *height <= 0) return pixels;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, *width, *height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, *width, *height, screen, origin.x, origin.y, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = *width;
+    bi.bmiHeader.biHeight = -*height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    pixels.resize(static_cast<size_t>(*width) * *height);
+    if (!::GetDIBits(memory, bitmap, 0, *height, pixels.data(), &bi, DIB_RGB_COLORS)) pixels.clear();
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// A system icon drawn at the given size over a plain background.
+std::vector<DWORD> RenderedIcon(LPCWSTR id, int width, int height, DWORD background) {
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<DWORD> pixels;
+    if (bitmap && bits) {
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        std::fill_n(static_cast<DWORD*>(bits), static_cast<size_t>(width) * height, background);
+        ::DrawIconEx(memory, 0, 0, ::LoadIconW(nullptr, id), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+        ::GdiFlush();
+        pixels.assign(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + static_cast<size_t>(width) * height);
+        ::SelectObject(memory, old);
+        ::DeleteObject(bitmap);
+    }
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+uint64_t Difference(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+    uint64_t sum = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        for (int shift = 0; shift < 24; shift += 8) {
+            int da = static_cast<int>((a[i] >> shift) & 0xFF) - static_cast<int>((b[i] >> shift) & 0xFF);
+            sum += static_cast<uint64_t>(da < 0 ? -da : da);
+        }
+    }
+    return sum;
+}
+
+// Where icon handles cannot be compared (each process holds its own copy of a
+// system icon), the icon static as shown on screen is compared with each
+// system icon drawn the same way; the closest one wins.
+BoxIcon IconOnScreen(HWND iconStatic) {
+    const std::pair<LPCWSTR, BoxIcon> known[] = {{IDI_INFORMATION, BoxIcon::Information},
+                                                 {IDI_WARNING, BoxIcon::Warning},
+                                                 {IDI_ERROR, BoxIcon::Error},
+                                                 {IDI_QUESTION, BoxIcon::Question}};
+    int width = 0, height = 0;
+    std::vector<DWORD> shown;
+    // The box may not have painted its icon yet: wait for non-uniform pixels.
+    WaitUntil([&] {
+        shown = ScreenPixels(iconStatic, &width, &height);
+        return std::any_of(shown.begin(), shown.end(), [&](DWORD p) { return (p & 0xFFFFFF) != (shown[0] & 0xFFFFFF); });
+    }, 3000);
+    if (shown.empty()) return BoxIcon::Unknown;
+    BoxIcon best = BoxIcon::Unknown;
+    uint64_t bestDifference = UINT64_MAX;
+    for (const auto& [id, kind] : known) {
+        uint64_t d = Difference(shown, RenderedIcon(id, width, height, shown[0] & 0xFFFFFF));
+        if (d < bestDifference) {
+            bestDifference = d;
+            best = kind;
+        }
+    }
+    return best;
+}
+
 BoxIcon IconOf(HWND box) {
     // The icon static of a message box has id 20 on Windows and 0x440 under
     // Wine. The kind is found by comparing the shown icon with the system
@@ -112,11 +213,12 @@ BoxIcon IconOf(HWND box) {
         if (reinterpret_cast<DWORD_PTR>(::LoadIconW(nullptr, id)) == shown) return kind;
     }
     std::vector<DWORD> shownPixels = IconPixels(reinterpret_cast<HICON>(shown));
-    if (shownPixels.empty()) return BoxIcon::Unknown;
-    for (const auto& [id, kind] : known) {
-        if (IconPixels(::LoadIconW(nullptr, id)) == shownPixels) return kind;
+    if (!shownPixels.empty()) {
+        for (const auto& [id, kind] : known) {
+            if (IconPixels(::LoadIconW(nullptr, id)) == shownPixels) return kind;
+        }
     }
-    return BoxIcon::Unknown;
+    return IconOnScreen(iconStatic);
 }
 
 bool LooksLikeMessageBox(HWND dialog) {

@@ -65,6 +65,7 @@ TEST_F(ToolTest, EnterAndEscapeLeaveTheWindowOpen) {
 }
 
 struct LanguageCase {
+    const char* name;
     const char* config;
     const wchar_t* caption;
     const wchar_t* text;
@@ -89,13 +90,14 @@ TEST_P(ToolLanguageTest, MessagesFollowTheLanguageSetting) {
 
 INSTANTIATE_TEST_SUITE_P(
     Languages, ToolLanguageTest,
-    ::testing::Values(LanguageCase{"<appconfig Language=\"eng\" />\n", L"Error", L"No device detected"},
-                      LanguageCase{"<AppConfig LANGUAGE=\"ENG\" />\n", L"Error", L"No device detected"},
-                      LanguageCase{"<AppConfig Language=\"chs\" />\n", L"错误", L"未检测到设备"},
-                      LanguageCase{"<AppConfig Language=\"\" />\n", L"错误", L"未检测到设备"},
-                      LanguageCase{"<AppConfig Language=\"XYZ\" />\n", L"错误", L"未检测到设备"},
-                      LanguageCase{"<AppConfig Language=\"CHT\" />\n", L"错误", L"未检测到设备"},
-                      LanguageCase{nullptr, L"错误", L"未检测到设备"}));
+    ::testing::Values(LanguageCase{"LowerCaseElementEng", "<appconfig Language=\"eng\" />\n", L"Error", L"No device detected"},
+                      LanguageCase{"UpperCaseAttributeEng", "<AppConfig LANGUAGE=\"ENG\" />\n", L"Error", L"No device detected"},
+                      LanguageCase{"Chs", "<AppConfig Language=\"chs\" />\n", L"错误", L"未检测到设备"},
+                      LanguageCase{"Empty", "<AppConfig Language=\"\" />\n", L"错误", L"未检测到设备"},
+                      LanguageCase{"Unknown", "<AppConfig Language=\"XYZ\" />\n", L"错误", L"未检测到设备"},
+                      LanguageCase{"Cht", "<AppConfig Language=\"CHT\" />\n", L"错误", L"未检测到设备"},
+                      LanguageCase{"NoConfigFile", nullptr, L"错误", L"未检测到设备"}),
+    [](const ::testing::TestParamInfo<LanguageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ToolTest, ConnectSavesTheTypedBaudRateNonNumberAsZero) {
     WriteFileBytes(ConfigPath(), "<AppConfig Language=\"ENG\" baudrate=\"9600\" Site=\"lab 2\" />\n");
