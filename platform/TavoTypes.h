@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 #include <windef.h>
+#include <wingdi.h>  // RGB and its parts, as on the host
 #else
 #include <cstdint>
 
