@@ -19,7 +19,12 @@ CWinApp::~CWinApp() {
     if (gApp == this) gApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+    // Bit 0: the system's restart manager may restart the program (after an
+    // update or a hang); nothing of the program's state is recovered.
+    if (m_dwRestartManagerSupportFlags & 0x1) ::RegisterApplicationRestart(nullptr, 0);
+    return TRUE;
+}
 
 int CWinApp::ExitInstance() { return m_nExitCode; }
 

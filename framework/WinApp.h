@@ -14,7 +14,8 @@ public:
     CWinApp& operator=(const CWinApp&) = delete;
 
     // Return FALSE to end the program without a message loop; the exit code
-    // is then ExitInstance's result. TRUE enters Run().
+    // is then ExitInstance's result. TRUE enters Run(). The base registers
+    // with the restart manager as m_dwRestartManagerSupportFlags asks.
     virtual BOOL InitInstance();
     virtual int ExitInstance();
     // Message loop until WM_QUIT; returns ExitInstance's result.
