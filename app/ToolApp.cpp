@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ConfigParser.h"
+#include "config/ConfigFile.h"
 #include "Tavo_Common.h"
 #include "framework/ResourceStrings.h"
 #include "radar/Tavo_Ladu330_Pk27ToolDlg.h"
@@ -33,7 +34,11 @@ void LoadConfigDocument() {
     unsigned char* block = nullptr;
     int64_t size = ReadFileDataA(path.c_str(), &block);
     if (block) {
-        gConfigParser.LoadFromBuffer(block, size > 0 ? static_cast<size_t>(size) : 0);
+        size_t length = size > 0 ? static_cast<size_t>(size) : 0;
+        // Later saves rewrite the file from what the parser kept: a broken
+        // file (a hand edit gone wrong) is kept whole beside it first.
+        if (!gConfigParser.LoadFromBuffer(block, length))
+            WriteFileReplacing(path + ".bak", std::string(reinterpret_cast<const char*>(block), length));
         ReleaseFileData(block);
     }
     if (gConfigParser.RepairAppConfig()) WriteConfigFile();

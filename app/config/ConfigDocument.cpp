@@ -103,10 +103,10 @@ void LoadDefaultParameters(RadarParam& p) {
     p.nDistanceCalibration = 0;
 }
 
-void XMLParser::LoadFromBuffer(const void* data, size_t size) {
+bool XMLParser::LoadFromBuffer(const void* data, size_t size) {
     m_doc.reset();
-    if (!data || size == 0) return;
-    m_doc.load_buffer(data, size, kParseOptions, pugi::encoding_auto);
+    if (!data || size == 0) return true;
+    pugi::xml_parse_result parsed = m_doc.load_buffer(data, size, kParseOptions, pugi::encoding_auto);
     // The file is always written back as UTF-8; a kept declaration must not
     // claim another encoding.
     pugi::xml_node decl = m_doc.first_child();
@@ -114,6 +114,7 @@ void XMLParser::LoadFromBuffer(const void* data, size_t size) {
         pugi::xml_attribute enc = FindAttributeNoCase(decl, "encoding");
         if (enc && !EqualsNoCase(enc.value(), "UTF-8")) enc.set_value("UTF-8");
     }
+    return static_cast<bool>(parsed);
 }
 
 pugi::xml_node XMLParser::FindAppConfig() const {

@@ -23,9 +23,9 @@ public:
 
     pugi::xml_document m_doc;
 
-    // Parses a file's bytes into the document (encoding detected). Parse
-    // errors are not reported: what the parser kept stays.
-    void LoadFromBuffer(const void* data, size_t size);
+    // Parses a file's bytes into the document (encoding detected). What the
+    // parser kept of a broken file stays; returns false when it was broken.
+    bool LoadFromBuffer(const void* data, size_t size);
     // The first top-level element named AppConfig in any case, or an empty node.
     pugi::xml_node FindAppConfig() const;
     // Makes sure an AppConfig element exists. Returns true when one was added

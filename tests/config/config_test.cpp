@@ -181,6 +181,14 @@ TEST(ConfigRepair, MissingBrokenOrForeignDocumentsGetAnEmptyElement) {
         EXPECT_TRUE(parser.FindAppConfig()) << in;
         EXPECT_FALSE(parser.RepairAppConfig()) << in;
     }
+    // What the parser kept of a cut-off file stays: here the element itself.
+    XMLParser cut;
+    EXPECT_FALSE(cut.LoadFromBuffer("<AppConfig BaudRate=\"9600\" ", 28));
+    EXPECT_FALSE(cut.RepairAppConfig());
+    XMLParser fine;
+    EXPECT_TRUE(fine.LoadFromBuffer("<AppConfig/>", 12));
+    EXPECT_TRUE(fine.LoadFromBuffer("", 0));
+
     Doc empty("");
     empty.RepairAppConfig();
     EXPECT_EQ("<?xml version=\"1.0\"?>\n<AppConfig />\n", empty.Serialize());

@@ -77,7 +77,9 @@ TEST_P(ToolLanguageTest, MessagesFollowTheLanguageSetting) {
     const LanguageCase& c = GetParam();
     if (c.config) WriteFileBytes(ConfigPath(), c.config);
     StartTool();
-    if (c.config) EXPECT_EQ(c.config, ReadFileBytes(ConfigPath())) << "a usable file is not repaired";
+    if (c.config) {
+        EXPECT_EQ(c.config, ReadFileBytes(ConfigPath())) << "a usable file is not repaired";
+    }
 
     MessageBoxInfo box = ConnectWithoutPort(m_tool, m_window);
     ASSERT_NE(nullptr, box.hwnd) << "no error box";
@@ -140,6 +142,17 @@ TEST_F(ToolTest, ReadOnlyConfigIsLeftAloneSilently) {
     EXPECT_EQ(0u, CloseTool());
     EXPECT_EQ(original, ReadFileBytes(ConfigPath()));
     EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty());
+}
+
+TEST_F(ToolTest, BrokenConfigIsKeptBesideBeforeItIsRewritten) {
+    const std::string broken = "<AppConfig Language=\"ENG\" BaudRate=\"9600\"><Note>half a hand edit</AppConfig";
+    WriteFileBytes(ConfigPath(), broken);
+    StartTool();
+    EXPECT_EQ(L"9600", GetControlText(m_window, IDC_EDIT_BAUDRATE));
+    EXPECT_EQ(broken, ReadFileBytes(Path(L"appConfig.xml.bak")));
+    EXPECT_EQ(0u, CloseTool());
+    EXPECT_EQ(broken, ReadFileBytes(Path(L"appConfig.xml.bak")));
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find("\tBaudRate=\"9600\"\n"));
 }
 
 }  // namespace e2e
