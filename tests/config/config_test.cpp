@@ -227,7 +227,6 @@ TEST(UiLanguage, ValueComesFromTheElementOrDefaultsToChs) {
     EXPECT_EQ("eNg", GetLanguageValue(Doc("<APPCONFIG LANGUAGE=\"eNg\"/>")));
 }
 
-#ifndef _WIN32
 namespace {
 std::string TempPath(const char* name) {
     return std::string(::testing::TempDir()) + name;
@@ -240,6 +239,7 @@ std::string ReadAll(const std::string& path) {
 }
 }  // namespace
 
+#ifndef _WIN32
 TEST(ConfigFileWrite, ReplacesWholeOrLeavesTheOldFile) {
     std::string path = TempPath("cfg_replace.xml");
     std::remove(path.c_str());
@@ -261,29 +261,15 @@ TEST(ConfigFileWrite, ReplacesWholeOrLeavesTheOldFile) {
 #ifdef _WIN32
 #include <windows.h>
 
-namespace {
-std::string WinTempPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + name;
-}
-std::string ReadAllWin(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-}  // namespace
-
 TEST(ConfigFileWrite, ReadOnlyOrLockedFileIsSkippedAndTheNextSaveWorks) {
-    std::string path = WinTempPath("cfg_locked.xml");
+    std::string path = TempPath("cfg_locked.xml");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path.c_str());
     ASSERT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "original"));
 
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(FileWriteResult::Skipped, WriteFileReplacing(path, "changed"));
-    EXPECT_EQ("original", ReadAllWin(path));
+    EXPECT_EQ("original", ReadAll(path));
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
 
     // Another program holds the file open without write sharing.
@@ -292,10 +278,10 @@ TEST(ConfigFileWrite, ReadOnlyOrLockedFileIsSkippedAndTheNextSaveWorks) {
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_EQ(FileWriteResult::Skipped, WriteFileReplacing(path, "changed"));
     CloseHandle(holder);
-    EXPECT_EQ("original", ReadAllWin(path));
+    EXPECT_EQ("original", ReadAll(path));
 
     EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "changed"));
-    EXPECT_EQ("changed", ReadAllWin(path));
+    EXPECT_EQ("changed", ReadAll(path));
     // No temporary file is left behind.
     std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.c_str()));
@@ -303,7 +289,7 @@ TEST(ConfigFileWrite, ReadOnlyOrLockedFileIsSkippedAndTheNextSaveWorks) {
 }
 
 TEST(ConfigFileWrite, MissingFolderFailsWithoutCreatingAnything) {
-    std::string path = WinTempPath("no_such_folder_cfg\\appConfig.xml");
+    std::string path = TempPath("no_such_folder_cfg\\appConfig.xml");
     EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "x"));
 }
 #endif
