@@ -279,22 +279,25 @@ std::wstring CWnd::GetDlgItemTextW(int id) const {
 
 void CWnd::SetFont(CFont* font, BOOL redraw) { SetFont(font ? font->GetSafeHandle() : nullptr, redraw); }
 
-BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
-    LONG_PTR style = GetStyle();
+namespace {
+// Changes one style word (GWL_STYLE or GWL_EXSTYLE); flags other than 0 make
+// the frame take the change at once (SetWindowPos).
+BOOL ModifyStyleWord(HWND hwnd, int index, DWORD remove, DWORD add, UINT flags) {
+    LONG_PTR style = ::GetWindowLongPtrW(hwnd, index);
     LONG_PTR changed = (style & ~static_cast<LONG_PTR>(remove)) | add;
     if (changed == style) return FALSE;
-    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, changed);
-    if (flags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
+    ::SetWindowLongPtrW(hwnd, index, changed);
+    if (flags) ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
     return TRUE;
+}
+}  // namespace
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
+    return ModifyStyleWord(m_hWnd, GWL_STYLE, remove, add, flags);
 }
 
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT flags) {
-    LONG_PTR style = GetExStyle();
-    LONG_PTR changed = (style & ~static_cast<LONG_PTR>(remove)) | add;
-    if (changed == style) return FALSE;
-    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, changed);
-    if (flags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
-    return TRUE;
+    return ModifyStyleWord(m_hWnd, GWL_EXSTYLE, remove, add, flags);
 }
 
 BOOL CWnd::EnableToolTips(BOOL enable) {
