@@ -4,8 +4,11 @@
 #   a fresh prefix in DIR/prefix, a private Xvfb display, Chinese font
 #   replacements, optional pty pairs mapped as COM ports, and one wineserver
 #   kept alive for the whole command so each Wine process starts quickly.
-# Ports: WINE_SESSION_PORTS="5 12" makes for each number N a pty pair whose
-#   Windows end is COMN and whose far end is DIR/ports/simN (for a simulator).
+# Ports: WINE_SESSION_PORTS="5 12" maps COMN to DIR/ports/comN for each
+#   number N (written before wineserver starts, so Wine lists the ports). The
+#   far end makes the device there: the module simulator creates a pty and
+#   links it at that path. With WINE_SESSION_PTY_PAIRS=1 the session itself
+#   makes a pty pair per port instead, whose far end is DIR/ports/simN.
 # Exports WINEPREFIX, DISPLAY, WINE_SESSION_DIR to COMMAND.
 set -euo pipefail
 
@@ -63,8 +66,8 @@ reg="$dir/session.reg"
   fi
 } | iconv -f UTF-8 -t UTF-16 >"$reg"
 
-if [ -n "${WINE_SESSION_PORTS:-}" ]; then
-  mkdir -p "$dir/ports"
+mkdir -p "$dir/ports"
+if [ -n "${WINE_SESSION_PORTS:-}" ] && [ -n "${WINE_SESSION_PTY_PAIRS:-}" ]; then
   for n in $WINE_SESSION_PORTS; do
     socat pty,raw,echo=0,link="$dir/ports/com$n" pty,raw,echo=0,link="$dir/ports/sim$n" 2>/dev/null &
     pids+=($!)
