@@ -16,6 +16,9 @@ constexpr uint8_t kKindCommand = 0x01;
 constexpr uint8_t kKindReply = 0x81;
 constexpr size_t kMaxPayload = 1024;
 constexpr size_t kFrameOverhead = 11;  // header, kind, code, length, CRC, trailer
+// Unread bytes a FrameDecoder keeps at most; beyond it the oldest give way.
+// Far more than a serial read delivers between two calls of Next.
+constexpr size_t kMaxBuffered = 64 * 1024;
 
 // Report frames.
 constexpr uint8_t kReportHeader = 0xAA;
@@ -120,7 +123,9 @@ struct ModuleParameters {
 
 // The 52-byte reply payload of kReadParameters (status first).
 std::vector<uint8_t> EncodeParameterReply(uint16_t status, const ModuleParameters& parameters);
-// Applies a write command to parameters: whole or not at all. Returns the status.
+// Applies a write command to parameters: whole or not at all. Returns the status:
+// an id the code does not know, a negative integer (other than the distance
+// calibration) or a float that is not finite leave everything unchanged.
 uint16_t ApplyParameterWrite(uint16_t code, const std::vector<ParameterPair>& pairs, ModuleParameters& parameters);
 
 }  // namespace radarproto
