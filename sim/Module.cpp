@@ -1,0 +1,115 @@
+#include "Module.h"
+
+#include <cstdio>
+
+namespace zuvsim {
+
+using namespace radarproto;
+
+std::string Hex(const uint8_t* data, size_t size) {
+    std::string out;
+    out.reserve(size * 3);
+    char b[4];
+    for (size_t i = 0; i < size; ++i) {
+        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", data[i]);
+        out += b;
+    }
+    return out;
+}
+
+Module::Module(const ModuleOptions& options, const Scenario& scenario)
+    : m_options(options), m_scenario(scenario), m_rng(options.seed * 0x9E3779B97F4A7C15ull | 1) {}
+
+uint8_t Module::Random() {
+    m_rng ^= m_rng << 13;
+    m_rng ^= m_rng >> 7;
+    m_rng ^= m_rng << 17;
+    return static_cast<uint8_t>(m_rng >> 24);
+}
+
+std::vector<Reply> Module::Receive(const uint8_t* data, size_t size) {
+    std::vector<Reply> replies;
+    m_decoder.Feed(data, size);
+    Frame frame;
+    while (m_decoder.Next(frame)) {
+        if (frame.kind != kKindCommand) continue;  // the module ignores replies
+        replies.push_back(Handle(frame));
+    }
+    return replies;
+}
+
+Reply Module::Handle(const Frame& command) {
+    char what[96];
+    const uint16_t code = command.code;
+    uint16_t status = kStatusOk;
+    std::vector<uint8_t> data;
+    const bool empty = command.payload.empty();
+    const char* name = "unknown";
+
+    switch (code) {
+    case kEnterCommandMode:
+        name = "enter command mode";
+        if (!empty) status = kStatusBadLength;
+        else m_commandMode = true;
+        break;
+    case kLeaveCommandMode:
+        name = "leave command mode";
+        if (!empty) status = kStatusBadLength;
+        else m_commandMode = false;
+        break;
+    case kReadVersion:
+        name = "read version";
+        if (!empty) status = kStatusBadLength;
+        else data.assign(m_options.versionText.begin(), m_options.versionText.end());
+        break;
+    case kStartReporting:
+        name = "start reporting";
+        if (!empty) status = kStatusBadLength;
+        else m_reporting = true;
+        break;
+    case kStopReporting:
+        name = "stop reporting";
+        if (!empty) status = kStatusBadLength;
+        else m_reporting = false;
+        break;
+    case kReadParameters: {
+        name = "read parameters";
+        if (!m_commandMode) status = kStatusNeedsCommandMode;
+        else if (!empty) status = kStatusBadLength;
+        if (status != kStatusOk) break;
+        std::vector<uint8_t> payload = EncodeParameterReply(m_options.status73, m_parameters);
+        payload.resize(m_options.reply73Length, 0);
+        std::snprintf(what, sizeof what, "0x%04X %s: status 0x%04X, %zu bytes", code, name, m_options.status73,
+                      payload.size());
+        return Reply{EncodeFrame(kKindReply, code, payload.data(), payload.size()), what};
+    }
+    default:
+        if (code >= kWriteGeneral && code <= kWriteCalibration) {
+            name = "write parameters";
+            std::vector<ParameterPair> pairs;
+            if (!m_commandMode) status = kStatusNeedsCommandMode;
+            else if (!DecodeParameterWrite(command.payload, pairs)) status = kStatusBadLength;
+            else if (static_cast<int>(code) == m_options.refuseCode) status = kStatusRefused;
+            else status = ApplyParameterWrite(code, pairs, m_parameters);
+        } else {
+            status = kStatusUnknownCommand;
+        }
+        break;
+    }
+    std::snprintf(what, sizeof what, "0x%04X %s: status 0x%04X", code, name, status);
+    return Reply{EncodeReply(code, status, data), what};
+}
+
+std::vector<uint8_t> Module::Tick() {
+    std::vector<uint8_t> out;
+    if (!Sending()) return out;
+    const Report r = m_scenario.At(m_scenarioMs);
+    m_scenarioMs += m_options.periodMs;
+    out = EncodeReport(r.state, r.distance);
+    ++m_reportFrames;
+    if (m_options.badTrailerEvery != 0 && m_reportFrames % m_options.badTrailerEvery == 0) out[kReportSize - 1] = 0x54;
+    for (uint32_t i = 0; i < m_options.noisePerFrame; ++i) out.push_back(Random());
+    return out;
+}
+
+}  // namespace zuvsim
