@@ -1,0 +1,72 @@
+// The Win32 serial port behind the device object: \\.\COMn, 8N1, no flow
+// control, read time-outs that hand bytes over after a short pause.
+#pragma once
+
+#include <windows.h>
+
+#include "RadarDeviceCore.h"
+
+namespace radardev {
+
+// Owns one kernel handle.
+class CKernelHandle {
+public:
+    CKernelHandle() = default;
+    explicit CKernelHandle(HANDLE handle) : m_handle(handle) {}
+    ~CKernelHandle() { Reset(); }
+    CKernelHandle(const CKernelHandle&) = delete;
+    CKernelHandle& operator=(const CKernelHandle&) = delete;
+    CKernelHandle(CKernelHandle&& other) noexcept : m_handle(other.Release()) {}
+    CKernelHandle& operator=(CKernelHandle&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            m_handle = other.Release();
+        }
+        return *this;
+    }
+    HANDLE Get() const { return m_handle; }
+    bool Valid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE Release()
+    {
+        HANDLE h = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return h;
+    }
+    void Reset()
+    {
+        if (Valid())
+            CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+};
+
+class CWinSerialPort final : public IPort {
+public:
+    // Null when the port does not open or will not take the settings.
+    static std::unique_ptr<CWinSerialPort> Open(const PortSettings& settings);
+
+    int Read(uint8_t* buffer, int size, int timeoutMs) override;
+    bool Write(const uint8_t* data, int size) override;
+    bool Alive() override;
+    void Purge() override;
+
+private:
+    explicit CWinSerialPort(CKernelHandle handle) : m_handle(std::move(handle)) {}
+    bool SetReadTimeout(DWORD totalMs);
+
+    CKernelHandle m_handle;
+    DWORD m_readTimeoutMs = MAXDWORD;  // the total read time-out now set in the driver
+};
+
+class CWinPortSystem final : public IPortSystem {
+public:
+    std::unique_ptr<IPort> Open(const PortSettings& settings) override;
+    int64_t NowMs() override;
+    void SleepMs(int ms) override;
+};
+
+}  // namespace radardev
