@@ -1,0 +1,196 @@
+// Small owners for the GDI, GDI+ and memory objects the image helpers use,
+// and the one way new image handles are made.
+#pragma once
+
+#include "GdiplusHelper.h"
+#include "core/ImageCore.h"
+
+#include <new>
+#include <utility>
+
+namespace imagehelper {
+
+// Allocates the wrapper through GDI+'s allocator (as the SDK's own operator new
+// does, so a plain delete by any caller frees it), lets GDI+ make the native
+// image, and keeps the handle only when its status is Ok.
+template <typename... Args>
+Gdiplus::Bitmap* NewBitmap(Args&&... args)
+{
+    void* memory = Gdiplus::DllExports::GdipAlloc(sizeof(Gdiplus::Bitmap));
+    if (memory == nullptr)
+        return nullptr;
+    Gdiplus::Bitmap* image = ::new (memory) Gdiplus::Bitmap(std::forward<Args>(args)...);
+    if (!Gdiplus_BitmapOK(image)) {
+        delete image;
+        return nullptr;
+    }
+    return image;
+}
+
+// A new image with GDI+-owned pixels, transparent black.
+inline Gdiplus::Bitmap* NewImage(int width, int height, Gdiplus::PixelFormat format = PixelFormat32bppARGB)
+{
+    return NewBitmap(width, height, 0, format, static_cast<BYTE*>(nullptr));
+}
+
+// Width and height through the wrapper, so failures reach the image's status.
+inline imagecore::Box ImageBox(Gdiplus::Bitmap* image)
+{
+    return imagecore::Box{0, 0, static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight())};
+}
+
+inline imagecore::Box BoxOf(const RECT& r)
+{
+    return imagecore::Box{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+inline Gdiplus::Rect RectOf(const imagecore::Box& b) { return Gdiplus::Rect(b.x, b.y, b.w, b.h); }
+
+// Pixels of an image locked for direct access; unlocked (and written back
+// for writing locks) when the owner goes. Statuses go to the image.
+class BitmapBits {
+public:
+    BitmapBits(Gdiplus::Bitmap* image, const imagecore::Box& box, UINT mode, Gdiplus::PixelFormat format)
+        : m_pImage(image)
+    {
+        const Gdiplus::Rect rect = RectOf(box);
+        m_bLocked = image->LockBits(&rect, mode, format, &m_data) == Gdiplus::Ok;
+    }
+    ~BitmapBits()
+    {
+        if (m_bLocked)
+            m_pImage->UnlockBits(&m_data);
+    }
+    BitmapBits(const BitmapBits&) = delete;
+    BitmapBits& operator=(const BitmapBits&) = delete;
+
+    bool Locked() const { return m_bLocked; }
+    int Width() const { return static_cast<int>(m_data.Width); }
+    int Height() const { return static_cast<int>(m_data.Height); }
+    BYTE* Row(int y) const { return static_cast<BYTE*>(m_data.Scan0) + static_cast<ptrdiff_t>(y) * m_data.Stride; }
+
+private:
+    Gdiplus::Bitmap* m_pImage;
+    Gdiplus::BitmapData m_data{};
+    bool m_bLocked = false;
+};
+
+// A movable global memory block.
+class GlobalBlock {
+public:
+    explicit GlobalBlock(SIZE_T bytes, UINT flags = GMEM_MOVEABLE) : m_hMem(GlobalAlloc(flags, bytes)) {}
+    ~GlobalBlock()
+    {
+        if (m_hMem)
+            GlobalFree(m_hMem);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+
+    HGLOBAL Get() const { return m_hMem; }
+    HGLOBAL Release() { return std::exchange(m_hMem, nullptr); }
+    bool Grow(SIZE_T bytes)
+    {
+        HGLOBAL grown = GlobalReAlloc(m_hMem, bytes, GMEM_MOVEABLE);
+        if (grown == nullptr)
+            return false;
+        m_hMem = grown;
+        return true;
+    }
+
+private:
+    HGLOBAL m_hMem;
+};
+
+// Holds a global block locked.
+class GlobalPointer {
+public:
+    explicit GlobalPointer(HGLOBAL block) : m_hMem(block), m_pData(block ? GlobalLock(block) : nullptr) {}
+    ~GlobalPointer()
+    {
+        if (m_pData)
+            GlobalUnlock(m_hMem);
+    }
+    GlobalPointer(const GlobalPointer&) = delete;
+    GlobalPointer& operator=(const GlobalPointer&) = delete;
+    void* Get() const { return m_pData; }
+
+private:
+    HGLOBAL m_hMem;
+    void* m_pData;
+};
+
+// Any GDI object deleted with DeleteObject (brushes, regions, bitmaps).
+template <typename Handle>
+class GdiObject {
+public:
+    explicit GdiObject(Handle handle = nullptr) : m_handle(handle) {}
+    ~GdiObject() { Reset(); }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+
+    Handle Get() const { return m_handle; }
+    Handle Release() { return std::exchange(m_handle, nullptr); }
+    void Reset(Handle handle = nullptr)
+    {
+        if (m_handle)
+            DeleteObject(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    Handle m_handle;
+};
+
+// The screen's device context.
+class ScreenDC {
+public:
+    ScreenDC() : m_hDC(GetDC(nullptr)) {}
+    ~ScreenDC()
+    {
+        if (m_hDC)
+            ReleaseDC(nullptr, m_hDC);
+    }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+    HDC Get() const { return m_hDC; }
+
+private:
+    HDC m_hDC;
+};
+
+// A memory device context.
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC compatible) : m_hDC(CreateCompatibleDC(compatible)) {}
+    ~MemoryDC()
+    {
+        if (m_hDC)
+            DeleteDC(m_hDC);
+    }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    HDC Get() const { return m_hDC; }
+
+private:
+    HDC m_hDC;
+};
+
+// An object selected into a DC, put back before anything is deleted.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : m_hDC(dc), m_hOld(SelectObject(dc, object)) {}
+    ~SelectedObject()
+    {
+        if (m_hOld)
+            SelectObject(m_hDC, m_hOld);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC m_hDC;
+    HGDIOBJ m_hOld;
+};
+
+}  // namespace imagehelper
