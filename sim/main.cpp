@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -138,6 +139,20 @@ public:
     }
 
     int Fd() const { return m_fd; }
+
+    // Before a hang-up: gives the host up to `limit` to read what was sent,
+    // since closing a pty master discards what the other end has not read.
+    void Drain(std::chrono::milliseconds limit) {
+        // The kernel passes bytes on to the other end a moment after the write.
+        const auto start = Clock::now();
+        const auto until = start + limit;
+        int queued = 0;
+        while (m_slave >= 0 && Clock::now() < until) {
+            if (ioctl(m_slave, FIONREAD, &queued) != 0) break;
+            if (queued == 0 && Clock::now() - start >= std::chrono::milliseconds(30)) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
     const std::string& Name() const { return m_slaveName; }
 
     void Close() {
@@ -419,6 +434,7 @@ int main(int argc, char** argv) {
         }
     }
     log.Line("---", std::string("exit: ") + why);
+    if (std::strcmp(why, "hang-up") == 0) line.Drain(std::chrono::milliseconds(500));
     cleanup();
     return rc;
 }

@@ -1,0 +1,248 @@
+// The real zuv_sim program on a pty: the test opens the link's target as the
+// host would, and checks what crosses the line byte for byte. Every wait has
+// a deadline; none is a fixed sleep.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "RadarProtocol.h"
+
+using namespace radarproto;
+using Bytes = std::vector<uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr auto kTimeout = std::chrono::seconds(10);
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = kTimeout) {
+    const auto until = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+class SimProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/zuv_sim_test.XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        link = dir + "/com5";
+        ready = dir + "/ready";
+        stop = dir + "/stop";
+    }
+
+    void TearDown() override {
+        if (fd >= 0) close(fd);
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            if (!Exited(std::chrono::seconds(5))) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+        std::system(("rm -rf '" + dir + "'").c_str());
+    }
+
+    void Start(std::vector<std::string> extra) {
+        std::vector<std::string> args = {ZUV_SIM_PATH, "--link", link, "--ready-file", ready, "--stop-file", stop,
+                                         "--max-runtime", "120", "--log", dir + "/log"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const pid_t parent = getpid();
+        pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent) _exit(127);
+            std::vector<char*> argv;
+            for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        ASSERT_TRUE(WaitFor([&] { return Exists(ready) || Exited(std::chrono::milliseconds(0)); }))
+            << "no ready file";
+        ASSERT_TRUE(Exists(ready)) << "zuv_sim exited with " << status;
+        ASSERT_TRUE(Exists(link));
+        fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        termios t{};
+        ASSERT_EQ(tcgetattr(fd, &t), 0);
+        cfmakeraw(&t);
+        tcsetattr(fd, TCSANOW, &t);
+    }
+
+    // True once the program has exited (status then holds its wait status).
+    bool Exited(std::chrono::milliseconds limit) {
+        if (pid <= 0) return true;
+        const bool done = WaitFor(
+            [&] {
+                const pid_t r = waitpid(pid, &status, WNOHANG);
+                return r == pid || r < 0;
+            },
+            limit);
+        if (done) pid = -1;
+        return done;
+    }
+
+    void Send(const Bytes& bytes) { ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+
+    // Reads until `take` accepts a prefix of what came in (it returns that
+    // prefix's length, 0 for "not yet"), or the line hangs up (hungUp then
+    // set), or the time-out. Bytes past the prefix wait for the next call.
+    Bytes ReadUntil(const std::function<size_t(const Bytes&)>& take, bool* hungUp = nullptr) {
+        const auto until = Clock::now() + kTimeout;
+        size_t n = 0;
+        while ((n = take(rest)) == 0 && Clock::now() < until) {
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 50) <= 0) continue;
+            uint8_t buf[512];
+            const ssize_t got = read(fd, buf, sizeof buf);
+            if (got > 0) {
+                rest.insert(rest.end(), buf, buf + got);
+            } else if (got == 0 || (got < 0 && errno == EIO) || (p.revents & POLLHUP)) {
+                if (hungUp) *hungUp = true;
+                break;
+            }
+        }
+        if (n == 0) n = rest.size();
+        Bytes out(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(n));
+        rest.erase(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(n));
+        return out;
+    }
+
+    static std::function<size_t(const Bytes&)> AtLeast(size_t count) {
+        return [count](const Bytes& in) { return in.size() >= count ? count : 0; };
+    }
+
+    // Sends a command; returns everything read up to and including its reply.
+    Bytes Exchange(uint16_t code, const Bytes& payload = {}) {
+        Send(EncodeCommand(code, payload));
+        return ReadUntil([code](const Bytes& in) -> size_t {
+            FrameDecoder d;
+            d.Feed(in.data(), in.size());
+            Frame f;
+            while (d.Next(f))
+                if (f.code == code) return in.size() - d.Buffered();
+            return 0;
+        });
+    }
+
+    static bool EndsWith(const Bytes& in, const Bytes& tail) {
+        return in.size() >= tail.size() && std::equal(tail.begin(), tail.end(), in.end() - tail.size());
+    }
+
+    std::string dir, link, ready, stop;
+    pid_t pid = -1;
+    int status = 0;
+    int fd = -1;
+    Bytes rest;
+};
+
+}  // namespace
+
+TEST_F(SimProgram, CommandsRepliesAndReportFramesByteForByte) {
+    const std::string script = dir + "/walk.txt";
+    std::ofstream(script) << "# one person, still\n1 321 100000\n";
+    Start({"--script", script, "--period", "20", "--version-text", "ZUV3917-9.99.000001"});
+
+    const std::string version = "ZUV3917-9.99.000001";
+    EXPECT_EQ(Exchange(kReadVersion), EncodeReply(kReadVersion, 0, Bytes(version.begin(), version.end())));
+    EXPECT_EQ(Exchange(kStartReporting), EncodeReply(kStartReporting, 0));
+
+    const Bytes frame = EncodeReport(1, 321);
+    const Bytes reports = ReadUntil(AtLeast(5 * frame.size()));
+    ASSERT_EQ(reports.size() % frame.size(), 0u);
+    for (size_t i = 0; i < reports.size(); i += frame.size())
+        EXPECT_EQ(Bytes(reports.begin() + i, reports.begin() + i + frame.size()), frame);
+
+    // Entering command mode: report frames may precede the reply, never follow it.
+    const Bytes entering = Exchange(kEnterCommandMode);
+    ASSERT_TRUE(EndsWith(entering, EncodeReply(kEnterCommandMode, 0)));
+    ASSERT_EQ((entering.size() - EncodeReply(kEnterCommandMode, 0).size()) % frame.size(), 0u);
+    const uint16_t ids[] = {0, 4};
+    const uint32_t values[] = {555, 33};
+    EXPECT_EQ(Exchange(kWriteGeneral, EncodeParameterWrite(ids, values, 2)), EncodeReply(kWriteGeneral, 0));
+    ModuleParameters expected;
+    expected.motionRangeMax = 555;
+    expected.offTime = 33;
+    EXPECT_EQ(Exchange(kReadParameters), EncodeFrame(kKindReply, kReadParameters,
+                                                      EncodeParameterReply(0, expected).data(), kParameterReplySize));
+    EXPECT_EQ(Exchange(0x42), EncodeReply(0x42, kStatusUnknownCommand));
+
+    // Leaving it: the frames resume.
+    EXPECT_EQ(Exchange(kLeaveCommandMode), EncodeReply(kLeaveCommandMode, 0));
+    EXPECT_EQ(ReadUntil(AtLeast(frame.size())), frame);
+}
+
+TEST_F(SimProgram, HangUpRemovesThePortAndExits) {
+    Start({"--reporting", "--period", "10", "--scenario", "stand-still", "--hangup-after", "4"});
+    bool hungUp = false;
+    const Bytes in = ReadUntil([](const Bytes&) -> size_t { return 0; }, &hungUp);
+    EXPECT_TRUE(hungUp);
+    EXPECT_EQ(in.size(), 4 * kReportSize);
+    ASSERT_TRUE(Exited(kTimeout));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(Exists(link));
+}
+
+TEST_F(SimProgram, StopFileEndsItCleanly) {
+    Start({"--reporting", "--period", "10"});
+    ASSERT_FALSE(ReadUntil(AtLeast(kReportSize)).empty());
+    std::ofstream(stop) << "";
+    ASSERT_TRUE(Exited(kTimeout));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(Exists(link));
+}
+
+TEST_F(SimProgram, TermSignalEndsItAndAStaleLinkIsReplaced) {
+    ASSERT_EQ(symlink("/nonexistent/pts/77", link.c_str()), 0);
+    Start({});
+    EXPECT_EQ(Exchange(kStopReporting), EncodeReply(kStopReporting, 0));
+    kill(pid, SIGTERM);
+    ASSERT_TRUE(Exited(kTimeout));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(Exists(link));
+}
+
+TEST_F(SimProgram, FaultSwitchesReachTheLine) {
+    Start({"--reply-0x73-length", "53", "--refuse-code", "0x69", "--reply-delay", "30", "--split-writes"});
+    Exchange(kEnterCommandMode);
+    const Bytes read = Exchange(kReadParameters);
+    ASSERT_EQ(read.size(), kFrameOverhead + 53);
+    EXPECT_EQ(read[5], 53);
+    const uint16_t id[] = {0};
+    const uint32_t v[] = {1};
+    EXPECT_EQ(Exchange(kWriteIIR, EncodeParameterWrite(id, v, 1)), EncodeReply(kWriteIIR, kStatusRefused));
+}
+
+TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
+    for (const char* args : {"", "--link", "--link /tmp/x --period 0", "--link /tmp/x --scenario dance",
+                             "--link /tmp/x --script /nonexistent", "--link /tmp/x --bogus"}) {
+        const std::string cmd = std::string(ZUV_SIM_PATH) + " " + args + " >/dev/null 2>&1";
+        const int rc = std::system(cmd.c_str());
+        EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 2) << args;
+    }
+}
