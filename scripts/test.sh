@@ -2,7 +2,9 @@
 # Installs what is missing, builds both targets and runs every test:
 #   1. host build of the Windows-free code with AddressSanitizer and
 #      UndefinedBehaviorSanitizer;
-#   2. Windows build (mingw-w64), its tests run under Wine in a private
+#   2. fuzz targets built with clang into build/fuzz, run for a bounded time
+#      (FUZZ_SECONDS, default 30) from a generated seed corpus;
+#   3. Windows build (mingw-w64), its tests run under Wine in a private
 #      session (fresh prefix, own Xvfb display, removed afterwards).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,6 +21,21 @@ ctest --test-dir build/host --output-on-failure -j "$jobs" --timeout 300 >build/
 host_rc=$?
 set -e
 cat build/host-tests.log
+
+echo "== fuzz targets (clang, libFuzzer), each for a bounded time"
+cmake -S . -B build/fuzz -G Ninja -DTOOL_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/fuzz -j "$jobs"
+rm -rf build/fuzz/corpus build/fuzz/artifacts
+mkdir -p build/fuzz/corpus build/fuzz/artifacts
+build/fuzz/bin/fuzz_seed_corpus build/fuzz/corpus
+set +e
+build/fuzz/bin/frame_decoder_fuzz -max_total_time="${FUZZ_SECONDS:-30}" -max_len=16384 \
+  -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus >build/fuzz-tests.log 2>&1
+fuzz_rc=$?
+set -e
+tail -n 2 build/fuzz-tests.log
+[ "$fuzz_rc" -eq 0 ] && echo "fuzz: frame decoder passed" || echo "fuzz: frame decoder FAILED (build/fuzz-tests.log, build/fuzz/artifacts)"
 
 echo "== Windows build and tests under Wine"
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
@@ -41,4 +58,5 @@ for log in build/host-tests.log build/win-tests.log; do
 done
 echo
 echo "all tests: $passed passed, $failed failed"
-[ "$host_rc" -eq 0 ] && [ "$win_rc" -eq 0 ]
+[ "$fuzz_rc" -eq 0 ] || echo "fuzz targets failed"
+[ "$host_rc" -eq 0 ] && [ "$win_rc" -eq 0 ] && [ "$fuzz_rc" -eq 0 ]
