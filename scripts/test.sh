@@ -42,7 +42,10 @@ cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.c
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/win -j "$jobs"
 set +e
-scripts/wine-session.sh build/win/wine -- \
+# Device tests: the module simulator from the host build at the far end of
+# COM ports the session maps to ptys.
+export ZUV_SIM=$root/build/host/bin/zuv_sim
+WINE_SESSION_PORTS="5 6 7 8 12" scripts/wine-session.sh build/win/wine -- \
   ctest --test-dir build/win --output-on-failure --timeout 600 >build/win-tests.log 2>&1
 win_rc=$?
 set -e

@@ -1,0 +1,494 @@
+// Tavo_DataProcess.dll through its import library, on COM ports that the Wine
+// session maps to ptys, with the module simulator at the far end.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "SimFixture.h"
+#include "Tavo_Common.h"
+#include "Tavo_DataProcess.h"
+
+using namespace devtest;
+
+namespace {
+
+constexpr int kPortA = 5;
+constexpr int kPortB = 12;  // two digits: needs the \\.\ form
+
+const uint8_t kFrame300[7] = {0xAA, 0xAA, 0x01, 0x2C, 0x01, 0x55, 0x55};  // moving, 300 cm
+
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string sim, problem;
+        // A run without the simulator must not look like a pass.
+        ASSERT_TRUE(SessionPaths(sim, m_dir, problem)) << problem;
+    }
+
+    // The simulator stays up until the test ends (or Stop); its destructor
+    // stops it even when an assertion fails.
+    CSimulator* StartSim(int port, const std::vector<std::string>& options = {})
+    {
+        m_sims.emplace_back(new CSimulator(port, options));
+        return m_sims.back().get();
+    }
+
+    std::string WriteScript(const std::string& name, const std::string& text)
+    {
+        const std::string path = m_dir + "/" + name + "-" + std::to_string(GetCurrentProcessId()) + ".txt";
+        WriteWholeFile(path, text);
+        return path;
+    }
+
+    std::string m_dir;
+    std::vector<std::unique_ptr<CSimulator>> m_sims;
+};
+
+// Groups of the device tests; each starts its own simulators.
+class DeviceConnection : public SimTest {};
+class DeviceReporting : public SimTest {};
+class DeviceParameters : public SimTest {};
+class DeviceHangUp : public SimTest {};
+class DeviceThreads : public SimTest {};
+
+#define ASSERT_SIM(sim) ASSERT_TRUE((sim)->Started()) << (sim)->Problem()
+
+uint16_t U16(const std::vector<uint8_t>& d, size_t at) { return static_cast<uint16_t>(d[at] | d[at + 1] << 8); }
+uint32_t U32(const std::vector<uint8_t>& d, size_t at)
+{
+    return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
+}
+uint32_t FloatBits(float f)
+{
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    return u;
+}
+
+// Command mode with the pending input dropped, as the tool does it.
+void EnterCommandMode(TAVO_DEVICE_HANDLE h)
+{
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_StartCmdMode(h, 2, 150));
+    Tavo_Interface_RadarDevice_Protocol_CleanData(h, 500);
+}
+
+std::vector<uint8_t> ReadParameters(TAVO_DEVICE_HANDLE h, uint16_t* result)
+{
+    HandlerLog log;
+    *result = Tavo_Interface_RadarDevice_Protocol_SendCommand(h, 0x73, nullptr, 0, RecordingHandler, &log, 2000);
+    return log.data;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Arguments and idle calls: no simulator needed.
+
+TEST(DeviceArguments, BadHandlesAndBuffersFailCleanly)
+{
+    uint8_t buffer[16];
+    CBaseStringA text;
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_Serial_OpenByPortNum(nullptr, 5, 256000, 2, 1, 1, 150));
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(nullptr));
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_GetVersion(nullptr, &text));
+    EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(nullptr, buffer, sizeof buffer, 10, 0), 0);
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SendCommand(nullptr, 0x73, nullptr, 0, RecordingHandler, nullptr, 10));
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_GetReadBlockBufferSize(nullptr));
+    Tavo_Interface_RadarDevice_Serial_Close(nullptr);
+    Tavo_Interface_RadarDevice_Serial_Destroy(nullptr);
+
+    CDevice device;
+    ASSERT_NE(nullptr, device.Get());
+    EXPECT_EQ(4096, Tavo_Interface_RadarDevice_GetReadBlockBufferSize(device.Get()));
+    EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(device.Get(), nullptr, 16, 10, 0), 0);
+    EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(device.Get(), buffer, -1, 10, 0), 0);
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_GetVersion(device.Get(), nullptr));
+    HandlerLog log;
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SendCommand(device.Get(), 0x73, nullptr, -1, RecordingHandler, &log, 10));
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SendCommand(device.Get(), 0x73, nullptr, 0, nullptr, nullptr, 10));
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_Protocol_SetParameter(device.Get(), 0x67, 1, nullptr, nullptr, 10));
+    EXPECT_EQ(0, log.calls);
+}
+
+TEST(DeviceArguments, IdleCallsAreHarmless)
+{
+    CDevice device;
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
+    Tavo_Interface_RadarDevice_Stop(device.Get());
+    Tavo_Interface_RadarDevice_Serial_Close(device.Get());
+    Tavo_Interface_RadarDevice_Serial_Close(device.Get());
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_StartCmdMode(device.Get(), 2, 50));
+    uint8_t buffer[16];
+    const int64_t t0 = NowMs();
+    EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(device.Get(), buffer, sizeof buffer, 200, 0), 0);
+    EXPECT_LT(NowMs() - t0, 1000);
+    // A port nobody made does not open.
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_Serial_OpenByPortNum(device.Get(), 7, 256000, 2, 1, 1, 150));
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
+}
+
+// ---------------------------------------------------------------------------
+// Connection: open, version, close, reopen.
+
+TEST_F(DeviceConnection, OpenReadsVersionClosesAndReopens)
+{
+    CSimulator* sim = StartSim(kPortA, {"--version-text", "ZUV3917-9.87.654321"});
+    ASSERT_SIM(sim);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
+    CBaseStringA version;
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_GetVersion(device.Get(), &version));
+    EXPECT_STREQ("ZUV3917-9.87.654321", version.GetString());
+
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_Serial_Close(device.Get()));
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_GetVersion(device.Get(), &version));
+
+    ASSERT_TRUE(device.Open(kPortA));
+    CBaseStringA again;
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_GetVersion(device.Get(), &again));
+    EXPECT_STREQ("ZUV3917-9.87.654321", again.GetString());
+}
+
+// ---------------------------------------------------------------------------
+// Reporting.
+
+TEST_F(DeviceReporting, StartDeliversReportFramesByteExactAndStopEndsThem)
+{
+    CSimulator* sim = StartSim(kPortA, {"--script", WriteScript("still300", "1 300 600000\n")});
+    ASSERT_SIM(sim);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    TAVO_DEVICE_HANDLE h = device.Get();
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_StartCmdMode(h, 2, 150));
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_CleanData(h, 500));
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_Start(h));
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_StopCmdMode(h));
+
+    std::vector<uint8_t> bytes = ReadAtLeast(h, 10 * 7);
+    // Finish the frame in flight, so the stream ends on a frame boundary.
+    while (bytes.size() % 7 != 0) {
+        std::vector<uint8_t> more = ReadAtLeast(h, 7 - bytes.size() % 7, 2000);
+        ASSERT_FALSE(more.empty());
+        bytes.insert(bytes.end(), more.begin(), more.end());
+    }
+    ASSERT_GE(bytes.size(), 70u);
+    for (size_t at = 0; at < bytes.size(); at += 7)
+        ASSERT_EQ(0, std::memcmp(kFrame300, &bytes[at], 7)) << "frame at byte " << at;
+
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_Stop(h));
+    EXPECT_TRUE(ReadFor(h, 400).empty());
+}
+
+TEST_F(DeviceReporting, ReadDataReturnsWithinItsTimeoutWhenTheModuleIsSilent)
+{
+    CSimulator* sim = StartSim(kPortA, {"--silent"});
+    ASSERT_SIM(sim);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    uint8_t buffer[4096];
+    for (int timeout : {50, 300, 1000}) {
+        const int64_t t0 = NowMs();
+        EXPECT_EQ(0, Tavo_Interface_RadarDevice_ReadData(device.Get(), buffer, sizeof buffer, timeout, 0));
+        const int64_t took = NowMs() - t0;
+        EXPECT_LE(took, timeout + 300) << "time-out " << timeout;
+        EXPECT_GE(took, timeout - 20) << "time-out " << timeout;
+    }
+    EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
+}
+
+TEST_F(DeviceReporting, CleanDataDropsPendingInput)
+{
+    CSimulator* sim = StartSim(kPortA, {"--reporting", "--script", WriteScript("still300", "1 300 600000\n")});
+    ASSERT_SIM(sim);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    // Let frames pile up unread in the driver: wait until the simulator says
+    // it sent a good number since we opened.
+    const int before = sim->CountLog("TX");
+    ASSERT_TRUE(WaitUntil([&] { return sim->CountLog("TX") >= before + 8; }));
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_CleanData(device.Get(), 500));
+    // What comes now is fresh: one whole frame at a time, never the backlog.
+    uint8_t buffer[4096];
+    int n = 0;
+    for (int i = 0; i < 20 && n <= 0; ++i)
+        n = Tavo_Interface_RadarDevice_ReadData(device.Get(), buffer, sizeof buffer, 500, 0);
+    ASSERT_GT(n, 0);
+    EXPECT_LE(n, 7);
+    EXPECT_EQ(0xAA, buffer[0]);
+}
+
+// ---------------------------------------------------------------------------
+// Parameters.
+
+TEST_F(DeviceParameters, EachWriteCodeReadsBackWhatWasWritten)
+{
+    CSimulator* sim = StartSim(kPortA);
+    ASSERT_SIM(sim);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    TAVO_DEVICE_HANDLE h = device.Get();
+    EnterCommandMode(h);
+
+    struct Write {
+        int code;
+        std::vector<uint16_t> ids;
+        std::vector<uint32_t> values;
+    };
+    const std::vector<Write> writes = {
+        {0x67, {0, 1, 2, 3, 4}, {650, 45, 410, 35, 17}},
+        {0x68, {0, 1, 2, 3}, {FloatBits(41.5f), FloatBits(6.25f), FloatBits(39.0f), FloatBits(8.5f)}},
+        {0x69, {0, 1}, {3, 7}},
+        {0x70, {0, 1}, {6, 11}},
+        {0x71, {0, 1, 2, 3}, {FloatBits(0.45f), FloatBits(0.55f), FloatBits(0.8f), FloatBits(0.2f)}},
+        {0x72, {0}, {static_cast<uint32_t>(-25)}},
+    };
+    for (const Write& w : writes) {
+        ASSERT_NE(0, Tavo_Interface_RadarDevice_Protocol_SetParameter(h, w.code, static_cast<int>(w.ids.size()),
+                                                                      w.ids.data(), w.values.data(), 2000))
+            << "code 0x" << std::hex << w.code;
+        uint16_t result = 0xFFFF;
+        const std::vector<uint8_t> p = ReadParameters(h, &result);
+        ASSERT_EQ(0, result) << "read-back after 0x" << std::hex << w.code;
+        ASSERT_EQ(52u, p.size());
+        EXPECT_EQ(0, U16(p, 0));
+        switch (w.code) {
+        case 0x67:
+            for (size_t i = 0; i < 5; ++i)
+                EXPECT_EQ(w.values[i], U16(p, 2 + 2 * i)) << "id " << i;
+            break;
+        case 0x68:
+            for (size_t i = 0; i < 4; ++i)
+                EXPECT_EQ(w.values[i], U32(p, 12 + 4 * i)) << "id " << i;
+            break;
+        case 0x69:
+            EXPECT_EQ(3, p[28]);
+            EXPECT_EQ(7, p[29]);
+            break;
+        case 0x70:
+            EXPECT_EQ(6, p[30]);
+            EXPECT_EQ(11, p[31]);
+            break;
+        case 0x71:
+            for (size_t i = 0; i < 4; ++i)
+                EXPECT_EQ(w.values[i], U32(p, 32 + 4 * i)) << "id " << i;
+            break;
+        case 0x72:
+            EXPECT_EQ(static_cast<uint32_t>(-25), U32(p, 48));
+            break;
+        }
+    }
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_StopCmdMode(h));
+}
+
+TEST_F(DeviceParameters, ParameterReplyOfWrongLengthOrWithStatusFails)
+{
+    struct Fault {
+        std::vector<std::string> options;
+        size_t length;
+        uint16_t status;
+    };
+    const std::vector<Fault> faults = {
+        {{"--reply-0x73-length", "51"}, 51, 0},
+        {{"--reply-0x73-length", "53"}, 53, 0},
+        {{"--status-0x73", "4"}, 52, 4},
+    };
+    for (const Fault& f : faults) {
+        SCOPED_TRACE(f.options[0] + " " + f.options[1]);
+        CSimulator sim(kPortA, f.options);
+        ASSERT_SIM(&sim);
+        CDevice device;
+        ASSERT_TRUE(device.Open(kPortA));
+        EnterCommandMode(device.Get());
+        HandlerLog log;
+        log.result = 0;  // a careless handler: the library itself must refuse
+        const uint16_t result = Tavo_Interface_RadarDevice_Protocol_SendCommand(device.Get(), 0x73, nullptr, 0,
+                                                                                RecordingHandler, &log, 2000);
+        EXPECT_NE(0, result);
+        EXPECT_EQ(1, log.calls);
+        EXPECT_EQ(1, log.hasStatus);
+        ASSERT_EQ(f.length, log.data.size());
+        EXPECT_EQ(f.status, U16(log.data, 0));
+        // A handler's own failure comes back as it is.
+        HandlerLog refusing;
+        refusing.result = 0x1234;
+        EXPECT_EQ(0x1234, Tavo_Interface_RadarDevice_Protocol_SendCommand(device.Get(), 0x73, nullptr, 0,
+                                                                          RecordingHandler, &refusing, 2000));
+    }
+}
+
+TEST_F(DeviceParameters, RefusedWriteFailsAndChangesNothing)
+{
+    CSimulator* sim = StartSim(kPortA, {"--refuse-code", "0x67"});
+    ASSERT_SIM(sim);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    TAVO_DEVICE_HANDLE h = device.Get();
+    EnterCommandMode(h);
+    uint16_t result = 0xFFFF;
+    const std::vector<uint8_t> before = ReadParameters(h, &result);
+    ASSERT_EQ(0, result);
+    const uint16_t ids[2] = {0, 4};
+    const uint32_t values[2] = {600, 9};
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_Protocol_SetParameter(h, 0x67, 2, ids, values, 2000));
+    EXPECT_EQ(before, ReadParameters(h, &result));
+    // Other codes still work.
+    const uint16_t id = 0;
+    const uint32_t cal = 12;
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SetParameter(h, 0x72, 1, &id, &cal, 2000));
+}
+
+TEST_F(DeviceParameters, CommandWithoutReplyTimesOutWithinItsTimeout)
+{
+    CSimulator* sim = StartSim(kPortA, {"--reply-delay", "1500"});
+    ASSERT_SIM(sim);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    HandlerLog log;
+    const int64_t t0 = NowMs();
+    const uint16_t result =
+        Tavo_Interface_RadarDevice_Protocol_SendCommand(device.Get(), 0x03, nullptr, 0, RecordingHandler, &log, 300);
+    EXPECT_EQ(TAVO_RADAR_ERR_TIMEOUT, result);
+    EXPECT_LE(NowMs() - t0, 800);
+    EXPECT_EQ(0, log.calls);
+    // The late reply is not taken for the next command's.
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_StartCmdMode(device.Get(), 1, 300));
+}
+
+// ---------------------------------------------------------------------------
+// Hang-up and reopening.
+
+TEST_F(DeviceHangUp, HangUpIsSeenWithinOneTimeoutAndExplicitReopenWorks)
+{
+    CSimulator* first = StartSim(kPortA, {"--reporting", "--hangup-after", "5", "--version-text", "first"});
+    ASSERT_SIM(first);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    TAVO_DEVICE_HANDLE h = device.Get();
+    uint8_t buffer[4096];
+    int n = 1;
+    int64_t took = 0;
+    for (int reads = 0; n > 0 && reads < 200; ++reads) {
+        const int64_t t0 = NowMs();
+        n = Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0);
+        took = NowMs() - t0;
+    }
+    EXPECT_LE(n, 0);
+    EXPECT_LE(took, 1500);
+    ASSERT_TRUE(first->WaitExited());
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(h));
+    // Still gone: reads keep their time-out and do not spin.
+    const int64_t t0 = NowMs();
+    EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 300, 0), 0);
+    EXPECT_GE(NowMs() - t0, 250);
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_Serial_OpenByPortNum(h, kPortA, 256000, 2, 1, 1, 150));
+
+    CSimulator* second = StartSim(kPortA, {"--version-text", "second"});
+    ASSERT_SIM(second);
+    ASSERT_TRUE(device.Open(kPortA));
+    EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(h));
+    CBaseStringA version;
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_GetVersion(h, &version));
+    EXPECT_STREQ("second", version.GetString());
+}
+
+TEST_F(DeviceHangUp, ReadDataReopensAReturningPortByItself)
+{
+    const std::string script = WriteScript("still300", "1 300 600000\n");
+    CSimulator* first = StartSim(kPortA, {"--reporting", "--hangup-after", "5", "--script", script});
+    ASSERT_SIM(first);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    TAVO_DEVICE_HANDLE h = device.Get();
+    uint8_t buffer[4096];
+    int n = 1;
+    for (int reads = 0; n > 0 && reads < 200; ++reads)
+        n = Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0);
+    ASSERT_LE(n, 0);
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(h));
+    ASSERT_TRUE(first->WaitExited());
+
+    CSimulator* second = StartSim(kPortA, {"--reporting", "--script", script});
+    ASSERT_SIM(second);
+    // No open call: the acquisition just keeps reading.
+    const std::vector<uint8_t> bytes = ReadAtLeast(h, 14, 10000);
+    ASSERT_GE(bytes.size(), 14u);
+    EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(h));
+    // Close ends the reopening.
+    Tavo_Interface_RadarDevice_Serial_Close(h);
+    EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 200, 0), 0);
+    EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(h));
+}
+
+// ---------------------------------------------------------------------------
+// Threads and handles.
+
+TEST_F(DeviceThreads, TwoHandlesOnTwoPortsWorkSideBySide)
+{
+    CSimulator* a = StartSim(kPortA, {"--version-text", "module-A", "--script", WriteScript("a", "1 111 600000\n")});
+    CSimulator* b = StartSim(kPortB, {"--version-text", "module-B", "--script", WriteScript("b", "2 222 600000\n")});
+    ASSERT_SIM(a);
+    ASSERT_SIM(b);
+    CDevice da, db;
+    ASSERT_TRUE(da.Open(kPortA));
+    ASSERT_TRUE(db.Open(kPortB));
+    CBaseStringA va, vb;
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_GetVersion(da.Get(), &va));
+    ASSERT_NE(0, Tavo_Interface_RadarDevice_GetVersion(db.Get(), &vb));
+    EXPECT_STREQ("module-A", va.GetString());
+    EXPECT_STREQ("module-B", vb.GetString());
+    for (TAVO_DEVICE_HANDLE h : {da.Get(), db.Get()}) {
+        ASSERT_NE(0, Tavo_Interface_RadarDevice_Start(h));
+    }
+    // Two acquisition threads at once, one per handle.
+    std::vector<uint8_t> got[2];
+    std::thread ta([&] { got[0] = ReadAtLeast(da.Get(), 35); });
+    std::thread tb([&] { got[1] = ReadAtLeast(db.Get(), 35); });
+    ta.join();
+    tb.join();
+    const uint8_t frameA[7] = {0xAA, 0xAA, 0x01, 111, 0x00, 0x55, 0x55};
+    const uint8_t frameB[7] = {0xAA, 0xAA, 0x02, 222, 0x00, 0x55, 0x55};
+    ASSERT_GE(got[0].size(), 7u);
+    ASSERT_GE(got[1].size(), 7u);
+    EXPECT_EQ(0, std::memcmp(frameA, got[0].data(), 7));
+    EXPECT_EQ(0, std::memcmp(frameB, got[1].data(), 7));
+    Tavo_Interface_RadarDevice_Serial_Close(da.Get());
+    // Closing one leaves the other alone.
+    EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(db.Get()));
+    EXPECT_FALSE(ReadAtLeast(db.Get(), 7).empty());
+}
+
+TEST_F(DeviceThreads, IsConnectedAnswersAtOnceWhileAReadIsUnderWay)
+{
+    CSimulator* sim = StartSim(kPortA, {"--silent"});
+    ASSERT_SIM(sim);
+    CDevice device;
+    ASSERT_TRUE(device.Open(kPortA));
+    std::atomic<bool> reading{false}, done{false};
+    int result = 1;
+    std::thread reader([&] {
+        uint8_t buffer[4096];
+        reading = true;
+        result = Tavo_Interface_RadarDevice_ReadData(device.Get(), buffer, sizeof buffer, 2000, 0);
+        done = true;
+    });
+    ASSERT_TRUE(WaitUntil([&] { return reading.load(); }));
+    int asked = 0;
+    int64_t slowest = 0;
+    while (!done) {
+        const int64_t t0 = NowMs();
+        EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
+        slowest = std::max(slowest, NowMs() - t0);
+        ++asked;
+        Sleep(5);
+    }
+    reader.join();
+    EXPECT_EQ(0, result);
+    EXPECT_GT(asked, 10);
+    EXPECT_LT(slowest, 100);
+}
