@@ -1,0 +1,203 @@
+// Device library timings under Wine, over a pty against the simulator:
+// parameter read round trip, the start sequence, reopening after the port
+// returns. Prints figures and ratios; never passes or fails on time.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SimFixture.h"
+#include "Tavo_DataProcess.h"
+
+using namespace devtest;
+
+namespace {
+
+constexpr int kPort = 5;
+constexpr int kBaud = 256000;
+
+double NowMsPrecise()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Time of bytes on the wire at 8N1: ten bit times each.
+double WireMs(int bytes) { return bytes * 10.0 * 1000.0 / kBaud; }
+
+struct Stats {
+    double median = 0, p95 = 0, min = 0, max = 0;
+    size_t n = 0;
+};
+
+Stats Summarise(std::vector<double> v)
+{
+    Stats s;
+    if (v.empty())
+        return s;
+    std::sort(v.begin(), v.end());
+    s.n = v.size();
+    s.median = v[v.size() / 2];
+    s.p95 = v[std::min(v.size() - 1, static_cast<size_t>(0.95 * static_cast<double>(v.size())))];
+    s.min = v.front();
+    s.max = v.back();
+    return s;
+}
+
+void Report(const char* what, const std::vector<double>& samples, double wireMs, double targetMs)
+{
+    const Stats s = Summarise(samples);
+    std::printf("%-34s n=%-3zu median %7.2f ms  p95 %7.2f ms  min %7.2f  max %7.2f\n", what, s.n, s.median, s.p95,
+                s.min, s.max);
+    if (wireMs > 0)
+        std::printf("%-34s wire %.2f ms: median/wire %.1f, p95/wire %.1f\n", "", wireMs, s.median / wireMs,
+                    s.p95 / wireMs);
+    std::printf("%-34s target %.1f ms: median/target %.2f, p95/target %.2f\n", "", targetMs, s.median / targetMs,
+                s.p95 / targetMs);
+}
+
+uint16_t KeepNothing(int, const unsigned char*, int, void*) { return 0; }
+
+int Runs(const char* name, int fallback)
+{
+    const char* v = std::getenv(name);
+    return v && std::atoi(v) > 0 ? std::atoi(v) : fallback;
+}
+
+}  // namespace
+
+int main()
+{
+    std::string simBinary, dir, problem;
+    if (!SessionPaths(simBinary, dir, problem)) {
+        std::fprintf(stderr, "device_bench: %s\n", problem.c_str());
+        return 2;
+    }
+    const int runs = Runs("BENCH_RUNS", 50);
+    const int reopenRuns = Runs("BENCH_REOPEN_RUNS", 10);
+    std::printf("device_bench: COM%d at %d baud over a pty, %d runs (%d for reopening)\n\n", kPort, kBaud, runs,
+                reopenRuns);
+
+    // Parameter read (0x73) and the start sequence.
+    {
+        CSimulator sim(kPort, {"--scenario", "stand-still"});
+        if (!sim.Started()) {
+            std::fprintf(stderr, "device_bench: %s\n", sim.Problem().c_str());
+            return 1;
+        }
+        TAVO_DEVICE_HANDLE h = Tavo_Interface_RadarDevice_Serial_Create();
+        if (!Tavo_Interface_RadarDevice_Serial_OpenByPortNum(h, kPort, kBaud, 2, 1, 1, 150)) {
+            std::fprintf(stderr, "device_bench: COM%d does not open\n", kPort);
+            return 1;
+        }
+        Tavo_Interface_RadarDevice_StartCmdMode(h, 2, 150);
+        Tavo_Interface_RadarDevice_Protocol_CleanData(h, 500);
+        std::vector<double> read;
+        int failures = 0;
+        for (int i = 0; i < runs; ++i) {
+            const double t0 = NowMsPrecise();
+            const uint16_t r =
+                Tavo_Interface_RadarDevice_Protocol_SendCommand(h, 0x73, nullptr, 0, KeepNothing, nullptr, 2000);
+            const double t1 = NowMsPrecise();
+            if (r != 0)
+                ++failures;
+            else
+                read.push_back(t1 - t0);
+        }
+        Tavo_Interface_RadarDevice_StopCmdMode(h);
+        // Command 11 bytes out, reply 11 + 52 back.
+        const double readWire = WireMs(11 + 11 + 52);
+        Report("parameter read (0x73)", read, readWire, 20.0 + readWire);
+        std::printf("%-34s failures %d\n\n", "", failures);
+
+        std::vector<double> start;
+        failures = 0;
+        for (int i = 0; i < runs; ++i) {
+            Tavo_Interface_RadarDevice_Stop(h);  // idle again, outside the timing
+            const double t0 = NowMsPrecise();
+            const bool ok = Tavo_Interface_RadarDevice_StartCmdMode(h, 2, 150) &&
+                            Tavo_Interface_RadarDevice_Protocol_CleanData(h, 500) &&
+                            Tavo_Interface_RadarDevice_Start(h) && Tavo_Interface_RadarDevice_StopCmdMode(h);
+            const double t1 = NowMsPrecise();
+            if (!ok)
+                ++failures;
+            else
+                start.push_back(t1 - t0);
+        }
+        Tavo_Interface_RadarDevice_Stop(h);
+        // Three commands of 11 bytes, three replies of 13; CleanData's 20 ms of
+        // silence is part of the sequence by design, not of the wire time.
+        const double startWire = WireMs(3 * (11 + 13));
+        Report("start sequence (01, clean, 10, 02)", start, startWire, 100.0 + startWire);
+        std::printf("%-34s failures %d (module answer time 0 ms: simulator without reply delay)\n\n", "", failures);
+        Tavo_Interface_RadarDevice_Serial_Close(h);
+        Tavo_Interface_RadarDevice_Serial_Destroy(h);
+    }
+
+    // Reopening after the port returns: the acquisition keeps calling ReadData
+    // while the simulator hangs up and a new one appears on the same link.
+    std::vector<double> autoReopen, firstBytes, explicitOpen;
+    int failures = 0;
+    TAVO_DEVICE_HANDLE h = Tavo_Interface_RadarDevice_Serial_Create();
+    for (int i = 0; i < reopenRuns; ++i) {
+        {
+            CSimulator first(kPort, {"--reporting", "--hangup-after", "3"});
+            if (!first.Started() || !Tavo_Interface_RadarDevice_Serial_OpenByPortNum(h, kPort, kBaud, 2, 1, 1, 150)) {
+                ++failures;
+                continue;
+            }
+            uint8_t buffer[4096];
+            for (int reads = 0; reads < 100 && Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0) > 0;)
+                ++reads;
+            first.WaitExited();
+        }
+        std::atomic<bool> stop{false};
+        std::atomic<double> gotBytes{0};
+        std::thread reader([&] {
+            uint8_t buffer[4096];
+            while (!stop) {
+                if (Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 2000, 0) > 0 && gotBytes == 0)
+                    gotBytes = NowMsPrecise();
+            }
+        });
+        CSimulator second(kPort, {"--reporting"});
+        const double back = NowMsPrecise();  // the ready file has been seen
+        bool reopened = second.Started() && WaitUntil([&] { return Tavo_Interface_RadarDevice_IsConnected(h) != 0; },
+                                                      std::chrono::seconds(10));
+        const double connected = NowMsPrecise();
+        reopened = reopened && WaitUntil([&] { return gotBytes != 0; }, std::chrono::seconds(10));
+        stop = true;
+        reader.join();
+        if (!reopened) {
+            ++failures;
+            continue;
+        }
+        autoReopen.push_back(connected - back);
+        firstBytes.push_back(gotBytes - back);
+
+        // Explicit reopening of the present port, for comparison.
+        Tavo_Interface_RadarDevice_Serial_Close(h);
+        const double t0 = NowMsPrecise();
+        if (Tavo_Interface_RadarDevice_Serial_OpenByPortNum(h, kPort, kBaud, 2, 1, 1, 150))
+            explicitOpen.push_back(NowMsPrecise() - t0);
+        Tavo_Interface_RadarDevice_Serial_Close(h);
+    }
+    Tavo_Interface_RadarDevice_Serial_Destroy(h);
+    Report("reopen in ReadData (IsConnected)", autoReopen, 0, 1000.0);
+    Report("reopen to first report bytes", firstBytes, 0, 1000.0);
+    Report("explicit Serial_OpenByPortNum", explicitOpen, 0, 1000.0);
+    std::printf("%-34s failures %d; times counted from the simulator's ready file being seen (polled every 10 ms)\n",
+                "", failures);
+    return 0;
+}
