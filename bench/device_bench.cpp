@@ -147,7 +147,7 @@ int main()
 
     // Reopening after the port returns: the acquisition keeps calling ReadData
     // while the simulator hangs up and a new one appears on the same link.
-    std::vector<double> autoReopen, firstBytes, explicitOpen;
+    std::vector<double> autoReopen, firstBytes, launchToBytes, explicitOpen;
     int failures = 0;
     TAVO_DEVICE_HANDLE h = Tavo_Interface_RadarDevice_Serial_Create();
     for (int i = 0; i < reopenRuns; ++i) {
@@ -171,8 +171,10 @@ int main()
                     gotBytes = NowMsPrecise();
             }
         });
+        const double launched = NowMsPrecise();
         CSimulator second(kPort, {"--reporting"});
-        const double back = NowMsPrecise();  // the ready file has been seen
+        // The ready file has been seen; the link is there a little earlier.
+        const double back = NowMsPrecise();
         bool reopened = second.Started() && WaitUntil([&] { return Tavo_Interface_RadarDevice_IsConnected(h) != 0; },
                                                       std::chrono::seconds(10));
         const double connected = NowMsPrecise();
@@ -185,6 +187,7 @@ int main()
         }
         autoReopen.push_back(connected - back);
         firstBytes.push_back(gotBytes - back);
+        launchToBytes.push_back(gotBytes - launched);
 
         // Explicit reopening of the present port, for comparison.
         Tavo_Interface_RadarDevice_Serial_Close(h);
@@ -196,8 +199,11 @@ int main()
     Tavo_Interface_RadarDevice_Serial_Destroy(h);
     Report("reopen in ReadData (IsConnected)", autoReopen, 0, 1000.0);
     Report("reopen to first report bytes", firstBytes, 0, 1000.0);
+    Report("launch to first bytes (bound)", launchToBytes, 0, 1000.0);
     Report("explicit Serial_OpenByPortNum", explicitOpen, 0, 1000.0);
-    std::printf("%-34s failures %d; times counted from the simulator's ready file being seen (polled every 10 ms)\n",
-                "", failures);
+    std::printf("%-34s failures %d. Reopen times count from the simulator's ready file being seen (polled\n"
+                "%-34s every 10 ms; the link appears just before it, so 0 means reopened by then); the bound\n"
+                "%-34s counts from launching the simulator and includes its start-up.\n",
+                "", failures, "", "");
     return 0;
 }
