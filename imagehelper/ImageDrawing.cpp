@@ -2,6 +2,7 @@
 // at an opacity, fills and outlines. Failures go to the Graphics' last status
 // through its own wrapper methods.
 #include "ImageOwners.h"
+#include "ImportFixup.h"
 
 using Gdiplus::Bitmap;
 using Gdiplus::Graphics;
@@ -27,6 +28,7 @@ void Draw(Graphics* graphics, Bitmap* image, const Box& from, const Box& to,
 
 IMAGEHELPER_API int Gdiplus_GetStringFormat(int languageId)
 {
+    EnsureImports();
     const int language = languageId & 0xFFFF;
     return language == 0x0401 || language == 0x040D ? 1 : 0;
 }
@@ -35,6 +37,7 @@ IMAGEHELPER_API void Gdiplus_DrawText(Graphics* graphics, const wchar_t* text, c
                                       const Gdiplus::Color* color, const Gdiplus::StringFormat* format,
                                       const Gdiplus::Font* font)
 {
+    EnsureImports();
     if (graphics == nullptr || text == nullptr || text[0] == L'\0' || layout == nullptr || color == nullptr)
         return;
     Gdiplus::SolidBrush brush(*color);
@@ -45,6 +48,7 @@ IMAGEHELPER_API void Gdiplus_DrawText(Graphics* graphics, const wchar_t* text, c
 IMAGEHELPER_API void Gdiplus_DrawBitmap(Graphics* graphics, const RECT* destination, Bitmap* image,
                                         const RECT* source, int mode)
 {
+    EnsureImports();
     if (graphics == nullptr || destination == nullptr || image == nullptr)
         return;
     const Box src = SourceBox(image, source);
@@ -94,6 +98,7 @@ IMAGEHELPER_API void Gdiplus_DrawBitmap(Graphics* graphics, const RECT* destinat
 IMAGEHELPER_API void Gdiplus_DrawAlphaBitmap(Graphics* graphics, const RECT* destination, Bitmap* image,
                                              const RECT* source, int stretch, BYTE opacity)
 {
+    EnsureImports();
     if (graphics == nullptr || destination == nullptr || image == nullptr)
         return;
     const Box src = SourceBox(image, source);
@@ -119,6 +124,7 @@ IMAGEHELPER_API void Gdiplus_DrawAlphaBitmap(Graphics* graphics, const RECT* des
 
 IMAGEHELPER_API void Gdiplus_FillRect(Graphics* graphics, const RECT* rect, const Gdiplus::Brush* brush)
 {
+    EnsureImports();
     if (graphics == nullptr || rect == nullptr || brush == nullptr)
         return;
     graphics->FillRectangle(brush, static_cast<INT>(rect->left), static_cast<INT>(rect->top),
@@ -128,6 +134,7 @@ IMAGEHELPER_API void Gdiplus_FillRect(Graphics* graphics, const RECT* rect, cons
 IMAGEHELPER_API void Gdiplus_FillPolygon(Graphics* graphics, const Gdiplus::Point* points, int count,
                                          const Gdiplus::Brush* brush)
 {
+    EnsureImports();
     if (graphics == nullptr || points == nullptr || brush == nullptr)
         return;
     graphics->FillPolygon(brush, points, count, Gdiplus::FillModeAlternate);
@@ -135,6 +142,7 @@ IMAGEHELPER_API void Gdiplus_FillPolygon(Graphics* graphics, const Gdiplus::Poin
 
 IMAGEHELPER_API void Gdiplus_DrawRect(Graphics* graphics, const RECT* rect, DWORD argb, float penWidth)
 {
+    EnsureImports();
     if (graphics == nullptr || rect == nullptr)
         return;
     Gdiplus::Pen pen(Gdiplus::Color(argb), penWidth);

@@ -1,5 +1,6 @@
 // GDI+ start-up, encoders, picture types, loading, saving and image status.
 #include "ImageOwners.h"
+#include "ImportFixup.h"
 
 #include "Tavo_Common.h"
 
@@ -8,6 +9,7 @@
 #include <cwchar>
 
 using Gdiplus::Bitmap;
+using imagehelper::EnsureImports;
 using imagehelper::NewBitmap;
 
 namespace {
@@ -45,6 +47,7 @@ bool WidenPath(const char* text, wchar_t (&out)[TAVO_MAX_PATH])
 
 IMAGEHELPER_API GdiplusStartupRecord* Gdiplus_Init()
 {
+    EnsureImports();
     auto* record = new (std::nothrow) GdiplusStartupRecord();
     if (record == nullptr)
         return nullptr;
@@ -55,6 +58,7 @@ IMAGEHELPER_API GdiplusStartupRecord* Gdiplus_Init()
 
 IMAGEHELPER_API void Gdiplus_DeInit(GdiplusStartupRecord* record)
 {
+    EnsureImports();
     if (record == nullptr)
         return;
     if (record->token != 0)
@@ -64,6 +68,7 @@ IMAGEHELPER_API void Gdiplus_DeInit(GdiplusStartupRecord* record)
 
 IMAGEHELPER_API int Gdiplus_GetEncoderClsidByFormatTypeW(const wchar_t* mimeType, CLSID* clsid)
 {
+    EnsureImports();
     if (mimeType == nullptr || clsid == nullptr)
         return 0;
     UINT count = 0, bytes = 0;
@@ -88,6 +93,7 @@ IMAGEHELPER_API int Gdiplus_GetEncoderClsidByFormatTypeW(const wchar_t* mimeType
 
 IMAGEHELPER_API int Gdiplus_GetEncoderClsidByFormatTypeA(const char* mimeType, CLSID* clsid)
 {
+    EnsureImports();
     if (mimeType == nullptr)
         return 0;
     const int chars = MultiByteToWideChar(CP_ACP, 0, mimeType, -1, nullptr, 0);
@@ -105,11 +111,13 @@ IMAGEHELPER_API int Gdiplus_GetEncoderClsidByFormatTypeA(const char* mimeType, C
 
 IMAGEHELPER_API int Gdiplus_GetEncoderClsidByPictureType(PictureType type, CLSID* clsid)
 {
+    EnsureImports();
     return Gdiplus_GetEncoderClsidByFormatTypeW(MimeTypeOf(type), clsid);
 }
 
 IMAGEHELPER_API PictureType Gdiplus_GetPictureTypeByFileNameW(const wchar_t* fileName)
 {
+    EnsureImports();
     wchar_t ext[TAVO_MAX_PATH] = L"";
     // A missing name reads as a name without extension.
     if (fileName != nullptr)
@@ -127,6 +135,7 @@ IMAGEHELPER_API PictureType Gdiplus_GetPictureTypeByFileNameW(const wchar_t* fil
 
 IMAGEHELPER_API PictureType Gdiplus_GetPictureTypeByFileNameA(const char* fileName)
 {
+    EnsureImports();
     char ext[TAVO_MAX_PATH] = "";
     if (fileName != nullptr)
         GetFileExtNameA(fileName, ext, TAVO_MAX_PATH);
@@ -143,6 +152,7 @@ IMAGEHELPER_API PictureType Gdiplus_GetPictureTypeByFileNameA(const char* fileNa
 
 IMAGEHELPER_API int Gdiplus_ConvertImageFormatW(const wchar_t* source, wchar_t* nameBuffer, PictureType type)
 {
+    EnsureImports();
     if (source == nullptr || nameBuffer == nullptr)
         return 0;
     GetFileNameByDateW(nameBuffer, ExtensionOf(type), L"Temp_", L"", 0, 0, 0);
@@ -159,6 +169,7 @@ IMAGEHELPER_API int Gdiplus_ConvertImageFormatW(const wchar_t* source, wchar_t* 
 
 IMAGEHELPER_API int Gdiplus_ConvertImageFormatA(const char* source, char* nameBuffer, PictureType type)
 {
+    EnsureImports();
     if (source == nullptr || nameBuffer == nullptr)
         return 0;
     wchar_t wideSource[TAVO_MAX_PATH];
@@ -172,6 +183,7 @@ IMAGEHELPER_API int Gdiplus_ConvertImageFormatA(const char* source, char* nameBu
 IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromImageBits(void* pixels, int width, int height, int stride,
                                                         int pixelFormat)
 {
+    EnsureImports();
     if (pixels == nullptr || width == 0 || height == 0 || stride == 0)
         return nullptr;
     return NewBitmap(width, height, stride, static_cast<Gdiplus::PixelFormat>(pixelFormat),
@@ -180,6 +192,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromImageBits(void* pixels, int width,
 
 IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromData(const void* bytes, unsigned int count)
 {
+    EnsureImports();
     if (bytes == nullptr || count == 0)
         return nullptr;
     imagehelper::GlobalBlock block(count, GMEM_MOVEABLE | GMEM_ZEROINIT);
@@ -220,6 +233,7 @@ Bitmap* LoadFromResource(HMODULE module, HRSRC resource)
 
 IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromResourceW(HMODULE module, const wchar_t* type, int id)
 {
+    EnsureImports();
     if (type == nullptr || id == 0)
         return nullptr;
     return LoadFromResource(module, FindResourceW(module, MAKEINTRESOURCEW(id & 0xFFFF), type));
@@ -227,6 +241,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromResourceW(HMODULE module, const wc
 
 IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromResourceA(HMODULE module, const char* type, int id)
 {
+    EnsureImports();
     if (type == nullptr || id <= 0)
         return nullptr;
     return LoadFromResource(module, FindResourceA(module, MAKEINTRESOURCEA(id & 0xFFFF), type));
@@ -234,6 +249,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromResourceA(HMODULE module, const ch
 
 IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromFileW(const wchar_t* fileName)
 {
+    EnsureImports();
     if (fileName == nullptr || !IsFileExistW(fileName))
         return nullptr;
     return NewBitmap(fileName, FALSE);
@@ -241,6 +257,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromFileW(const wchar_t* fileName)
 
 IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromFileA(const char* fileName)
 {
+    EnsureImports();
     if (fileName == nullptr)
         return nullptr;
     wchar_t wide[TAVO_MAX_PATH];
@@ -251,6 +268,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromFileA(const char* fileName)
 
 IMAGEHELPER_API int Gdiplus_SaveBitmapToFileW(Bitmap* image, const wchar_t* fileName)
 {
+    EnsureImports();
     if (image == nullptr || fileName == nullptr)
         return 0;
     CLSID encoder;
@@ -261,6 +279,7 @@ IMAGEHELPER_API int Gdiplus_SaveBitmapToFileW(Bitmap* image, const wchar_t* file
 
 IMAGEHELPER_API int Gdiplus_SaveBitmapToFileA(Bitmap* image, const char* fileName)
 {
+    EnsureImports();
     if (image == nullptr || fileName == nullptr)
         return 0;
     wchar_t wide[TAVO_MAX_PATH];
@@ -271,6 +290,7 @@ IMAGEHELPER_API int Gdiplus_SaveBitmapToFileA(Bitmap* image, const char* fileNam
 
 IMAGEHELPER_API int Gdiplus_BitmapOK(Bitmap* image)
 {
+    EnsureImports();
     if (image == nullptr)
         return 0;
     return image->GetLastStatus() == Gdiplus::Ok ? 1 : 0;
@@ -278,6 +298,7 @@ IMAGEHELPER_API int Gdiplus_BitmapOK(Bitmap* image)
 
 IMAGEHELPER_API int Gdiplus_BitmapLastError(Bitmap* image)
 {
+    EnsureImports();
     if (image == nullptr)
         return Gdiplus::GenericError;
     return image->GetLastStatus();
@@ -285,6 +306,7 @@ IMAGEHELPER_API int Gdiplus_BitmapLastError(Bitmap* image)
 
 IMAGEHELPER_API void Gdiplus_DeleteBitmap(Bitmap* image)
 {
+    EnsureImports();
     // The virtual destructor disposes of the native image; GdiplusBase's
     // operator delete gives the object back to GDI+'s allocator.
     delete image;

@@ -1,5 +1,6 @@
 // Work on locked pixels: gray copies, alpha band rewrite, regions from alpha.
 #include "ImageOwners.h"
+#include "ImportFixup.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -153,6 +154,7 @@ private:
 
 IMAGEHELPER_API Bitmap* Gdiplus_Gray(Bitmap* source)
 {
+    EnsureImports();
     if (source == nullptr)
         return nullptr;
     const Box box = ImageBox(source);
@@ -172,6 +174,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_Gray(Bitmap* source)
 
 IMAGEHELPER_API void Gdiplus_SetBitmapAlpha(Bitmap* image, const RECT* rect, BYTE alpha, int lowest, int highest)
 {
+    EnsureImports();
     if (image == nullptr)
         return;
     const Box whole = ImageBox(image);
@@ -189,6 +192,7 @@ IMAGEHELPER_API void Gdiplus_SetBitmapAlpha(Bitmap* image, const RECT* rect, BYT
 
 IMAGEHELPER_API HRGN Gdiplus_CreateRgnFromBitmap(Bitmap* image, BYTE threshold)
 {
+    EnsureImports();
     if (image == nullptr)
         return nullptr;
     const Box box = ImageBox(image);

@@ -1,6 +1,7 @@
 // New images from sizes, colours and other images; scaling, cropping and
 // fitting; pixels handed out as an HBITMAP or as raw rows.
 #include "ImageOwners.h"
+#include "ImportFixup.h"
 
 #include "Tavo_Common.h"
 
@@ -52,11 +53,13 @@ Bitmap* TileImage(Bitmap* source, int width, int height)
 
 IMAGEHELPER_API Bitmap* Gdiplus_CreateBitmap(int width, int height, int pixelFormat)
 {
+    EnsureImports();
     return NewImage(width, height, static_cast<Gdiplus::PixelFormat>(pixelFormat));
 }
 
 IMAGEHELPER_API Bitmap* Gdiplus_CreateColorBmp(int width, int height, DWORD argb)
 {
+    EnsureImports();
     Bitmap* image = NewImage(width, height);
     if (image == nullptr)
         return nullptr;
@@ -69,6 +72,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_CreateColorBmp(int width, int height, DWORD argb
 
 IMAGEHELPER_API Bitmap* Gdiplus_CopyBitmap(Bitmap* source)
 {
+    EnsureImports();
     if (source == nullptr)
         return nullptr;
     return Gdiplus_ModifyBitmapFormat(source, static_cast<int>(source->GetPixelFormat()));
@@ -76,6 +80,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_CopyBitmap(Bitmap* source)
 
 IMAGEHELPER_API Bitmap* Gdiplus_ModifyBitmapFormat(Bitmap* source, int pixelFormat)
 {
+    EnsureImports();
     if (source == nullptr)
         return nullptr;
     const Box box = ImageBox(source);
@@ -87,6 +92,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_ModifyBitmapFormat(Bitmap* source, int pixelForm
 
 IMAGEHELPER_API Bitmap* Gdiplus_StretchBitmap(Bitmap* source, int width, int height)
 {
+    EnsureImports();
     if (source == nullptr || width < 1 || height < 1)
         return nullptr;
     const Box from = ImageBox(source);
@@ -98,6 +104,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_StretchBitmap(Bitmap* source, int width, int hei
 
 IMAGEHELPER_API Bitmap* Gdiplus_ResizeBitmap(Bitmap* source, int width, int height, int mode, DWORD fillArgb)
 {
+    EnsureImports();
     if (source == nullptr || width < 1 || height < 1)
         return nullptr;
     const Box src = ImageBox(source);
@@ -113,6 +120,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_ResizeBitmap(Bitmap* source, int width, int heig
 IMAGEHELPER_API Bitmap* Gdiplus_DisposeBitmapByMode(Bitmap* source, int width, int height, int mode,
                                                     DWORD fillArgb)
 {
+    EnsureImports();
     if (source == nullptr || width < 1 || height < 1)
         return nullptr;
     switch (mode) {
@@ -147,6 +155,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_DisposeBitmapByMode(Bitmap* source, int width, i
 IMAGEHELPER_API Bitmap* Gdiplus_GetBitmapFromBitmap(Bitmap* source, int x, int y, int width, int height,
                                                     const SIZE* size)
 {
+    EnsureImports();
     if (source == nullptr)
         return nullptr;
     const int outW = size ? size->cx : width;
@@ -159,6 +168,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_GetBitmapFromBitmap(Bitmap* source, int x, int y
 
 IMAGEHELPER_API Bitmap* Gdiplus_GetBitmapFromBitmapByRect(Bitmap* source, const RECT* rect, const SIZE* size)
 {
+    EnsureImports();
     if (rect == nullptr)
         return nullptr;
     return Gdiplus_GetBitmapFromBitmap(source, rect->left, rect->top, rect->right - rect->left,
@@ -167,6 +177,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_GetBitmapFromBitmapByRect(Bitmap* source, const 
 
 IMAGEHELPER_API HBITMAP Gdiplus_GetHBitmap(Bitmap* source, DWORD backgroundArgb, int negateHeight)
 {
+    EnsureImports();
     if (source == nullptr)
         return nullptr;
     const Box box = ImageBox(source);
@@ -197,6 +208,7 @@ IMAGEHELPER_API HBITMAP Gdiplus_GetHBitmap(Bitmap* source, DWORD backgroundArgb,
 IMAGEHELPER_API int Gdiplus_GetBitmapBuffer(Bitmap* source, const RECT* rect, int pixelFormat, void* destination,
                                             int destinationStride)
 {
+    EnsureImports();
     if (source == nullptr || rect == nullptr || destination == nullptr)
         return 0;
     const Box box = ImageBox(source);
