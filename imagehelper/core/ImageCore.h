@@ -28,24 +28,22 @@ void GrayRow32(const uint8_t* bgra, uint8_t* gray, int width);
 // becomes alpha; colour bytes stay.
 void RewriteAlphaBand(uint8_t* bgra, int count, uint8_t alpha, int lowest, int highest);
 
+// First x from start on whose alpha is at least threshold (NextAtLeast) or
+// below it (NextBelow); width when there is none.
+int NextAtLeast(const uint8_t* bgra, int start, int width, uint8_t threshold);
+int NextBelow(const uint8_t* bgra, int start, int width, uint8_t threshold);
+
 // Calls sink(x0, x1) for every maximal run [x0, x1) of 32-bit pixels whose
 // alpha is at least threshold, left to right. Returns the number of runs.
 template <typename Sink>
 int ForEachAlphaRun(const uint8_t* bgra, int width, uint8_t threshold, Sink&& sink)
 {
     int runs = 0;
-    int x = 0;
-    while (x < width) {
-        if (bgra[x * 4 + 3] < threshold) {
-            ++x;
-            continue;
-        }
-        const int start = x;
-        while (x < width && bgra[x * 4 + 3] >= threshold)
-            ++x;
-        sink(start, x);
+    for (int x = NextAtLeast(bgra, 0, width, threshold); x < width;) {
+        const int end = NextBelow(bgra, x, width, threshold);
+        sink(x, end);
         ++runs;
-        ++x;  // the pixel that ended the run is below the threshold (or past the row)
+        x = NextAtLeast(bgra, end, width, threshold);
     }
     return runs;
 }

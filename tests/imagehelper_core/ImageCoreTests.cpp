@@ -193,3 +193,37 @@ TEST(ImageCoreRows, ClipKeepsThePartOnTheImage)
     ASSERT_TRUE(ClipEdges(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 7, 9, &b));
     EXPECT_EQ(b, (Box{0, 0, 7, 9}));
 }
+
+// The four-pixels-at-a-time paths against the plain per-pixel rules, for
+// every width up to a few blocks and every offset of a run.
+TEST(ImageCoreWide, GrayAndRunsMatchThePerPixelRules)
+{
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, static_cast<uint8_t>(seed >> 16); };
+    for (int width = 0; width <= 37; ++width) {
+        std::vector<uint8_t> pixels(width * 4 + 4);
+        for (auto& b : pixels)
+            b = next();
+        for (int i = 0; i < width; ++i)  // mostly long stretches, some single pixels
+            pixels[i * 4 + 3] = (i / 5) % 2 ? 255 : (i % 7 == 0 ? 200 : 3);
+        std::vector<uint8_t> gray(width + 1, 0xCD);
+        GrayRow32(pixels.data(), gray.data(), width);
+        for (int i = 0; i < width; ++i)
+            ASSERT_EQ(gray[i], GrayLevel(pixels[i * 4 + 2], pixels[i * 4 + 1], pixels[i * 4])) << width << "/" << i;
+        EXPECT_EQ(gray[width], 0xCD);  // nothing written past the row
+
+        for (int threshold : {0, 1, 128, 200, 255}) {
+            std::vector<int> inside;
+            ForEachAlphaRun(pixels.data(), width, static_cast<uint8_t>(threshold), [&](int x0, int x1) {
+                EXPECT_LT(x0, x1);
+                for (int x = x0; x < x1; ++x)
+                    inside.push_back(x);
+            });
+            std::vector<int> expected;
+            for (int i = 0; i < width; ++i)
+                if (pixels[i * 4 + 3] >= threshold)
+                    expected.push_back(i);
+            EXPECT_EQ(inside, expected) << width << " at " << threshold;
+        }
+    }
+}
