@@ -83,6 +83,12 @@ TEST_F(ToolExports, WorkWithoutTheExecutablesStartUp)
     // A handle from the executable is an ordinary GDI+ object: a plain delete frees it.
     delete colour(2, 2, kRed);
 
+    // Calls into the common library go through the executable's own imports.
+    auto pictureType = Export<decltype(&Gdiplus_GetPictureTypeByFileNameW)>("Gdiplus_GetPictureTypeByFileNameW");
+    ASSERT_TRUE(pictureType);
+    EXPECT_EQ(pictureType(L"photo.JPG"), 1);
+    EXPECT_EQ(pictureType(L"scan.tif"), 4);
+
     // A null module means the calling program: this test's own PNG resource.
     Gdiplus::Bitmap* picture = fromResource(nullptr, L"PNG", 101);
     ASSERT_NE(picture, nullptr);
