@@ -2,9 +2,11 @@
 # Installs what is missing, builds both targets and runs every test:
 #   1. host build of the Windows-free code with AddressSanitizer and
 #      UndefinedBehaviorSanitizer;
-#   2. fuzz targets built with clang into build/fuzz, run for a bounded time
+#   2. the chart sample buffer's concurrency test built with ThreadSanitizer
+#      into build/tsan and run alone;
+#   3. fuzz targets built with clang into build/fuzz, run for a bounded time
 #      (FUZZ_SECONDS, default 30) from a generated seed corpus;
-#   3. Windows build (mingw-w64), its tests run under Wine in a private
+#   4. Windows build (mingw-w64), its tests run under Wine in a private
 #      session (fresh prefix, own Xvfb display, removed afterwards).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,6 +23,19 @@ ctest --test-dir build/host --output-on-failure -j "$jobs" --timeout 300 >build/
 host_rc=$?
 set -e
 cat build/host-tests.log
+
+echo "== chart sample buffer under ThreadSanitizer (build/tsan): appends against reads and reconfiguration"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOOL_SANITIZE=OFF \
+  "-DCMAKE_CXX_FLAGS=-fsanitize=thread -fno-omit-frame-pointer -g -O1" "-DCMAKE_C_FLAGS=-fsanitize=thread -g -O1" \
+  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+cmake --build build/tsan -j "$jobs" --target wave_core_stress_tests
+set +e
+TSAN_OPTIONS="halt_on_error=1 ${TSAN_OPTIONS:-}" WAVE_STRESS_SECONDS=${WAVE_STRESS_SECONDS:-3} \
+  build/tsan/bin/wave_core_stress_tests >build/tsan-tests.log 2>&1
+tsan_rc=$?
+set -e
+tail -n 3 build/tsan-tests.log
+[ "$tsan_rc" -eq 0 ] && echo "tsan: chart sample buffer passed" || echo "tsan: chart sample buffer FAILED (build/tsan-tests.log)"
 
 echo "== fuzz targets (clang, libFuzzer), each for a bounded time"
 cmake -S . -B build/fuzz -G Ninja -DTOOL_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
@@ -62,4 +77,5 @@ done
 echo
 echo "all tests: $passed passed, $failed failed"
 [ "$fuzz_rc" -eq 0 ] || echo "fuzz targets failed"
-[ "$host_rc" -eq 0 ] && [ "$win_rc" -eq 0 ] && [ "$fuzz_rc" -eq 0 ]
+[ "$tsan_rc" -eq 0 ] || echo "ThreadSanitizer test failed"
+[ "$host_rc" -eq 0 ] && [ "$win_rc" -eq 0 ] && [ "$fuzz_rc" -eq 0 ] && [ "$tsan_rc" -eq 0 ]

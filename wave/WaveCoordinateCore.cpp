@@ -13,7 +13,8 @@ namespace {
 
 constexpr double kWrapSlack = 1e-16;
 
-// Half away from zero, clamped to the range of a RECT coordinate.
+// Half away from zero, clamped to the range of a RECT coordinate (start plus
+// a rounded offset is summed in double, so no int can overflow on the way).
 LONG RoundToLong(double v)
 {
     if (std::isnan(v))
@@ -200,8 +201,8 @@ BOOL CWaveCoordinate::GetLabelBox(int i, WaveAxisLabelBox* box) const
         to = (i + 0.5) * pitch;
         place = kMiddle;
     }
-    const LONG a = AddClamped(start, RoundToLong(from));
-    const LONG b = AddClamped(start, RoundToLong(to));
+    const LONG a = RoundToLong(double(start) + std::round(from));
+    const LONG b = RoundToLong(double(start) + std::round(to));
 
     UINT format = WAVE_DT_SINGLELINE | WAVE_DT_END_ELLIPSIS;
     if (m_bVertical) {

@@ -1,0 +1,524 @@
+// CWaveBuffer: appends and staging, array resizing, point building, column
+// hit tests, and the settings a faulty caller can pass.
+#include "WaveBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+std::vector<int16_t> Ramp(int count, int first = 0)
+{
+    std::vector<int16_t> v(static_cast<size_t>(count));
+    std::iota(v.begin(), v.end(), static_cast<int16_t>(first));
+    return v;
+}
+
+std::vector<double> Array(const CWaveBuffer& b)
+{
+    std::vector<double> v(static_cast<size_t>(b.GetArraySampleCount()));
+    if (!v.empty()) {
+        EXPECT_EQ(b.ReadSamples(0, static_cast<int>(v.size()), v.data()), static_cast<int>(v.size()));
+    }
+    return v;
+}
+
+std::vector<double> Seq(int first, int count)
+{
+    std::vector<double> v(static_cast<size_t>(count));
+    std::iota(v.begin(), v.end(), static_cast<double>(first));
+    return v;
+}
+
+std::vector<double> Concat(std::vector<double> a, const std::vector<double>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct Pt {
+    int x, y;
+    bool operator==(const Pt& o) const { return x == o.x && y == o.y; }
+};
+
+std::vector<Pt> Points(const CPtrArrayCtrl& list)
+{
+    std::vector<Pt> pts;
+    for (int i = 0; i < list.GetCount(); ++i)
+        pts.push_back({WavePointX(list.GetAt(i)), WavePointY(list.GetAt(i))});
+    return pts;
+}
+
+std::vector<Pt> Map(CWaveBuffer& b, RECT plot, double zoom = 1.0)
+{
+    CPtrArrayCtrl list;
+    b.MapToPoints(plot, zoom, list);
+    return Points(list);
+}
+
+// A buffer of N samples per window with its array allocated (zero-filled).
+void Allocate(CWaveBuffer& b, int n, int type = WAVE_SAMPLE_INT16)
+{
+    b.SetSampleType(type);
+    b.SetWindowLength(n);
+    ASSERT_EQ(b.GetArraySampleCount(), 2 * n);
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ append
+
+TEST(WaveBufferAppend, NeverAllocatedArrayStoresAndCountsNothing)
+{
+    CWaveBuffer b;
+    const auto s = Ramp(10);
+    b.AppendSamples(s.data(), 10);
+    EXPECT_EQ(b.GetArraySampleCount(), 0);
+    EXPECT_EQ(b.GetWindowsAppended(), 0);
+    EXPECT_EQ(b.GetPartialCount(), 0);
+    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+}
+
+TEST(WaveBufferAppend, NewestSamplesArriveLastAndOlderOnesMoveFront)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    const auto s = Ramp(5, 1);
+    b.AppendSamples(s.data(), 3);
+    EXPECT_EQ(Array(b), (std::vector<double>{0, 0, 0, 0, 0, 1, 2, 3}));
+    b.AppendSamples(s.data() + 3, 2);
+    EXPECT_EQ(Array(b), (std::vector<double>{0, 0, 0, 1, 2, 3, 4, 5}));
+}
+
+TEST(WaveBufferAppend, MoreThanTheWholeArrayAtOnceKeepsExactlyTheLastMTimesN)
+{
+    CWaveBuffer b;
+    Allocate(b, 8);
+    const auto s = Ramp(50);
+    b.AppendSamples(s.data(), 50);
+    EXPECT_EQ(Array(b), Seq(34, 16));
+    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+    EXPECT_EQ(b.GetWindowsAppended(), 6);
+    EXPECT_EQ(b.GetPartialCount(), 2);
+}
+
+TEST(WaveBufferAppend, WholeWindowModeMovesOnlyCompleteWindows)
+{
+    CWaveBuffer b;
+    Allocate(b, 300);
+    b.SetWholeWindowsOnly(TRUE);
+    const auto s = Ramp(650);
+    b.AppendSamples(s.data(), 250);
+    EXPECT_EQ(Array(b), std::vector<double>(600, 0.0));
+    EXPECT_EQ(b.GetStagedSampleCount(), 250);
+
+    b.AppendSamples(s.data() + 250, 100);
+    EXPECT_EQ(Array(b), Concat(std::vector<double>(300, 0.0), Seq(0, 300)));
+    EXPECT_EQ(b.GetStagedSampleCount(), 50);
+
+    b.AppendSamples(s.data() + 350, 250);
+    EXPECT_EQ(Array(b), Seq(0, 600));
+    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+}
+
+TEST(WaveBufferAppend, WholeWindowModeBeyondTheArrayKeepsTheLastWindowsAndStagesTheRest)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    b.SetWholeWindowsOnly(TRUE);
+    const auto s = Ramp(20);
+    b.AppendSamples(s.data(), 2);
+    b.AppendSamples(s.data() + 2, 17);  // 19 staged-then-new: 16 move, 3 stay
+    EXPECT_EQ(Array(b), Seq(8, 8));
+    EXPECT_EQ(b.GetStagedSampleCount(), 3);
+    b.AppendSamples(s.data() + 19, 1);
+    EXPECT_EQ(Array(b), Seq(12, 8));
+    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+}
+
+TEST(WaveBufferAppend, WindowCounterCountsWholeWindowsAcrossAnySplit)
+{
+    CWaveBuffer b;
+    Allocate(b, 300);
+    const auto s = Ramp(300);
+    b.AppendSamples(s.data(), 300);
+    b.AppendSamples(s.data(), 300);
+    EXPECT_EQ(b.GetWindowsAppended(), 2);
+    EXPECT_EQ(b.GetPartialCount(), 0);
+    for (int i = 0; i < 299; ++i)
+        b.AppendSamples(s.data() + i, 1);
+    EXPECT_EQ(b.GetWindowsAppended(), 2);
+    EXPECT_EQ(b.GetPartialCount(), 299);
+    b.AppendSamples(s.data(), 1);
+    EXPECT_EQ(b.GetWindowsAppended(), 3);
+    EXPECT_EQ(b.GetPartialCount(), 0);
+}
+
+TEST(WaveBufferAppend, ZeroNegativeCountsAndNullSamplesAreIgnored)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    const auto s = Ramp(4, 1);
+    b.AppendSamples(s.data(), 4);
+    const auto before = Array(b);
+    b.AppendSamples(s.data(), 0);
+    b.AppendSamples(s.data(), -1);
+    b.AppendSamples(s.data(), INT_MIN);
+    b.AppendSamples(nullptr, 4);
+    EXPECT_EQ(Array(b), before);
+    EXPECT_EQ(b.GetWindowsAppended(), 1);
+    EXPECT_EQ(b.GetPartialCount(), 0);
+}
+
+TEST(WaveBufferAppend, EachEncodingStoresItsOwnWidth)
+{
+    CWaveBuffer b;
+    Allocate(b, 2, WAVE_SAMPLE_INT32);
+    const int32_t i32[] = {-100000, 7, 2000000000};
+    b.AppendSamples(i32, 3);
+    EXPECT_EQ(Array(b), (std::vector<double>{0, -100000, 7, 2000000000}));
+
+    b.SetSampleType(WAVE_SAMPLE_DOUBLE);
+    const double d[] = {0.5, -1.25};
+    b.AppendSamples(d, 2);
+    EXPECT_EQ(Array(b), (std::vector<double>{0, 0, 0.5, -1.25}));
+}
+
+// ------------------------------------------------------------------ resize
+
+TEST(WaveBufferResize, SameWindowCountKeepsArrayAndStagedSamples)
+{
+    CWaveBuffer b;
+    Allocate(b, 300);
+    b.SetWholeWindowsOnly(TRUE);
+    const auto s = Ramp(350);
+    b.AppendSamples(s.data(), 350);
+    b.SetHistoryWindows(1);
+    EXPECT_EQ(b.GetStagedSampleCount(), 50);
+    EXPECT_EQ(Array(b), Concat(std::vector<double>(300, 0.0), Seq(0, 300)));
+}
+
+TEST(WaveBufferResize, MoreWindowsKeepOldSamplesInFrontThenZeros)
+{
+    CWaveBuffer b;
+    Allocate(b, 3);
+    b.SetWholeWindowsOnly(TRUE);
+    const auto s = Ramp(8, 1);
+    b.AppendSamples(s.data(), 8);  // 6 move, 2 staged
+    b.SetHistoryWindows(2);
+    EXPECT_EQ(b.GetWindowsHeld(), 3);
+    EXPECT_EQ(Array(b), (std::vector<double>{1, 2, 3, 4, 5, 6, 0, 0, 0}));
+    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+
+    b.SetHistoryWindows(0);
+    EXPECT_EQ(Array(b), (std::vector<double>{1, 2, 3}));
+}
+
+TEST(WaveBufferResize, WindowCountBelowOneOrBeyondMemoryIsIgnored)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    const auto s = Ramp(8, 1);
+    b.AppendSamples(s.data(), 8);
+    const auto before = Array(b);
+    for (int k : {-1, -2, INT_MIN, INT_MAX, INT_MAX - 1, 1 << 28}) {
+        b.SetHistoryWindows(k);
+        EXPECT_EQ(b.GetWindowsHeld(), 2) << k;
+        EXPECT_EQ(Array(b), before) << k;
+    }
+    b.AppendSamples(s.data(), 1);
+    EXPECT_EQ(Array(b).back(), 1.0);
+}
+
+TEST(WaveBufferResize, WindowLengthBelowOneOrBeyondMemoryIsIgnored)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    const auto s = Ramp(8, 1);
+    b.AppendSamples(s.data(), 8);
+    const auto before = Array(b);
+    for (int n : {0, -5, INT_MIN, INT_MAX, 1 << 27}) {
+        b.SetWindowLength(n);
+        EXPECT_EQ(b.GetWindowLength(), 4) << n;
+        EXPECT_EQ(Array(b), before) << n;
+    }
+    b.SetSampleType(WAVE_SAMPLE_DOUBLE);
+    b.SetHistoryWindows((1 << 25) - 1);  // 2^25 windows x 4 x 8 bytes: refused
+    EXPECT_EQ(b.GetWindowsHeld(), 2);
+    EXPECT_EQ(b.GetArraySampleCount(), 8);
+}
+
+TEST(WaveBufferResize, NewWindowLengthOrWidthGivesAZeroedArrayAndDropsStaging)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    b.SetWholeWindowsOnly(TRUE);
+    const auto s = Ramp(6, 1);
+    b.AppendSamples(s.data(), 6);
+    b.SetWindowLength(4);  // unchanged: nothing happens
+    EXPECT_EQ(b.GetStagedSampleCount(), 2);
+    EXPECT_EQ(Array(b), (std::vector<double>{0, 0, 0, 0, 1, 2, 3, 4}));
+
+    b.SetWindowLength(3);
+    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+    EXPECT_EQ(Array(b), std::vector<double>(6, 0.0));
+
+    b.AppendSamples(s.data(), 6);
+    b.SetSampleType(WAVE_SAMPLE_INT32);
+    EXPECT_EQ(Array(b), std::vector<double>(6, 0.0));
+}
+
+TEST(WaveBufferResize, EncodingOfTheSameWidthKeepsSamplesButDrawsNothing)
+{
+    CWaveBuffer b;
+    Allocate(b, 2);
+    const auto s = Ramp(4, 1);
+    b.AppendSamples(s.data(), 4);
+    b.SetSampleType(7);  // unknown code, two bytes wide like int16
+    EXPECT_EQ(b.GetSampleType(), 7);
+    EXPECT_EQ(b.GetArraySampleCount(), 4);
+    EXPECT_TRUE(Map(b, RECT{0, 0, 10, 10}).empty());
+    b.SetSampleType(WAVE_SAMPLE_INT16);
+    EXPECT_EQ(Array(b), (std::vector<double>{1, 2, 3, 4}));
+}
+
+// ------------------------------------------------------------------ points
+
+TEST(WaveBufferPoints, ValuesMapFromTopAtMaxToLastRowAtMin)
+{
+    CWaveBuffer b;
+    Allocate(b, 3);
+    b.SetValueRange(0.0, 1000.0);
+    const int16_t s[] = {1000, 0, 500};
+    b.AppendSamples(s, 3);
+    const RECT plot{20, 10, 23, 110};
+    EXPECT_EQ(Map(b, plot), (std::vector<Pt>{{20, 10}, {21, 109}, {22, 60}}));
+}
+
+TEST(WaveBufferPoints, ValuesOutsideTheRangeAreClampedIntoThePlot)
+{
+    CWaveBuffer b;
+    Allocate(b, 2);
+    b.SetValueRange(0.0, 1000.0);
+    const int16_t s[] = {2000, -5};
+    b.AppendSamples(s, 2);
+    EXPECT_EQ(Map(b, RECT{0, 0, 2, 100}), (std::vector<Pt>{{0, 0}, {1, 99}}));
+}
+
+TEST(WaveBufferPoints, ZoomedOutGivesOnePointPerColumnFromTheNearestSample)
+{
+    CWaveBuffer b;
+    Allocate(b, 1000);
+    b.SetValueRange(0.0, 1000.0);
+    const auto s = Ramp(1000);
+    b.AppendSamples(s.data(), 1000);
+    const auto pts = Map(b, RECT{5, 0, 106, 1000});
+    ASSERT_EQ(pts.size(), 101u);
+    for (int x = 0; x <= 100; ++x) {
+        const int sample = static_cast<int>(std::round(x * 999.0 / 100.0));
+        EXPECT_EQ(pts[static_cast<size_t>(x)], (Pt{5 + x, std::min(999, 1000 - sample)})) << x;
+    }
+}
+
+TEST(WaveBufferPoints, ZoomedInSpacesOnePointPerSample)
+{
+    CWaveBuffer b;
+    Allocate(b, 5);
+    b.SetValueRange(0.0, 100.0);
+    const int16_t s[] = {0, 10, 20, 30, 40};
+    b.AppendSamples(s, 5);
+    EXPECT_EQ(Map(b, RECT{0, 0, 101, 100}),
+              (std::vector<Pt>{{0, 99}, {25, 90}, {50, 80}, {75, 70}, {100, 60}}));
+}
+
+TEST(WaveBufferPoints, OnePixelPlotTakesTheFirstSampleAndEmptyPlotsNone)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    b.SetValueRange(0.0, 100.0);
+    const int16_t s[] = {50, 0, 0, 0};
+    b.AppendSamples(s, 4);
+    EXPECT_EQ(Map(b, RECT{7, 0, 8, 100}), (std::vector<Pt>{{7, 50}}));
+    EXPECT_TRUE(Map(b, RECT{7, 0, 7, 100}).empty());
+    EXPECT_TRUE(Map(b, RECT{7, 0, 3, 100}).empty());
+}
+
+TEST(WaveBufferPoints, FlatOrInvertedPlotsStayOnTheTopEdge)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    const auto s = Ramp(4, -2);
+    b.AppendSamples(s.data(), 4);
+    for (const RECT& plot : {RECT{0, 30, 4, 30}, RECT{0, 30, 4, 10}}) {
+        const auto pts = Map(b, plot);
+        ASSERT_EQ(pts.size(), 4u);
+        for (const Pt& p : pts)
+            EXPECT_EQ(p.y, 30);
+    }
+}
+
+TEST(WaveBufferPoints, SingleSampleWindowAndEmptyValueRangeNeedNoDivision)
+{
+    CWaveBuffer b;
+    Allocate(b, 1);
+    b.SetValueRange(5.0, 5.0);
+    const int16_t s[] = {5, 4};
+    b.AppendSamples(s, 2);  // window shows the newest: 4, below the empty range
+    EXPECT_EQ(Map(b, RECT{0, 0, 50, 20}), (std::vector<Pt>{{0, 19}}));
+    b.AppendSamples(s, 1);
+    EXPECT_EQ(Map(b, RECT{0, 0, 50, 20}), (std::vector<Pt>{{0, 0}}));
+}
+
+TEST(WaveBufferPoints, UnusableZoomGivesNoPoints)
+{
+    CWaveBuffer b;
+    Allocate(b, 8);
+    for (double zoom : {0.0, -1.0, std::nan(""), 9.0, std::numeric_limits<double>::infinity()})
+        EXPECT_TRUE(Map(b, RECT{0, 0, 10, 10}, zoom).empty()) << zoom;
+    // A tiny zoom shows what the array holds from the window's start: 8 samples.
+    EXPECT_EQ(Map(b, RECT{0, 0, 10, 10}, 1e-300).size(), 8u);
+}
+
+TEST(WaveBufferPoints, ZoomOutShowsOlderWindowsWhenTheArrayHoldsThem)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    b.SetHistoryWindows(2);  // 12 samples
+    b.SetValueRange(0.0, 100.0);
+    const auto s = Ramp(12);
+    b.AppendSamples(s.data(), 12);
+    // zoom 0.5: 8 samples from index N = 4 on.
+    const auto pts = Map(b, RECT{0, 0, 8, 100}, 0.5);
+    ASSERT_EQ(pts.size(), 8u);
+    EXPECT_EQ(pts.front().y, 96);
+    EXPECT_EQ(pts.back().y, 89);
+}
+
+TEST(WaveBufferPoints, WindowReachingPastTheArrayIsCutAtItsEnd)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);  // 2 windows: zoom 0.25 would need 16 samples from index 4
+    b.SetValueRange(0.0, 100.0);
+    const auto s = Ramp(8);
+    b.AppendSamples(s.data(), 8);
+    const auto pts = Map(b, RECT{0, 0, 4, 100}, 0.25);
+    ASSERT_EQ(pts.size(), 4u);
+    EXPECT_EQ(pts.back().y, 93);
+}
+
+TEST(WaveBufferPoints, ScrollOffsetMovesTheWindowBackAndIsKeptInRange)
+{
+    CWaveBuffer b;
+    Allocate(b, 3);
+    b.SetValueRange(0.0, 100.0);
+    const int16_t s[] = {10, 20, 30, 40, 50, 60};
+    b.AppendSamples(s, 6);
+    b.SetScrollOffset(3);
+    EXPECT_EQ(Map(b, RECT{0, 0, 3, 100}), (std::vector<Pt>{{0, 90}, {1, 80}, {2, 70}}));
+    b.SetScrollOffset(-5);
+    EXPECT_EQ(Map(b, RECT{0, 0, 3, 100}), (std::vector<Pt>{{0, 60}, {1, 50}, {2, 40}}));
+    b.SetScrollOffset(INT_MAX);
+    EXPECT_EQ(Map(b, RECT{0, 0, 3, 100}), (std::vector<Pt>{{0, 90}, {1, 80}, {2, 70}}));
+}
+
+TEST(WaveBufferPoints, VariantsDrawOnlyTheirOwnEncoding)
+{
+    CWaveBuffer b;
+    Allocate(b, 2, WAVE_SAMPLE_INT32);
+    b.SetValueRange(0.0, 100.0);
+    const int32_t s[] = {100, 0};
+    b.AppendSamples(s, 2);
+    const RECT plot{0, 0, 2, 100};
+    CPtrArrayCtrl list;
+    b.MapToPointsInt16(plot, 1.0, list);
+    b.MapToPointsDouble(plot, 1.0, list);
+    EXPECT_EQ(list.GetCount(), 0);
+    b.MapToPointsInt32(plot, 1.0, list);
+    EXPECT_EQ(Points(list), (std::vector<Pt>{{0, 0}, {1, 99}}));
+}
+
+TEST(WaveBufferPoints, NonFiniteDoublesLandInsideThePlot)
+{
+    CWaveBuffer b;
+    Allocate(b, 3, WAVE_SAMPLE_DOUBLE);
+    b.SetValueRange(0.0, 10.0);
+    const double s[] = {std::nan(""), std::numeric_limits<double>::infinity(),
+                        -std::numeric_limits<double>::infinity()};
+    b.AppendSamples(s, 3);
+    CPtrArrayCtrl list;
+    b.MapToPointsDouble(RECT{0, 0, 3, 10}, 1.0, list);
+    EXPECT_EQ(Points(list), (std::vector<Pt>{{0, 0}, {1, 0}, {2, 9}}));
+}
+
+// ------------------------------------------------------------------ column
+
+TEST(WaveBufferColumn, ReportsTheSampleItsRowAndItsPositionInTheWindow)
+{
+    CWaveBuffer b;
+    Allocate(b, 10);
+    b.SetValueRange(0.0, 100.0);
+    const auto s = Ramp(20, 1);
+    b.AppendSamples(s.data(), 20);
+    const RECT plot{50, 50, 60, 150};
+    int pos = -1, type = -1;
+    double value = 0, y = 0;
+    ASSERT_TRUE(b.SampleAtColumn(plot, 1.0, 3, &pos, &type, &value, &y));
+    EXPECT_EQ(type, WAVE_SAMPLE_INT16);
+    EXPECT_EQ(value, 14.0);
+    EXPECT_EQ(y, 86.0);
+    EXPECT_EQ(pos, 3);
+
+    b.SetScrollOffset(2);
+    ASSERT_TRUE(b.SampleAtColumn(plot, 1.0, 3, &pos, &type, &value, &y));
+    EXPECT_EQ(value, 12.0);
+    EXPECT_EQ(pos, 3);
+}
+
+TEST(WaveBufferColumn, ColumnsOutsideThePlotMissAndOffsetsAreStoredClamped)
+{
+    CWaveBuffer b;
+    Allocate(b, 10);
+    const RECT plot{0, 0, 10, 10};
+    int pos;
+    EXPECT_FALSE(b.SampleAtColumn(plot, 1.0, 10, &pos, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(b.SampleAtColumn(plot, 1.0, -1, &pos, nullptr, nullptr, nullptr));
+    b.SetScrollOffset(-5);
+    EXPECT_TRUE(b.SampleAtColumn(plot, 1.0, 0, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(b.GetScrollOffset(), 0);
+    b.SetScrollOffset(13);
+    EXPECT_TRUE(b.SampleAtColumn(plot, 1.0, 0, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(b.GetScrollOffset(), 10);
+}
+
+TEST(WaveBufferColumn, OnePixelPlotTakesTheFirstSample)
+{
+    CWaveBuffer b;
+    Allocate(b, 4);
+    const int16_t s[] = {9, 8, 7, 6};
+    b.AppendSamples(s, 4);
+    double value = 0;
+    ASSERT_TRUE(b.SampleAtColumn(RECT{3, 0, 4, 10}, 1.0, 0, nullptr, nullptr, &value, nullptr));
+    EXPECT_EQ(value, 9.0);
+}
+
+TEST(WaveBufferColumn, UnknownEncodingLeavesTheValueAndMissingArrayMisses)
+{
+    CWaveBuffer fresh;
+    EXPECT_FALSE(fresh.SampleAtColumn(RECT{0, 0, 10, 10}, 1.0, 1, nullptr, nullptr, nullptr, nullptr));
+
+    CWaveBuffer b;
+    Allocate(b, 4);
+    b.SetSampleType(9);
+    int type = -1;
+    double value = 1234.5;
+    EXPECT_TRUE(b.SampleAtColumn(RECT{0, 0, 10, 10}, 1.0, 1, nullptr, &type, &value, nullptr));
+    EXPECT_EQ(type, 9);
+    EXPECT_EQ(value, 1234.5);
+}
