@@ -1,0 +1,38 @@
+#include "ReportFrameParser.h"
+
+#include "Tavo_Common.h"
+
+namespace radar {
+
+size_t ScanReportFrames(const uint8_t* data, size_t size, IReportFrameSink& sink) {
+    if (!data) return 0;
+    size_t pos = 0;
+    while (pos + kReportFrameSize <= size) {
+        const uint8_t* frame = data + pos;
+        if (frame[0] != 0xAA || frame[1] != 0xAA) {
+            ++pos;
+            continue;
+        }
+        if (frame[5] != 0x55 || frame[6] != 0x55) {
+            sink.OnInvalidTrailer();
+            ++pos;
+            continue;
+        }
+        const uint16_t distance = static_cast<uint16_t>(frame[3] | (frame[4] << 8));
+        sink.OnReportFrame(frame[2], distance);
+        pos += kReportFrameSize;
+    }
+    return pos;
+}
+
+void ScanReportBuffer(CBaseBuffer& buffer, IReportFrameSink& sink) {
+    const int avail = buffer.GetAvailSize();
+    if (avail < static_cast<int>(kReportFrameSize)) return;
+    const uint8_t* base = buffer.GetBuffer();
+    const size_t consumed = ScanReportFrames(base, static_cast<size_t>(avail), sink);
+    if (consumed == 0) return;
+    // The rest lies inside the buffer's own storage, which SetBuffer allows.
+    buffer.SetBuffer(base + consumed, avail - static_cast<int>(consumed));
+}
+
+}  // namespace radar
