@@ -109,26 +109,25 @@ private:
     void MapLocked(const RECT& plot, double zoom, CPtrArrayCtrl& points);
     // Replaces the array by a zero-filled one of M x N samples of the given
     // encoding, keeping min(old, new) bytes from the front when keep is set.
-    // FALSE (and nothing changed) when the size is refused or memory runs out.
+    // false (and nothing changed) when the size is refused or memory runs out.
     bool ReallocateLocked(int type, int n, int m, bool keep);
     int64_t ArrayBytesLocked() const;
     // Visible window inside the array: first index and sample count.
     bool VisibleWindowLocked(double zoom, int offset, int64_t* start, int64_t* count) const;
 
-    // Every field below is guarded by m_lock. AppendSamples (any thread,
-    // usually the acquisition thread) writes the samples, the staging buffer
-    // and the two counters; the setters (user-interface thread) write the
-    // settings and may replace the array.
+    // Every field below is guarded by m_lock; no field is read or written
+    // without it. Writers: AppendSamples (any thread, in the tool the
+    // acquisition thread) and the setters (user-interface thread).
     mutable CBaseLock m_lock;
-    int32_t m_nSampleType;
-    double m_fValueMin;
-    double m_fValueMax;
-    int32_t m_nScrollOffset;
-    int32_t m_nWindowLength;     // N
-    int32_t m_nWindowsHeld;      // M
-    BOOL m_bWholeWindowsOnly;
-    unsigned char* m_pSamples;   // owned; M x N samples or null
-    CBaseBuffer m_staging;       // appended bytes not yet moved into the array
-    int64_t m_nWindowsAppended;
-    int32_t m_nPartialCount;
+    int32_t m_nSampleType;       // setters
+    double m_fValueMin;          // setters
+    double m_fValueMax;          // setters
+    int32_t m_nScrollOffset;     // setters; SampleAtColumn stores it clamped
+    int32_t m_nWindowLength;     // N; setters
+    int32_t m_nWindowsHeld;      // M; setters
+    BOOL m_bWholeWindowsOnly;    // setters
+    unsigned char* m_pSamples;   // owned, M x N samples or null; contents: AppendSamples, array: setters
+    CBaseBuffer m_staging;       // bytes not yet moved into the array; AppendSamples, emptied by setters
+    int64_t m_nWindowsAppended;  // AppendSamples
+    int32_t m_nPartialCount;     // AppendSamples
 };
