@@ -70,7 +70,7 @@ WaveGridLines WaveCalcGridLines(const WaveBox& plot, double colSpacing, double r
 
 void WaveClipPoints(std::vector<uint64_t>& points, const WaveBox& plot) {
     points.erase(std::remove_if(points.begin(), points.end(),
-                                [&](uint64_t p) { return !plot.Contains(WavePointX(p), WavePointY(p)); }),
+                                [&](uint64_t p) { return !plot.Contains(WavePackedX(p), WavePackedY(p)); }),
                  points.end());
 }
 
@@ -83,9 +83,9 @@ void WaveThinPoints(std::vector<uint64_t>& points, int gap) {
     if (gap < 1 || points.size() < 3) return;
     size_t last = points.size() - 1;
     size_t out = 1;
-    int64_t rememberedX = WavePointX(points[0]);
+    int64_t rememberedX = WavePackedX(points[0]);
     for (size_t i = 1; i < last; ++i) {
-        int x = WavePointX(points[i]);
+        int x = WavePackedX(points[i]);
         if (x < rememberedX + gap) continue;
         rememberedX = x;
         points[out++] = points[i];

@@ -12,9 +12,11 @@
 
 // Channels a chart holds; channel numbers are 0 to kWaveMaxChannels - 1.
 constexpr int kWaveMaxChannels = 256;
-// Upper bound of the window length N, so M x N x 8 bytes of a channel's
-// sample array stays far inside a 32-bit size even at the widest zoom (M = 9).
-constexpr int kWaveMaxWindowLength = 1 << 20;
+// Upper bound of the window length N. Every one of the 256 channels holds
+// M x N samples (M = 2 at rest, up to 9 zoomed out), so N is kept where the
+// arrays of all channels still fit in memory (2 GB of doubles at M = 2 would
+// otherwise follow from one mistyped length).
+constexpr int kWaveMaxWindowLength = 1 << 18;
 // Upper bound of the samples one AppendData call takes: count x 8 bytes must
 // fit a 32-bit byte count.
 constexpr int kWaveMaxAppendCount = 0x7FFFFFFF / 8;
@@ -71,8 +73,8 @@ WaveGridLines WaveCalcGridLines(const WaveBox& plot, double colSpacing, double r
 inline uint64_t WavePackPoint(int x, int y) {
     return static_cast<uint64_t>(static_cast<uint32_t>(x)) | (static_cast<uint64_t>(static_cast<uint32_t>(y)) << 32);
 }
-inline int WavePointX(uint64_t p) { return static_cast<int32_t>(static_cast<uint32_t>(p & 0xFFFFFFFFu)); }
-inline int WavePointY(uint64_t p) { return static_cast<int32_t>(static_cast<uint32_t>(p >> 32)); }
+inline int WavePackedX(uint64_t p) { return static_cast<int32_t>(static_cast<uint32_t>(p & 0xFFFFFFFFu)); }
+inline int WavePackedY(uint64_t p) { return static_cast<int32_t>(static_cast<uint32_t>(p >> 32)); }
 
 // Removes every point outside the plot (x < left, x >= right, y < top, y >= bottom).
 void WaveClipPoints(std::vector<uint64_t>& points, const WaveBox& plot);

@@ -104,8 +104,8 @@ TEST(WaveGrid, NoColumnsOrBadSpacingsGiveOnlyCentreLines) {
 
 TEST(WavePoints, PackKeepsNegativeCoordinates) {
     uint64_t p = WavePackPoint(-3, 70000);
-    EXPECT_EQ(WavePointX(p), -3);
-    EXPECT_EQ(WavePointY(p), 70000);
+    EXPECT_EQ(WavePackedX(p), -3);
+    EXPECT_EQ(WavePackedY(p), 70000);
     EXPECT_EQ(p & 0xFFFFFFFFu, 0xFFFFFFFDu);
 }
 
@@ -115,8 +115,8 @@ TEST(WavePoints, ClipRemovesPointsOnOrBeyondTheFarEdges) {
                               WavePackPoint(20, 15), WavePackPoint(15, 20), WavePackPoint(15, 9)};
     WaveClipPoints(pts, plot);
     ASSERT_EQ(pts.size(), 2u);
-    EXPECT_EQ(WavePointX(pts[0]), 10);
-    EXPECT_EQ(WavePointX(pts[1]), 19);
+    EXPECT_EQ(WavePackedX(pts[0]), 10);
+    EXPECT_EQ(WavePackedX(pts[1]), 19);
 }
 
 TEST(WavePoints, ZeroHeightPlotRemovesEverything) {
@@ -130,8 +130,8 @@ TEST(WavePoints, BudgetOf100On400PixelsKeepsFourPixelGapsAndTheLastPoint) {
     std::vector<uint64_t> pts = Row(400, 7, 30);
     WaveThinPoints(pts, WaveThinningGap(400, 100));
     ASSERT_EQ(pts.size(), 101u);
-    for (size_t i = 1; i + 1 < pts.size(); ++i) EXPECT_EQ(WavePointX(pts[i]) - WavePointX(pts[i - 1]), 4);
-    EXPECT_EQ(WavePointX(pts.back()), 30 + 399);
+    for (size_t i = 1; i + 1 < pts.size(); ++i) EXPECT_EQ(WavePackedX(pts[i]) - WavePackedX(pts[i - 1]), 4);
+    EXPECT_EQ(WavePackedX(pts.back()), 30 + 399);
 }
 
 TEST(WavePoints, NoThinningWithoutBudgetOrWithGapZero) {

@@ -1,0 +1,115 @@
+// Chart benchmark: frame composition for a 1156 x 500 plot with a short and a
+// long window, and the cost of appending a 300-sample history. Prints figures
+// and ratios; never passes or fails on time.
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "WaveWnd.h"
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / frequency.QuadPart;
+}
+
+// The main window's configuration, without the picture's captions: a plain
+// picture of the plot's size stands in for it.
+void Configure(CWaveWnd& chart, Gdiplus::Bitmap* picture, int n) {
+    chart.SetChannelCount(1);
+    chart.SetSmoothCurve(FALSE);
+    chart.SetBackColor(0xFFFFFF);
+    chart.SetPlotBackground(TRUE, 1, 0xFFFFFFFF);
+    chart.SetPlotPicture(picture);
+    chart.SetLineWidth(4);
+    chart.ShowGrid(FALSE);
+    chart.SetChannelColor(0, 0x0000FF);
+    chart.SetSampleType(1);
+    chart.SetValueRange(0.0, 800.0);
+    chart.SetWindowLength(n);
+    chart.ShowLeftAxis(TRUE, 50);
+    chart.ShowRightAxis(TRUE, 50);
+    chart.ShowBottomAxis(TRUE, 24);
+    chart.SetHorzAxesText(100, L"宋体", 0xE8A200, 5, 0);
+    chart.SetVertAxesText(100, L"宋体", 0xE8A200, 2, 0);
+    chart.SetXRange(15.0, 0.0);
+    chart.SetHorzTickCount(4);
+    chart.SetVertTickCount(5);
+    chart.SetVertAxesRange(0.0, 800.0);
+    chart.EnableInteraction(FALSE, FALSE, FALSE, FALSE);
+    chart.InitWindow();
+}
+
+// Mean milliseconds of one DrawFrame (background already built).
+double FrameMs(CWaveWnd& chart, int n, int frames) {
+    std::vector<int32_t> history(n);
+    for (int i = 0; i < n; ++i) history[i] = (i * 37) % 800;
+    chart.AppendData(0, history.data(), n);
+    ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(nullptr);
+    SelectObjectGuard select(memory, chart.GetFrontBitmap());
+    CDC dc(memory);
+    chart.DrawFrame(&dc);  // builds the background once
+    ::GdiFlush();
+    double start = Now();
+    for (int f = 0; f < frames; ++f) {
+        history[f % n] = (f * 13) % 800;
+        chart.AppendData(0, history.data(), n);  // live data, as the acquisition thread feeds it
+        chart.DrawFrame(&dc);
+    }
+    ::GdiFlush();
+    return (Now() - start) * 1000.0 / frames;
+}
+
+}  // namespace
+
+int main() {
+    GdiplusStartupRecord* gdiplus = Gdiplus_Init();
+    const int plotW = 1156, plotH = 500, clientW = plotW + 100, clientH = plotH + 24;
+    CWnd frame;
+    RECT rect{0, 0, clientW + 40, clientH + 60};
+    frame.CreateEx(0, nullptr, L"chart bench", WS_OVERLAPPEDWINDOW, rect, nullptr, 0);
+    HWND placeholder = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, clientW, clientH, frame,
+                                         reinterpret_cast<HMENU>(1500), ::GetModuleHandleW(nullptr), nullptr);
+    auto chart = std::make_unique<CWaveWnd>();
+    chart->SubclassWindow(placeholder);
+    Gdiplus::Bitmap* picture = Gdiplus_CreateColorBmp(plotW, plotH, 0xFFF0F4FF);
+
+    const int frames = 200;
+    Configure(*chart, picture, 300);
+    RECT plot = chart->GetPlotRect();
+    std::printf("plot %ld x %ld\n", plot.right - plot.left, plot.bottom - plot.top);
+    double shortMs = FrameMs(*chart, 300, frames);
+    Configure(*chart, picture, 100000);
+    double longMs = FrameMs(*chart, 100000, frames);
+    std::printf("DrawFrame, 300-sample window:     %8.3f ms\n", shortMs);
+    std::printf("DrawFrame, 100000-sample window:  %8.3f ms\n", longMs);
+    std::printf("ratio long / short:               %8.3f  (target <= 1.2)\n", longMs / shortMs);
+    std::printf("frame / 50 ms report period:      %8.3f %% (target <= 2%%)\n", longMs / 50.0 * 100.0);
+
+    Configure(*chart, picture, 300);
+    std::vector<int32_t> history(300, 123);
+    const int calls = 20000;
+    double start = Now();
+    for (int i = 0; i < calls; ++i) {
+        history[i % 300] = i % 800;
+        chart->AppendData(0, history.data(), 300);
+    }
+    double perCall = (Now() - start) * 1e6 / calls;
+    std::printf("AppendData, 300-sample history:   %8.3f us per call, %8.4f us per sample\n", perCall,
+                perCall / 300.0);
+
+    chart.reset();
+    frame.DestroyWindow();
+    Gdiplus_DeleteBitmap(picture);
+    Gdiplus_DeInit(gdiplus);
+    return 0;
+}

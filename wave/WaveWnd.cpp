@@ -1,0 +1,655 @@
+// CWaveWnd: construction, configuration, layout, bitmaps, appends and mouse
+// interaction. Painting is in WaveRender.cpp.
+#include "WaveWnd.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cstdio>
+
+namespace {
+
+void SetAxisRect(CWaveCoordinate& axis, RECT* stored, const WaveBox& box) {
+    SetRectXY(stored, box.left, box.top, box.right, box.bottom);
+    axis.m_rcAxis = *stored;
+}
+
+void SetAxisRange(CWaveCoordinate& axis, double min, double max) {
+    axis.m_fMin = min;
+    axis.m_fMax = max;
+}
+
+void SetAxisWrap(CWaveCoordinate& axis, double low, double high, double period) {
+    axis.m_fWrapLow = low;
+    axis.m_fWrapHigh = high;
+    axis.m_fWrapPeriod = period;
+}
+
+POINT PointFromLParam(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+}  // namespace
+
+CWaveWnd::CWaveWnd() : m_nBackColor(::GetSysColor(COLOR_BTNFACE)) {
+    for (int i = 0; i < kWaveMaxChannels; ++i) {
+        m_channels[i].bEnabled = TRUE;
+        m_channels[i].nColor = gCommonColorTable[i % TAVO_COLOR_TABLE_ROWS][(i / TAVO_COLOR_TABLE_ROWS) % 10];
+    }
+    SetRectXY(&m_rcLeftAxis, 0, 0, 0, 0);
+    SetRectXY(&m_rcRightAxis, 0, 0, 0, 0);
+    SetRectXY(&m_rcTopAxis, 0, 0, 0, 0);
+    SetRectXY(&m_rcBottomAxis, 0, 0, 0, 0);
+
+    m_leftAxis.m_nTickCount = 5;
+    m_leftAxis.m_bVertical = TRUE;
+    m_leftAxis.m_bAlignStart = FALSE;
+    SetAxisRange(m_leftAxis, m_fYMin, m_fYMax);
+    m_rightAxis.m_nTickCount = 5;
+    m_rightAxis.m_bVertical = TRUE;
+    m_rightAxis.m_bAlignStart = TRUE;
+    SetAxisRange(m_rightAxis, m_fYMin, m_fYMax);
+    // The horizontal axes count sample positions 0 to N - 1 (N = 64 here).
+    const double last = m_nWindowLength - 1;
+    for (CWaveCoordinate* axis : {&m_topAxis, &m_bottomAxis}) {
+        axis->m_nTickCount = 22;
+        axis->m_bVertical = FALSE;
+        SetAxisRange(*axis, 0.0, last);
+        SetAxisWrap(*axis, 0.0, last, last);
+    }
+    m_topAxis.m_bAlignStart = FALSE;
+    m_bottomAxis.m_bAlignStart = TRUE;
+}
+
+CWaveWnd::~CWaveWnd() {
+    // Normally OnDestroy has freed these already; a chart that never had a
+    // window (or outlived it without WM_DESTROY) frees them here.
+    DeleteBitmaps();
+    DeletePictures();
+    DeleteOverlayTexts();
+}
+
+// ---------------------------------------------------------------- messages
+
+BOOL CWaveWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (msg) {
+    case WM_DESTROY:
+        OnDestroy();
+        return TRUE;
+    case WM_PAINT:
+        OnPaint();
+        return TRUE;
+    case WM_ERASEBKGND:
+        result = TRUE;  // the frame covers every pixel: erasing would only flicker
+        return TRUE;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(static_cast<UINT>(wParam), PointFromLParam(lParam));
+        return TRUE;
+    case WM_LBUTTONUP:
+        OnLButtonUp(static_cast<UINT>(wParam), PointFromLParam(lParam));
+        return TRUE;
+    case WM_LBUTTONDBLCLK:
+        OnLButtonDblClk(static_cast<UINT>(wParam), PointFromLParam(lParam));
+        return TRUE;
+    case WM_MOUSEMOVE:
+        OnMouseMove(static_cast<UINT>(wParam), PointFromLParam(lParam));
+        return TRUE;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return TRUE;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), PointFromLParam(lParam));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void CWaveWnd::PreSubclassWindow() {
+    // A static control delivers mouse messages only with SS_NOTIFY.
+    ModifyStyle(0, SS_NOTIFY);
+    CWnd::PreSubclassWindow();
+}
+
+void CWaveWnd::OnDestroy() {
+    DefWindowProc(WM_DESTROY, 0, 0);
+    m_hRepaintTarget.store(nullptr);
+    DeleteBitmaps();
+    DeletePictures();
+    m_counterFont.DeleteObject();
+    DeleteOverlayTexts();
+    m_bTipShown = FALSE;
+    m_bTrackingLeave = FALSE;
+    m_bDragging = FALSE;
+    Redraw();
+}
+
+void CWaveWnd::OnSize(UINT type, int cx, int cy) {
+    DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
+    if (cx == m_nClientWidth && cy == m_nClientHeight) return;
+    m_nClientWidth = cx;
+    m_nClientHeight = cy;
+    RebuildBitmaps();
+}
+
+// ----------------------------------------------------------- configuration
+
+void CWaveWnd::Redraw() {
+    m_bBackgroundDirty = TRUE;
+    if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CWaveWnd::SetChannelCount(int count) {
+    if (count < 0) count = 0;
+    if (count > kWaveMaxChannels) count = kWaveMaxChannels;
+    for (int i = 0; i < count; ++i) m_channels[i].bEnabled = TRUE;
+    m_nChannelCount.store(count);
+}
+
+void CWaveWnd::SetSmoothCurve(BOOL smooth) { m_bSmoothCurve = smooth; }
+void CWaveWnd::SetBackColor(COLORREF color) { m_nBackColor = color; }
+
+void CWaveWnd::SetPlotBackground(BOOL enable, int mode, COLORREF color) {
+    m_bPlotBackground = enable;
+    m_nPlotBackMode = mode;
+    m_nPlotBackColor = color;
+}
+
+void CWaveWnd::SetPlotPicture(Gdiplus::Bitmap* picture) {
+    if (m_pPlotPicture) Gdiplus_DeleteBitmap(m_pPlotPicture);
+    m_pPlotPicture = picture ? Gdiplus_CopyBitmap(picture) : nullptr;
+}
+
+void CWaveWnd::SetLineWidth(int width) { m_nLineWidth = width; }
+void CWaveWnd::ShowGrid(BOOL show) { m_bGrid = show; }
+
+void CWaveWnd::SetGridStyle(int patternLength, DWORD color, DWORD centerColor) {
+    m_nGridPatternLength = patternLength;
+    m_nGridColor = color;
+    m_nGridCenterColor = centerColor;
+}
+
+void CWaveWnd::SetChannelColor(int channel, COLORREF color) {
+    if (channel < 0 || channel >= kWaveMaxChannels) return;
+    m_channels[channel].nColor = color;
+}
+
+void CWaveWnd::SetSampleType(int type) {
+    // Held across all buffers so a typed append sees either the old encoding
+    // everywhere or the new one.
+    CAutoBaseLock hold(m_appendLock);
+    m_nSampleType = type;
+    for (WaveChannel& ch : m_channels) ch.buffer.SetSampleType(type);
+}
+
+void CWaveWnd::SetValueRange(double min, double max) {
+    m_fYMin = min;
+    m_fYMax = max;
+    for (WaveChannel& ch : m_channels) ch.buffer.SetValueRange(min, max);
+    SetSideAxesRange(min, max);
+    Redraw();
+}
+
+void CWaveWnd::SetWindowLength(int n) {
+    const int N = n < 1 ? 1 : (n > kWaveMaxWindowLength ? kWaveMaxWindowLength : n);
+    m_nWindowLength = N;
+    m_fZoom = 1.0;
+    m_nScrollOffset = 0;
+    m_fXStart = 0.0;
+    m_fXEnd = N - 1;
+    for (WaveChannel& ch : m_channels) {
+        ch.buffer.SetWindowLength(N);
+        ch.buffer.SetScrollOffset(0);
+        ch.buffer.SetHistoryWindows(1);
+    }
+    for (CWaveCoordinate* axis : {&m_topAxis, &m_bottomAxis}) {
+        SetAxisRange(*axis, 0.0, N - 1);
+        SetAxisWrap(*axis, 0.0, N - 1, N);
+    }
+    Redraw();
+}
+
+void CWaveWnd::SetWholeWindowsOnly(BOOL whole) {
+    for (WaveChannel& ch : m_channels) ch.buffer.SetWholeWindowsOnly(whole);
+}
+
+void CWaveWnd::ShowCounter(BOOL show) { m_bCounter = show; }
+
+void CWaveWnd::ShowLeftAxis(BOOL show, int width) {
+    m_bLeftAxis = show;
+    m_nLeftAxisWidth = width;
+    Redraw();
+}
+
+void CWaveWnd::ShowRightAxis(BOOL show, int width) {
+    m_bRightAxis = show;
+    m_nRightAxisWidth = width;
+    Redraw();
+}
+
+void CWaveWnd::ShowTopAxis(BOOL show, int height) {
+    m_bTopAxis = show;
+    m_nTopAxisHeight = height;
+    Redraw();
+}
+
+void CWaveWnd::ShowBottomAxis(BOOL show, int height) {
+    m_bBottomAxis = show;
+    m_nBottomAxisHeight = height;
+    Redraw();
+}
+
+void CWaveWnd::SetHorzAxesText(int pointSizeTenths, LPCWSTR faceName, COLORREF color, int inset, int decimals) {
+    for (CWaveCoordinate* axis : {&m_topAxis, &m_bottomAxis}) {
+        axis->m_font.CreatePointFont(pointSizeTenths, faceName ? faceName : L"");
+        axis->m_nTextColor = color;
+        axis->m_nLabelInset = inset;
+        axis->m_nDecimals = decimals;
+    }
+    Redraw();
+}
+
+void CWaveWnd::SetVertAxesText(int pointSizeTenths, LPCWSTR faceName, COLORREF color, int inset, int decimals) {
+    for (CWaveCoordinate* axis : {&m_leftAxis, &m_rightAxis}) {
+        axis->m_font.CreatePointFont(pointSizeTenths, faceName ? faceName : L"");
+        axis->m_nTextColor = color;
+        axis->m_nLabelInset = inset;
+        axis->m_nDecimals = decimals;
+    }
+    Redraw();
+}
+
+void CWaveWnd::SetXRange(double start, double end) {
+    m_fXStart = start;
+    m_fXEnd = end;
+    m_fZoom = 1.0;
+    m_nScrollOffset = 0;
+    for (WaveChannel& ch : m_channels) {
+        ch.buffer.SetScrollOffset(0);
+        ch.buffer.SetHistoryWindows(1);
+    }
+    for (CWaveCoordinate* axis : {&m_topAxis, &m_bottomAxis}) {
+        SetAxisRange(*axis, start, end);
+        SetAxisWrap(*axis, start, end, -1.0);
+    }
+    Redraw();
+}
+
+void CWaveWnd::SetHorzTickCount(int count) {
+    m_topAxis.m_nTickCount = count;
+    m_bottomAxis.m_nTickCount = count;
+    Redraw();
+}
+
+void CWaveWnd::SetVertTickCount(int count) {
+    m_leftAxis.m_nTickCount = count;
+    m_rightAxis.m_nTickCount = count;
+    Redraw();
+}
+
+void CWaveWnd::SetHorzAxesLabels(const CPtrArrayCtrl* labels) {
+    m_topAxis.SetLabels(labels);
+    m_bottomAxis.SetLabels(labels);
+    Redraw();
+}
+
+void CWaveWnd::SetVertAxesRange(double min, double max) {
+    for (CWaveCoordinate* axis : {&m_leftAxis, &m_rightAxis}) {
+        SetAxisRange(*axis, min, max);
+        SetAxisWrap(*axis, min, max, -1.0);
+    }
+    Redraw();
+}
+
+void CWaveWnd::EnableInteraction(BOOL wheelY, BOOL dragY, BOOL wheelX, BOOL dragX) {
+    m_bWheelZoomY = wheelY;
+    m_bDragY = dragY;
+    m_bWheelZoomX = wheelX;
+    m_bDragX = dragX;
+}
+
+void CWaveWnd::InitWindow() {
+    if (!IsWindow()) return;
+    RECT rc{};
+    GetClientRect(&rc);
+    m_nClientWidth = rc.right - rc.left;
+    m_nClientHeight = rc.bottom - rc.top;
+    EnableToolTips(TRUE);
+    if (!m_toolTip.IsWindow()) {
+        if (m_toolTip.Create(this, 0)) m_toolTip.AddTool(this, LPSTR_TEXTCALLBACKW, nullptr, 0);
+    }
+    m_hRepaintTarget.store(m_hWnd);
+    RebuildBitmaps();
+}
+
+BOOL CWaveWnd::SetHoverFormat(int channel, LPCWSTR format) {
+    if (channel < 0 || channel >= kWaveMaxChannels) return FALSE;
+    if (!WaveHoverFormatIsSafe(format)) return FALSE;
+    m_strHoverFormat[channel] = format ? format : L"";
+    return TRUE;
+}
+
+BOOL CWaveWnd::AddOverlayText(LPCWSTR text, const RECT* rect, LPCWSTR faceName, float emSize, DWORD argb) {
+    auto* item = new (std::nothrow) WaveOverlayText;
+    if (!item) return FALSE;
+    item->strText = text ? text : L"";
+    if (rect) item->rcText = *rect;
+    // GDI+ objects come from its own allocator, which returns null on failure.
+    const Gdiplus::REAL size = emSize > 0 ? emSize : 10.0f;
+    item->pFont = new Gdiplus::Font(faceName ? faceName : L"", size, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    if (item->pFont && item->pFont->GetLastStatus() != Gdiplus::Ok) {
+        // A face the system lacks gives no usable font: take its sans-serif one.
+        delete item->pFont;
+        item->pFont = new Gdiplus::Font(Gdiplus::FontFamily::GenericSansSerif(), size, Gdiplus::FontStyleRegular,
+                                        Gdiplus::UnitPixel);
+    }
+    if (item->pFont && item->pFont->GetLastStatus() != Gdiplus::Ok) {
+        // Not every system has the generic families either; the GUI font exists everywhere.
+        delete item->pFont;
+        LOGFONTW lf{};
+        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+        lf.lfHeight = -static_cast<LONG>(size);
+        lf.lfWidth = 0;
+        ScopedWindowDC screen(nullptr);
+        item->pFont = new Gdiplus::Font(screen, &lf);
+    }
+    item->format = new Gdiplus::StringFormat();
+    item->nArgb = argb;
+    CAutoBaseLock hold(m_overlayLock);
+    if (m_overlayTexts.AddData(item, -1) < 0) {
+        delete item->pFont;
+        delete item->format;
+        delete item;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CWaveWnd::SetHorzAxesRange(double min, double max) {
+    SetAxisRange(m_topAxis, min, max);
+    SetAxisRange(m_bottomAxis, min, max);
+}
+
+void CWaveWnd::SetSideAxesRange(double min, double max) {
+    SetAxisRange(m_leftAxis, min, max);
+    SetAxisRange(m_rightAxis, min, max);
+}
+
+// ------------------------------------------------------- layout and bitmaps
+
+void CWaveWnd::DeleteBitmaps() {
+    // The bitmaps are never left selected: every DC that selects one puts the
+    // previous bitmap back before it is deleted.
+    if (m_hFrontBitmap) ::DeleteObject(m_hFrontBitmap);
+    if (m_hBackBitmap) ::DeleteObject(m_hBackBitmap);
+    m_hFrontBitmap = m_hBackBitmap = nullptr;
+    m_pFrontPixels = m_pBackPixels = nullptr;
+}
+
+void CWaveWnd::DeletePictures() {
+    if (m_pPlotPictureScaled) Gdiplus_DeleteBitmap(m_pPlotPictureScaled);
+    if (m_pPlotPicture) Gdiplus_DeleteBitmap(m_pPlotPicture);
+    m_pPlotPictureScaled = m_pPlotPicture = nullptr;
+}
+
+void CWaveWnd::DeleteOverlayTexts() {
+    CAutoBaseLock hold(m_overlayLock);
+    for (int i = 0, n = m_overlayTexts.GetCount(); i < n; ++i) {
+        auto* item = static_cast<WaveOverlayText*>(m_overlayTexts.GetAt(i));
+        if (!item) continue;
+        delete item->pFont;
+        delete item->format;
+        delete item;
+    }
+    m_overlayTexts.RemoveAll();
+}
+
+void CWaveWnd::RebuildBitmaps() {
+    DeleteBitmaps();
+    if (m_nClientWidth <= 0 || m_nClientHeight <= 0) return;
+    void* front = nullptr;
+    void* back = nullptr;
+    m_hFrontBitmap = CreateHBitmap(&front, m_nClientWidth, m_nClientHeight, 32, nullptr, 0);
+    m_hBackBitmap = CreateHBitmap(&back, m_nClientWidth, m_nClientHeight, 32, nullptr, 0);
+    if (!m_hFrontBitmap || !m_hBackBitmap || !front || !back) {
+        DeleteBitmaps();  // out of memory: paint nothing rather than half a chart
+        return;
+    }
+    m_pFrontPixels = static_cast<DWORD*>(front);
+    m_pBackPixels = static_cast<DWORD*>(back);
+    CalcLayout();
+    if (m_pPlotPictureScaled) Gdiplus_DeleteBitmap(m_pPlotPictureScaled);
+    m_pPlotPictureScaled = nullptr;
+    const int pw = m_rcPlot.right - m_rcPlot.left, ph = m_rcPlot.bottom - m_rcPlot.top;
+    if (m_pPlotPicture && pw > 0 && ph > 0) m_pPlotPictureScaled = Gdiplus_ResizeBitmap(m_pPlotPicture, pw, ph, 0, 0);
+    Redraw();
+}
+
+void CWaveWnd::CalcLayout() {
+    if (!m_bLeftAxis) m_nLeftAxisWidth = 0;
+    if (!m_bRightAxis) m_nRightAxisWidth = 0;
+    if (!m_bTopAxis) m_nTopAxisHeight = 0;
+    if (!m_bBottomAxis) m_nBottomAxisHeight = 0;
+    WaveLayoutRects rc = WaveCalcLayout(m_nClientWidth, m_nClientHeight, m_nLeftAxisWidth, m_nRightAxisWidth,
+                                        m_nTopAxisHeight, m_nBottomAxisHeight);
+    SetAxisRect(m_leftAxis, &m_rcLeftAxis, rc.leftAxis);
+    SetAxisRect(m_rightAxis, &m_rcRightAxis, rc.rightAxis);
+    SetAxisRect(m_topAxis, &m_rcTopAxis, rc.topAxis);
+    SetAxisRect(m_bottomAxis, &m_rcBottomAxis, rc.bottomAxis);
+    SetRectXY(&m_rcPlot, rc.plot.left, rc.plot.top, rc.plot.right, rc.plot.bottom);
+    if (m_bGrid) {
+        WaveGridSpacing g = WaveCalcGridSpacing(rc.plot.Width(), rc.plot.Height(), m_nGridRows);
+        m_fGridRowSpacing = g.rowSpacing;
+        m_bGridColumns = g.colCount > 0;
+        if (m_bGridColumns) m_fGridColSpacing = g.colSpacing;
+    }
+}
+
+// ------------------------------------------------------------------ appends
+
+void CWaveWnd::AppendData(int channel, const void* samples, int count) {
+    if (channel < 0 || channel >= m_nChannelCount.load()) return;
+    if (!samples || count <= 0 || count > kWaveMaxAppendCount) return;
+    m_channels[channel].buffer.AppendSamples(samples, count);
+    RequestRepaint();
+}
+
+void CWaveWnd::AppendTypedData(int channel, int sampleType, const void* samples, int count) {
+    if (channel < 0 || channel >= m_nChannelCount.load()) return;
+    if (!samples || count <= 0 || count > kWaveMaxAppendCount) return;
+    {
+        CAutoBaseLock hold(m_appendLock);
+        if (sampleType != m_nSampleType) return;
+        m_channels[channel].buffer.AppendSamples(samples, count);
+    }
+    RequestRepaint();
+}
+
+void CWaveWnd::RequestRepaint() {
+    // No lock is held here. A window destroyed meanwhile makes both calls fail
+    // harmlessly; the handle is cleared before the chart frees anything.
+    HWND target = m_hRepaintTarget.load();
+    if (!target) return;
+    RECT scratch;
+    if (!::GetUpdateRect(target, &scratch, FALSE)) ::InvalidateRect(target, nullptr, FALSE);
+}
+
+// -------------------------------------------------------------- interaction
+
+BOOL CWaveWnd::AnyChannelEnabled() const {
+    const int count = m_nChannelCount.load();
+    for (int i = 0; i < count; ++i)
+        if (m_channels[i].bEnabled) return TRUE;
+    return FALSE;
+}
+
+void CWaveWnd::OnLButtonDown(UINT flags, POINT point) {
+    DefWindowProc(WM_LBUTTONDOWN, flags, MAKELPARAM(point.x, point.y));
+    if (!AnySwitch()) return;
+    ::SetCapture(m_hWnd);
+    m_ptLastMouse = point;
+    m_bDragging = TRUE;
+    m_bFirstMoveX = m_bFirstMoveY = TRUE;
+}
+
+void CWaveWnd::OnLButtonUp(UINT flags, POINT point) {
+    DefWindowProc(WM_LBUTTONUP, flags, MAKELPARAM(point.x, point.y));
+    if (!AnySwitch()) return;
+    ::ReleaseCapture();
+    m_bDragging = m_bFirstMoveX = m_bFirstMoveY = FALSE;
+}
+
+void CWaveWnd::OnLButtonDblClk(UINT flags, POINT point) {
+    DefWindowProc(WM_LBUTTONDBLCLK, flags, MAKELPARAM(point.x, point.y));
+    if (!AnySwitch()) return;
+    SetSideAxesRange(m_fYMin, m_fYMax);
+    m_nScrollOffset = 0;
+    SetHorzAxesRange(m_fXStart, m_fXEnd);
+    m_fZoom = 1.0;
+    for (WaveChannel& ch : m_channels) {
+        ch.buffer.SetHistoryWindows(1);
+        ch.buffer.SetValueRange(m_fYMin, m_fYMax);
+        ch.buffer.SetScrollOffset(0);
+    }
+    Redraw();
+}
+
+void CWaveWnd::OnMouseMove(UINT flags, POINT point) {
+    DefWindowProc(WM_MOUSEMOVE, flags, MAKELPARAM(point.x, point.y));
+    if (m_bDragging && AnyChannelEnabled()) {
+        if (m_bDragY) {
+            const int dy = point.y - m_ptLastMouse.y;
+            if (WaveDragExceeds(dy, m_bFirstMoveY != FALSE)) {
+                m_bFirstMoveY = FALSE;
+                m_ptLastMouse.y = point.y;
+                double min0 = 0, max0 = 0, lo = 0, hi = 0;
+                m_channels[0].buffer.GetValueRange(&min0, &max0);
+                if (WaveCalcVertPan(min0, max0, m_rcPlot.bottom - m_rcPlot.top, dy, &lo, &hi)) {
+                    for (WaveChannel& ch : m_channels) ch.buffer.SetValueRange(lo, hi);
+                    SetSideAxesRange(lo, hi);
+                    Redraw();
+                }
+            }
+        }
+        if (m_bDragX) {
+            const int dx = point.x - m_ptLastMouse.x;
+            if (WaveDragExceeds(dx, m_bFirstMoveX != FALSE)) {
+                WaveHorzPan pan = WaveCalcHorzPan(m_nWindowLength, m_fZoom, m_nClientWidth, m_nScrollOffset, dx);
+                if (pan.moved) {
+                    m_bFirstMoveX = FALSE;
+                    m_ptLastMouse.x = point.x;
+                    SetHorzAxesRange(m_topAxis.m_fMin - pan.shift, m_topAxis.m_fMax - pan.shift);
+                    m_nScrollOffset = pan.scrollOffset;
+                    for (WaveChannel& ch : m_channels) ch.buffer.SetScrollOffset(m_nScrollOffset);
+                    Redraw();
+                }
+            }
+        }
+        return;  // no hover read-out during a drag
+    }
+    if (!m_bTrackingLeave) {
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_HOVER | TME_LEAVE, m_hWnd, HOVER_DEFAULT};
+        ::_TrackMouseEvent(&tme);
+        m_bTrackingLeave = TRUE;
+    }
+    if (!m_bHoverTip) return;
+    if (::PtInRect(&m_rcPlot, point)) {
+        if (point.x == m_ptLastHover.x && point.y == m_ptLastHover.y) return;
+        m_ptLastHover = point;
+        UpdateHoverTip();
+    } else {
+        m_toolTip.Activate(FALSE);
+        m_bTipShown = FALSE;
+    }
+}
+
+void CWaveWnd::OnMouseLeave() {
+    m_bTrackingLeave = FALSE;
+    DefWindowProc(WM_MOUSELEAVE, 0, 0);
+    if (m_bHoverTip && m_bTipShown) {
+        m_toolTip.Activate(FALSE);
+        m_bTipShown = FALSE;
+    }
+}
+
+void CWaveWnd::OnMouseWheel(UINT flags, short delta, POINT screenPoint) {
+    const WPARAM wParam = MAKEWPARAM(flags, static_cast<WORD>(delta));
+    const LPARAM lParam = MAKELPARAM(screenPoint.x, screenPoint.y);
+    POINT point = screenPoint;
+    ::ScreenToClient(m_hWnd, &point);
+    if ((m_bWheelZoomY || m_bWheelZoomX) && ::PtInRect(&m_rcPlot, point) && AnyChannelEnabled()) {
+        // The key state of the message itself counts as well as the
+        // keyboard's: both say Ctrl was down when the wheel turned.
+        const bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0 || (flags & MK_CONTROL) != 0;
+        if (m_bWheelZoomX && ctrl) {
+            WaveTimeZoom z = WaveCalcTimeZoom(m_nWindowLength, m_rcPlot.right - m_rcPlot.left, m_fZoom,
+                                              m_nScrollOffset, point.x - m_rcPlot.left, delta, m_fXStart, m_fXEnd);
+            if (z.accepted) {
+                m_fZoom = z.zoom;
+                for (WaveChannel& ch : m_channels) ch.buffer.SetHistoryWindows(z.historyWindows);
+                SetHorzAxesRange(z.axisMin, z.axisMax);
+                m_nScrollOffset = z.scrollOffset;
+                for (WaveChannel& ch : m_channels) ch.buffer.SetScrollOffset(m_nScrollOffset);
+                Redraw();
+            }
+        } else if (m_bWheelZoomY) {
+            double min0 = 0, max0 = 0, lo = 0, hi = 0;
+            m_channels[0].buffer.GetValueRange(&min0, &max0);
+            if (WaveCalcValueZoom(min0, max0, m_rcPlot.bottom - m_rcPlot.top, point.y - m_rcPlot.top, delta, &lo,
+                                  &hi)) {
+                for (WaveChannel& ch : m_channels) ch.buffer.SetValueRange(lo, hi);
+                SetSideAxesRange(lo, hi);
+                Redraw();
+            }
+        }
+    }
+    DefWindowProc(WM_MOUSEWHEEL, wParam, lParam);
+}
+
+void CWaveWnd::UpdateHoverTip() {
+    const int mx = m_ptLastHover.x - m_rcPlot.left;
+    const int my = m_ptLastHover.y - m_rcPlot.top;
+    const int count = m_nChannelCount.load();
+    int best = -1, bestPos = 0;
+    double bestDistance = m_nClientHeight, bestValue = 0.0;
+    for (int i = 0; i < count; ++i) {
+        if (!m_channels[i].bEnabled) continue;
+        int pos = 0, type = 0;
+        double value = 0.0, y = 0.0;
+        if (!m_channels[i].buffer.SampleAtColumn(m_rcPlot, m_fZoom, mx, &pos, &type, &value, &y)) continue;
+        const double d = my > y ? my - y : y - my;
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+            bestPos = pos;
+            bestValue = value;
+        }
+    }
+    if (best < 0) return;
+    const int position = WaveHoverPosition(m_nWindowLength, m_nScrollOffset, bestPos);
+    std::wstring text;
+    if (m_pHoverTextHook) {
+        text = m_pHoverTextHook->GetHoverText(best, position, m_nScrollOffset, m_nWindowLength, bestValue,
+                                              m_pHoverTextContext);
+    } else if (!m_strHoverFormat[best].empty() && WaveHoverFormatIsSafe(m_strHoverFormat[best].c_str())) {
+        wchar_t buffer[512];
+        int n = std::swprintf(buffer, 512, m_strHoverFormat[best].c_str(), position, bestValue);
+        if (n > 0) text.assign(buffer, n < 512 ? n : 511);
+    }
+    m_strLastHoverText = text;
+    m_toolTip.UpdateTipText(text.c_str(), this, 0);
+    if (!m_bTipShown) {
+        m_toolTip.Activate(TRUE);
+        m_bTipShown = TRUE;
+    }
+    MSG msg{};
+    msg.hwnd = m_hWnd;
+    msg.message = WM_MOUSEMOVE;
+    msg.wParam = 0;
+    msg.lParam = MAKELPARAM(m_ptLastHover.x & 0xFFFF, m_ptLastHover.y & 0xFFFF);
+    msg.time = 0;
+    msg.pt = m_ptLastHover;
+    m_toolTip.RelayEvent(&msg);
+}
