@@ -78,16 +78,3 @@ TEST(WaveAxisDraw, LabelsAppearAtTheStartCentreAndEndOfAHorizontalAxis)
     EXPECT_EQ(canvas.Inked(40, 125), 0);
     EXPECT_EQ(canvas.Inked(175, 260), 0);
 }
-
-TEST(WaveAxisDraw, NoLabelsOrNoDeviceContextDrawNothing)
-{
-    Canvas canvas(100, 20);
-    CWaveCoordinate axis;
-    axis.m_rcAxis = RECT{0, 0, 100, 20};
-    axis.m_nTickCount = 0;
-    CDC dc(canvas.Dc());
-    axis.Draw(&dc);
-    axis.m_nTickCount = 5;
-    axis.Draw(nullptr);
-    EXPECT_EQ(canvas.Inked(0, 100), 0);
-}
