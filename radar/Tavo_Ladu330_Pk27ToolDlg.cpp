@@ -1,39 +1,100 @@
 #include "Tavo_Ladu330_Pk27ToolDlg.h"
 
+#include <share.h>
+
 #include <string>
+#include <vector>
 
 #include "app/ConfigParser.h"
 #include "framework/ResourceStrings.h"
+#include "imagehelper/GdiplusHelper.h"
 #include "resource.h"
 
 namespace {
 
 constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;  // 0x40010
+constexpr char kFilePrefix[] = "Ladu330Pk27TOOL_";
+constexpr int kReadTimeoutMs = 2000;
+constexpr int kDefaultReportTimeMs = 50;
+constexpr int kHistorySpanMs = 15000;
 
-std::wstring FromAnsi(const char* text) {
+std::wstring FromAnsi(const char* text, UINT codePage) {
     if (!text || !*text) return std::wstring();
-    int n = MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, nullptr, 0);
+    int n = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
     if (n <= 0) return std::wstring();
     std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, &wide[0], n);
+    MultiByteToWideChar(codePage, 0, text, -1, &wide[0], n);
     wide.resize(static_cast<size_t>(n - 1));
     return wide;
 }
 
+// The folder "Log" beside the executable, created when missing.
+std::string LogFolder() {
+    char folder[TAVO_MAX_PATH] = {};
+    char log[TAVO_MAX_PATH] = {};
+    GetProgramPathA(GetCurrentProcessId(), folder);
+    CombinePathNameA(log, folder, "Log");
+    RecursiveCreateDirectoryA(log);
+    return log;
+}
+
+// A new date-based file in the log folder.
+std::string NewLogFolderFile(const char* extension) {
+    std::string folder = LogFolder();
+    char name[TAVO_MAX_PATH] = {};
+    char path[TAVO_MAX_PATH] = {};
+    GetFileNameByDateA(name, extension, kFilePrefix, "", 0, 1, 0);
+    CombinePathNameA(path, folder.c_str(), name);
+    return path;
+}
+
 }  // namespace
+
+size_t WriteAllToFile(FILE* stream, const void* data, size_t length) {
+    if (!stream || !data || length == 0) return 0;
+    const char* bytes = static_cast<const char*>(data);
+    size_t written = 0;
+    while (written < length) {
+        const size_t remaining = length - written;
+        const size_t n = fwrite(bytes + written, 1, remaining, stream);
+        written += n;
+        // A write that makes no progress ends the loop even when the stream
+        // does not report an error: never spin on a stuck file.
+        if (n == 0 || (n < remaining && ferror(stream))) break;
+    }
+    return written;
+}
+
+int LogFileSink(void* user, int /*level*/, const char* text, int length) {
+    FILE* stream = static_cast<FILE*>(user);
+    if (!stream || !text || length <= 0) return 0;
+    const size_t written = WriteAllToFile(stream, text, static_cast<size_t>(length));
+    // Each line reaches the file at once: nothing is lost if the tool dies.
+    fflush(stream);
+    return static_cast<int>(written);
+}
 
 CTavo_Ladu330_Pk27ToolDlg::CTavo_Ladu330_Pk27ToolDlg(CWnd* parent) : CDialogEx(IDD_MAIN, parent) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_strVersion.Set("Unknown", -1);
 }
 
-CTavo_Ladu330_Pk27ToolDlg::~CTavo_Ladu330_Pk27ToolDlg() = default;
+CTavo_Ladu330_Pk27ToolDlg::~CTavo_Ladu330_Pk27ToolDlg() {
+    // Normally all released in OnDestroy; this covers a window that never existed.
+    m_bStopThread = 1;
+    m_thread.StopThread();
+    delete[] m_pHistory;
+}
 
 void CTavo_Ladu330_Pk27ToolDlg::LoadDefaultParameters() { ::LoadDefaultParameters(m_param); }
 
-void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {}
-
-void CTavo_Ladu330_Pk27ToolDlg::LoadConfig() { LoadConfigValues(gConfigParser, m_nBaudRate, m_param); }
+void CTavo_Ladu330_Pk27ToolDlg::LoadConfig() {
+    const int32_t reportTime = m_param.ReportTimeMS;
+    LoadConfigValues(gConfigParser, m_nBaudRate, m_param);
+    // The history spans 15 s of reports: a period outside 1..15000 ms would
+    // leave it empty or negative, so such a value is not taken.
+    if (m_param.ReportTimeMS < 1 || m_param.ReportTimeMS > kHistorySpanMs) m_param.ReportTimeMS = reportTime;
+}
 
 void CTavo_Ladu330_Pk27ToolDlg::SaveConfig() {
     StoreConfigValues(gConfigParser, m_nBaudRate, m_param);
@@ -52,13 +113,43 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     if (!GetFileVersionW(exePath, version, TAVO_MAX_PATH)) version[0] = L'\0';
     SetWindowTextW(GetWindowTextW() + L"(v" + version + L")");
 
+    OpenLogFile();
+    LoadPictures();
+    OnBnClickedRefresh();
+
     LoadDefaultParameters();
     LoadConfig();
-
     SetDlgItemInt(IDC_EDIT_BAUDRATE, static_cast<UINT>(m_nBaudRate), TRUE);
-    ::EnableWindow(GetDlgItem(IDC_BTN_START), FALSE);
-    ::EnableWindow(GetDlgItem(IDC_BTN_PARAM_CONFIG), FALSE);
+    EnableItem(IDC_BTN_START, FALSE);
+    EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
+
+    RenewHistory();
+    UpdatePresenceDisplay();
+
+    m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
     return TRUE;
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
+    std::string path = NewLogFolderFile(".log");
+    m_pLogFile = _fsopen(path.c_str(), "wb", _SH_DENYWR);
+    DbgOutputAddCallback(LogFileSink, m_pLogFile);
+    DbgOutputSetTag(nullptr, 0);
+    DbgOutputSetTimeType(1);
+    DbgOutputSetIncludePIDTID(0);
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
+    char folder[TAVO_MAX_PATH] = {};
+    GetProgramPathA(GetCurrentProcessId(), folder);
+    auto load = [&](const char* name) -> Gdiplus::Bitmap* {
+        char path[TAVO_MAX_PATH] = {};
+        CombinePathNameA(path, folder, name);
+        return Gdiplus_LoadBitmapFromFileW(FromAnsi(path, CP_ACP).c_str());
+    };
+    m_pImgNobody = load("Image\\HumanNobody.png");
+    m_pImgMotion = load("Image\\HumanMotion.png");
+    m_pImgMotionless = load("Image\\HumanMotionLess.png");
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -69,6 +160,9 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_DESTROY:
         OnDestroy();
         break;
+    case WM_RADAR_STATE:
+        result = OnRadarState();
+        return TRUE;
     default:
         break;
     }
@@ -78,11 +172,11 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
-        case IDC_BTN_CONNECT:
-            OnBnClickedConnect();
-            return TRUE;
-        default:
-            break;
+        case IDC_BTN_REFRESH: OnBnClickedRefresh(); return TRUE;
+        case IDC_BTN_CONNECT: OnBnClickedConnect(); return TRUE;
+        case IDC_BTN_START: OnBnClickedStart(); return TRUE;
+        case IDC_BTN_PARAM_CONFIG: OnBnClickedParamConfig(); return TRUE;
+        default: break;
         }
     }
     return CDialogEx::OnCommand(wParam, lParam);
@@ -92,22 +186,195 @@ void CTavo_Ladu330_Pk27ToolDlg::OnClose() { EndDialog(IDCANCEL); }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
     StopAcquisition();
+    Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
+    Tavo_Interface_RadarDevice_Serial_Destroy(m_hDevice);
+    m_hDevice = nullptr;
     ReadBaudRate();
     SaveConfig();
+    DbgOutputDelCallback(LogFileSink);
+    if (m_pLogFile) {
+        fclose(m_pLogFile);
+        m_pLogFile = nullptr;
+    }
+    Gdiplus_DeleteBitmap(m_pImgNobody);
+    Gdiplus_DeleteBitmap(m_pImgMotion);
+    Gdiplus_DeleteBitmap(m_pImgMotionless);
+    m_pImgNobody = m_pImgMotion = m_pImgMotionless = nullptr;
+    CAutoBaseLock guard(m_historyLock);
+    delete[] m_pHistory;
+    m_pHistory = nullptr;
+    m_nHistoryCount = 0;
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedRefresh() {
+    HWND ports = GetDlgItem(IDC_COMBO_PORT);
+    ::SendMessageW(ports, CB_RESETCONTENT, 0, 0);
+    CPtrListCtrl names;
+    EnumSerialPortNameW(&names);
+    for (int i = 0; i < names.GetCount(); ++i) {
+        const wchar_t* name = static_cast<const wchar_t*>(names.GetAt(i));
+        if (!name) continue;
+        const int portNumber = wcslen(name) > 3 ? _wtoi(name + 3) : 0;
+        LRESULT index = ::SendMessageW(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        if (index >= 0) ::SendMessageW(ports, CB_SETITEMDATA, index, portNumber);
+    }
+    FreeSerialPortNameA(&names);
+    ::SendMessageW(ports, CB_SETCURSEL, 0, 0);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
+    if (m_bRunning) StopAcquisition();
     ReadBaudRate();
-    HWND ports = GetDlgItem(IDC_COMBO_PORT);
-    LRESULT selection = ::SendMessageW(ports, CB_GETCURSEL, 0, 0);
-    LRESULT portNumber = selection == CB_ERR ? CB_ERR : ::SendMessageW(ports, CB_GETITEMDATA, selection, 0);
-    if (portNumber == CB_ERR) {
-        ::EnableWindow(GetDlgItem(IDC_BTN_START), FALSE);
-        ::EnableWindow(GetDlgItem(IDC_BTN_PARAM_CONFIG), FALSE);
-        ShowError(IDS_NO_DEVICE);
+    if (Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
+        Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
+        SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_CONNECT));
+        EnableItem(IDC_BTN_START, FALSE);
+        EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
+        m_strVersion.Set("Unknown", -1);
+    } else {
+        HWND ports = GetDlgItem(IDC_COMBO_PORT);
+        LRESULT selection = ::SendMessageW(ports, CB_GETCURSEL, 0, 0);
+        LRESULT portNumber = selection == CB_ERR ? CB_ERR : ::SendMessageW(ports, CB_GETITEMDATA, selection, 0);
+        if (portNumber == CB_ERR) {
+            EnableItem(IDC_BTN_START, FALSE);
+            EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
+            ShowError(IDS_NO_DEVICE);
+        } else {
+            if (!Tavo_Interface_RadarDevice_Serial_OpenByPortNum(m_hDevice, static_cast<int>(portNumber), m_nBaudRate,
+                                                                 2, 1, 1, 150)) {
+                ShowError(IDS_OPEN_DEVICE_FAILED);
+                return;
+            }
+            SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_DISCONNECT));
+            EnableItem(IDC_BTN_START, TRUE);
+            EnableItem(IDC_BTN_PARAM_CONFIG, TRUE);
+            Tavo_Interface_RadarDevice_GetVersion(m_hDevice, &m_strVersion);
+        }
     }
     UpdateVersionLabel();
+    m_nState = 0;
+    m_nDistance = 0;
+    UpdatePresenceDisplay();
     SaveConfig();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
+    if (m_bRunning) {
+        StopAcquisition();
+        SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
+        EnableItem(IDC_BTN_CONNECT, TRUE);
+        return;
+    }
+    ReadBaudRate();
+    if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) return;
+    Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, 2, 150);
+    Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, 500);
+    Tavo_Interface_RadarDevice_Start(m_hDevice);
+    Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+
+    m_nState = 0;
+    m_nDistance = 0;
+    RenewHistory();
+    UpdatePresenceDisplay();
+    StartAcquisition();
+
+    m_bRunning = TRUE;
+    SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_STOP));
+    EnableItem(IDC_BTN_CONNECT, FALSE);
+    SaveConfig();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedParamConfig() {}
+
+void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
+    if (m_pDataFile) {
+        fclose(m_pDataFile);
+        m_pDataFile = nullptr;
+    }
+    std::string path = NewLogFolderFile(".dat");
+    m_pDataFile = _fsopen(path.c_str(), "wb", _SH_DENYNO);
+    m_bStopThread = 0;
+    m_thread.StartThread("ABDData", this, 0, 0, 0x400000, 0);
+}
+
+int CTavo_Ladu330_Pk27ToolDlg::ThreadFunc() {
+    CBaseBuffer received;
+    int blockSize = Tavo_Interface_RadarDevice_GetReadBlockBufferSize(m_hDevice);
+    if (blockSize <= 0) blockSize = 4096;
+    std::vector<unsigned char> block(static_cast<size_t>(blockSize));
+    while (!m_bStopThread) {
+        int n = Tavo_Interface_RadarDevice_ReadData(m_hDevice, block.data(), blockSize, kReadTimeoutMs, 0);
+        if (n <= 0) continue;
+        if (m_pDataFile) {
+            WriteAllToFile(m_pDataFile, block.data(), static_cast<size_t>(n));
+            fflush(m_pDataFile);  // every byte received is on disk before it is parsed
+        }
+        received.AppendBuffer(block.data(), n);
+        ParseReportFrames(received);
+    }
+    return 0;
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::ParseReportFrames(CBaseBuffer& buffer) { radar::ScanReportBuffer(buffer, *this); }
+
+void CTavo_Ladu330_Pk27ToolDlg::OnReportFrame(uint8_t state, uint16_t distance) {
+    m_nState = state;
+    m_nDistance = distance;
+    ::PostMessageW(m_hWnd, WM_RADAR_STATE, 0, 0);
+    DbgOutputA(2, "State=%d, M_D=%03d\r\n", static_cast<int>(state), static_cast<int>(distance));
+    // The history may be renewed by the user-interface thread at any time
+    // (resize): shift and feed it under its lock.
+    CAutoBaseLock guard(m_historyLock);
+    if (m_pHistory && m_nHistoryCount > 0) {
+        memmove(m_pHistory, m_pHistory + 1, sizeof(int32_t) * static_cast<size_t>(m_nHistoryCount - 1));
+        m_pHistory[m_nHistoryCount - 1] = distance;
+    }
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnInvalidTrailer() { DbgOutputA(2, "Tailer TAG Invalid!\r\n"); }
+
+void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
+    m_bStopThread = 1;
+    m_thread.StopThread();
+    Tavo_Interface_RadarDevice_Stop(m_hDevice);
+    if (m_pDataFile) {
+        fclose(m_pDataFile);
+        m_pDataFile = nullptr;
+    }
+    MSG pending;
+    while (::PeekMessageW(&pending, m_hWnd, WM_RADAR_STATE, WM_RADAR_STATE, PM_REMOVE)) {
+    }
+    ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, 0);
+    ::InvalidateRect(GetDlgItem(IDC_STATIC_INDICATOR), nullptr, TRUE);
+    m_bRunning = FALSE;
+    SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
+}
+
+LRESULT CTavo_Ladu330_Pk27ToolDlg::OnRadarState() {
+    UpdatePresenceDisplay();
+    return 1;
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::UpdatePresenceDisplay() {
+    const int32_t state = m_nState;
+    int button = 0;  // outside the group: clears both
+    if (state == 1) button = IDC_RADIO_MOTION;
+    if (state == 2) button = IDC_RADIO_MOTIONLESS;
+    ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, button);
+    ::InvalidateRect(GetDlgItem(IDC_STATIC_INDICATOR), nullptr, TRUE);
+    SetDlgItemTextW(IDC_STATIC_DISTANCE, std::to_wstring(static_cast<int32_t>(m_nDistance)));
+    ::InvalidateRect(GetDlgItem(IDC_STATIC_DISTANCE), nullptr, TRUE);
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::RenewHistory() {
+    if (m_param.ReportTimeMS == 0) m_param.ReportTimeMS = kDefaultReportTimeMs;
+    int32_t count = kHistorySpanMs / m_param.ReportTimeMS;
+    if (count < 1) count = 1;
+    int32_t* fresh = new int32_t[static_cast<size_t>(count)]();
+    CAutoBaseLock guard(m_historyLock);
+    delete[] m_pHistory;
+    m_pHistory = fresh;
+    m_nHistoryCount = count;
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::ShowError(UINT textId) {
@@ -122,5 +389,5 @@ void CTavo_Ladu330_Pk27ToolDlg::ReadBaudRate() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::UpdateVersionLabel() {
-    SetDlgItemTextW(IDC_STATIC_VERSION, L"固件版本:" + FromAnsi(m_strVersion.GetString()));
+    SetDlgItemTextW(IDC_STATIC_VERSION, L"固件版本:" + FromAnsi(m_strVersion.GetString(), CP_THREAD_ACP));
 }

@@ -1,17 +1,41 @@
-// The main window: port choice, baud rate, connection and the module's
-// parameters, saved to the configuration at every connect and at exit.
+// The main window: port choice, baud rate, connection, acquisition with its
+// recording and log, and the presence display.
+//
+// Threads: everything here runs on the user-interface thread except
+// ThreadFunc and the frame handling it calls (the acquisition thread). What
+// the two share is marked at each field.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
+#include <cstdio>
 
+#include "ReportFrameParser.h"
 #include "Tavo_Common.h"
+#include "Tavo_DataProcess.h"
 #include "config/RadarParam.h"
 #include "framework/Dialog.h"
 #include "params/IToolDlgInterface.h"
 
-class CTavo_Ladu330_Pk27ToolDlg : public CDialogEx, public IToolDlgInterface {
+namespace Gdiplus {
+class Bitmap;
+}
+
+// Posted by the acquisition thread after each accepted report frame.
+constexpr UINT WM_RADAR_STATE = WM_USER + 0x100;
+
+// Writes length bytes to stream; returns the number written. Stops at the
+// first write that makes no progress.
+size_t WriteAllToFile(FILE* stream, const void* data, size_t length);
+// Debug-output sink that writes each message to the log stream in user.
+int LogFileSink(void* user, int level, const char* text, int length);
+
+class CTavo_Ladu330_Pk27ToolDlg : public CDialogEx,
+                                  public IThreadFuncInterface,
+                                  public IToolDlgInterface,
+                                  private radar::IReportFrameSink {
 public:
     explicit CTavo_Ladu330_Pk27ToolDlg(CWnd* parent = nullptr);
     ~CTavo_Ladu330_Pk27ToolDlg() override;
@@ -24,6 +48,9 @@ public:
     void LoadConfig();
     void SaveConfig();
 
+    // IThreadFuncInterface: the acquisition thread's body.
+    int ThreadFunc() override;
+
 protected:
     BOOL OnInitDialog() override;
     // Enter and Escape do nothing: the window closes only through its close box.
@@ -35,14 +62,44 @@ protected:
 private:
     void OnClose();
     void OnDestroy();
+    void OnBnClickedRefresh();
     void OnBnClickedConnect();
+    void OnBnClickedStart();
+    void OnBnClickedParamConfig();
+    LRESULT OnRadarState();
+
+    void OpenLogFile();
+    void LoadPictures();
+    void StartAcquisition();
+    void UpdatePresenceDisplay();
+    void RenewHistory();
+    // The acquisition thread's parsing of its receive buffer.
+    void ParseReportFrames(CBaseBuffer& buffer);
+    void OnReportFrame(uint8_t state, uint16_t distance) override;
+    void OnInvalidTrailer() override;
 
     void ShowError(UINT textId);
     void ReadBaudRate();
     void UpdateVersionLabel();
+    void EnableItem(int id, BOOL enable) { ::EnableWindow(GetDlgItem(id), enable); }
 
     HICON m_hIcon = nullptr;
+    FILE* m_pLogFile = nullptr;                 // UI thread; written through the log sink from any thread
+    FILE* m_pDataFile = nullptr;                // UI thread opens/closes; the acquisition thread writes while it runs
+    std::atomic<int32_t> m_nState{0};           // acquisition thread writes, then posts WM_RADAR_STATE
+    std::atomic<int32_t> m_nDistance{0};        // same
+    int32_t m_nMaxDistance = 800;
+    CBaseLock m_historyLock;                    // guards m_pHistory and m_nHistoryCount between the threads
+    int32_t* m_pHistory = nullptr;
+    int32_t m_nHistoryCount = 0;
     int32_t m_nBaudRate = 256000;
+    TAVO_DEVICE_HANDLE m_hDevice = nullptr;     // UI thread; the acquisition thread only reads through it
     CBaseStringA m_strVersion;
+    BOOL m_bRunning = FALSE;                    // UI thread
+    CBaseThread m_thread;
+    std::atomic<int32_t> m_bStopThread{0};      // UI thread sets, acquisition thread polls
+    Gdiplus::Bitmap* m_pImgNobody = nullptr;
+    Gdiplus::Bitmap* m_pImgMotion = nullptr;
+    Gdiplus::Bitmap* m_pImgMotionless = nullptr;
     RadarParam m_param;
 };

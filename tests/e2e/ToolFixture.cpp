@@ -57,7 +57,7 @@ void ToolTest::SetUp() {
     RemoveTree(m_folder);
     ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
     std::wstring from = ThisProgramFolder();
-    for (const wchar_t* file : {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll"}) {
+    for (const wchar_t* file : {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll", L"Tavo_DataProcess.dll"}) {
         ASSERT_TRUE(::CopyFileW((from + L"\\" + file).c_str(), Path(file).c_str(), FALSE))
             << "copying the tool's files";
     }
