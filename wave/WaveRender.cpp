@@ -16,6 +16,9 @@ constexpr int kMaxPatternLength = 1024;
 }  // namespace
 
 void CWaveWnd::OnPaint() {
+    // Cleared before the update region is validated, so an append from now on
+    // asks for the next paint.
+    m_bRepaintRequested.store(false);
     CPaintDC paint(this);
     if (!m_hFrontBitmap || !m_pFrontPixels) return;  // empty client area: only validate
     ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(paint);

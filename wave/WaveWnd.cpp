@@ -321,6 +321,7 @@ void CWaveWnd::InitWindow() {
         if (m_toolTip.Create(this, 0)) m_toolTip.AddTool(this, LPSTR_TEXTCALLBACKW, nullptr, 0);
     }
     m_hRepaintTarget.store(m_hWnd);
+    m_bRepaintRequested.store(false);
     RebuildBitmaps();
 }
 
@@ -472,6 +473,7 @@ void CWaveWnd::RequestRepaint() {
     // harmlessly; the handle is cleared before the chart frees anything.
     HWND target = m_hRepaintTarget.load();
     if (!target) return;
+    if (m_bRepaintRequested.exchange(true)) return;  // a paint is on its way
     RECT scratch;
     if (!::GetUpdateRect(target, &scratch, FALSE)) ::InvalidateRect(target, nullptr, FALSE);
 }

@@ -279,6 +279,10 @@ private:
     // The window AppendData invalidates. Set by InitWindow, cleared by
     // OnDestroy (UI thread); read by AppendData on any thread.
     std::atomic<HWND> m_hRepaintTarget{nullptr};
+    // Set by the append that requested a repaint (any thread), cleared by
+    // OnPaint before it paints (UI thread): later appends skip the update-region
+    // query, a round trip to the window system, until the paint has begun.
+    std::atomic<bool> m_bRepaintRequested{false};
 
     std::vector<uint64_t> m_scratchPoints;  // paint-time scratch, UI thread
 };

@@ -186,6 +186,24 @@ TEST_F(ChartRender, PaintMessageCopiesTheFrameToTheScreen) {
     }
 }
 
+TEST_F(ChartRender, AppendsRequestOneRepaintWithoutRebuildingTheBackground) {
+    ::RedrawWindow(Chart(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT update;
+    ASSERT_FALSE(::GetUpdateRect(Chart(), &update, FALSE));
+    ASSERT_FALSE(Chart().IsBackgroundDirty());
+    int32_t sample = 100;
+    Chart().AppendData(3, &sample, 1);  // beyond the channel count: no repaint either
+    EXPECT_FALSE(::GetUpdateRect(Chart(), &update, FALSE));
+    for (int i = 0; i < 50; ++i) AppendConstant(400, 7);
+    EXPECT_TRUE(::GetUpdateRect(Chart(), &update, FALSE));
+    EXPECT_FALSE(Chart().IsBackgroundDirty());
+    ::UpdateWindow(Chart());  // the one paint
+    EXPECT_FALSE(::GetUpdateRect(Chart(), &update, FALSE));
+    EXPECT_FALSE(RowsOfColour(Chart(), 448, kRed).empty());
+    AppendConstant(400, 1);  // after the paint, the next append asks again
+    EXPECT_TRUE(::GetUpdateRect(Chart(), &update, FALSE));
+}
+
 TEST_F(ChartRender, ConfigurationWithoutRedrawWaitsForTheNextRebuild) {
     ComposeFrame(Chart());
     Chart().SetBackColor(0x123456);  // stored only
