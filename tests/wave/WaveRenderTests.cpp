@@ -204,6 +204,66 @@ TEST_F(ChartRender, AppendsRequestOneRepaintWithoutRebuildingTheBackground) {
     EXPECT_TRUE(::GetUpdateRect(Chart(), &update, FALSE));
 }
 
+TEST_F(ChartRender, DrawingHooksSeeTheLayersAndMayDrawCurvesThemselves) {
+    struct Hook : IWaveDrawHook {
+        int backgrounds = 0, prepared = 0, curves = 0;
+        void* context = nullptr;
+        RECT plot{};
+        BOOL drawItself = FALSE;
+        BOOL OnDrawBackground(CDC*, HBITMAP, void* pixels, int width, int height, int stride, RECT, RECT, RECT,
+                              RECT, RECT plotRect, void* ctx) override {
+            ++backgrounds;
+            plot = plotRect;
+            context = ctx;
+            // Paint one pixel of the plot black, after fills and before the labels.
+            static_cast<DWORD*>(pixels)[static_cast<size_t>(plotRect.top + 5) * (stride / 4) + plotRect.left + 5] = 0;
+            return TRUE;
+        }
+        BOOL OnPrepareCurve(int channel, RECT, CPtrArrayCtrl* points, void*) override {
+            prepared += points->GetCount() > 0 ? 1 : 0;
+            return TRUE;
+        }
+        BOOL OnDrawCurve(CDC*, RECT, int, CPtrArrayCtrl*, int lineWidth, COLORREF color, BOOL, void*) override {
+            ++curves;
+            return drawItself;
+        }
+    } hook;
+    int token = 0;
+    Chart().m_pDrawHook = &hook;
+    Chart().m_pDrawHookContext = &token;
+    Chart().Redraw();
+    AppendConstant(400);
+    ComposeFrame(Chart());
+    EXPECT_EQ(hook.backgrounds, 1);
+    EXPECT_EQ(hook.context, &token);
+    EXPECT_EQ(hook.plot.left, 50);
+    EXPECT_EQ(Back(Chart(), 55, 5), 0u);
+    EXPECT_EQ(hook.prepared, 1);
+    EXPECT_EQ(hook.curves, 1);
+    EXPECT_FALSE(RowsOfColour(Chart(), 250, kRed).empty());  // hook declined: the chart drew it
+    hook.drawItself = TRUE;
+    ComposeFrame(Chart());
+    EXPECT_EQ(hook.backgrounds, 1);  // live frames do not rebuild the background
+    EXPECT_TRUE(RowsOfColour(Chart(), 250, kRed).empty());
+    Chart().m_pDrawHook = nullptr;
+}
+
+TEST_F(ChartRender, SameWindowLengthKeepsTheSamplesButResetsTheView) {
+    AppendConstant(400);
+    Chart().EnableInteraction(FALSE, FALSE, TRUE, FALSE);
+    Chart().SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(-120)), ScreenPoint(250, 100));
+    ASSERT_NE(Chart().GetZoom(), 1.0);
+    Chart().SetWindowLength(300);
+    EXPECT_DOUBLE_EQ(Chart().GetZoom(), 1.0);
+    EXPECT_EQ(Chart().GetScrollOffset(), 0);
+    EXPECT_DOUBLE_EQ(Chart().GetBottomAxis().m_fMax, 299.0);
+    EXPECT_DOUBLE_EQ(Chart().GetBottomAxis().m_fWrapPeriod, 300.0);
+    EXPECT_EQ(Chart().GetChannel(0).buffer.GetWindowsHeld(), 2);
+    double last = 0;
+    ASSERT_EQ(Chart().GetChannel(0).buffer.ReadSamples(599, 1, &last), 1);
+    EXPECT_DOUBLE_EQ(last, 400.0);
+}
+
 TEST_F(ChartRender, ConfigurationWithoutRedrawWaitsForTheNextRebuild) {
     ComposeFrame(Chart());
     Chart().SetBackColor(0x123456);  // stored only
