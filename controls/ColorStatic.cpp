@@ -145,9 +145,13 @@ void CColorStatic::DrawItem(LPDRAWITEMSTRUCT drawItem) {
             memory.FillSolidRect(local, m_crBackground);  // GDI+ not running: the colour at least
         } else {
             if (m_pPicture) {
+                // Edges mirror the picture's own border pixels; otherwise the
+                // stretch blends them with nothing and leaves a dark rim.
+                Gdiplus::ImageAttributes edges;
+                edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
                 graphics.DrawImage(m_pPicture.get(), Gdiplus::Rect(0, 0, width, height), 0, 0,
                                    static_cast<INT>(m_pPicture->GetWidth()),
-                                   static_cast<INT>(m_pPicture->GetHeight()), Gdiplus::UnitPixel);
+                                   static_cast<INT>(m_pPicture->GetHeight()), Gdiplus::UnitPixel, &edges);
             } else {
                 Gdiplus::SolidBrush background(ColorOf(m_crBackground));
                 graphics.FillRectangle(&background, 0, 0, width, height);
