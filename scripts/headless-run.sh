@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# headless-run.sh APPDIR DRIVER SCREENSHOT: inside a Wine session, starts the
-# tool, prints what its main window shows, saves a screenshot and closes it.
-# Driver output goes through files: a program the driver starts keeps a pipe
-# open for as long as it runs.
+# headless-run.sh APPDIR DRIVER SCREENSHOT: inside a Wine session with the
+# simulated module on COM5, runs the tool's main job as a user would: connect
+# to COM5, read the version, start reporting, watch for a few seconds, save a
+# screenshot, stop and close. Driver output goes through a file: a program the
+# driver starts keeps a pipe open for as long as it runs.
 set -euo pipefail
 app=$1; driver=$2; shot=$3
 wine=/usr/lib/wine/wine64
@@ -11,16 +12,31 @@ out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 
 drive() { "$wine" "$driver" "$@" >"$out" 2>/dev/null; tr -d '\r' <"$out"; }
+text() { drive text --pid "$pid" --class "$class" --id "$1" | sed -n 's/^text=//p'; }
 
 drive run "$app/Tavo_Ladu330_Pk27Tool.exe" --class "$class" --timeout 60000 >/dev/null
 pid=$(tr -d '\r' <"$out" | sed -n 's/^pid=//p')
 [ -n "$pid" ] || { echo "the tool did not start" >&2; exit 1; }
-drive text --pid "$pid" --class "$class" | sed 's/^text=/caption:   /'
-drive text --pid "$pid" --class "$class" --id 1208 | sed 's/^text=/version:   /'
-drive text --pid "$pid" --class "$class" --id 1102 | sed 's/^text=/baud rate: /'
+echo "caption:   $(drive text --pid "$pid" --class "$class" | sed -n 's/^text=//p')"
+
+index=$(drive combo --pid "$pid" --class "$class" --id 1101 | grep '^item=' | grep -n '^item=COM5$' | cut -d: -f1)
+if [ -n "$index" ]; then
+  drive select --pid "$pid" --class "$class" --id 1101 --index $((index - 1)) >/dev/null
+  drive click --pid "$pid" --class "$class" --id 1103 >/dev/null
+  for _ in $(seq 50); do [ "$(text 1208)" != "固件版本:Unknown" ] && break; sleep 0.2; done
+  echo "version:   $(text 1208)"
+  drive click --pid "$pid" --class "$class" --id 1105 >/dev/null
+  sleep 4  # let the simulated person walk in
+  echo "distance:  $(text 1403) cm"
+else
+  echo "COM5 is not in the port list" >&2
+fi
 xwd -root -display "$DISPLAY" -out "${shot%.png}.xwd"
 convert "${shot%.png}.xwd" "$shot" && rm -f "${shot%.png}.xwd"
 echo "screenshot:    $shot"
+[ -n "$index" ] && drive click --pid "$pid" --class "$class" --id 1105 >/dev/null
 drive close --pid "$pid" --class "$class" >/dev/null
 drive wait-exit --pid "$pid" --timeout 60000 --kill | sed 's/^exit=/exit code: /'
 echo "configuration: $app/appConfig.xml"
+echo "recordings:    $(ls -t "$app"/Log/*.dat 2>/dev/null | head -n 1)"
+echo "log:           $(ls -t "$app"/Log/*.log 2>/dev/null | head -n 1)"

@@ -21,6 +21,7 @@ cmake --build build/sim -j "${JOBS:-2}" --target zuv_sim
 app="$root/build/run/app"
 mkdir -p "$app"
 cp build/win/bin/Tavo_Ladu330_Pk27Tool.exe build/win/bin/*.dll "$app/"
+cp -r build/win/bin/Image "$app/"
 
 export ZUV_SIM="$root/build/sim/bin/zuv_sim" SIM_ARGS="${SIM_ARGS:-}"
 export WINE_SESSION_PORTS=5
