@@ -51,6 +51,7 @@ void CWndResizeTool::AttachWindow(HWND hwnd) {
     // controls may be using fonts this tool made, and their descriptions must
     // be read while those fonts are alive.
     std::vector<std::unique_ptr<ChildRecord>> old;
+    old.reserve(static_cast<size_t>(m_records.GetCount()));  // may throw here, before anything changes hands
     for (int i = 0; i < m_records.GetCount(); ++i) old.emplace_back(RecordAt(i));
     m_records.RemoveAll();
 
@@ -112,7 +113,10 @@ int CWndResizeTool::ResizeChildren(int cx, int cy, double* ratioX, double* ratio
         ctlmath::ComputeResizeRatios(cx, cy, m_nOrigWidth, m_nOrigHeight, m_bUniform != 0);
     if (!ratios.usable) return 0;  // an empty client: nothing to lay out
 
-    ::SendMessageW(m_hParent, WM_SETREDRAW, FALSE, 0);
+    // No parent any more: the controls are still laid out, but a redraw of a
+    // null window would repaint the whole desktop.
+    const bool parent = ::IsWindow(m_hParent) != FALSE;
+    if (parent) ::SendMessageW(m_hParent, WM_SETREDRAW, FALSE, 0);
     for (int i = 0; i < m_records.GetCount(); ++i) {
         ChildRecord* record = RecordAt(i);
         if (!record || !::IsWindow(record->hWnd)) continue;
@@ -132,8 +136,12 @@ int CWndResizeTool::ResizeChildren(int cx, int cy, double* ratioX, double* ratio
         ::SendMessageW(record->hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         record->hFont.Reset(font);
     }
-    ::SendMessageW(m_hParent, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(m_hParent, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE);
+    if (parent) {
+        ::SendMessageW(m_hParent, WM_SETREDRAW, TRUE, 0);
+        // The children too: they were moved and refonted without repainting,
+        // and a parent with WS_CLIPCHILDREN would not pass its update on.
+        ::RedrawWindow(m_hParent, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
 
     if (ratioX) *ratioX = ratios.sx;
     if (ratioY) *ratioY = ratios.sy;

@@ -211,6 +211,18 @@ TEST_F(ColorStaticTest, TextColourAndSingleStringMode) {
     EXPECT_LE(std::abs(ink.left - (c.width - 1 - ink.right)), 8);  // centred
 }
 
+TEST_F(ColorStaticTest, ScreenPaintShowsBackground) {
+    // Through WM_PAINT onto the window itself, not a printed copy.
+    const COLORREF colour = RGB(30, 90, 160);
+    dlg.picture.InitLabel(colour, L"", 12, 1);
+    ::RedrawWindow(dlg.picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT client{};
+    dlg.picture.GetClientRect(&client);
+    ScopedWindowDC dc(dlg.picture);
+    EXPECT_EQ(::GetPixel(dc, client.right / 2, client.bottom / 2), colour);
+    EXPECT_EQ(::GetPixel(dc, 0, 0), colour);
+}
+
 TEST_F(ColorStaticTest, EmptyTextPaintsOnlyBackground) {
     const COLORREF colour = RGB(40, 50, 60);
     dlg.number.InitLabel(colour, L"", 30, 1);

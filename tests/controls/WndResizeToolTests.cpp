@@ -257,6 +257,25 @@ TEST_F(ResizeToolTest, DestroyedControlsAreSkipped) {
     ::DestroyWindow(Item(IDC_START_BUTTON));
     EXPECT_EQ(dlg.tool.ResizeChildren(500, 500), 1);
     EXPECT_EQ(dlg.tool.GetRecordCount(), count);
+    // The whole window gone: every record skipped, nothing redrawn.
+    dlg.DestroyWindow();
+    double sx = 0, sy = 0;
+    EXPECT_EQ(dlg.tool.ResizeChildren(800, 600, &sx, &sy), 1);
+    EXPECT_EQ(sx, 2.0);
+}
+
+TEST(ResizeToolState, NullWindowGivesEmptyToolThatTakesResizes) {
+    CWndResizeTool tool;
+    tool.AttachWindow(nullptr);
+    EXPECT_EQ(tool.GetRecordCount(), 0);
+    EXPECT_EQ(tool.m_bEnabled, 1);
+    double sx = 0, sy = 0;
+    EXPECT_EQ(tool.ResizeChildren(0, 0, &sx, &sy), 0);
+    EXPECT_EQ(tool.ResizeChildren(100, 80, &sx, &sy), 1);  // the first real size is the reference
+    EXPECT_EQ(sx, 1.0);
+    EXPECT_EQ(tool.ResizeChildren(200, 80, &sx, &sy), 1);
+    EXPECT_EQ(sx, 2.0);
+    EXPECT_EQ(sy, 1.0);
 }
 
 TEST_F(ResizeToolTest, SecondAttachStartsAgainFromCurrentLayoutWithLiveFonts) {
