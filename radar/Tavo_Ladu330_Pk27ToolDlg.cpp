@@ -123,11 +123,24 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     EnableItem(IDC_BTN_START, FALSE);
     EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
 
-    RenewHistory();
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    m_indicator.InitLabel(face, L"", static_cast<int>(m_fScale * 40), 2);
+    m_distanceLabel.InitLabel(face, L"460", static_cast<int>(m_fScale * 40), 2);
+    m_unitLabel.InitLabel(face, nullptr, static_cast<int>(m_fScale * 30), 0);
+
+    SetupWaveChart();
     UpdatePresenceDisplay();
+    m_resizeTool.AttachWindow(m_hWnd);
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
     return TRUE;
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::DoDataExchange() {
+    m_indicator.SubclassDlgItem(IDC_STATIC_INDICATOR, this);
+    m_distanceLabel.SubclassDlgItem(IDC_STATIC_DISTANCE, this);
+    m_unitLabel.SubclassDlgItem(IDC_STATIC_UNIT, this);
+    m_waveWnd.SubclassDlgItem(IDC_STATIC_WAVE, this);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
@@ -160,6 +173,9 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_DESTROY:
         OnDestroy();
         break;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        break;  // default processing follows
     case WM_RADAR_STATE:
         result = OnRadarState();
         return TRUE;
@@ -183,6 +199,18 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnClose() { EndDialog(IDCANCEL); }
+
+void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
+    if (type == SIZE_MINIMIZED || type == SIZE_MAXHIDE) return;
+    double ratioX = 1.0, ratioY = 1.0;
+    if (!m_resizeTool.ResizeChildren(cx, cy, &ratioX, &ratioY)) return;
+    m_fScale = ratioX < ratioY ? ratioX : ratioY;
+    m_distanceLabel.SetFontSize(static_cast<int>(m_fScale * 40));
+    m_distanceLabel.Invalidate(TRUE);
+    m_unitLabel.SetFontSize(static_cast<int>(m_fScale * 30));
+    m_unitLabel.Invalidate(TRUE);
+    SetupWaveChart();
+}
 
 void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
     StopAcquisition();
@@ -274,7 +302,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
 
     m_nState = 0;
     m_nDistance = 0;
-    RenewHistory();
+    SetupWaveChart();
     UpdatePresenceDisplay();
     StartAcquisition();
 
@@ -328,6 +356,8 @@ void CTavo_Ladu330_Pk27ToolDlg::OnReportFrame(uint8_t state, uint16_t distance) 
     if (m_pHistory && m_nHistoryCount > 0) {
         memmove(m_pHistory, m_pHistory + 1, sizeof(int32_t) * static_cast<size_t>(m_nHistoryCount - 1));
         m_pHistory[m_nHistoryCount - 1] = distance;
+        // The whole history, as 32-bit samples: the chart shows exactly it.
+        m_waveWnd.AppendTypedData(0, 1, m_pHistory, m_nHistoryCount);
     }
 }
 
@@ -344,8 +374,9 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     MSG pending;
     while (::PeekMessageW(&pending, m_hWnd, WM_RADAR_STATE, WM_RADAR_STATE, PM_REMOVE)) {
     }
+    m_indicator.SetPicture(m_pImgNobody);
     ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, 0);
-    ::InvalidateRect(GetDlgItem(IDC_STATIC_INDICATOR), nullptr, TRUE);
+    m_indicator.Invalidate(TRUE);
     m_bRunning = FALSE;
     SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
 }
@@ -358,12 +389,76 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnRadarState() {
 void CTavo_Ladu330_Pk27ToolDlg::UpdatePresenceDisplay() {
     const int32_t state = m_nState;
     int button = 0;  // outside the group: clears both
-    if (state == 1) button = IDC_RADIO_MOTION;
-    if (state == 2) button = IDC_RADIO_MOTIONLESS;
+    Gdiplus::Bitmap* picture = m_pImgNobody;
+    if (state == 1) {
+        button = IDC_RADIO_MOTION;
+        picture = m_pImgMotion;
+    } else if (state == 2) {
+        button = IDC_RADIO_MOTIONLESS;
+        picture = m_pImgMotionless;
+    }
     ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, button);
-    ::InvalidateRect(GetDlgItem(IDC_STATIC_INDICATOR), nullptr, TRUE);
+    m_indicator.SetPicture(picture);
+    m_indicator.Invalidate(TRUE);
     SetDlgItemTextW(IDC_STATIC_DISTANCE, std::to_wstring(static_cast<int32_t>(m_nDistance)));
     ::InvalidateRect(GetDlgItem(IDC_STATIC_DISTANCE), nullptr, TRUE);
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::SetupWaveChart() {
+    m_waveWnd.SetChannelCount(1);
+    m_waveWnd.SetSmoothCurve(FALSE);
+    m_waveWnd.SetBackColor(0xFFFFFF);
+
+    Gdiplus::Bitmap* picture = nullptr;
+    HMODULE module = GetModuleHandleW(nullptr);
+    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDB_CHART_BACKGROUND), L"PNG")) {
+        HGLOBAL loaded = LoadResource(module, found);
+        const void* bytes = loaded ? LockResource(loaded) : nullptr;
+        if (bytes) picture = Gdiplus_LoadBitmapFromData(bytes, SizeofResource(module, found));
+        if (picture && !Gdiplus_BitmapOK(picture)) {
+            Gdiplus_DeleteBitmap(picture);
+            picture = nullptr;
+        }
+    }
+    m_waveWnd.SetPlotBackground(TRUE, 1, 0xFFFFFFFF);
+    m_waveWnd.SetPlotPicture(picture);  // the chart keeps its own copy
+    Gdiplus_DeleteBitmap(picture);
+
+    m_waveWnd.SetLineWidth(4);
+    m_waveWnd.ShowGrid(FALSE);
+    m_waveWnd.SetGridStyle(1, 0xFF007F40, 0xFFFF0000);
+    m_waveWnd.SetChannelColor(0, 0x0000FF);
+
+    RenewHistory();
+
+    m_waveWnd.SetSampleType(1);
+    m_waveWnd.SetValueRange(0.0, m_nMaxDistance);
+    m_waveWnd.SetWindowLength(m_nHistoryCount);
+    m_waveWnd.SetWholeWindowsOnly(FALSE);
+    m_waveWnd.ShowCounter(FALSE);
+
+    m_waveWnd.ShowLeftAxis(TRUE, static_cast<int>(m_fScale * 50));
+    m_waveWnd.ShowRightAxis(TRUE, static_cast<int>(m_fScale * 50));
+    m_waveWnd.ShowBottomAxis(TRUE, static_cast<int>(m_fScale * 24));
+    const int fontTenths = static_cast<int>(m_fScale * 10) * 10;
+    m_waveWnd.SetHorzAxesText(fontTenths, L"宋体", 0xE8A200, static_cast<int>(m_fScale * 5), 0);
+    m_waveWnd.SetVertAxesText(fontTenths, L"宋体", 0xE8A200, static_cast<int>(m_fScale * 2), 0);
+    m_waveWnd.SetXRange(15.0, 0.0);
+
+    // "T0-15", "T0-10", "T0-5", "T0" under the four columns.
+    std::vector<WaveAxisLabel> texts;
+    int key = 0;
+    for (int seconds = 15; seconds > 0; seconds -= 5) texts.push_back({key++, L"T0-" + std::to_wstring(seconds)});
+    texts.push_back({key, L"T0"});
+    CPtrArrayCtrl labels;
+    for (WaveAxisLabel& label : texts) labels.AddData(&label, -1);
+    m_waveWnd.SetHorzTickCount(4);
+    m_waveWnd.SetHorzAxesLabels(&labels);  // the chart keeps copies
+
+    m_waveWnd.SetVertTickCount(5);
+    m_waveWnd.SetVertAxesRange(0.0, m_nMaxDistance);
+    m_waveWnd.EnableInteraction(FALSE, FALSE, FALSE, FALSE);
+    m_waveWnd.InitWindow();
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::RenewHistory() {

@@ -14,6 +14,9 @@
 
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
+#include "controls/ColorStatic.h"
+#include "controls/WndResizeTool.h"
+#include "wave/WaveWnd.h"
 #include "Tavo_DataProcess.h"
 #include "config/RadarParam.h"
 #include "framework/Dialog.h"
@@ -53,6 +56,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void DoDataExchange() override;
     // Enter and Escape do nothing: the window closes only through its close box.
     void OnOK() override {}
     void OnCancel() override {}
@@ -66,12 +70,14 @@ private:
     void OnBnClickedConnect();
     void OnBnClickedStart();
     void OnBnClickedParamConfig();
+    void OnSize(UINT type, int cx, int cy);
     LRESULT OnRadarState();
 
     void OpenLogFile();
     void LoadPictures();
     void StartAcquisition();
     void UpdatePresenceDisplay();
+    void SetupWaveChart();
     void RenewHistory();
     // The acquisition thread's parsing of its receive buffer.
     void ParseReportFrames(CBaseBuffer& buffer);
@@ -84,6 +90,12 @@ private:
     void EnableItem(int id, BOOL enable) { ::EnableWindow(GetDlgItem(id), enable); }
 
     HICON m_hIcon = nullptr;
+    CWndResizeTool m_resizeTool;
+    double m_fScale = 1.0;                      // smaller of the resize tool's two ratios
+    CColorStatic m_indicator;                   // 1400: presence picture
+    CColorStatic m_distanceLabel;               // 1403: distance, cm
+    CColorStatic m_unitLabel;                   // 1107: unit text
+    CWaveWnd m_waveWnd;                         // 1500: distance chart; AppendData from the acquisition thread
     FILE* m_pLogFile = nullptr;                 // UI thread; written through the log sink from any thread
     FILE* m_pDataFile = nullptr;                // UI thread opens/closes; the acquisition thread writes while it runs
     std::atomic<int32_t> m_nState{0};           // acquisition thread writes, then posts WM_RADAR_STATE

@@ -23,17 +23,18 @@ convert -size 1156x500 xc:white \
   -annotate +14+32 '距离:厘米' -annotate +1040+482 '时间:秒' \
   PNG32:ChartBackground.png
 
-# Person pictures, 200 x 200 with transparency.
-convert -size 200x200 xc:none -fill '#E8453C' -draw 'circle 100,42 100,18' \
+# Person pictures, 200 x 200, opaque on the dialog colour (the label draws a
+# picture over nothing: transparent pixels would show black).
+convert -size 200x200 xc:'#F0F0F0' -fill '#E8453C' -draw 'circle 100,42 100,18' \
   -fill none -stroke '#E8453C' -strokewidth 16 \
   -draw 'line 100,70 100,125' -draw 'line 100,80 62,108' -draw 'line 100,80 142,100' \
   -draw 'line 100,125 66,180' -draw 'line 100,125 140,176' \
   PNG32:Image/HumanMotion.png
-convert -size 200x200 xc:none -fill '#2E8B57' -draw 'circle 100,42 100,18' \
+convert -size 200x200 xc:'#F0F0F0' -fill '#2E8B57' -draw 'circle 100,42 100,18' \
   -fill none -stroke '#2E8B57' -strokewidth 16 \
   -draw 'line 100,70 100,125' -draw 'line 100,80 76,128' -draw 'line 100,80 124,128' \
   -draw 'line 100,125 84,185' -draw 'line 100,125 116,185' \
   PNG32:Image/HumanMotionLess.png
-convert -size 200x200 xc:none -fill none -stroke '#A0A0A0' -strokewidth 6 \
+convert -size 200x200 xc:'#F0F0F0' -fill none -stroke '#A0A0A0' -strokewidth 6 \
   -draw 'stroke-dasharray 12 8 circle 100,100 100,20' \
   PNG32:Image/HumanNobody.png
