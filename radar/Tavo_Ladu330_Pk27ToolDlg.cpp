@@ -379,6 +379,9 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     m_indicator.Invalidate(TRUE);
     m_bRunning = FALSE;
     SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
+    // Nothing runs any more, whoever stopped it (the parameter dialog too):
+    // the user must be able to disconnect.
+    EnableItem(IDC_BTN_CONNECT, TRUE);
 }
 
 LRESULT CTavo_Ladu330_Pk27ToolDlg::OnRadarState() {
