@@ -1,0 +1,67 @@
+// The parameter dialog's logic that needs no Windows: decoding the module's
+// parameter reply, turning an edit's text into a number the way the dialog
+// reads it, and the write commands built from a parameter record.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "config/RadarParam.h"
+
+// The read command's reply payload: a 16-bit status word and 50 bytes of fields.
+constexpr int kParamReplyLength = 52;
+// ParseParamResponse's result when the reply cannot be decoded: a length other
+// than kParamReplyLength, no data, or no record to store into.
+constexpr uint16_t kParamReplyUnusable = 0xA004;
+
+// Response handler of the read command (code 0x73). context is the RadarParam
+// record that receives the eighteen module fields.
+// - length != 52, data null or context null: returns kParamReplyUnusable.
+// - hasStatus nonzero: the first little-endian 16-bit word is the module's
+//   status; a nonzero status is returned unchanged. The fields begin at byte 2.
+// - hasStatus 0: the fields begin at byte 0; the last two bytes are not used.
+// On success returns 0 and stores all eighteen fields (8- and 16-bit fields
+// widened without sign, floats and the signed calibration copied bit for bit);
+// ReportTimeMS is never touched. On any other result the record is unchanged.
+uint16_t ParseParamResponse(int hasStatus, const uint8_t* data, int length, void* context);
+
+// The number at the start of an edit's text: leading blanks (space, tab, CR,
+// LF, VT, FF) skipped, then the longest leading decimal number — optional sign,
+// digits with an optional fraction (".5", "5." and "5.5" all count), optional
+// exponent "e"/"E" with optional sign and at least one digit. 0 when the text
+// does not begin with a number. The decimal point is always '.', whatever the
+// C runtime's locale says. A magnitude too large for a double gives +-infinity,
+// one too small gives +-0. Null text gives 0.
+double EditTextToNumber(const wchar_t* text);
+double EditTextToNumber(const char* text);
+
+// Cuts toward zero to a signed 32-bit integer. Values beyond the range
+// (including +-infinity) are clamped to INT32_MIN / INT32_MAX; NaN gives 0.
+int32_t TruncateToInt32(double value);
+
+// One write command: code, count ids and count 32-bit cells (floats as their
+// IEEE-754 single-precision bits).
+struct ParamWriteGroup {
+    uint16_t code = 0;
+    int count = 0;
+    uint16_t ids[5] = {};
+    uint32_t values[5] = {};
+};
+
+constexpr uint16_t kParamCodeGeneral = 0x67;      // ranges and no-person hold time
+constexpr uint16_t kParamCodeNoiseFloor = 0x68;   // near/far-end coefficients (floats)
+constexpr uint16_t kParamCodeIIR = 0x69;          // IIR filter coefficients
+constexpr uint16_t kParamCodeWindow = 0x70;       // frame sliding-window sizes
+constexpr uint16_t kParamCodeAlphaBeta = 0x71;    // alpha-beta filter coefficients (floats)
+constexpr uint16_t kParamCodeCalibration = 0x72;  // distance compensation
+constexpr uint16_t kParamCodeRead = 0x73;
+
+// 0x67: nMotionRangeMax, nMotionRangeMin, nMotionlessRangeMax,
+// nMotionlessRangeMin, nOffTime as ids 0..4.
+ParamWriteGroup GeneralWriteGroup(const RadarParam& param);
+// 0x72: nDistanceCalibration as id 0.
+ParamWriteGroup CalibrationWriteGroup(const RadarParam& param);
+// The whole set, in the order restoring the defaults writes it:
+// 0x67, 0x68, 0x69, 0x70, 0x71, 0x72.
+std::array<ParamWriteGroup, 6> AllWriteGroups(const RadarParam& param);
