@@ -56,10 +56,16 @@ void ToolTest::SetUp() {
                std::to_wstring(++run);
     RemoveTree(m_folder);
     ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
-    std::wstring from = ThisProgramFolder();
+    // The tool runs from a copy of the folder users get (the build's dist/).
+    std::wstring from = ThisProgramFolder() + L"\\..\\dist\\Tavo_Ladu330_Pk27Tool";
     for (const wchar_t* file : {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll", L"Tavo_DataProcess.dll"}) {
         ASSERT_TRUE(::CopyFileW((from + L"\\" + file).c_str(), Path(file).c_str(), FALSE))
             << "copying the tool's files";
+    }
+    ASSERT_TRUE(::CreateDirectoryW(Path(L"Image").c_str(), nullptr));
+    for (const wchar_t* file : {L"HumanNobody.png", L"HumanMotion.png", L"HumanMotionLess.png"}) {
+        ASSERT_TRUE(::CopyFileW((from + L"\\Image\\" + file).c_str(), Path(L"Image\\").append(file).c_str(), FALSE))
+            << "copying the tool's pictures";
     }
 }
 
