@@ -49,6 +49,10 @@ const char kUsage[] =
     "                          # starts a comment\n"
     "  --no-loop               hold the last step instead of starting over\n"
     "  --reporting             report from power-up (default: wait for 0x10)\n"
+    "  --line-rate B           report frames back to back, paced to B bytes per\n"
+    "                          second (frames and noise; 25600 is 256000 baud);\n"
+    "                          --period then only advances the scenario\n"
+    "  --frames N              send N report frames, then keep the line quiet\n"
     "Faults:\n"
     "  --noise N               N random bytes after every report frame\n"
     "  --bad-trailer-every N   every Nth report frame has a broken trailer\n"
@@ -66,6 +70,8 @@ const char kUsage[] =
     "  --max-runtime SEC       exit after SEC seconds whatever happens (default 600)\n"
     "  --exit-with-parent      exit when the parent process goes away\n"
     "  --log FILE              time-stamped log of every byte block and command\n"
+    "  --log-wall-clock        log time stamps as Unix time (s, microseconds), not\n"
+    "                          seconds since start: comparable with another clock\n"
     "  --help                  this text\n"
     "SIGTERM, SIGINT and SIGHUP end it cleanly. Exit status: 0 after a clean end\n"
     "(including a hang-up), 1 when the line fails, 2 for bad arguments.\n";
@@ -73,7 +79,8 @@ const char kUsage[] =
 struct Settings {
     std::string link, device, scenario = "walk-in", script, readyFile, stopFile, logFile;
     bool loop = true, reporting = false, splitWrites = false, silent = false, exitWithParent = false;
-    long long hangupAfter = -1, replyDelayMs = 0, maxRuntimeS = 600;
+    bool logWallClock = false;
+    long long hangupAfter = -1, replyDelayMs = 0, maxRuntimeS = 600, lineRate = 0, frameLimit = -1;
     zuvsim::ModuleOptions module;
 };
 
@@ -93,7 +100,7 @@ int Usage(const std::string& problem) {
 
 class Log {
 public:
-    explicit Log(const std::string& path) : m_start(Clock::now()) {
+    Log(const std::string& path, bool wallClock) : m_start(Clock::now()), m_wallClock(wallClock) {
         if (!path.empty()) m_file = std::fopen(path.c_str(), "a");
     }
     ~Log() {
@@ -102,13 +109,19 @@ public:
     bool Failed(const std::string& path) const { return !path.empty() && m_file == nullptr; }
     void Line(const char* tag, const std::string& text) {
         if (!m_file) return;
-        const double s = std::chrono::duration<double>(Clock::now() - m_start).count();
-        std::fprintf(m_file, "%10.3f %s %s\n", s, tag, text.c_str());
+        if (m_wallClock) {
+            const double s = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+            std::fprintf(m_file, "%.6f %s %s\n", s, tag, text.c_str());
+        } else {
+            const double s = std::chrono::duration<double>(Clock::now() - m_start).count();
+            std::fprintf(m_file, "%10.3f %s %s\n", s, tag, text.c_str());
+        }
         std::fflush(m_file);
     }
 
 private:
     Clock::time_point m_start;
+    bool m_wallClock = false;
     std::FILE* m_file = nullptr;
 };
 
@@ -273,6 +286,9 @@ int main(int argc, char** argv) {
         else if (a == "--script") ok = value(v) && (s.script = v, true);
         else if (a == "--no-loop") s.loop = false;
         else if (a == "--reporting") s.reporting = true;
+        else if (a == "--line-rate") ok = number(1, 100000000, s.lineRate);
+        else if (a == "--frames") ok = number(0, INT64_MAX, s.frameLimit);
+        else if (a == "--log-wall-clock") s.logWallClock = true;
         else if (a == "--noise") ok = number(0, 1000, n) && (s.module.noisePerFrame = static_cast<uint32_t>(n), true);
         else if (a == "--bad-trailer-every") ok = number(1, 1000000, n) && (s.module.badTrailerEvery = static_cast<uint32_t>(n), true);
         else if (a == "--split-writes") s.splitWrites = true;
@@ -305,7 +321,7 @@ int main(int argc, char** argv) {
     }
     scenario.loop = s.loop;
 
-    Log log(s.logFile);
+    Log log(s.logFile, s.logWallClock);
     if (log.Failed(s.logFile)) return Usage("cannot open log " + s.logFile);
 
     struct sigaction sa{};
@@ -370,6 +386,14 @@ int main(int argc, char** argv) {
     const auto deadline = started + std::chrono::seconds(s.maxRuntimeS);
     const auto period = std::chrono::milliseconds(s.module.periodMs);
     auto nextFrame = started + period;
+    // Line-rate pacing: bytes of report frames sent since reporting (re)started.
+    bool paced = false;
+    Clock::time_point paceStart;
+    long long pacedBytes = 0;
+    auto framesLeft = [&] {
+        return s.frameLimit < 0 || module.ReportFrames() < static_cast<uint64_t>(s.frameLimit);
+    };
+    auto hungUp = [&] { return s.hangupAfter >= 0 && module.ReportFrames() >= static_cast<uint64_t>(s.hangupAfter); };
     std::deque<std::pair<Clock::time_point, zuvsim::Reply>> pending;
     const char* why = nullptr;
     int rc = 0;
@@ -394,17 +418,52 @@ int main(int argc, char** argv) {
         }
         if (why) break;
 
-        // The report frame that is due.
-        if (now >= nextFrame) {
+        // Back-to-back frames at the line rate: everything due goes out in one
+        // write, as a UART would deliver it.
+        if (s.lineRate > 0) {
+            const bool sending = !s.silent && module.Sending();
+            if (sending && !paced) {
+                paceStart = now;
+                pacedBytes = 0;
+            }
+            paced = sending;
+            if (sending) {
+                const double elapsed = std::chrono::duration<double>(now - paceStart).count();
+                long long due = static_cast<long long>(elapsed * static_cast<double>(s.lineRate));
+                // Fell far behind (a loaded machine): no burst, pace again from now.
+                if (due - pacedBytes > s.lineRate / 5) {
+                    paceStart = now;
+                    pacedBytes = 0;
+                    due = 0;
+                }
+                std::vector<uint8_t> chunk;
+                while (pacedBytes < due && framesLeft() && !hungUp()) {
+                    std::vector<uint8_t> frame = module.Tick();
+                    chunk.insert(chunk.end(), frame.begin(), frame.end());
+                    pacedBytes += static_cast<long long>(frame.size());
+                }
+                if (!send(chunk)) {
+                    why = "line failed";
+                    rc = 1;
+                    break;
+                }
+                if (hungUp()) {
+                    why = "hang-up";
+                    break;
+                }
+            }
+            nextFrame = now + std::chrono::milliseconds(2);
+        } else if (now >= nextFrame) {
+            // The report frame that is due.
             nextFrame += period;
             if (nextFrame < now) nextFrame = now + period;  // fell behind: no burst
-            if (!s.silent && module.Sending()) {
+            if (!s.silent && module.Sending() && framesLeft()) {
                 if (!send(module.Tick())) {
                     why = "line failed";
                     rc = 1;
                     break;
                 }
-                if (s.hangupAfter >= 0 && module.ReportFrames() >= static_cast<uint64_t>(s.hangupAfter)) {
+                if (hungUp()) {
                     why = "hang-up";
                     break;
                 }
