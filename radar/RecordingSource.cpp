@@ -1,0 +1,185 @@
+#include "RecordingSource.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace radar {
+
+void ReplayPacer::Restart(int64_t nowMs) {
+    m_startMs = nowMs;
+    m_taken = 0;
+}
+
+uint64_t ReplayPacer::Due(int64_t nowMs) const {
+    if (nowMs < m_startMs) return 0;
+    // With no interval everything is due at once.
+    if (m_intervalMs <= 0) return UINT64_MAX - m_taken;
+    const double elapsed = static_cast<double>(nowMs - m_startMs);
+    const uint64_t due = static_cast<uint64_t>(std::floor(elapsed / m_intervalMs)) + 1;
+    return due > m_taken ? due - m_taken : 0;
+}
+
+int64_t ReplayPacer::WaitMs(int64_t nowMs) const {
+    const double next = static_cast<double>(m_startMs) + static_cast<double>(m_taken) * m_intervalMs;
+    const double wait = std::ceil(next - static_cast<double>(nowMs));
+    return wait > 0 ? static_cast<int64_t>(wait) : 0;
+}
+
+const char* ReplayProblemText(ReplayProblem problem, bool english) {
+    switch (problem) {
+    case ReplayProblem::CannotOpen:
+        return english ? "Cannot open the recording:\n%s" : "无法打开回放文件:\n%s";
+    case ReplayProblem::Empty:
+        return english ? "The recording is empty:\n%s" : "回放文件是空的:\n%s";
+    case ReplayProblem::NotARecording:
+        return english ? "No report frame in this file; it is not a recording:\n%s"
+                       : "文件中没有雷达数据帧, 不是录制的数据文件:\n%s";
+    case ReplayProblem::BadSpeed:
+        return english ? "Invalid replay speed \"%s\": give a number from 0.01 to 1000."
+                       : "回放速度 \"%s\" 无效: 请输入 0.01 到 1000 之间的数.";
+    case ReplayProblem::None:
+        break;
+    }
+    return "";
+}
+
+bool ParseReplaySpeed(const std::string& text, double& speed) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || !(value >= 0.01 && value <= 1000)) return false;
+    speed = value;
+    return true;
+}
+
+RecordingSource::RecordingSource(Clock clock, Sleeper sleeper) : m_clock(std::move(clock)), m_sleep(std::move(sleeper)) {
+    if (!m_clock) {
+        m_clock = [] {
+            using namespace std::chrono;
+            return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        };
+    }
+    if (!m_sleep) m_sleep = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+}
+
+RecordingSource::~RecordingSource() {
+    if (m_file) std::fclose(m_file);
+}
+
+ReplayProblem RecordingSource::Open(std::FILE* file) {
+    if (m_file) std::fclose(m_file);
+    m_file = file;
+    if (!m_file) return ReplayProblem::CannotOpen;
+
+    // A recording made by the tool begins with report frames; a megabyte
+    // without one is something else.
+    struct Counter : recording::IReportConsumer {
+        void OnReport(const recording::Report&) override { ++reports; }
+        uint64_t reports = 0;
+    } counter;
+    recording::RecordingScanner probe(counter);
+    uint64_t bytes = 0;
+    while (bytes < (1u << 20) && counter.reports == 0) {
+        size_t room = 0;
+        uint8_t* space = probe.Space(&room);
+        const size_t n = std::fread(space, 1, room, m_file);
+        probe.Commit(n);
+        bytes += n;
+        if (n < room) break;
+    }
+    if (std::ferror(m_file)) return ReplayProblem::CannotOpen;
+    if (bytes == 0) return ReplayProblem::Empty;
+    if (counter.reports == 0) return ReplayProblem::NotARecording;
+    Rewind();
+    return ReplayProblem::None;
+}
+
+void RecordingSource::Rewind() {
+    if (m_file) {
+        std::clearerr(m_file);
+        std::fseek(m_file, 0, SEEK_SET);
+    }
+    recording::IReportConsumer& consumer = *this;
+    m_scanner = std::make_unique<recording::RecordingScanner>(consumer);
+    m_waiting.clear();
+    m_givenOffset = 0;
+    m_frameEnds.clear();
+    m_fileDone = false;
+    m_atEnd = false;
+}
+
+void RecordingSource::PrepareStart(double intervalMs) {
+    if (m_atEnd) Rewind();
+    m_pacer.SetIntervalMs(intervalMs);
+    m_restartSchedule = true;
+}
+
+void RecordingSource::OnReport(const recording::Report& report) {
+    m_frameEnds.push_back(report.offset + radar::kReportFrameSize);
+}
+
+void RecordingSource::ReadAhead() {
+    while (m_frameEnds.empty() && !m_fileDone && m_waiting.size() < kMostWaiting && m_file) {
+        uint8_t chunk[kChunk];
+        const size_t n = std::fread(chunk, 1, sizeof chunk, m_file);
+        m_waiting.insert(m_waiting.end(), chunk, chunk + n);
+        m_scanner->Feed(chunk, n);
+        if (n < sizeof chunk) {
+            // End of the file, or a read error: either way nothing more comes.
+            m_scanner->Finish();
+            m_fileDone = true;
+        }
+    }
+}
+
+int RecordingSource::Give(uint8_t* out, size_t count, uint64_t frames) {
+    std::memcpy(out, m_waiting.data(), count);
+    m_waiting.erase(m_waiting.begin(), m_waiting.begin() + static_cast<std::ptrdiff_t>(count));
+    m_givenOffset += count;
+    for (uint64_t i = 0; i < frames; ++i) m_frameEnds.pop_front();
+    m_pacer.Taken(frames);
+    return static_cast<int>(count);
+}
+
+int RecordingSource::Read(uint8_t* out, size_t capacity, int maxWaitMs) {
+    if (!out || capacity == 0 || !m_scanner) return 0;
+    if (capacity > INT32_MAX) capacity = INT32_MAX;
+    if (m_restartSchedule) {
+        m_pacer.Restart(m_clock());
+        m_restartSchedule = false;
+    }
+    ReadAhead();
+    if (m_frameEnds.empty()) {
+        // No frame ahead: bytes after the last frame (or a long noise run)
+        // go on unpaced, then the recording is over.
+        if (!m_waiting.empty()) {
+            const size_t count = m_waiting.size() < capacity ? m_waiting.size() : capacity;
+            return Give(out, count, 0);
+        }
+        if (m_fileDone) m_atEnd = true;
+        return m_fileDone ? -1 : 0;
+    }
+
+    int64_t wait = m_pacer.WaitMs(m_clock());
+    if (wait > 0) {
+        m_sleep(wait < maxWaitMs ? wait : maxWaitMs);
+        if (m_pacer.WaitMs(m_clock()) > 0) return 0;
+    }
+    const uint64_t due = m_pacer.Due(m_clock());
+    uint64_t frames = 0;
+    size_t count = 0;
+    while (frames < due && frames < m_frameEnds.size()) {
+        const size_t end = static_cast<size_t>(m_frameEnds[frames] - m_givenOffset);
+        if (end > capacity) break;
+        count = end;
+        ++frames;
+    }
+    // A single frame preceded by more noise than fits: the noise first.
+    if (frames == 0) return Give(out, capacity, 0);
+    return Give(out, count, frames);
+}
+
+}  // namespace radar

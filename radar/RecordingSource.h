@@ -1,0 +1,97 @@
+// A recording (.dat) played back as if the module were sending it: the
+// acquisition thread reads from it instead of the device, and gets the
+// recorded bytes unchanged, each report frame when its time has come.
+// Windows-free: the host tests drive it with their own clock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RecordingScan.h"
+
+namespace radar {
+
+// Frame k after a (re)start is due at start + k * interval: the schedule
+// never drifts, a late reader gets every frame that has come due at once.
+class ReplayPacer {
+public:
+    void SetIntervalMs(double intervalMs) { m_intervalMs = intervalMs > 0 ? intervalMs : 0; }
+    // The next frame is due at nowMs; the schedule goes on from there.
+    void Restart(int64_t nowMs);
+    // Frames due by nowMs and not yet taken.
+    uint64_t Due(int64_t nowMs) const;
+    // Milliseconds until the next frame is due; 0 when one is due now.
+    int64_t WaitMs(int64_t nowMs) const;
+    void Taken(uint64_t frames) { m_taken += frames; }
+
+private:
+    double m_intervalMs = 0;
+    int64_t m_startMs = 0;
+    uint64_t m_taken = 0;
+};
+
+enum class ReplayProblem { None, CannotOpen, Empty, NotARecording, BadSpeed };
+
+// The message for the user (UTF-8, "%s" stands for the file name or the speed).
+const char* ReplayProblemText(ReplayProblem problem, bool english);
+
+// Speed factor from the command line: a number from 0.01 to 1000.
+bool ParseReplaySpeed(const std::string& text, double& speed);
+
+class RecordingSource : private recording::IReportConsumer {
+public:
+    using Clock = std::function<int64_t()>;                  // milliseconds, monotonic
+    using Sleeper = std::function<void(int64_t ms)>;
+
+    // Real time by default; tests give their own clock and sleep.
+    RecordingSource(Clock clock = nullptr, Sleeper sleeper = nullptr);
+    ~RecordingSource() override;
+
+    // Takes the open file (null: it could not be opened) and checks that it
+    // holds a report frame within its first megabyte.
+    ReplayProblem Open(std::FILE* file);
+
+    // Before every start of playback (no Read running): back to the beginning
+    // when the whole recording was played, and the schedule begins now, each
+    // frame intervalMs after the one before.
+    void PrepareStart(double intervalMs);
+
+    // For the acquisition thread. Waits at most maxWaitMs for the next frame
+    // to come due, then copies the recorded bytes up to the end of every due
+    // frame (noise between frames included) into out. Returns the number of
+    // bytes, 0 when nothing came due in time, -1 once everything was given.
+    int Read(uint8_t* out, size_t capacity, int maxWaitMs);
+
+    // Everything was given (any thread).
+    bool AtEnd() const { return m_atEnd.load(); }
+
+private:
+    void OnReport(const recording::Report& report) override;
+    void Rewind();
+    // Reads on until a frame's end is known, the file ends or too much noise waits.
+    void ReadAhead();
+    int Give(uint8_t* out, size_t count, uint64_t frames);
+
+    static constexpr size_t kChunk = 4096;
+    static constexpr size_t kMostWaiting = 64 * 1024;  // bytes held before noise is passed on unpaced
+
+    Clock m_clock;
+    Sleeper m_sleep;
+    std::FILE* m_file = nullptr;
+    std::unique_ptr<recording::RecordingScanner> m_scanner;
+    std::vector<uint8_t> m_waiting;    // read from the file, not given yet
+    uint64_t m_givenOffset = 0;        // file offset of m_waiting[0]
+    std::deque<uint64_t> m_frameEnds;  // file offsets just after frames found but not given
+    bool m_fileDone = false;
+    std::atomic<bool> m_atEnd{false};
+    bool m_restartSchedule = true;
+    ReplayPacer m_pacer;
+};
+
+}  // namespace radar

@@ -1,0 +1,125 @@
+#include "RecordingScan.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace recording {
+
+namespace {
+constexpr size_t kFrame = radar::kReportFrameSize;
+}
+
+RecordingScanner::RecordingScanner(IReportConsumer& consumer)
+    : m_consumer(consumer), m_buffer(kBlockSize + kFrame) {
+    m_pending.reserve(m_buffer.size() / kFrame + 1);
+}
+
+void RecordingScanner::Feed(const uint8_t* data, size_t size) {
+    while (size > 0) {
+        size_t room = 0;
+        uint8_t* space = Space(&room);
+        const size_t n = size < room ? size : room;
+        std::memcpy(space, data, n);
+        Commit(n);
+        data += n;
+        size -= n;
+    }
+}
+
+uint8_t* RecordingScanner::Space(size_t* room) {
+    *room = m_buffer.size() - m_used;
+    return m_buffer.data() + m_used;
+}
+
+void RecordingScanner::Commit(size_t n) {
+    if (n > m_buffer.size() - m_used) n = m_buffer.size() - m_used;
+    m_used += n;
+    m_counts.bytes += n;
+    Scan();
+}
+
+void RecordingScanner::Scan() {
+    // Fast pass over the whole block. When it found only back-to-back frames
+    // from the block's start, their offsets follow from their order;
+    // otherwise the block is walked one frame window at a time, which gives
+    // each frame's offset and each skipped byte.
+    m_pending.clear();
+    m_passTrailers = 0;
+    size_t consumed = radar::ScanReportFrames(m_buffer.data(), m_used, *this);
+    if (consumed == m_pending.size() * kFrame && m_passTrailers == 0) {
+        for (size_t i = 0; i < m_pending.size(); ++i)
+            Deliver(m_bufferOffset + i * kFrame, m_pending[i].state, m_pending[i].distance);
+    } else {
+        consumed = 0;
+        ScanOneByOne(consumed);
+    }
+    m_pending.clear();
+    // What is left is shorter than a frame: the start of one not yet complete.
+    std::memmove(m_buffer.data(), m_buffer.data() + consumed, m_used - consumed);
+    m_used -= consumed;
+    m_bufferOffset += consumed;
+}
+
+void RecordingScanner::ScanOneByOne(size_t& pos) {
+    while (pos + kFrame <= m_used) {
+        m_pending.clear();
+        m_passTrailers = 0;
+        // Exactly one frame window: the parser either takes a frame (7) or
+        // moves on by one byte (1), noting a bad trailer when it saw one.
+        const size_t step = radar::ScanReportFrames(m_buffer.data() + pos, kFrame, *this);
+        m_counts.badTrailers += m_passTrailers;
+        if (step == kFrame && m_pending.size() == 1) {
+            Deliver(m_bufferOffset + pos, m_pending[0].state, m_pending[0].distance);
+            pos += kFrame;
+        } else {
+            pos += 1;
+        }
+    }
+}
+
+void RecordingScanner::Deliver(uint64_t offset, uint8_t state, uint16_t distance) {
+    if (offset > m_runStart) {
+        ++m_counts.resyncs;
+        m_counts.skippedBytes += offset - m_runStart;
+    }
+    m_runStart = offset + kFrame;
+    Report report;
+    report.index = m_counts.reports++;
+    report.offset = offset;
+    report.state = state;
+    report.distance = distance;
+    m_consumer.OnReport(report);
+}
+
+void RecordingScanner::OnReportFrame(uint8_t state, uint16_t distance) { m_pending.push_back({state, distance}); }
+
+void RecordingScanner::OnInvalidTrailer() { ++m_passTrailers; }
+
+void RecordingScanner::Finish() { m_counts.trailingBytes = m_counts.bytes - m_runStart; }
+
+bool ScanFile(const std::string& path, RecordingScanner& scanner, std::string* error) {
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    errno = 0;
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        if (error) *error = "cannot open " + path + ": " + std::strerror(errno ? errno : ENOENT);
+        return false;
+    }
+    for (;;) {
+        size_t room = 0;
+        uint8_t* space = scanner.Space(&room);
+        const size_t n = std::fread(space, 1, room, file.get());
+        scanner.Commit(n);
+        if (n < room) break;
+    }
+    const bool failed = std::ferror(file.get()) != 0;
+    scanner.Finish();
+    if (failed && error) *error = "cannot read " + path + ": " + std::strerror(errno ? errno : EIO);
+    return !failed;
+}
+
+}  // namespace recording

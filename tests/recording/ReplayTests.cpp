@@ -1,0 +1,146 @@
+// The replay source on the host with a clock of the test's own: every byte of
+// the recording comes out unchanged, each frame exactly when due; stop and
+// start resume, the end rewinds; files that are no recording are refused.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "RadarProtocol.h"
+#include "RecordingSource.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::FILE* FileWith(const Bytes& bytes) {
+    std::FILE* file = std::tmpfile();
+    if (file && !bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (file) std::rewind(file);
+    return file;
+}
+
+Bytes Frames(int count, int firstDistance = 100) {
+    Bytes bytes;
+    for (int i = 0; i < count; ++i) {
+        Bytes f = radarproto::EncodeReport(static_cast<uint8_t>(i % 3), static_cast<uint16_t>(firstDistance + i));
+        bytes.insert(bytes.end(), f.begin(), f.end());
+    }
+    return bytes;
+}
+
+// A source on a fake clock that only moves when the source sleeps (or the test moves it).
+struct FakeTimeSource {
+    int64_t now = 1000;
+    std::vector<int64_t> sleeps;
+    radar::RecordingSource source{[this] { return now; }, [this](int64_t ms) {
+                                      sleeps.push_back(ms);
+                                      now += ms;
+                                  }};
+    // Reads until the source ends or `until` frames' bytes came; returns the
+    // bytes and, per read that gave bytes, the time and count.
+    Bytes ReadAll(std::vector<std::pair<int64_t, size_t>>* reads = nullptr, size_t stopAfterBytes = SIZE_MAX,
+                  size_t capacity = 4096) {
+        Bytes all;
+        std::vector<uint8_t> block(capacity);
+        for (int guard = 0; guard < 100000 && all.size() < stopAfterBytes; ++guard) {
+            const int n = source.Read(block.data(), block.size(), 100);
+            if (n < 0) break;
+            if (n > 0 && reads) reads->push_back({now, static_cast<size_t>(n)});
+            all.insert(all.end(), block.begin(), block.begin() + n);
+        }
+        return all;
+    }
+};
+
+TEST(RecordingSource, GivesEveryByteUnchangedEachFrameWhenDueAndEndsOnce) {
+    Bytes recording = Frames(40);
+    const Bytes noise = {0x01, 0xAA, 0xAA, 0x02, 0x03, 0x04, 0x05, 0x06};
+    recording.insert(recording.begin() + 70, noise.begin(), noise.end());  // between frames 10 and 11
+    recording.push_back(0xAA);                                            // a cut-off frame at the end
+
+    FakeTimeSource fake;
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(recording)));
+    fake.source.PrepareStart(50.0 / 4);  // 50 ms frames at 4x
+    std::vector<std::pair<int64_t, size_t>> reads;
+    EXPECT_EQ(recording, fake.ReadAll(&reads));
+    EXPECT_TRUE(fake.source.AtEnd());
+    uint8_t byte = 0;
+    EXPECT_EQ(-1, fake.source.Read(&byte, 1, 100));
+
+    // One frame per read, due every 12.5 ms from the start; the noise goes
+    // with the frame after it, the cut-off byte last.
+    ASSERT_EQ(41u, reads.size());
+    for (size_t k = 0; k < 40; ++k) {
+        EXPECT_EQ(1000 + static_cast<int64_t>(std::ceil(k * 12.5)), reads[k].first) << k;
+        EXPECT_EQ(k == 10 ? 15u : 7u, reads[k].second) << k;
+    }
+    EXPECT_EQ(1u, reads[40].second);
+    for (int64_t ms : fake.sleeps) EXPECT_LE(ms, 100);
+
+    // A reader that was held up gets what came due at once, within its capacity.
+    FakeTimeSource late;
+    ASSERT_EQ(radar::ReplayProblem::None, late.source.Open(FileWith(Frames(40))));
+    late.source.PrepareStart(50);
+    std::vector<uint8_t> block(70);
+    EXPECT_EQ(7, late.source.Read(block.data(), block.size(), 100));
+    late.now += 1000;  // 20 more frames due
+    EXPECT_EQ(70, late.source.Read(block.data(), block.size(), 100));
+    EXPECT_EQ(70, late.source.Read(block.data(), block.size(), 100));
+    EXPECT_EQ(0, late.source.Read(block.data(), block.size(), 10));  // frame 21 due in 50 ms, only 10 waited
+}
+
+TEST(RecordingSource, StartAfterStopResumesAndStartAfterTheEndReplaysFromTheBeginning) {
+    const Bytes recording = Frames(30);
+    FakeTimeSource fake;
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(recording)));
+    fake.source.PrepareStart(50);
+    Bytes first = fake.ReadAll(nullptr, 70);
+    ASSERT_EQ(70u, first.size());
+    fake.now += 60000;  // stopped for a minute
+    fake.source.PrepareStart(50);
+    std::vector<std::pair<int64_t, size_t>> reads;
+    Bytes rest = fake.ReadAll(&reads);
+    first.insert(first.end(), rest.begin(), rest.end());
+    EXPECT_EQ(recording, first);
+    ASSERT_FALSE(reads.empty());
+    EXPECT_EQ(7u, reads[0].second) << "the schedule starts anew at the start, no burst of missed frames";
+
+    fake.source.PrepareStart(50);
+    EXPECT_FALSE(fake.source.AtEnd());
+    EXPECT_EQ(recording, fake.ReadAll());
+}
+
+TEST(RecordingSource, RefusesMissingEmptyAndForeignFilesAndBadSpeeds) {
+    radar::RecordingSource source;
+    EXPECT_EQ(radar::ReplayProblem::CannotOpen, source.Open(nullptr));
+    EXPECT_EQ(radar::ReplayProblem::Empty, source.Open(FileWith({})));
+    EXPECT_EQ(radar::ReplayProblem::NotARecording, source.Open(FileWith(Bytes(3 << 20, 'x'))));
+    Bytes noisyStart(5000, 0x20);
+    Bytes frames = Frames(3);
+    noisyStart.insert(noisyStart.end(), frames.begin(), frames.end());
+    EXPECT_EQ(radar::ReplayProblem::None, source.Open(FileWith(noisyStart)));
+    // A file of noise alone longer than the source holds still comes out whole.
+    FakeTimeSource fake;
+    Bytes noise(200000, 0x20);
+    noise.insert(noise.end(), frames.begin(), frames.end());
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(noise)));
+    fake.source.PrepareStart(50);
+    EXPECT_EQ(noise, fake.ReadAll());
+
+    double speed = 0;
+    EXPECT_TRUE(radar::ParseReplaySpeed("10", speed));
+    EXPECT_EQ(10.0, speed);
+    EXPECT_TRUE(radar::ParseReplaySpeed("0.5", speed));
+    for (const char* bad : {"", "0", "-2", "fast", "10x", "1e9", "nan"}) EXPECT_FALSE(radar::ParseReplaySpeed(bad, speed)) << bad;
+    for (auto problem : {radar::ReplayProblem::CannotOpen, radar::ReplayProblem::Empty,
+                         radar::ReplayProblem::NotARecording, radar::ReplayProblem::BadSpeed}) {
+        EXPECT_NE(nullptr, std::strstr(radar::ReplayProblemText(problem, true), "%s"));
+        EXPECT_NE(nullptr, std::strstr(radar::ReplayProblemText(problem, false), "%s"));
+    }
+}
+
+}  // namespace
