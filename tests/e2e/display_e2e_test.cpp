@@ -1,0 +1,381 @@
+// The main window's display against the simulated module: the presence
+// picture as the screen shows it, the chart restarting on a resize while the
+// acquisition goes on, the close box saving the baud rate, and a port that
+// vanishes mid-run and comes back.
+#include "ToolFixture.h"
+
+#include <objidl.h>
+
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <vector>
+
+#include "SimFixture.h"
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+using namespace tooldriver;
+
+constexpr int kPort = 12;
+
+std::wstring ThisProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+// Every byte of the simulator's TX blocks, in order (replies included).
+std::string BytesSent(const std::string& simLog) {
+    std::istringstream lines(simLog);
+    std::string line, bytes;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string time, tag, hex;
+        fields >> time >> tag;
+        if (tag != "TX") continue;
+        while (fields >> hex && hex.size() == 2) bytes += static_cast<char>(std::stoi(hex, nullptr, 16));
+    }
+    return bytes;
+}
+
+// Whole report frames, found the way the tool's parser finds them.
+size_t WholeFrameCount(const std::string& data) {
+    size_t count = 0;
+    for (size_t pos = 0; pos + 7 <= data.size();) {
+        auto b = [&](size_t i) { return static_cast<unsigned char>(data[pos + i]); };
+        if (b(0) == 0xAA && b(1) == 0xAA && b(5) == 0x55 && b(6) == 0x55) {
+            ++count;
+            pos += 7;
+        } else {
+            ++pos;
+        }
+    }
+    return count;
+}
+
+size_t LoggedFrameCount(const std::string& log) {
+    std::regex line("State=\\d+, M_D=\\d{3,}\\r\\n");
+    return static_cast<size_t>(std::distance(std::sregex_iterator(log.begin(), log.end(), line), std::sregex_iterator()));
+}
+
+// A window's client area as the screen shows it, as 0x00RRGGBB pixels.
+std::vector<DWORD> ClientPixels(HWND hwnd, int& width, int& height) {
+    RECT rc{};
+    ::GetClientRect(hwnd, &rc);
+    POINT origin{0, 0};
+    ::ClientToScreen(hwnd, &origin);
+    width = rc.right;
+    height = rc.bottom;
+    std::vector<DWORD> pixels;
+    if (width <= 0 || height <= 0) return pixels;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    pixels.resize(static_cast<size_t>(width) * height);
+    if (!::GetDIBits(memory, bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS)) pixels.clear();
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// A picture file stretched over width x height the way the indicator label
+// draws it (edges mirrored, default interpolation).
+std::vector<DWORD> RenderedPicture(const std::wstring& file, int width, int height) {
+    std::vector<DWORD> pixels;
+    Gdiplus::Bitmap picture(file.c_str());
+    if (picture.GetLastStatus() != Gdiplus::Ok || width <= 0 || height <= 0) return pixels;
+    Gdiplus::Bitmap target(width, height, PixelFormat32bppARGB);
+    {
+        Gdiplus::Graphics graphics(&target);
+        Gdiplus::ImageAttributes edges;
+        edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+        graphics.DrawImage(&picture, Gdiplus::Rect(0, 0, width, height), 0, 0, static_cast<INT>(picture.GetWidth()),
+                           static_cast<INT>(picture.GetHeight()), Gdiplus::UnitPixel, &edges);
+    }
+    Gdiplus::BitmapData data{};
+    Gdiplus::Rect all(0, 0, width, height);
+    if (target.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok) return pixels;
+    for (int y = 0; y < height; ++y) {
+        const DWORD* row = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(data.Scan0) + y * data.Stride);
+        pixels.insert(pixels.end(), row, row + width);
+    }
+    target.UnlockBits(&data);
+    return pixels;
+}
+
+// Mean absolute colour difference per channel and pixel.
+double MeanDifference(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+    if (a.empty() || a.size() != b.size()) return 1e9;
+    uint64_t sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int d = static_cast<int>((a[i] >> shift) & 0xFF) - static_cast<int>((b[i] >> shift) & 0xFF);
+            sum += static_cast<uint64_t>(d < 0 ? -d : d);
+        }
+    }
+    return static_cast<double>(sum) / (3.0 * static_cast<double>(a.size()));
+}
+
+bool IsCurveRed(DWORD pixel) {
+    const int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+    return r > 200 && g < 90 && b < 90;
+}
+
+class DisplayTest : public ToolTest {
+protected:
+    void SetUp() override {
+        ToolTest::SetUp();
+        if (HasFatalFailure()) return;
+        // The person pictures beside the tool, as shipped.
+        ::CreateDirectoryW(Path(L"Image").c_str(), nullptr);
+        for (const wchar_t* file : kPictures) {
+            const std::wstring target = Path(L"Image\\") + file;
+            if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+                ASSERT_TRUE(::CopyFileW((ThisProgramFolder() + L"\\Image\\" + file).c_str(), target.c_str(), FALSE));
+            }
+        }
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::Ok, Gdiplus::GdiplusStartup(&m_gdiplus, &input, nullptr));
+    }
+    void TearDown() override {
+        ToolTest::TearDown();
+        if (m_gdiplus) Gdiplus::GdiplusShutdown(m_gdiplus);
+    }
+
+    std::vector<std::wstring> LogFolderFiles(const wchar_t* extension) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW((Path(L"Log\\*") + extension).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do names.push_back(Path(L"Log\\") + found.cFileName);
+        while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        return names;
+    }
+    std::string ReadLogFolderFile(const wchar_t* extension) {
+        std::vector<std::wstring> names = LogFolderFiles(extension);
+        return names.size() == 1 ? ReadFileBytes(names[0]) : std::string();
+    }
+    void ConnectAndStart(int port) {
+        Click(Control(m_window, IDC_BTN_REFRESH));
+        std::vector<std::wstring> items = ComboItems(Control(m_window, IDC_COMBO_PORT));
+        auto it = std::find(items.begin(), items.end(), L"COM" + std::to_wstring(port));
+        ASSERT_NE(items.end(), it) << "COM" << port << " not in the port list";
+        ASSERT_TRUE(SelectComboItem(Control(m_window, IDC_COMBO_PORT), static_cast<int>(it - items.begin())));
+        Click(Control(m_window, IDC_BTN_CONNECT));
+        ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
+        Click(Control(m_window, IDC_BTN_START));
+        ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+    }
+    bool WaitText(int id, const std::wstring& text) {
+        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
+    }
+    // Stops with button 1105 and checks the log holds one line per recorded frame.
+    void StopAndCompareLogWithRecording() {
+        Click(Control(m_window, IDC_BTN_START), 10000);
+        ASSERT_TRUE(WaitText(IDC_BTN_START, L"开始"));
+        const std::string data = ReadLogFolderFile(L".dat");
+        EXPECT_EQ(WholeFrameCount(data), LoggedFrameCount(ReadLogFolderFile(L".log")));
+    }
+
+    // Which of the three person pictures the indicator shows (index into
+    // kPictures), or -1 when none is clearly closer than the others.
+    int PictureShown() {
+        HWND indicator = Control(m_window, IDC_STATIC_INDICATOR);
+        int width = 0, height = 0;
+        std::vector<DWORD> shown = ClientPixels(indicator, width, height);
+        double best = 1e9, second = 1e9;
+        int bestIndex = -1;
+        for (int i = 0; i < 3; ++i) {
+            const double d = MeanDifference(shown, RenderedPicture(ThisProgramFolder() + L"\\Image\\" + kPictures[i],
+                                                                   width, height));
+            if (d < best) {
+                second = best;
+                best = d;
+                bestIndex = i;
+            } else if (d < second) {
+                second = d;
+            }
+        }
+        // Close to one picture and clearly apart from the next best.
+        return best < 12.0 && best * 2.0 < second ? bestIndex : -1;
+    }
+
+    static constexpr const wchar_t* kPictures[3] = {L"HumanNobody.png", L"HumanMotion.png", L"HumanMotionLess.png"};
+    static constexpr int kNobody = 0, kMotion = 1, kMotionless = 2;
+    ULONG_PTR m_gdiplus = 0;
+};
+
+TEST_F(DisplayTest, IndicatorShowsThePictureOfEachStateAndNobodyAfterStop) {
+    std::string simBinary, sessionDir, problem;
+    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
+    const std::string script = sessionDir + "/display-picture-script.txt";
+    ASSERT_TRUE(devtest::WriteWholeFile(script, "1 300 1500\n2 120 1500\n0 0 1500\n3 50 1500\n"));
+    devtest::CSimulator sim(kPort, {"--script", script});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+
+    StartTool();
+    EXPECT_TRUE(WaitUntil([&] { return PictureShown() == kNobody; }, kWait)) << "nobody at start-up";
+    ConnectAndStart(kPort);
+    auto showing = [&](int radio1401, int radio1402, int picture) {
+        return WaitUntil([&] {
+            return GetState(Control(m_window, IDC_RADIO_MOTION)).check == radio1401 &&
+                   GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == radio1402 && PictureShown() == picture;
+        }, kWait);
+    };
+    EXPECT_TRUE(showing(1, 0, kMotion)) << "moving target";
+    EXPECT_TRUE(showing(0, 1, kMotionless)) << "micro-motion target";
+    // State 3 is no known state: nobody, like state 0.
+    EXPECT_TRUE(WaitUntil([&] { return GetControlText(m_window, IDC_STATIC_DISTANCE) == L"50"; }, kWait));
+    EXPECT_TRUE(showing(0, 0, kNobody)) << "unknown state";
+    EXPECT_TRUE(showing(1, 0, kMotion)) << "moving again";
+
+    StopAndCompareLogWithRecording();
+    EXPECT_TRUE(showing(0, 0, kNobody)) << "after stop";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
+    std::string simBinary, sessionDir, problem;
+    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
+    const std::string script = sessionDir + "/display-resize-script.txt";
+    ASSERT_TRUE(devtest::WriteWholeFile(script, "1 600 60000\n"));
+    // 300 history entries at 30 ms: the curve crosses the whole plot in 9 s.
+    devtest::CSimulator sim(kPort, {"--script", script, "--period", "30"});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+
+    StartTool();
+    ConnectAndStart(kPort);
+    HWND chart = Control(m_window, IDC_STATIC_WAVE);
+    // Red pixels in a band of columns near the plot's left end: high (the
+    // distance 600 of 800) or low (the zeros of a fresh history).
+    auto leftEnd = [&](bool& high, bool& low) {
+        int width = 0, height = 0;
+        std::vector<DWORD> pixels = ClientPixels(chart, width, height);
+        high = low = false;
+        if (pixels.empty()) return;
+        for (int x = width * 9 / 100; x < width * 12 / 100; ++x) {
+            for (int y = 0; y < height; ++y) {
+                if (!IsCurveRed(pixels[static_cast<size_t>(y) * width + x])) continue;
+                if (y < height / 2) high = true;
+                if (y > height * 3 / 4) low = true;
+            }
+        }
+    };
+    bool high = false, low = false;
+    ASSERT_TRUE(WaitUntil([&] { leftEnd(high, low); return high && !low; }, kWait))
+        << "the curve at 600 across the whole plot";
+
+    const std::string dataBefore = ReadLogFolderFile(L".dat");
+    const size_t loggedBefore = LoggedFrameCount(ReadLogFolderFile(L".log"));
+    RECT frame{};
+    ::GetWindowRect(m_window, &frame);
+    RECT client{};
+    ::GetClientRect(m_window, &client);
+    const int newWidth = (frame.right - frame.left) * 5 / 4, newHeight = (frame.bottom - frame.top) * 5 / 4;
+    ASSERT_TRUE(::SetWindowPos(m_window, nullptr, 0, 0, newWidth, newHeight,
+                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS));
+    ASSERT_TRUE(WaitUntil([&] {
+        RECT now{};
+        ::GetClientRect(m_window, &now);
+        return now.right > client.right;
+    }, kWait));
+    // The history starts again from zeros: the oldest part of the curve lies
+    // at the bottom while the newest distances come in at 600.
+    EXPECT_TRUE(WaitUntil([&] { leftEnd(high, low); return low && !high; }, kWait)) << "the curve restarted";
+
+    EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START));
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadLogFolderFile(L".dat").size() > dataBefore.size() + 70 &&
+               LoggedFrameCount(ReadLogFolderFile(L".log")) > loggedBefore + 10;
+    }, kWait)) << "recording and logging went on";
+    const std::string dataAfter = ReadLogFolderFile(L".dat");
+    EXPECT_EQ(dataBefore, dataAfter.substr(0, dataBefore.size())) << "the same data file, appended";
+    EXPECT_EQ(1u, LogFolderFiles(L".dat").size());
+    // The curve fills again from the right.
+    EXPECT_TRUE(WaitUntil([&] { leftEnd(high, low); return high && !low; }, kWait)) << "the curve refilled";
+
+    StopAndCompareLogWithRecording();
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(DisplayTest, CloseBoxSavesTheTypedBaudRateWithoutAConnection) {
+    StartTool();
+    EXPECT_EQ(L"256000", GetControlText(m_window, IDC_EDIT_BAUDRATE));
+    ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"115200"));
+    // The close box: the system command a click on it sends.
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, SC_CLOSE, 0));
+    DWORD exitCode = 0xDEAD;
+    ASSERT_TRUE(WaitForExitOrKill(m_tool, kWait, &exitCode)) << "the tool did not end";
+    EXPECT_EQ(0u, exitCode);
+    const std::string saved = ReadFileBytes(ConfigPath());
+    EXPECT_NE(std::string::npos, saved.find("\tBaudRate=\"115200\"\n")) << saved;
+    // Never connected, never started: no data file.
+    EXPECT_TRUE(LogFolderFiles(L".dat").empty());
+}
+
+TEST_F(DisplayTest, PortVanishesAndReturnsIntoTheSameDataFile) {
+    std::string log1;
+    std::string sent1;
+    {
+        devtest::CSimulator first(kPort, {"--scenario", "walk-in", "--hangup-after", "30"});
+        ASSERT_TRUE(first.Started()) << first.Problem();
+        StartTool();
+        ConnectAndStart(kPort);
+        ASSERT_TRUE(first.WaitExited(std::chrono::seconds(60)));
+        log1 = first.LogText();
+    }
+    // What the first module sent once reporting began: everything after the
+    // reply to "leave command mode", the last command of the start sequence.
+    {
+        const size_t leave = log1.rfind("leave command mode");
+        ASSERT_NE(std::string::npos, leave);
+        const size_t afterReply = log1.find('\n', log1.find(" TX ", leave));
+        ASSERT_NE(std::string::npos, afterReply);
+        sent1 = BytesSent(log1.substr(afterReply + 1));
+    }
+    EXPECT_EQ(30u, WholeFrameCount(sent1));
+    // The tool keeps every byte that arrived before the port went.
+    EXPECT_TRUE(WaitUntil([&] { return ReadLogFolderFile(L".dat").size() >= sent1.size(); }, kWait));
+    EXPECT_EQ(sent1, ReadLogFolderFile(L".dat"));
+    EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START));
+
+    // The module comes back on the same port, reporting from power-up.
+    devtest::CSimulator second(kPort, {"--scenario", "stand-still", "--reporting"});
+    ASSERT_TRUE(second.Started()) << second.Problem();
+    EXPECT_TRUE(WaitUntil([&] { return WholeFrameCount(ReadLogFolderFile(L".dat")) >= 30 + 20; }, kWait))
+        << "the acquisition went on after the port came back";
+    ASSERT_TRUE(second.Stop());
+    StopAndCompareLogWithRecording();
+
+    // One data file: the first module's bytes, then a stretch of the second's.
+    ASSERT_EQ(1u, LogFolderFiles(L".dat").size());
+    const std::string data = ReadLogFolderFile(L".dat");
+    ASSERT_GT(data.size(), sent1.size());
+    EXPECT_EQ(sent1, data.substr(0, sent1.size()));
+    const std::string rest = data.substr(sent1.size());
+    EXPECT_NE(std::string::npos, BytesSent(second.LogText()).find(rest)) << "bytes of the second module, in order";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+}  // namespace
+}  // namespace e2e
