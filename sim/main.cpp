@@ -64,6 +64,10 @@ const char kUsage[] =
     "  --hangup-after N        after N report frames remove the link, close the\n"
     "                          line and exit (the port vanishes)\n"
     "  --reply-delay MS        answer commands MS later\n"
+    "  --hangup-on-command C   when command code C arrives, hang up as\n"
+    "                          --hangup-after does, without answering it\n"
+    "  --hangup-mid-reply C    send the first half of the reply to code C,\n"
+    "                          then hang up\n"
     "Control:\n"
     "  --ready-file PATH       written (pid, line path) once the line is ready\n"
     "  --stop-file PATH        exit cleanly as soon as PATH exists (checked every 20 ms)\n"
@@ -81,6 +85,7 @@ struct Settings {
     bool loop = true, reporting = false, splitWrites = false, silent = false, exitWithParent = false;
     bool logWallClock = false;
     long long hangupAfter = -1, replyDelayMs = 0, maxRuntimeS = 600, lineRate = 0, frameLimit = -1;
+    long long hangupOnCommand = -1, hangupMidReply = -1;
     zuvsim::ModuleOptions module;
 };
 
@@ -91,6 +96,11 @@ bool ParseNumber(const char* text, long long min, long long max, long long& out)
     if (errno != 0 || end == text || *end != '\0' || v < min || v > max) return false;
     out = v;
     return true;
+}
+
+// The command code a reply frame answers (bytes 3 and 4), or -1.
+long long ReplyCode(const std::vector<uint8_t>& reply) {
+    return reply.size() >= 5 ? static_cast<long long>(reply[3] | reply[4] << 8) : -1;
 }
 
 int Usage(const std::string& problem) {
@@ -298,6 +308,8 @@ int main(int argc, char** argv) {
         else if (a == "--refuse-code") ok = number(0, 0xFFFF, n) && (s.module.refuseCode = static_cast<int>(n), true);
         else if (a == "--hangup-after") ok = number(0, INT64_MAX, s.hangupAfter);
         else if (a == "--reply-delay") ok = number(0, 60000, s.replyDelayMs);
+        else if (a == "--hangup-on-command") ok = number(0, 0xFFFF, s.hangupOnCommand);
+        else if (a == "--hangup-mid-reply") ok = number(0, 0xFFFF, s.hangupMidReply);
         else if (a == "--ready-file") ok = value(v) && (s.readyFile = v, true);
         else if (a == "--stop-file") ok = value(v) && (s.stopFile = v, true);
         else if (a == "--max-runtime") ok = number(1, 86400, s.maxRuntimeS);
@@ -409,7 +421,13 @@ int main(int argc, char** argv) {
         // Replies that are due.
         while (!pending.empty() && pending.front().first <= now) {
             log.Line("CMD", pending.front().second.description);
-            if (!send(pending.front().second.bytes)) {
+            const std::vector<uint8_t>& reply = pending.front().second.bytes;
+            if (s.hangupMidReply >= 0 && ReplyCode(reply) == s.hangupMidReply) {
+                send(std::vector<uint8_t>(reply.begin(), reply.begin() + static_cast<long>(reply.size() / 2)));
+                why = "hang-up mid-reply";
+                break;
+            }
+            if (!send(reply)) {
                 why = "line failed";
                 rc = 1;
                 break;
@@ -481,7 +499,14 @@ int main(int argc, char** argv) {
             if (n > 0) {
                 log.Line("RX", zuvsim::Hex(buf, static_cast<size_t>(n)));
                 const auto due = Clock::now() + std::chrono::milliseconds(s.replyDelayMs);
-                for (zuvsim::Reply& r : module.Receive(buf, static_cast<size_t>(n))) pending.emplace_back(due, std::move(r));
+                for (zuvsim::Reply& r : module.Receive(buf, static_cast<size_t>(n))) {
+                    if (s.hangupOnCommand >= 0 && ReplyCode(r.bytes) == s.hangupOnCommand) {
+                        log.Line("CMD", r.description + " (not answered)");
+                        why = "hang-up on command";
+                        break;
+                    }
+                    pending.emplace_back(due, std::move(r));
+                }
             } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
                 why = "line failed";
                 rc = 1;
@@ -493,7 +518,8 @@ int main(int argc, char** argv) {
         }
     }
     log.Line("---", std::string("exit: ") + why);
-    if (std::strcmp(why, "hang-up") == 0) line.Drain(std::chrono::milliseconds(500));
+    // Every hang-up lets the host read what was sent before it.
+    if (std::strncmp(why, "hang-up", 7) == 0) line.Drain(std::chrono::milliseconds(500));
     cleanup();
     return rc;
 }

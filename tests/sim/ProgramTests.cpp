@@ -208,6 +208,35 @@ TEST_F(SimProgram, HangUpRemovesThePortAndExits) {
     EXPECT_FALSE(Exists(link));
 }
 
+TEST_F(SimProgram, HangUpOnACommandOrHalfWayThroughItsReply) {
+    // The command goes unanswered: only the earlier reply comes, then the line goes.
+    Start({"--hangup-on-command", "0x03"});
+    EXPECT_EQ(Exchange(kStopReporting), EncodeReply(kStopReporting, 0));
+    Send(EncodeCommand(kReadVersion));
+    bool hungUp = false;
+    EXPECT_TRUE(ReadUntil([](const Bytes&) -> size_t { return 0; }, &hungUp).empty());
+    EXPECT_TRUE(hungUp);
+    ASSERT_TRUE(Exited(kTimeout));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(Exists(link));
+    close(fd);
+    fd = -1;
+    rest.clear();
+    unlink(ready.c_str());
+
+    // Half the reply arrives, never the rest.
+    Start({"--hangup-mid-reply", "3", "--version-text", "ZUV3917-HALF"});
+    Send(EncodeCommand(kReadVersion));
+    hungUp = false;
+    const Bytes half = ReadUntil([](const Bytes&) -> size_t { return 0; }, &hungUp);
+    EXPECT_TRUE(hungUp);
+    const std::string version = "ZUV3917-HALF";
+    const Bytes whole = EncodeReply(kReadVersion, 0, Bytes(version.begin(), version.end()));
+    EXPECT_EQ(half, Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2)));
+    ASSERT_TRUE(Exited(kTimeout));
+    EXPECT_FALSE(Exists(link));
+}
+
 TEST_F(SimProgram, StopFileEndsItCleanly) {
     Start({"--reporting", "--period", "10"});
     ASSERT_FALSE(ReadUntil(AtLeast(kReportSize)).empty());
