@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -103,6 +104,28 @@ private:
     bool m_ok = false;
 };
 
+// "--replay FILE [--speed F]" on the command line: the main window plays the
+// recording FILE instead of talking to a module. Anything else is ignored, as
+// it always was.
+void ApplyReplayArguments(CTavo_Ladu330_Pk27ToolDlg& dialog) {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!args) return;
+    bool replay = false;
+    std::wstring file, speed;
+    for (int i = 1; i < count; ++i) {
+        const std::wstring arg = args[i];
+        if (arg == L"--replay") {
+            replay = true;
+            file = i + 1 < count ? args[++i] : L"";
+        } else if (arg == L"--speed" && i + 1 < count) {
+            speed = args[++i];
+        }
+    }
+    LocalFree(args);
+    if (replay) dialog.SetReplay(file, speed);
+}
+
 }  // namespace
 
 CTavo_Ladu330_Pk27ToolApp::CTavo_Ladu330_Pk27ToolApp() : CWinApp(nullptr) {
@@ -131,6 +154,7 @@ BOOL CTavo_Ladu330_Pk27ToolApp::InitInstance() {
     {
         GdiplusSession gdiplus;
         auto dialog = std::make_unique<CTavo_Ladu330_Pk27ToolDlg>();
+        ApplyReplayArguments(*dialog);
         m_pMainWnd = dialog.get();
         dialog->DoModal();
         m_pMainWnd = nullptr;

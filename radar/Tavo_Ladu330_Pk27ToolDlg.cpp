@@ -17,6 +17,7 @@ constexpr char kFilePrefix[] = "Ladu330Pk27TOOL_";
 constexpr int kReadTimeoutMs = 2000;
 constexpr int kDefaultReportTimeMs = 50;
 constexpr int kHistorySpanMs = 15000;
+constexpr int kReplayWaitMs = 100;  // longest wait for a replayed frame: stop stays prompt
 
 std::wstring FromAnsi(const char* text, UINT codePage) {
     if (!text || !*text) return std::wstring();
@@ -131,6 +132,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     SetupWaveChart();
     UpdatePresenceDisplay();
     m_resizeTool.AttachWindow(m_hWnd);
+    if (m_replayRequested) OpenReplay();
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
     return TRUE;
@@ -179,6 +181,9 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_RADAR_STATE:
         result = OnRadarState();
         return TRUE;
+    case WM_REPLAY:
+        result = OnReplay(wParam);
+        return TRUE;
     default:
         break;
     }
@@ -186,6 +191,9 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    // A replay has no port, no connection and no module parameters.
+    if (m_replay && (id == IDC_BTN_REFRESH || id == IDC_BTN_CONNECT || id == IDC_BTN_PARAM_CONFIG)) return TRUE;
     if (HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
         case IDC_BTN_REFRESH: OnBnClickedRefresh(); return TRUE;
@@ -290,15 +298,21 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
     if (m_bRunning) {
         StopAcquisition();
         SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
-        EnableItem(IDC_BTN_CONNECT, TRUE);
+        EnableItem(IDC_BTN_CONNECT, !m_replay);
         return;
     }
     ReadBaudRate();
-    if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) return;
-    Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, 2, 150);
-    Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, 500);
-    Tavo_Interface_RadarDevice_Start(m_hDevice);
-    Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+    if (m_replay) {
+        // One frame per report period of the configuration, sped up.
+        const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
+        m_replay->PrepareStart(reportMs / m_replaySpeed);
+    } else {
+        if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) return;
+        Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, 2, 150);
+        Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, 500);
+        Tavo_Interface_RadarDevice_Start(m_hDevice);
+        Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+    }
 
     m_nState = 0;
     m_nDistance = 0;
@@ -319,8 +333,10 @@ void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
         fclose(m_pDataFile);
         m_pDataFile = nullptr;
     }
-    std::string path = NewLogFolderFile(".dat");
-    m_pDataFile = _fsopen(path.c_str(), "wb", _SH_DENYNO);
+    if (!m_replay) {  // a replay records nothing new
+        std::string path = NewLogFolderFile(".dat");
+        m_pDataFile = _fsopen(path.c_str(), "wb", _SH_DENYNO);
+    }
     m_bStopThread = 0;
     m_thread.StartThread("ABDData", this, 0, 0, 0x400000, 0);
 }
@@ -331,7 +347,12 @@ int CTavo_Ladu330_Pk27ToolDlg::ThreadFunc() {
     if (blockSize <= 0) blockSize = 4096;
     std::vector<unsigned char> block(static_cast<size_t>(blockSize));
     while (!m_bStopThread) {
-        int n = Tavo_Interface_RadarDevice_ReadData(m_hDevice, block.data(), blockSize, kReadTimeoutMs, 0);
+        int n = m_replay ? m_replay->Read(block.data(), block.size(), kReplayWaitMs)
+                         : Tavo_Interface_RadarDevice_ReadData(m_hDevice, block.data(), blockSize, kReadTimeoutMs, 0);
+        if (n < 0 && m_replay) {
+            ::PostMessageW(m_hWnd, WM_REPLAY, kReplayEnded, 0);
+            break;
+        }
         if (n <= 0) continue;
         if (m_pDataFile) {
             WriteAllToFile(m_pDataFile, block.data(), static_cast<size_t>(n));
@@ -366,7 +387,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnInvalidTrailer() { DbgOutputA(2, "Tailer TAG I
 void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     m_bStopThread = 1;
     m_thread.StopThread();
-    Tavo_Interface_RadarDevice_Stop(m_hDevice);
+    if (!m_replay) Tavo_Interface_RadarDevice_Stop(m_hDevice);
     if (m_pDataFile) {
         fclose(m_pDataFile);
         m_pDataFile = nullptr;
@@ -381,7 +402,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
     // Nothing runs any more, whoever stopped it (the parameter dialog too):
     // the user must be able to disconnect.
-    EnableItem(IDC_BTN_CONNECT, TRUE);
+    EnableItem(IDC_BTN_CONNECT, !m_replay);
 }
 
 LRESULT CTavo_Ladu330_Pk27ToolDlg::OnRadarState() {
@@ -488,4 +509,55 @@ void CTavo_Ladu330_Pk27ToolDlg::ReadBaudRate() {
 
 void CTavo_Ladu330_Pk27ToolDlg::UpdateVersionLabel() {
     SetDlgItemTextW(IDC_STATIC_VERSION, L"固件版本:" + FromAnsi(m_strVersion.GetString(), CP_THREAD_ACP));
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::SetReplay(const std::wstring& path, const std::wstring& speed) {
+    m_replayRequested = true;
+    m_replayPath = path;
+    m_replaySpeedText = speed;
+}
+
+// The window opens "connected" to the recording; a recording that cannot be
+// played is refused with a message and the window works as without it.
+void CTavo_Ladu330_Pk27ToolDlg::OpenReplay() {
+    const bool english = PRIMARYLANGID(GetPreferredResourceLanguage()) == LANG_ENGLISH;
+    auto refuse = [&](radar::ReplayProblem problem, const std::wstring& subject) {
+        m_replayProblem = FromAnsi(radar::ReplayProblemText(problem, english), CP_UTF8);
+        const size_t at = m_replayProblem.find(L"%s");
+        if (at != std::wstring::npos) m_replayProblem.replace(at, 2, subject);
+        // Shown once the window is up, from its own message loop.
+        ::PostMessageW(m_hWnd, WM_REPLAY, kReplayRefused, 0);
+    };
+    double speed = 1.0;
+    if (!m_replaySpeedText.empty()) {
+        std::string text;
+        for (wchar_t c : m_replaySpeedText) text += c < 0x80 ? static_cast<char>(c) : '?';
+        if (!radar::ParseReplaySpeed(text, speed)) return refuse(radar::ReplayProblem::BadSpeed, m_replaySpeedText);
+    }
+    auto source = std::make_unique<radar::RecordingSource>();
+    const radar::ReplayProblem problem = source->Open(_wfopen(m_replayPath.c_str(), L"rb"));
+    if (problem != radar::ReplayProblem::None) return refuse(problem, m_replayPath);
+
+    m_replay = std::move(source);
+    m_replaySpeed = speed;
+    const size_t slash = m_replayPath.find_last_of(L"\\/");
+    SetDlgItemTextW(IDC_STATIC_VERSION, L"固件版本:" + m_replayPath.substr(slash == std::wstring::npos ? 0 : slash + 1));
+    for (int id : {IDC_BTN_REFRESH, IDC_COMBO_PORT, IDC_BTN_CONNECT, IDC_BTN_PARAM_CONFIG}) EnableItem(id, FALSE);
+    EnableItem(IDC_BTN_START, TRUE);
+}
+
+LRESULT CTavo_Ladu330_Pk27ToolDlg::OnReplay(WPARAM what) {
+    if (what == kReplayRefused) {
+        // The template is not visible: the dialog manager would show the
+        // window only after the box. The box belongs over the open window.
+        if (!::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOW);
+        std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
+        MessageBoxW(m_hWnd, m_replayProblem.c_str(), caption.c_str(), kErrorBoxType);
+    } else if (what == kReplayEnded && m_bRunning && m_replay && m_replay->AtEnd()) {
+        // The end of the recording stops as the stop button does; the display
+        // then shows the recording's last report rather than "nobody".
+        OnBnClickedStart();
+        UpdatePresenceDisplay();
+    }
+    return 0;
 }

@@ -11,7 +11,10 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
 
+#include "RecordingSource.h"
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
 #include "controls/ColorStatic.h"
@@ -28,6 +31,10 @@ class Bitmap;
 
 // Posted by the acquisition thread after each accepted report frame.
 constexpr UINT WM_RADAR_STATE = WM_USER + 0x100;
+// Posted to the main window about a replay: wParam kReplayEnded (by the
+// acquisition thread) or kReplayRefused (the recording could not be played).
+constexpr UINT WM_REPLAY = WM_USER + 0x101;
+constexpr WPARAM kReplayEnded = 0, kReplayRefused = 1;
 
 // Writes length bytes to stream; returns the number written. Stops at the
 // first write that makes no progress.
@@ -51,6 +58,10 @@ public:
     void LoadConfig();
     void SaveConfig();
 
+    // Before the window opens: play the recording at path instead of talking
+    // to a module, speed times faster than recorded (empty: real time).
+    void SetReplay(const std::wstring& path, const std::wstring& speed);
+
     // IThreadFuncInterface: the acquisition thread's body.
     int ThreadFunc() override;
 
@@ -72,6 +83,8 @@ private:
     void OnBnClickedParamConfig();
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnRadarState();
+    void OpenReplay();
+    LRESULT OnReplay(WPARAM what);
 
     void OpenLogFile();
     void LoadPictures();
@@ -114,4 +127,10 @@ private:
     Gdiplus::Bitmap* m_pImgMotion = nullptr;
     Gdiplus::Bitmap* m_pImgMotionless = nullptr;
     RadarParam m_param;
+    // Replay: set up on the UI thread before any start; the acquisition
+    // thread reads from m_replay only while it runs.
+    bool m_replayRequested = false;
+    std::wstring m_replayPath, m_replaySpeedText, m_replayProblem;
+    double m_replaySpeed = 1.0;
+    std::unique_ptr<radar::RecordingSource> m_replay;  // null: the device is the source
 };

@@ -1,0 +1,190 @@
+// --replay: a recording the tool made from the simulated module, played back
+// through the main window; pause and resume; files that are no recording.
+#include "ToolFixture.h"
+
+#include <regex>
+#include <set>
+#include <vector>
+
+#include "SimFixture.h"
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+using namespace tooldriver;
+
+constexpr int kPort = 12;
+
+// The report lines of a log, without their time stamps, in order.
+std::vector<std::string> ReportLines(const std::string& log) {
+    std::vector<std::string> lines;
+    std::regex line("State=\\d+, M_D=\\d{3,}\\r\\n|Tailer TAG Invalid!\\r\\n");
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator(); ++it)
+        lines.push_back(it->str());
+    return lines;
+}
+
+std::string Frame(int state, int distance) {
+    return {'\xAA', '\xAA', static_cast<char>(state), static_cast<char>(distance & 0xFF),
+            static_cast<char>(distance >> 8), '\x55', '\x55'};
+}
+
+class ReplayTest : public ToolTest {
+protected:
+    std::set<std::wstring> LogFolderFiles(const wchar_t* extension) {
+        std::set<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW((Path(L"Log\\*") + extension).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do names.insert(found.cFileName);
+        while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        return names;
+    }
+    void StartReplay(const std::wstring& arguments) {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        std::wstring error;
+        m_tool = Launch(Path(L"Tavo_Ladu330_Pk27Tool.exe"), arguments, temp, &error);
+        ASSERT_TRUE(m_tool.IsValid()) << std::string(error.begin(), error.end());
+        m_window = WaitForWindow(m_tool.Pid(), kMainClass, kWait);
+        ASSERT_NE(nullptr, m_window) << "the main window did not appear";
+    }
+    bool WaitText(int id, const std::wstring& text) {
+        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
+    }
+    // Start, then wait for the end of the recording to stop the replay.
+    void PlayToTheEnd() {
+        Click(Control(m_window, IDC_BTN_START));
+        ASSERT_TRUE(WaitText(IDC_BTN_START, L"开始")) << "the end of the recording did not stop the replay";
+    }
+    std::string NewestLog(const std::set<std::wstring>& before) {
+        for (const std::wstring& name : LogFolderFiles(L".log"))
+            if (!before.count(name)) return ReadFileBytes(Path(L"Log\\") + name);
+        return std::string();
+    }
+};
+
+TEST_F(ReplayTest, ARecordingOfTheModuleReplayedAtTenTimesLogsTheSameReportsAndEndsOnItsLastReport) {
+    std::string simBinary, sessionDir, problem;
+    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
+    const std::string script = sessionDir + "/replay-script.txt";
+    ASSERT_TRUE(devtest::WriteWholeFile(script, "0 0 300\n1 250 600\n2 120 500\n0 0 300\n1 333 400\n"));
+    devtest::CSimulator sim(kPort, {"--script", script, "--bad-trailer-every", "9"});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+
+    // The recording: the tool connected to the module, started and stopped.
+    StartTool();
+    Click(Control(m_window, IDC_BTN_REFRESH));
+    std::vector<std::wstring> ports = ComboItems(Control(m_window, IDC_COMBO_PORT));
+    int index = -1;
+    for (size_t i = 0; i < ports.size(); ++i)
+        if (ports[i] == L"COM12") index = static_cast<int>(i);
+    ASSERT_GE(index, 0) << "COM12 not listed";
+    ASSERT_TRUE(SelectComboItem(Control(m_window, IDC_COMBO_PORT), index));
+    Click(Control(m_window, IDC_BTN_CONNECT));
+    ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
+    Click(Control(m_window, IDC_BTN_START));
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+    const std::set<std::wstring> dats = [&] {
+        std::set<std::wstring> found;
+        EXPECT_TRUE(WaitUntil([&] { return !(found = LogFolderFiles(L".dat")).empty(); }, kWait));
+        return found;
+    }();
+    ASSERT_EQ(1u, dats.size());
+    const std::wstring datName = *dats.begin();
+    const std::wstring datPath = Path(L"Log\\") + datName;
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(datPath).size() >= 7 * 80; }, kWait));
+    Click(Control(m_window, IDC_BTN_START), 10000);
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"开始"));
+    EXPECT_EQ(0u, CloseTool());
+    const std::string recording = ReadFileBytes(datPath);
+    const std::set<std::wstring> logsBefore = LogFolderFiles(L".log");
+    ASSERT_EQ(1u, logsBefore.size());
+    const std::vector<std::string> recorded = ReportLines(ReadFileBytes(Path(L"Log\\") + *logsBefore.begin()));
+    ASSERT_GE(recorded.size(), 80u);
+
+    // The replay: "connected" to the file, no port, connection or parameters.
+    ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + datPath + L"\" --speed 10"));
+    EXPECT_EQ(L"固件版本:" + datName, GetControlText(m_window, IDC_STATIC_VERSION));
+    for (int id : {IDC_BTN_REFRESH, IDC_BTN_CONNECT, IDC_BTN_PARAM_CONFIG})
+        EXPECT_FALSE(GetState(Control(m_window, id)).enabled) << id;
+    EXPECT_TRUE(GetState(Control(m_window, IDC_BTN_START)).enabled);
+    const ULONGLONG began = ::GetTickCount64();
+    PlayToTheEnd();
+    // 50 ms frames at ten times: 5 ms from one to the next.
+    size_t frames = 0;
+    for (const std::string& line : recorded) frames += line[0] == 'S';
+    EXPECT_GE(::GetTickCount64() - began + 30, (frames - 1) * 5);
+    EXPECT_FALSE(GetState(Control(m_window, IDC_BTN_CONNECT)).enabled);
+
+    EXPECT_EQ(recorded, ReportLines(NewestLog(logsBefore)));
+    EXPECT_EQ(dats, LogFolderFiles(L".dat")) << "a replay writes no data file";
+    EXPECT_EQ(recording, ReadFileBytes(datPath));
+    // The display ends on the recording's last report.
+    int lastState = -1, lastDistance = -1;
+    for (auto it = recorded.rbegin(); it != recorded.rend(); ++it)
+        if (std::sscanf(it->c_str(), "State=%d, M_D=%d", &lastState, &lastDistance) == 2) break;
+    EXPECT_EQ(std::to_wstring(lastDistance), GetControlText(m_window, IDC_STATIC_DISTANCE));
+    EXPECT_EQ(lastState == 1 ? 1 : 0, GetState(Control(m_window, IDC_RADIO_MOTION)).check);
+    EXPECT_EQ(lastState == 2 ? 1 : 0, GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check);
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(ReplayTest, StopPausesStartResumesWithNoReportLostOrRepeated) {
+    // Distances 101..200, the last report micro-motion at 200 cm.
+    std::string recording;
+    for (int i = 1; i <= 100; ++i) recording += Frame(i == 100 ? 2 : (i / 10) % 2, 100 + i);
+    ASSERT_TRUE(::CreateDirectoryW(Path(L"recordings").c_str(), nullptr));
+    WriteFileBytes(Path(L"recordings\\walk.dat"), recording);
+
+    ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + Path(L"recordings\\walk.dat") + L"\""));  // real time: 5 s
+    EXPECT_EQ(L"固件版本:walk.dat", GetControlText(m_window, IDC_STATIC_VERSION));
+    Click(Control(m_window, IDC_BTN_START));
+    ASSERT_TRUE(WaitUntil([&] { return _wtoi(GetControlText(m_window, IDC_STATIC_DISTANCE).c_str()) >= 110; }, kWait));
+    Click(Control(m_window, IDC_BTN_START), 10000);
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"开始"));
+    const int pausedAt = _wtoi(GetControlText(m_window, IDC_STATIC_DISTANCE).c_str());
+    EXPECT_LT(pausedAt, 200) << "paused before the end";
+    PlayToTheEnd();
+    EXPECT_EQ(L"200", GetControlText(m_window, IDC_STATIC_DISTANCE));
+    EXPECT_EQ(1, GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check);
+
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 100; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "State=%d, M_D=%03d\r\n", i == 100 ? 2 : (i / 10) % 2, 100 + i);
+        expected.push_back(line);
+    }
+    EXPECT_EQ(expected, ReportLines(NewestLog({})));
+    EXPECT_TRUE(LogFolderFiles(L".dat").empty()) << "a replay writes no data file";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(ReplayTest, AMissingOrEmptyFileIsRefusedWithAMessageAndTheWindowWorksAsUsual) {
+    WriteFileBytes(Path(L"empty.dat"), "");
+    const struct {
+        std::wstring file, message;
+    } cases[] = {{Path(L"missing.dat"), L"无法打开回放文件:\n" + Path(L"missing.dat")},
+                 {Path(L"empty.dat"), L"回放文件是空的:\n" + Path(L"empty.dat")}};
+    for (const auto& c : cases) {
+        ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + c.file + L"\" --speed 10"));
+        MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+        ASSERT_NE(nullptr, box.hwnd);
+        EXPECT_EQ(L"错误", box.caption);
+        EXPECT_EQ(c.message, box.text);
+        EXPECT_TRUE(DismissMessageBox(box.hwnd));
+        // As started without --replay: ports listed, connect possible, no start.
+        EXPECT_EQ(L"固件版本:Unknown", GetControlText(m_window, IDC_STATIC_VERSION));
+        EXPECT_TRUE(GetState(Control(m_window, IDC_BTN_CONNECT)).enabled);
+        EXPECT_TRUE(GetState(Control(m_window, IDC_BTN_REFRESH)).enabled);
+        EXPECT_FALSE(GetState(Control(m_window, IDC_BTN_START)).enabled);
+        Click(Control(m_window, IDC_BTN_REFRESH));
+        EXPECT_FALSE(ComboItems(Control(m_window, IDC_COMBO_PORT)).empty());
+        EXPECT_EQ(0u, CloseTool());
+    }
+}
+
+}  // namespace
+}  // namespace e2e
