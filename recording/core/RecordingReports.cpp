@@ -139,17 +139,45 @@ void CsvWriter::OnReport(const Report& report) {
     // A line is at most 20 + 1 + 21 + 1 + 3 + 1 + 5 + 1 characters.
     constexpr size_t kLongestLine = 64;
     if (m_buffer.size() - m_used < kLongestLine) Flush();
+    if (report.index != m_nextIndex) {
+        m_indexLength = static_cast<size_t>(PutNumber(m_indexText, report.index) - m_indexText);
+        m_nextIndex = report.index;
+    }
+    const uint64_t ms = report.index * m_periodMs;
+    if (ms / 1000 != m_shownSeconds) {
+        m_shownSeconds = ms / 1000;
+        m_secondsLength = static_cast<size_t>(PutNumber(m_secondsText, m_shownSeconds) - m_secondsText);
+    }
+
     char* out = m_buffer.data() + m_used;
     char* const start = out;
-    out = PutNumber(out, report.index);
+    std::memcpy(out, m_indexText, m_indexLength);
+    out += m_indexLength;
     *out++ = ',';
-    out = PutSeconds(out, report.index * m_periodMs);
-    *out++ = ',';
-    out = PutNumber(out, report.state);
+    std::memcpy(out, m_secondsText, m_secondsLength);
+    out += m_secondsLength;
+    const unsigned millis = static_cast<unsigned>(ms % 1000);
+    out[0] = '.';
+    out[1] = static_cast<char>('0' + millis / 100);
+    out[2] = static_cast<char>('0' + millis / 10 % 10);
+    out[3] = static_cast<char>('0' + millis % 10);
+    out[4] = ',';
+    out = PutNumber(out + 5, report.state);
     *out++ = ',';
     out = PutNumber(out, report.distance);
     *out++ = '\n';
     m_used += static_cast<size_t>(out - start);
+
+    // The next index's text: add one in place, carrying.
+    ++m_nextIndex;
+    size_t digit = m_indexLength;
+    while (digit > 0 && m_indexText[digit - 1] == '9') m_indexText[--digit] = '0';
+    if (digit > 0) {
+        ++m_indexText[digit - 1];
+    } else {
+        std::memmove(m_indexText + 1, m_indexText, m_indexLength++);
+        m_indexText[0] = '1';
+    }
 }
 
 bool CsvWriter::Flush() {

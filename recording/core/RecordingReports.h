@@ -75,6 +75,14 @@ public:
 private:
     std::FILE* m_out;
     uint32_t m_periodMs;
+    // Reports come in index order: the index text is counted up in place and
+    // the seconds text kept until it changes, so a line costs few divisions.
+    uint64_t m_nextIndex = 0;
+    char m_indexText[24] = {'0'};
+    size_t m_indexLength = 1;
+    uint64_t m_shownSeconds = UINT64_MAX;
+    char m_secondsText[24] = {};
+    size_t m_secondsLength = 0;
     std::vector<char> m_buffer;
     size_t m_used = 0;
     bool m_failed = false;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -12,9 +13,7 @@ constexpr size_t kFrame = radar::kReportFrameSize;
 }
 
 RecordingScanner::RecordingScanner(IReportConsumer& consumer)
-    : m_consumer(consumer), m_buffer(kBlockSize + kFrame) {
-    m_pending.reserve(m_buffer.size() / kFrame + 1);
-}
+    : m_consumer(consumer), m_buffer(kBlockSize + kFrame) {}
 
 void RecordingScanner::Feed(const uint8_t* data, size_t size) {
     while (size > 0) {
@@ -41,36 +40,42 @@ void RecordingScanner::Commit(size_t n) {
 }
 
 void RecordingScanner::Scan() {
-    // Fast pass over the whole block. When it found only back-to-back frames
-    // from the block's start, their offsets follow from their order;
-    // otherwise the block is walked one frame window at a time, which gives
-    // each frame's offset and each skipped byte.
-    m_pending.clear();
-    m_passTrailers = 0;
-    size_t consumed = radar::ScanReportFrames(m_buffer.data(), m_used, *this);
-    if (consumed == m_pending.size() * kFrame && m_passTrailers == 0) {
-        for (size_t i = 0; i < m_pending.size(); ++i)
-            Deliver(m_bufferOffset + i * kFrame, m_pending[i].state, m_pending[i].distance);
-    } else {
-        consumed = 0;
-        ScanOneByOne(consumed);
+    // Segment by segment: a fast pass of the parser over a segment; when it
+    // found only back-to-back frames from the segment's start, their offsets
+    // follow from their order. Otherwise (noise, a broken trailer) the same
+    // segment is walked one frame window at a time, which gives each frame's
+    // offset and each skipped byte. The parser decides at each position from
+    // the seven bytes there alone, so both walks stop at the same place.
+    size_t pos = 0;
+    while (pos + kFrame <= m_used) {
+        const size_t size = std::min(kSegment, m_used - pos);
+        m_pendingCount = 0;
+        m_passTrailers = 0;
+        const size_t consumed = radar::ScanReportFrames(m_buffer.data() + pos, size, *this);
+        if (consumed == m_pendingCount * kFrame && m_passTrailers == 0) {
+            for (size_t i = 0; i < m_pendingCount; ++i)
+                Deliver(m_bufferOffset + pos + i * kFrame, m_pending[i].state, m_pending[i].distance);
+            pos += consumed;
+        } else {
+            ScanOneByOne(pos, pos + size);
+        }
     }
-    m_pending.clear();
+    m_pendingCount = 0;
     // What is left is shorter than a frame: the start of one not yet complete.
-    std::memmove(m_buffer.data(), m_buffer.data() + consumed, m_used - consumed);
-    m_used -= consumed;
-    m_bufferOffset += consumed;
+    std::memmove(m_buffer.data(), m_buffer.data() + pos, m_used - pos);
+    m_used -= pos;
+    m_bufferOffset += pos;
 }
 
-void RecordingScanner::ScanOneByOne(size_t& pos) {
-    while (pos + kFrame <= m_used) {
-        m_pending.clear();
+void RecordingScanner::ScanOneByOne(size_t& pos, size_t end) {
+    while (pos + kFrame <= end) {
+        m_pendingCount = 0;
         m_passTrailers = 0;
         // Exactly one frame window: the parser either takes a frame (7) or
         // moves on by one byte (1), noting a bad trailer when it saw one.
         const size_t step = radar::ScanReportFrames(m_buffer.data() + pos, kFrame, *this);
         m_counts.badTrailers += m_passTrailers;
-        if (step == kFrame && m_pending.size() == 1) {
+        if (step == kFrame && m_pendingCount == 1) {
             Deliver(m_bufferOffset + pos, m_pending[0].state, m_pending[0].distance);
             pos += kFrame;
         } else {
@@ -93,7 +98,11 @@ void RecordingScanner::Deliver(uint64_t offset, uint8_t state, uint16_t distance
     m_consumer.OnReport(report);
 }
 
-void RecordingScanner::OnReportFrame(uint8_t state, uint16_t distance) { m_pending.push_back({state, distance}); }
+void RecordingScanner::OnReportFrame(uint8_t state, uint16_t distance) {
+    // A segment holds at most kSegment / 7 frames; were there more, the fast
+    // check would fail and the slow walk take over.
+    if (m_pendingCount < sizeof m_pending / sizeof m_pending[0]) m_pending[m_pendingCount++] = {state, distance};
+}
 
 void RecordingScanner::OnInvalidTrailer() { ++m_passTrailers; }
 

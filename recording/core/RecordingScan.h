@@ -64,7 +64,7 @@ public:
 
 private:
     void Scan();
-    void ScanOneByOne(size_t& pos);
+    void ScanOneByOne(size_t& pos, size_t end);
     void Deliver(uint64_t offset, uint8_t state, uint16_t distance);
     void OnReportFrame(uint8_t state, uint16_t distance) override;
     void OnInvalidTrailer() override;
@@ -76,13 +76,15 @@ private:
     uint64_t m_runStart = 0;        // file offset where the current run of non-frame bytes began
     ScanCounts m_counts;
 
-    // Frames of the fast whole-block pass, delivered only once the pass is
+    // Frames of a fast pass over a segment, delivered only once the pass is
     // known to have found nothing but back-to-back frames.
     struct Pending {
         uint8_t state;
         uint16_t distance;
     };
-    std::vector<Pending> m_pending;
+    static constexpr size_t kSegment = 128 * radar::kReportFrameSize;
+    Pending m_pending[kSegment / radar::kReportFrameSize + 1];
+    size_t m_pendingCount = 0;
     uint64_t m_passTrailers = 0;
     bool m_collecting = false;
     bool m_oneFrame = false;  // result of a single-window scan

@@ -1,0 +1,125 @@
+// zuv_rec's throughput: csv and stats over a generated recording, against
+// just reading the same file in the same blocks. Figures only.
+//   recording_bench [MEGABYTES] [FOLDER]   (default 1024 MB in /tmp)
+// The recording is deleted afterwards.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "RecordingReports.h"
+#include "RecordingScan.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A presence-like stream: spells of one state and distance drift, a few
+// noise bytes now and then, an occasional broken trailer.
+bool Generate(const std::string& path, uint64_t bytes) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    std::vector<uint8_t> block;
+    block.reserve(1 << 20);
+    uint64_t written = 0, seed = 12345, frame = 0;
+    uint8_t state = 0;
+    int distance = 200;
+    auto next = [&seed] {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<uint32_t>(seed >> 33);
+    };
+    while (written < bytes) {
+        block.clear();
+        while (block.size() + 16 < (1u << 20)) {
+            if (next() % 400 == 0) state = static_cast<uint8_t>(next() % 3);
+            distance = state == 0 ? 0 : (distance + static_cast<int>(next() % 7) - 3 + 800) % 800;
+            const bool broken = next() % 5000 == 0;
+            const uint8_t bytesOfFrame[7] = {0xAA, 0xAA, state, static_cast<uint8_t>(distance & 0xFF),
+                                             static_cast<uint8_t>(distance >> 8), 0x55,
+                                             static_cast<uint8_t>(broken ? 0x54 : 0x55)};
+            block.insert(block.end(), bytesOfFrame, bytesOfFrame + 7);
+            if (next() % 3000 == 0)
+                for (uint32_t n = 1 + next() % 5; n > 0; --n) block.push_back(0x20);
+            ++frame;
+        }
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(block.size(), bytes - written));
+        if (std::fwrite(block.data(), 1, n, out) != n) {
+            std::fclose(out);
+            return false;
+        }
+        written += n;
+    }
+    return std::fclose(out) == 0;
+}
+
+double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+
+// Reading alone, in the scanner's block size.
+double TimeRead(const std::string& path, uint64_t* total) {
+    const auto start = Clock::now();
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) return -1;
+    std::vector<uint8_t> block(recording::RecordingScanner::kBlockSize);
+    uint64_t sum = 0, n = 0;
+    while ((n = std::fread(block.data(), 1, block.size(), in)) > 0) sum += n + block[0];  // touch the data
+    std::fclose(in);
+    *total = sum;
+    return Seconds(start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1024;
+    const std::string folder = argc > 2 ? argv[2] : "/tmp";
+    if (megabytes == 0) {
+        std::fprintf(stderr, "usage: recording_bench [MEGABYTES] [FOLDER]\n");
+        return 2;
+    }
+    const std::string path = folder + "/recording_bench.dat";
+    const uint64_t bytes = megabytes << 20;
+    std::printf("generating %llu MB at %s\n", static_cast<unsigned long long>(megabytes), path.c_str());
+    auto start = Clock::now();
+    if (!Generate(path, bytes)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::remove(path.c_str());
+        return 1;
+    }
+    std::printf("  written in %.2f s\n", Seconds(start));
+
+    uint64_t ignored = 0;
+    TimeRead(path, &ignored);  // the file into the page cache, as a warm run of zuv_rec would find it
+    const double read = TimeRead(path, &ignored);
+
+    start = Clock::now();
+    recording::PresenceStats stats;
+    recording::RecordingScanner statsScanner(stats);
+    std::string error;
+    recording::ScanFile(path, statsScanner, &error);
+    const double statsTime = Seconds(start);
+
+    start = Clock::now();
+    std::FILE* devnull = std::fopen("/dev/null", "wb");
+    recording::CsvWriter csv(devnull ? devnull : stdout, recording::kDefaultPeriodMs);
+    csv.WriteHeader();
+    recording::RecordingScanner csvScanner(csv);
+    recording::ScanFile(path, csvScanner, &error);
+    csv.Flush();
+    if (devnull) std::fclose(devnull);
+    const double csvTime = Seconds(start);
+    std::remove(path.c_str());
+
+    const double mb = static_cast<double>(bytes) / (1 << 20);
+    const recording::ScanCounts& c = statsScanner.Counts();
+    std::printf("recording: %llu reports, %llu bad trailers, %llu resyncs\n",
+                static_cast<unsigned long long>(c.reports), static_cast<unsigned long long>(c.badTrailers),
+                static_cast<unsigned long long>(c.resyncs));
+    std::printf("%-22s %8s %10s %14s\n", "", "seconds", "MB/s", "x plain read");
+    std::printf("%-22s %8.3f %10.0f %14.2f\n", "plain read (64 KiB)", read, mb / read, 1.0);
+    std::printf("%-22s %8.3f %10.0f %14.2f\n", "stats", statsTime, mb / statsTime, statsTime / read);
+    std::printf("%-22s %8.3f %10.0f %14.2f\n", "csv to /dev/null", csvTime, mb / csvTime, csvTime / read);
+    std::printf("csv writes about %.1f bytes of text per recorded byte (%.0f MB of text)\n",
+                c.reports * 22.0 / static_cast<double>(bytes), c.reports * 22.0 / (1 << 20));
+    return 0;
+}
