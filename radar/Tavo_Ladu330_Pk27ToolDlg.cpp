@@ -135,6 +135,9 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     if (m_replayRequested) OpenReplay();
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
+    m_paramDlg.SetDevice(m_hDevice);
+    m_paramDlg.SetToolDlg(this);
+    m_paramDlg.Create(IDD_PARAM_CONFIG, this);  // hidden: the template is not visible
     return TRUE;
 }
 
@@ -221,6 +224,8 @@ void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
+    // The dialog borrows the device handle: it goes before the handle does.
+    m_paramDlg.DestroyWindow();
     StopAcquisition();
     Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
     Tavo_Interface_RadarDevice_Serial_Destroy(m_hDevice);
@@ -326,7 +331,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
     SaveConfig();
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedParamConfig() {}
+void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedParamConfig() { m_paramDlg.ShowWindow(SW_SHOW); }
 
 void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
     if (m_pDataFile) {

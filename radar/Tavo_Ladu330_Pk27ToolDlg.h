@@ -24,6 +24,7 @@
 #include "config/RadarParam.h"
 #include "framework/Dialog.h"
 #include "params/IToolDlgInterface.h"
+#include "params/ParamConfigDlg.h"
 
 namespace Gdiplus {
 class Bitmap;
@@ -127,6 +128,7 @@ private:
     Gdiplus::Bitmap* m_pImgMotion = nullptr;
     Gdiplus::Bitmap* m_pImgMotionless = nullptr;
     RadarParam m_param;
+    CParamConfigDlg m_paramDlg{&m_param};       // modeless, hidden until button 1104; lives as long as this window
     // Replay: set up on the UI thread before any start; the acquisition
     // thread reads from m_replay only while it runs.
     bool m_replayRequested = false;

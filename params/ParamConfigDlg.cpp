@@ -1,0 +1,169 @@
+#include "ParamConfigDlg.h"
+
+#include <string>
+
+#include "ParamCore.h"
+#include "framework/ResourceStrings.h"
+#include "resource.h"
+
+namespace {
+
+constexpr int kCommandTimeoutMs = 2000;
+
+// The message shown when a write command of this code fails.
+UINT WriteFailedText(uint16_t code) {
+    switch (code) {
+    case kParamCodeGeneral: return IDS_WRITE_GENERAL_FAILED;
+    case kParamCodeNoiseFloor: return IDS_WRITE_NOISE_FAILED;
+    case kParamCodeIIR: return IDS_WRITE_IIR_FAILED;
+    case kParamCodeWindow: return IDS_WRITE_WINDOW_FAILED;
+    case kParamCodeAlphaBeta: return IDS_WRITE_ALPHABETA_FAILED;
+    default: return IDS_WRITE_CALIB_FAILED;
+    }
+}
+
+bool Write(TAVO_DEVICE_HANDLE device, const ParamWriteGroup& group) {
+    return Tavo_Interface_RadarDevice_Protocol_SetParameter(device, group.code, group.count, group.ids, group.values,
+                                                            kCommandTimeoutMs) != 0;
+}
+
+}  // namespace
+
+CParamConfigDlg::CParamConfigDlg(RadarParam* param, CWnd* parent)
+    : CDialogEx(IDD_PARAM_CONFIG, parent), m_pParam(param) {}
+
+CParamConfigDlg::~CParamConfigDlg() = default;
+
+BOOL CParamConfigDlg::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+    UpdateParamEdits();
+    return TRUE;
+}
+
+BOOL CParamConfigDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_CLOSE) {
+        OnClose();
+        result = 0;
+        return TRUE;
+    }
+    return CDialogEx::OnMessage(msg, wParam, lParam, result);
+}
+
+BOOL CParamConfigDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == BN_CLICKED) {
+        switch (LOWORD(wParam)) {
+        case IDC_BTN_READ_PARAM: OnBnClickedReadParam(); return TRUE;
+        case IDC_BTN_SET_PARAM: OnBnClickedSetParam(); return TRUE;
+        case IDC_BTN_RESTORE_DEFAULT: OnBnClickedRestoreDefault(); return TRUE;
+        default: break;
+        }
+    }
+    return CDialogEx::OnCommand(wParam, lParam);
+}
+
+void CParamConfigDlg::OnClose() { ShowWindow(SW_HIDE); }
+
+void CParamConfigDlg::OnBnClickedReadParam() {
+    if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
+        ShowError(IDS_DEVICE_NOT_CONNECTED);
+        return;
+    }
+    if (m_pToolDlg) m_pToolDlg->StopAcquisition();
+    OpenCommandMode();
+    // Decoded into a copy, taken only when the whole command succeeded: a
+    // failed read leaves the record as it was.
+    RadarParam read = m_pParam ? *m_pParam : RadarParam();
+    const uint16_t result = Tavo_Interface_RadarDevice_Protocol_SendCommand(
+        m_hDevice, kParamCodeRead, nullptr, 0, ParseParamResponse, &read, kCommandTimeoutMs);
+    if (result == 0 && m_pParam) {
+        *m_pParam = read;
+        UpdateParamEdits();
+        ShowSuccess(IDS_READ_PARAM_OK);
+    } else {
+        ShowError(IDS_READ_PARAM_FAILED);
+    }
+    Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+}
+
+void CParamConfigDlg::OnBnClickedSetParam() {
+    if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
+        ShowError(IDS_DEVICE_NOT_CONNECTED);
+        return;
+    }
+    // The values as typed; no range or order check is made.
+    RadarParam sent = m_pParam ? *m_pParam : RadarParam();
+    sent.nMotionRangeMin = TruncateToInt32(GetEditNumber(IDC_EDIT_MOTION_MIN));
+    sent.nMotionRangeMax = TruncateToInt32(GetEditNumber(IDC_EDIT_MOTION_MAX));
+    sent.nMotionlessRangeMin = TruncateToInt32(GetEditNumber(IDC_EDIT_MOTIONLESS_MIN));
+    sent.nMotionlessRangeMax = TruncateToInt32(GetEditNumber(IDC_EDIT_MOTIONLESS_MAX));
+    sent.nOffTime = TruncateToInt32(GetEditNumber(IDC_EDIT_OFF_TIME));
+    sent.nDistanceCalibration = TruncateToInt32(GetEditNumber(IDC_EDIT_DISTANCE_CALIB));
+
+    if (m_pToolDlg) m_pToolDlg->StopAcquisition();
+    OpenCommandMode();
+    for (const ParamWriteGroup& group : {GeneralWriteGroup(sent), CalibrationWriteGroup(sent)}) {
+        if (!Write(m_hDevice, group)) {
+            // Nothing is rolled back: the module keeps what the earlier write set.
+            ShowError(WriteFailedText(group.code));
+            Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+            return;
+        }
+    }
+    Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+    if (m_pParam) {
+        m_pParam->nMotionRangeMax = sent.nMotionRangeMax;
+        m_pParam->nMotionRangeMin = sent.nMotionRangeMin;
+        m_pParam->nMotionlessRangeMax = sent.nMotionlessRangeMax;
+        m_pParam->nMotionlessRangeMin = sent.nMotionlessRangeMin;
+        m_pParam->nOffTime = sent.nOffTime;
+        m_pParam->nDistanceCalibration = sent.nDistanceCalibration;
+    }
+    ShowSuccess(IDS_SET_PARAM_OK);
+}
+
+void CParamConfigDlg::OnBnClickedRestoreDefault() {
+    if (m_pToolDlg) {
+        m_pToolDlg->LoadDefaultParameters();
+        m_pToolDlg->StopAcquisition();
+    }
+    UpdateParamEdits();
+    // No connection test: with the port closed the first write fails and says so.
+    OpenCommandMode();
+    for (const ParamWriteGroup& group : AllWriteGroups(m_pParam ? *m_pParam : RadarParam())) {
+        if (!Write(m_hDevice, group)) {
+            ShowError(WriteFailedText(group.code));
+            Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+            return;
+        }
+    }
+    Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+    ShowSuccess(IDS_RESTORE_DEFAULT_OK);
+}
+
+void CParamConfigDlg::UpdateParamEdits() {
+    if (!m_pParam || !m_hWnd) return;
+    auto show = [this](int id, int32_t value) { SetDlgItemInt(id, static_cast<UINT>(value), TRUE); };
+    show(IDC_EDIT_MOTIONLESS_MIN, m_pParam->nMotionlessRangeMin);
+    show(IDC_EDIT_MOTIONLESS_MAX, m_pParam->nMotionlessRangeMax);
+    show(IDC_EDIT_MOTION_MIN, m_pParam->nMotionRangeMin);
+    show(IDC_EDIT_MOTION_MAX, m_pParam->nMotionRangeMax);
+    show(IDC_EDIT_OFF_TIME, m_pParam->nOffTime);
+    show(IDC_EDIT_DISTANCE_CALIB, m_pParam->nDistanceCalibration);
+}
+
+double CParamConfigDlg::GetEditNumber(int id) const { return EditTextToNumber(GetDlgItemTextW(id).c_str()); }
+
+void CParamConfigDlg::OpenCommandMode() {
+    Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, 2, 150);
+    Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, 500);
+}
+
+void CParamConfigDlg::ShowError(UINT textId) {
+    const std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
+    ::MessageBoxW(m_hWnd, LoadResString(textId).c_str(), caption.c_str(), MB_ICONERROR | MB_TOPMOST);
+}
+
+void CParamConfigDlg::ShowSuccess(UINT textId) {
+    const std::wstring caption = LoadResString(IDS_CAPTION_INFO);
+    ::MessageBoxW(m_hWnd, LoadResString(textId).c_str(), caption.c_str(), MB_ICONINFORMATION);
+}

@@ -1,0 +1,50 @@
+// The parameter dialog: reads the module's detection parameters, writes the
+// six it shows, or writes the whole factory set. Modeless, owned by the main
+// window, hidden rather than destroyed when closed. Everything runs on the
+// user-interface thread; command mode opens and closes within one click.
+#pragma once
+
+#include <windows.h>
+
+#include "Tavo_DataProcess.h"
+#include "config/RadarParam.h"
+#include "framework/Dialog.h"
+#include "params/IToolDlgInterface.h"
+
+class CParamConfigDlg : public CDialogEx {
+public:
+    // param: the main window's record, edited in place; must outlive the dialog.
+    explicit CParamConfigDlg(RadarParam* param, CWnd* parent = nullptr);
+    ~CParamConfigDlg() override;
+
+    // Both borrowed from the main window, set before Create.
+    void SetDevice(TAVO_DEVICE_HANDLE device) { m_hDevice = device; }
+    void SetToolDlg(IToolDlgInterface* toolDlg) { m_pToolDlg = toolDlg; }
+
+protected:
+    BOOL OnInitDialog() override;
+    // Enter and Escape do nothing: the dialog closes only through its close box.
+    void OnOK() override {}
+    void OnCancel() override {}
+    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnClose();
+    void OnBnClickedReadParam();
+    void OnBnClickedSetParam();
+    void OnBnClickedRestoreDefault();
+
+    // The record's six shown fields into their edits.
+    void UpdateParamEdits();
+    // The number at the start of the control's text (0 when there is none).
+    double GetEditNumber(int id) const;
+
+    void OpenCommandMode();
+    void ShowError(UINT textId);
+    void ShowSuccess(UINT textId);
+
+    TAVO_DEVICE_HANDLE m_hDevice = nullptr;  // borrowed; null until set
+    IToolDlgInterface* m_pToolDlg = nullptr;  // borrowed; calls skipped while null
+    RadarParam* m_pParam;                     // the main window's record
+};
