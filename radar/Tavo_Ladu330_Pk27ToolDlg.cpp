@@ -19,6 +19,13 @@ constexpr int kDefaultReportTimeMs = 50;
 constexpr int kHistorySpanMs = 15000;
 constexpr int kReplayWaitMs = 100;  // longest wait for a replayed frame: stop stays prompt
 
+// Answered with the number of GDI objects our owners hold (framework/ScopedGdi.h):
+// a leak check from outside, since Wine's GetGuiResources answers 0.
+UINT LiveGdiObjectsMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.LiveGdiObjects");
+    return message;
+}
+
 std::wstring FromAnsi(const char* text, UINT codePage) {
     if (!text || !*text) return std::wstring();
     int n = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
@@ -188,6 +195,10 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         result = OnReplay(wParam);
         return TRUE;
     default:
+        if (msg == LiveGdiObjectsMessage()) {
+            result = g_liveScopedGdiObjects.load();
+            return TRUE;
+        }
         break;
     }
     return CDialogEx::OnMessage(msg, wParam, lParam, result);

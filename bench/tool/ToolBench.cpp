@@ -1,0 +1,531 @@
+// Benchmarks of the running tool under Wine, the simulated module on a
+// pty-backed COM port. Figures and ratios only; a slow machine never fails.
+//   tool_bench latency [seconds]   frame written -> distance label shows it
+//   tool_bench cpu [seconds]       CPU share while showing 20 reports/s
+//   tool_bench soak [frames]       back-to-back frames at 25,600 B/s with noise:
+//                                  counts, bytes, memory and GDI objects
+// Needs ZUV_SIM and WINE_SESSION_DIR (scripts/wine-session.sh); the COM port
+// is TOOL_BENCH_PORT (default 5).
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "SimFixture.h"
+#include "ToolDriver.h"
+#include "resource.h"
+
+namespace {
+
+using namespace tooldriver;
+
+constexpr DWORD kWait = 60000;
+constexpr double kLineBytesPerSecond = 25600.0;
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+            else ::DeleteFileW(path.c_str());
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+// Unix time in seconds from the system clock (Wine's is the host's).
+double UnixNow() {
+    FILETIME ft;
+    ::GetSystemTimePreciseAsFileTime(&ft);
+    const ULONGLONG t = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return static_cast<double>(t - 116444736000000000ull) / 1e7;
+}
+
+struct TxBlock {
+    double time;
+    std::string bytes;
+};
+
+// The simulator's TX blocks after the reply to "leave command mode" (the
+// last command of the tool's start sequence): the report stream.
+std::vector<TxBlock> ReportBlocks(const std::string& simLog) {
+    std::vector<TxBlock> blocks;
+    std::istringstream lines(simLog);
+    std::string line;
+    bool replyNext = false;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string time, tag, hex;
+        fields >> time >> tag;
+        if (tag == "CMD") {
+            if (line.find("leave command mode") != std::string::npos) blocks.clear();
+            replyNext = true;
+            continue;
+        }
+        if (tag != "TX") continue;
+        if (replyNext) {
+            replyNext = false;
+            continue;
+        }
+        TxBlock block{std::atof(time.c_str()), std::string()};
+        while (fields >> hex && hex.size() == 2) block.bytes += static_cast<char>(std::stoi(hex, nullptr, 16));
+        blocks.push_back(std::move(block));
+    }
+    return blocks;
+}
+
+size_t WholeFrameCount(const std::string& data) {
+    size_t count = 0;
+    for (size_t pos = 0; pos + 7 <= data.size();) {
+        auto b = [&](size_t i) { return static_cast<unsigned char>(data[pos + i]); };
+        if (b(0) == 0xAA && b(1) == 0xAA && b(5) == 0x55 && b(6) == 0x55) {
+            ++count;
+            pos += 7;
+        } else {
+            ++pos;
+        }
+    }
+    return count;
+}
+
+size_t CountOf(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+    return n;
+}
+
+// The tool's Linux process, found by its executable's name and a unique part
+// of its command line (its folder), for the figures Wine does not give about
+// another process.
+class HostProcess {
+public:
+    explicit HostProcess(const std::wstring& marker) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW(L"Z:\\proc\\*", &found);
+        if (search == INVALID_HANDLE_VALUE) return;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+            std::string cmdline = ReadBytes(L"Z:\\proc\\" + name + L"\\cmdline");
+            std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+            const std::string narrow(marker.begin(), marker.end());
+            if (cmdline.find(narrow) != std::string::npos && cmdline.find("Tavo_Ladu330_Pk27Tool.exe") != std::string::npos) {
+                m_pid = name;
+                break;
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    bool Found() const { return !m_pid.empty(); }
+    std::string Pid() const { return std::string(m_pid.begin(), m_pid.end()); }
+    // User plus system time in seconds (clock ticks of 1/100 s).
+    double CpuSeconds() const {
+        const std::string stat = ReadBytes(L"Z:\\proc\\" + m_pid + L"\\stat");
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos) return -1;
+        std::istringstream fields(stat.substr(close + 2));
+        std::string f;
+        double utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && fields >> f; ++i) {
+            if (i == 14) utime = std::atof(f.c_str());
+            if (i == 15) stime = std::atof(f.c_str());
+        }
+        return (utime + stime) / 100.0;
+    }
+    // Resident set size in KB.
+    long RssKb() const {
+        std::istringstream lines(ReadBytes(L"Z:\\proc\\" + m_pid + L"\\status"));
+        std::string line;
+        while (std::getline(lines, line))
+            if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+        return -1;
+    }
+
+private:
+    std::wstring m_pid;
+};
+
+// The tool copied into a folder of its own, started, connected and started
+// on the port; stopped and closed at the end.
+class ToolRun {
+public:
+    bool Connect(int port) {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        static int run = 0;
+        m_folder = std::wstring(temp) + L"tool_bench_run_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                   std::to_wstring(++run);
+        ::CreateDirectoryW(m_folder.c_str(), nullptr);
+        ::CreateDirectoryW((m_folder + L"\\Image").c_str(), nullptr);
+        ::CreateDirectoryW((m_folder + L"\\Log").c_str(), nullptr);
+        const std::wstring from = ProgramFolder();
+        for (const wchar_t* file : {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll", L"Tavo_DataProcess.dll",
+                                    L"Image\\HumanNobody.png", L"Image\\HumanMotion.png", L"Image\\HumanMotionLess.png"}) {
+            if (!::CopyFileW((from + L"\\" + file).c_str(), (m_folder + L"\\" + file).c_str(), FALSE))
+                return Fail(L"copying the tool's files");
+        }
+        std::wstring error;
+        m_tool = Launch(m_folder + L"\\Tavo_Ladu330_Pk27Tool.exe", L"", temp, &error);
+        if (!m_tool.IsValid()) return Fail(error);
+        m_window = WaitForWindow(m_tool.Pid(), L"Tavo_Ladu330_Pk27Tool", kWait);
+        if (!m_window) return Fail(L"no main window");
+        Click(Control(m_window, IDC_BTN_REFRESH));
+        std::vector<std::wstring> items = ComboItems(Control(m_window, IDC_COMBO_PORT));
+        auto it = std::find(items.begin(), items.end(), L"COM" + std::to_wstring(port));
+        if (it == items.end()) return Fail(L"the port is not listed");
+        SelectComboItem(Control(m_window, IDC_COMBO_PORT), static_cast<int>(it - items.begin()));
+        Click(Control(m_window, IDC_BTN_CONNECT));
+        if (!WaitUntil([&] { return GetControlText(m_window, IDC_BTN_CONNECT) == L"断开设备"; }, kWait))
+            return Fail(L"no connection");
+        return true;
+    }
+    bool Start() {
+        Click(Control(m_window, IDC_BTN_START));
+        if (!WaitUntil([&] { return GetControlText(m_window, IDC_BTN_START) == L"停止"; }, kWait))
+            return Fail(L"not started");
+        return true;
+    }
+    bool Begin(int port) { return Connect(port) && Start(); }
+    void Stop() {
+        Click(Control(m_window, IDC_BTN_START), 10000);
+        WaitUntil([&] { return GetControlText(m_window, IDC_BTN_START) == L"开始"; }, kWait);
+    }
+    ~ToolRun() {
+        if (m_tool.IsValid()) {
+            tooldriver::CloseWindow(m_window);
+            DWORD code = 0;
+            WaitForExitOrKill(m_tool, kWait, &code);
+        }
+        if (!m_folder.empty()) RemoveTree(m_folder);
+    }
+    std::string LogFolderFile(const wchar_t* extension) const {
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW((m_folder + L"\\Log\\*" + extension).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return std::string();
+        ::FindClose(search);
+        return ReadBytes(m_folder + L"\\Log\\" + found.cFileName);
+    }
+    ULONGLONG LogFolderFileSize(const wchar_t* extension) const {
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW((m_folder + L"\\Log\\*" + extension).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return 0;
+        ::FindClose(search);
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExW((m_folder + L"\\Log\\" + found.cFileName).c_str(), GetFileExInfoStandard, &data))
+            return 0;
+        return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    HWND Window() const { return m_window; }
+    HANDLE Handle() const { return m_tool.Handle(); }
+    const std::wstring& Folder() const { return m_folder; }
+
+private:
+    bool Fail(const std::wstring& what) {
+        std::fprintf(stderr, "tool_bench: %ls\n", what.c_str());
+        return false;
+    }
+    std::wstring m_folder;
+    Process m_tool;
+    HWND m_window = nullptr;
+};
+
+int Port() {
+    const char* port = std::getenv("TOOL_BENCH_PORT");
+    return port && *port ? std::atoi(port) : 5;
+}
+
+double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t i = std::min(values.size() - 1, static_cast<size_t>(p / 100.0 * static_cast<double>(values.size())));
+    return values[i];
+}
+
+// Distance label changes matched with the simulator's TX time of that frame.
+int Latency(int seconds) {
+    std::string simBinary, dir, problem;
+    if (!devtest::SessionPaths(simBinary, dir, problem)) return std::fprintf(stderr, "%s\n", problem.c_str()), 2;
+    // 200 distinct distances, one per 50 ms frame: each change names its frame.
+    std::string script;
+    for (int i = 0; i < 200; ++i) script += "1 " + std::to_string(100 + 3 * i) + " 50\n";
+    const std::string scriptFile = dir + "/bench-latency-script.txt";
+    devtest::WriteWholeFile(scriptFile, script);
+    devtest::CSimulator sim(Port(), {"--script", scriptFile, "--log-wall-clock"});
+    if (!sim.Started()) return std::fprintf(stderr, "%s\n", sim.Problem().c_str()), 2;
+    ToolRun tool;
+    if (!tool.Begin(Port())) return 2;
+
+    struct Seen {
+        double time;
+        int distance;
+    };
+    std::vector<Seen> seen;
+    HWND label = Control(tool.Window(), IDC_STATIC_DISTANCE);
+    std::wstring last;
+    const double end = UnixNow() + seconds;
+    size_t polls = 0;
+    while (UnixNow() < end) {
+        const std::wstring text = GetText(label, 2000);
+        const double now = UnixNow();
+        ++polls;
+        if (text != last && !text.empty()) {
+            last = text;
+            seen.push_back({now, _wtoi(text.c_str())});
+        }
+        ::Sleep(1);
+    }
+    tool.Stop();
+    sim.Stop();
+
+    // Distance -> TX times of frames carrying it.
+    std::map<int, std::vector<double>> sent;
+    for (const TxBlock& block : ReportBlocks(sim.LogText())) {
+        const std::string& b = block.bytes;
+        for (size_t pos = 0; pos + 7 <= b.size(); pos += 7)
+            sent[static_cast<unsigned char>(b[pos + 3]) | (static_cast<unsigned char>(b[pos + 4]) << 8)].push_back(block.time);
+    }
+    std::vector<double> latencies;
+    for (const Seen& s : seen) {
+        auto it = sent.find(s.distance);
+        if (it == sent.end()) continue;
+        auto after = std::upper_bound(it->second.begin(), it->second.end(), s.time);
+        if (after == it->second.begin()) continue;
+        const double ms = (s.time - *(after - 1)) * 1000.0;
+        if (ms < 1000.0) latencies.push_back(ms);
+    }
+    const double p50 = Percentile(latencies, 50), p95 = Percentile(latencies, 95);
+    std::printf("latency: %zu label changes matched of %zu seen, %zu polls (%.2f ms apart)\n", latencies.size(),
+                seen.size(), polls, seconds * 1000.0 / static_cast<double>(std::max<size_t>(polls, 1)));
+    std::printf("latency: frame written -> distance label shows it: p50 %.1f ms, p95 %.1f ms, max %.1f ms\n", p50, p95,
+                Percentile(latencies, 100));
+    std::printf("latency: p95 / 50 ms report period = %.2f (target p95 <= 20 ms, ratio <= 0.40)\n", p95 / 50.0);
+    std::printf("RESULT latency_p50_ms %.1f\nRESULT latency_p95_ms %.1f\n", p50, p95);
+    return 0;
+}
+
+// The tool's CPU time: GetProcessTimes, or the Linux process when Wine
+// answers 0 for another process.
+struct CpuClock {
+    HANDLE process;
+    HostProcess host;
+    double Windows() const {
+        FILETIME created, exited, kernel, user;
+        if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+        auto s = [](const FILETIME& f) {
+            return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
+        };
+        return s(kernel) + s(user);
+    }
+};
+
+// CPU seconds of the tool over `seconds`, and the frames recorded meanwhile.
+struct CpuSpan {
+    double cpu, elapsed, frames;
+    bool fromHost;
+};
+
+CpuSpan MeasureCpu(ToolRun& tool, int seconds) {
+    CpuClock clock{tool.Handle(), HostProcess(tool.Folder())};
+    const double windows0 = clock.Windows(), host0 = clock.host.Found() ? clock.host.CpuSeconds() : -1;
+    const ULONGLONG bytes0 = tool.LogFolderFileSize(L".dat");
+    const double start = UnixNow();
+    while (UnixNow() < start + seconds) ::Sleep(200);
+    const double elapsed = UnixNow() - start;
+    const double windows = clock.Windows() - windows0;
+    const double host = clock.host.Found() ? clock.host.CpuSeconds() - host0 : -1;
+    // The Linux process counts every thread of the tool, Wine's own included;
+    // GetProcessTimes of another process is not reliable under Wine.
+    const bool fromHost = host >= 0.0;
+    return {fromHost ? host : windows, elapsed, static_cast<double>(tool.LogFolderFileSize(L".dat") - bytes0) / 7.0,
+            fromHost};
+}
+
+void PrintCpu(const char* what, const CpuSpan& span) {
+    std::printf("cpu: %-24s %6.2f%% of one core (%.2f s CPU in %.1f s, %.1f frames/s; %s)\n", what,
+                span.cpu / span.elapsed * 100.0, span.cpu, span.elapsed, span.frames / span.elapsed,
+                span.fromHost ? "Linux process" : "GetProcessTimes");
+}
+
+int Cpu(int seconds) {
+    // Where the time goes: connected and idle, running with a silent module,
+    // then running with 20 reports per second.
+    CpuSpan idle{}, silent{};
+    {
+        devtest::CSimulator quiet(Port(), {"--frames", "0"});
+        if (!quiet.Started()) return std::fprintf(stderr, "%s\n", quiet.Problem().c_str()), 2;
+        ToolRun tool;
+        if (!tool.Connect(Port())) return 2;
+        idle = MeasureCpu(tool, std::max(3, seconds / 4));
+        if (!tool.Start()) return 2;
+        silent = MeasureCpu(tool, std::max(3, seconds / 4));
+        tool.Stop();
+    }
+    devtest::CSimulator sim(Port(), {"--scenario", "walk-in", "--period", "50"});
+    if (!sim.Started()) return std::fprintf(stderr, "%s\n", sim.Problem().c_str()), 2;
+    ToolRun tool;
+    if (!tool.Begin(Port())) return 2;
+    // Settle: the first frames arrive and the first repaints are done.
+    WaitUntil([&] { return tool.LogFolderFileSize(L".dat") > 20 * 7; }, kWait);
+    const CpuSpan running = MeasureCpu(tool, seconds);
+    tool.Stop();
+    PrintCpu("connected, idle", idle);
+    PrintCpu("running, module silent", silent);
+    PrintCpu("running, 20 reports/s", running);
+    const double share = running.cpu / running.elapsed * 100.0;
+    std::printf("cpu: tool uses %.2f%% of one core showing 20 reports/s (%s; target <= 2%%, ratio %.2f)\n", share,
+                running.fromHost ? "the tool's Linux process in /proc" : "GetProcessTimes",
+                share / 2.0);
+    std::printf("RESULT cpu_percent %.2f\nRESULT cpu_idle_percent %.2f\nRESULT cpu_silent_percent %.2f\n", share,
+                idle.cpu / idle.elapsed * 100.0, silent.cpu / silent.elapsed * 100.0);
+    return 0;
+}
+
+struct Sample {
+    double time;
+    SIZE_T privateBytes;
+    SIZE_T workingSet;
+    long hostRssKb;
+    DWORD guiGdi;
+    LRESULT ownGdi;
+};
+
+Sample Measure(const ToolRun& tool, const HostProcess& host, UINT gdiMessage) {
+    Sample s{UnixNow(), 0, 0, host.Found() ? host.RssKb() : -1, 0, -1};
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (::GetProcessMemoryInfo(tool.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
+        s.privateBytes = memory.PrivateUsage;
+        s.workingSet = memory.WorkingSetSize;
+    }
+    s.guiGdi = ::GetGuiResources(tool.Handle(), GR_GDIOBJECTS);
+    DWORD_PTR answer = 0;
+    if (::SendMessageTimeoutW(tool.Window(), gdiMessage, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+        s.ownGdi = static_cast<LRESULT>(answer);
+    return s;
+}
+
+int Soak(long frames) {
+    const int noise = 3;
+    const long long frameBytes = 7 + noise;
+    devtest::CSimulator sim(Port(), {"--scenario", "random", "--line-rate", "25600", "--noise", std::to_string(noise),
+                                     "--bad-trailer-every", "100", "--frames", std::to_string(frames),
+                                     "--max-runtime", std::to_string(600 + frames / 100)});
+    if (!sim.Started()) return std::fprintf(stderr, "%s\n", sim.Problem().c_str()), 2;
+    ToolRun tool;
+    if (!tool.Begin(Port())) return 2;
+    const UINT gdiMessage = ::RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.LiveGdiObjects");
+    WaitUntil([&] { return tool.LogFolderFileSize(L".dat") > 1000; }, kWait);
+    const HostProcess host(tool.Folder());
+    std::vector<Sample> samples{Measure(tool, host, gdiMessage)};
+    const double start = UnixNow();
+    // Until every frame is recorded, or all but what the device library may
+    // drop at the start and nothing more for 3 s, or nothing at all for 30 s.
+    const ULONGLONG all = static_cast<ULONGLONG>(frames) * frameBytes;
+    ULONGLONG size = 0, lastSize = 0;
+    double lastGrowth = UnixNow();
+    for (;;) {
+        size = tool.LogFolderFileSize(L".dat");
+        const double quiet = UnixNow() - lastGrowth;
+        if (size >= all || (size + 1011 >= all && quiet > 3) || quiet > 30) break;
+        if (size != lastSize) {
+            lastSize = size;
+            lastGrowth = UnixNow();
+        }
+        if (UnixNow() - samples.back().time >= 5) samples.push_back(Measure(tool, host, gdiMessage));
+        ::Sleep(100);
+    }
+    const double elapsed = UnixNow() - start;
+    samples.push_back(Measure(tool, host, gdiMessage));
+    tool.Stop();
+    sim.Stop();
+
+    std::string stream;
+    for (const TxBlock& block : ReportBlocks(sim.LogText())) stream += block.bytes;
+    const std::string data = tool.LogFolderFile(L".dat");
+    // The device library drops what arrives right behind the reply to "leave
+    // command mode" in the same read (up to 1011 bytes at the line rate):
+    // the recording is compared with the stream from where it begins.
+    const size_t lostAtStart = stream.size() > data.size() ? stream.size() - data.size() : 0;
+    const std::string sent = stream.substr(lostAtStart);
+    const std::string log = tool.LogFolderFile(L".log");
+    const size_t expectedFrames = WholeFrameCount(sent);
+    const size_t logged = CountOf(log, "State=");
+    const std::vector<TxBlock> blocks = ReportBlocks(sim.LogText());
+    const double sendSeconds = blocks.size() > 1 ? blocks.back().time - blocks.front().time : 0;
+    std::printf("soak: %ld frames sent, %zu bytes in %.1f s: %.0f B/s = %.2f of the line rate\n", frames, stream.size(),
+                sendSeconds, static_cast<double>(stream.size()) / sendSeconds,
+                static_cast<double>(stream.size()) / sendSeconds / kLineBytesPerSecond);
+    std::printf("soak: recorded within %.1f s of the first sample\n", elapsed);
+    std::printf("soak: %zu bytes right after the start sequence never reached the tool (device library)\n", lostAtStart);
+    std::printf("soak: data file %zu bytes, %s the bytes sent from there on\n", data.size(),
+                data == sent ? "equal to" : "DIFFERENT FROM");
+    std::printf("soak: frames in the stream %zu, log lines %zu (%s), broken trailers logged %zu\n", expectedFrames,
+                logged, logged == expectedFrames ? "equal" : "DIFFERENT", CountOf(log, "Tailer TAG Invalid!"));
+    if (data != sent) {
+        // Where the recording parts from the stream, and which byte values it lacks.
+        size_t at = 0;
+        while (at < data.size() && at < sent.size() && data[at] == sent[at]) ++at;
+        std::printf("soak: first difference at byte %zu of %zu\n", at, sent.size());
+        long counts[256] = {};
+        for (unsigned char c : sent) ++counts[c];
+        for (unsigned char c : data) --counts[c];
+        for (int v = 0; v < 256; ++v)
+            if (counts[v] != 0) std::printf("soak: byte 0x%02X: %+ld in the stream against the recording\n", v, counts[v]);
+    }
+    std::printf("soak: %-8s %14s %14s %12s %14s %12s\n", "t (s)", "private KB", "working KB", "host RSS KB",
+                "GetGuiResources", "own GDI");
+    for (const Sample& s : samples)
+        std::printf("soak: %-8.0f %14zu %14zu %12ld %14lu %12ld\n", s.time - samples.front().time, s.privateBytes / 1024,
+                    s.workingSet / 1024, s.hostRssKb, s.guiGdi, static_cast<long>(s.ownGdi));
+    const Sample& first = samples.front();
+    const Sample& lastSample = samples.back();
+    std::printf("soak: private bytes %+lld KB, host RSS %+ld KB, own GDI objects %+ld over the run (%s)\n",
+                (static_cast<long long>(lastSample.privateBytes) - static_cast<long long>(first.privateBytes)) / 1024,
+                lastSample.hostRssKb - first.hostRssKb, static_cast<long>(lastSample.ownGdi - first.ownGdi),
+                first.guiGdi == 0 ? "GDI counted by the tool's own owners: GetGuiResources answers 0 under Wine"
+                                  : "GetGuiResources");
+    std::printf("RESULT soak_frames %zu\nRESULT soak_logged %zu\nRESULT soak_bytes_equal %d\n", expectedFrames, logged,
+                data == sent ? 1 : 0);
+    std::printf("RESULT soak_private_kb_growth %lld\nRESULT soak_gdi_growth %ld\n",
+                (static_cast<long long>(lastSample.privateBytes) - static_cast<long long>(first.privateBytes)) / 1024,
+                static_cast<long>(lastSample.ownGdi - first.ownGdi));
+    return data == sent && logged == expectedFrames ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    const long value = argc > 2 ? std::atol(argv[2]) : 0;
+    if (mode == "latency") return Latency(value > 0 ? static_cast<int>(value) : 20);
+    if (mode == "cpu") return Cpu(value > 0 ? static_cast<int>(value) : 20);
+    if (mode == "soak") return Soak(value > 0 ? value : 100000);
+    std::fprintf(stderr, "usage: tool_bench latency [seconds] | cpu [seconds] | soak [frames]\n");
+    return 2;
+}
