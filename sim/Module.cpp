@@ -97,7 +97,17 @@ Reply Module::Handle(const Frame& command) {
         break;
     }
     std::snprintf(what, sizeof what, "0x%04X %s: status 0x%04X", code, name, status);
-    return Reply{EncodeReply(code, status, data), what};
+    std::string description = what;
+    if (code >= kWriteGeneral && code <= kWriteCalibration) {
+        // What the module holds after the write, applied or not: tests check it here.
+        const ModuleParameters& p = m_parameters;
+        char holds[160];
+        std::snprintf(holds, sizeof holds, "; holds general %d %d %d %d %d calibration %d", p.motionRangeMax,
+                      p.motionRangeMin, p.motionlessRangeMax, p.motionlessRangeMin, p.offTime,
+                      p.distanceCalibration);
+        description += holds;
+    }
+    return Reply{EncodeReply(code, status, data), description};
 }
 
 std::vector<uint8_t> Module::Tick() {

@@ -1,0 +1,310 @@
+// The parameter dialog against the simulated module on COM8: read, set,
+// restore, refused and malformed replies, the port closed, a running
+// acquisition, and the window's own behaviour (hidden at start, Enter and
+// Escape, the close box). What the module holds comes from the simulator's
+// log; what the record holds from appConfig.xml after the next save.
+#include "ToolFixture.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SimFixture.h"
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+using namespace tooldriver;
+
+constexpr int kPort = 8;
+constexpr wchar_t kParamCaption[] = L"参数配置";
+const int kEdits[] = {IDC_EDIT_MOTIONLESS_MIN, IDC_EDIT_MOTIONLESS_MAX, IDC_EDIT_MOTION_MIN,
+                      IDC_EDIT_MOTION_MAX,     IDC_EDIT_OFF_TIME,       IDC_EDIT_DISTANCE_CALIB};
+
+// The eighteen module keys in the order the configuration file keeps them.
+const char* const kKeys[18] = {"nMotionlessRangeMin", "nMotionlessRangeMax", "nMotionRangeMin", "nMotionRangeMax",
+                               "nOffTime", "fMotionNearEndCoef", "fMotionFarEndCoef", "fMotionlessNearEndCoef",
+                               "fMotionlessFarEndCoef", "nMotionIIR", "nMotionlessIIR", "nMotionWindowRange",
+                               "nMotionlessWindowRange", "fKalman1", "fKalman2", "fKalman3", "fKalman4",
+                               "nDistanceCalibration"};
+using Values = std::vector<std::string>;
+// The factory set, which the simulator also starts with.
+const Values kDefaults = {"30", "425", "30", "717", "20", "40.000000", "6.000000", "40.000000", "9.000000",
+                          "2", "8", "5", "10", "0.500000", "0.500000", "0.850000", "0.150000", "0"};
+// A record unlike the factory set in every field.
+const Values kOwn = {"11", "222", "33", "444", "55", "1.500000", "2.500000", "3.500000", "4.500000",
+                     "3", "4", "6", "7", "0.125000", "0.250000", "0.375000", "0.625000", "-9"};
+
+// The keys as the tool saves them: one attribute per line.
+std::string SavedKeys(const Values& values) {
+    std::string text;
+    for (size_t i = 0; i < 18; ++i) text += std::string("\t") + kKeys[i] + "=\"" + values[i] + "\"\n";
+    return text;
+}
+
+std::string ConfigWith(const Values& values) {
+    std::string text = "<AppConfig BaudRate=\"256000\"";
+    for (size_t i = 0; i < 18; ++i) text += std::string(" ") + kKeys[i] + "=\"" + values[i] + "\"";
+    return text + " ReportTimeMS=\"50\" />\n";
+}
+
+// The simulator's log line of the last reply to a write of this code.
+std::string LastWriteLine(const std::string& log, const char* code) {
+    const std::string tag = std::string(code) + " write parameters";
+    const size_t at = log.rfind(tag);
+    if (at == std::string::npos) return std::string();
+    return log.substr(at, log.find('\n', at) - at);
+}
+
+class ParamDialogTest : public ToolTest {
+protected:
+    void SelectPort(int number) {
+        Click(Control(m_window, IDC_BTN_REFRESH));
+        std::vector<std::wstring> items = ComboItems(Control(m_window, IDC_COMBO_PORT));
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i] == L"COM" + std::to_wstring(number)) {
+                ASSERT_TRUE(SelectComboItem(Control(m_window, IDC_COMBO_PORT), static_cast<int>(i)));
+                return;
+            }
+        }
+        FAIL() << "COM" << number << " not in the port list";
+    }
+    void Connect() {
+        ASSERT_NO_FATAL_FAILURE(SelectPort(kPort));
+        Click(Control(m_window, IDC_BTN_CONNECT));
+        ASSERT_TRUE(WaitMain(IDC_BTN_CONNECT, L"断开设备"));
+    }
+    // Disconnecting saves the configuration.
+    void Disconnect() {
+        Click(Control(m_window, IDC_BTN_CONNECT));
+        ASSERT_TRUE(WaitMain(IDC_BTN_CONNECT, L"连接设备"));
+    }
+    bool WaitMain(int id, const std::wstring& text) {
+        if (WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait)) return true;
+        ADD_FAILURE() << Windows();
+        return false;
+    }
+    // The tool's top-level windows, for failure messages.
+    std::string Windows() {
+        std::string text;
+        for (HWND w : TopLevelWindows(m_tool.Pid(), L"", false)) {
+            std::wstring caption = GetText(w, 1000), cls = ClassName(w);
+            text += std::string(cls.begin(), cls.end()) + " len " + std::to_string(caption.size()) + " visible " +
+                    std::to_string(::IsWindowVisible(w)) + " enabled " + std::to_string(::IsWindowEnabled(w)) + "\n";
+        }
+        std::wstring connect = GetControlText(m_window, IDC_BTN_CONNECT, 1000);
+        text += "connect text len " + std::to_string(connect.size()) + " enabled " +
+                std::to_string(GetState(Control(m_window, IDC_BTN_CONNECT), 1000).enabled);
+        return text;
+    }
+    bool WaitSaved(const Values& values) {
+        const std::string keys = SavedKeys(values);
+        return WaitUntil([&] { return ReadFileBytes(ConfigPath()).find(keys) != std::string::npos; }, kWait);
+    }
+    // The dialog, visible or not: a top-level dialog of the tool with its caption.
+    HWND Dialog() {
+        HWND found = nullptr;
+        WaitUntil([&] {
+            for (HWND w : TopLevelWindows(m_tool.Pid(), L"#32770", false))
+                if (GetText(w) == kParamCaption) found = w;
+            return found != nullptr;
+        }, kWait);
+        return found;
+    }
+    void ShowDialog() {
+        m_dialog = Dialog();
+        ASSERT_NE(nullptr, m_dialog);
+        Click(Control(m_window, IDC_BTN_PARAM_CONFIG));
+        ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_dialog) != FALSE; }, kWait));
+    }
+    std::vector<std::wstring> Edits() {
+        std::vector<std::wstring> texts;
+        for (int id : kEdits) texts.push_back(GetControlText(m_dialog, id));
+        return texts;
+    }
+    void TypeEdits(const std::vector<std::wstring>& texts) {
+        for (size_t i = 0; i < texts.size(); ++i) ASSERT_TRUE(SetEditText(Control(m_dialog, kEdits[i]), texts[i]));
+    }
+    // Clicks a dialog button and dismisses the box it raises; returns the box.
+    MessageBoxInfo Press(int button) {
+        Click(Control(m_dialog, button));
+        MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+        EXPECT_NE(nullptr, box.hwnd) << "no message box after button " << button << "\n" << Windows();
+        if (box.hwnd) {
+            EXPECT_EQ(::GetWindow(box.hwnd, GW_OWNER), m_dialog) << "the dialog owns its boxes";
+            EXPECT_TRUE(DismissMessageBox(box.hwnd));
+        }
+        Settle();
+        return box;
+    }
+    // Waits until the tool's user-interface thread is back in its message loop
+    // (the button's handler has finished), so the next click is not lost.
+    void Settle() {
+        DWORD_PTR ignored = 0;
+        EXPECT_NE(0, ::SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_NORMAL, kWait, &ignored));
+    }
+    void ExpectError(const MessageBoxInfo& box, const wchar_t* text) {
+        EXPECT_EQ(L"错误", box.caption);
+        EXPECT_EQ(text, box.text);
+        EXPECT_EQ(BoxIcon::Error, box.icon);
+    }
+    void ExpectInfo(const MessageBoxInfo& box, const wchar_t* text) {
+        EXPECT_EQ(L"信息", box.caption);
+        EXPECT_EQ(text, box.text);
+        EXPECT_EQ(BoxIcon::Information, box.icon);
+    }
+    void StartAcquisition() {
+        Click(Control(m_window, IDC_BTN_START));
+        ASSERT_TRUE(WaitMain(IDC_BTN_START, L"停止"));
+        EXPECT_FALSE(GetState(Control(m_window, IDC_BTN_CONNECT)).enabled);
+    }
+    void ExpectAcquisitionStopped() {
+        EXPECT_EQ(L"开始", GetControlText(m_window, IDC_BTN_START));
+        EXPECT_TRUE(GetState(Control(m_window, IDC_BTN_CONNECT)).enabled);
+    }
+
+    HWND m_dialog = nullptr;
+};
+
+const std::vector<std::wstring> kOwnEdits = {L"11", L"222", L"33", L"444", L"55", L"-9"};
+const std::vector<std::wstring> kDefaultEdits = {L"30", L"425", L"30", L"717", L"20", L"0"};
+
+TEST_F(ParamDialogTest, ReadWhileRunningFillsTheEditsAndAllEighteenKeys) {
+    WriteFileBytes(ConfigPath(), ConfigWith(kOwn));
+    devtest::CSimulator sim(kPort, {"--scenario", "walk-in"});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+
+    // Created hidden at start-up, showing the record loaded from the file.
+    m_dialog = Dialog();
+    ASSERT_NE(nullptr, m_dialog);
+    EXPECT_FALSE(::IsWindowVisible(m_dialog));
+    EXPECT_EQ(m_window, ::GetWindow(m_dialog, GW_OWNER));
+    EXPECT_EQ(kOwnEdits, Edits());
+
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    ASSERT_NO_FATAL_FAILURE(StartAcquisition());
+    ASSERT_NO_FATAL_FAILURE(ShowDialog());
+
+    // Enter, Escape and their commands leave the dialog open. The read is
+    // posted after them, so they have been handled once its box shows. (No
+    // button of the dialog has been clicked yet: none is the default button
+    // that Enter would press.)
+    HWND edit = Control(m_dialog, IDC_EDIT_OFF_TIME);
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        ::PostMessageW(edit, WM_KEYDOWN, key, 1);
+        ::PostMessageW(edit, WM_KEYUP, key, 0xC0000001);
+    }
+    ::PostMessageW(m_dialog, WM_COMMAND, IDOK, 0);
+    ::PostMessageW(m_dialog, WM_COMMAND, IDCANCEL, 0);
+    ::PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_BTN_READ_PARAM, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(m_dialog, IDC_BTN_READ_PARAM)));
+    MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd);
+    EXPECT_TRUE(::IsWindowVisible(m_dialog));
+    ExpectInfo(box, L"读取参数成功");
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    Settle();
+    EXPECT_EQ(kDefaultEdits, Edits());
+    ExpectAcquisitionStopped();
+
+    ASSERT_NO_FATAL_FAILURE(Disconnect());
+    EXPECT_TRUE(WaitSaved(kDefaults)) << ReadFileBytes(ConfigPath());
+
+    // With the port closed: box 50043 and nothing sent.
+    const int received = sim.CountLog("RX");
+    ExpectError(Press(IDC_BTN_READ_PARAM), L"设备未连接");
+    ExpectError(Press(IDC_BTN_SET_PARAM), L"设备未连接");
+    EXPECT_EQ(received, sim.CountLog("RX"));
+
+    // The close box hides the dialog; it is still there.
+    ::PostMessageW(m_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(m_dialog); }, kWait));
+    EXPECT_TRUE(::IsWindow(m_dialog));
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(ParamDialogTest, SetWhileRunningWritesTheTypedNumbersAndRestoreWritesTheFactorySet) {
+    devtest::CSimulator sim(kPort, {"--scenario", "walk-in"});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    ASSERT_NO_FATAL_FAILURE(StartAcquisition());
+    ASSERT_NO_FATAL_FAILURE(ShowDialog());
+
+    // Numbers as an edit reads them: cut toward zero, trailing text ignored.
+    ASSERT_NO_FATAL_FAILURE(TypeEdits({L"12.9", L" 480", L"7cm", L"6.5e2", L"abc", L"-3"}));
+    ExpectInfo(Press(IDC_BTN_SET_PARAM), L"设置参数成功");
+    ExpectAcquisitionStopped();
+    const std::string log = sim.LogText();
+    EXPECT_NE(std::string::npos, LastWriteLine(log, "0x0067").find("status 0x0000")) << log;
+    EXPECT_NE(std::string::npos,
+              LastWriteLine(log, "0x0072").find("status 0x0000; holds general 650 7 480 12 0 calibration -3"))
+        << log;
+    ASSERT_NO_FATAL_FAILURE(Disconnect());
+    Values set = kDefaults;
+    set[0] = "12", set[1] = "480", set[2] = "7", set[3] = "650", set[4] = "0", set[17] = "-3";
+    EXPECT_TRUE(WaitSaved(set)) << ReadFileBytes(ConfigPath());
+
+    // Restore while connected: every group written, the module back at the factory set.
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    ExpectInfo(Press(IDC_BTN_RESTORE_DEFAULT), L"恢复默认值成功");
+    EXPECT_EQ(kDefaultEdits, Edits());
+    const std::string restored = sim.LogText();
+    for (const char* code : {"0x0067", "0x0068", "0x0069", "0x0070", "0x0071"})
+        EXPECT_NE(std::string::npos, LastWriteLine(restored, code).find("status 0x0000")) << code;
+    EXPECT_NE(std::string::npos,
+              LastWriteLine(restored, "0x0072").find("status 0x0000; holds general 717 30 425 30 20 calibration 0"))
+        << restored;
+    EXPECT_EQ(0u, CloseTool());
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find(SavedKeys(kDefaults)));
+}
+
+TEST_F(ParamDialogTest, RefusedCalibrationKeepsTheRecordThoughTheModuleTookTheRanges) {
+    devtest::CSimulator sim(kPort, {"--refuse-code", "0x72"});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    ASSERT_NO_FATAL_FAILURE(ShowDialog());
+    ASSERT_NO_FATAL_FAILURE(TypeEdits({L"40", L"400", L"50", L"500", L"25", L"5"}));
+    ExpectError(Press(IDC_BTN_SET_PARAM), L"写入距离校准参数失败");
+    const std::string log = sim.LogText();
+    EXPECT_NE(std::string::npos,
+              LastWriteLine(log, "0x0072").find("status 0x0005; holds general 500 50 400 40 25 calibration 0"))
+        << log;
+    ASSERT_NO_FATAL_FAILURE(Disconnect());
+    EXPECT_TRUE(WaitSaved(kDefaults)) << ReadFileBytes(ConfigPath());
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(ParamDialogTest, MalformedReadRepliesChangeNothingAndRestoreWithoutPortFails) {
+    WriteFileBytes(ConfigPath(), ConfigWith(kOwn));
+    StartTool();
+    const std::vector<std::vector<std::string>> faults = {
+        {"--reply-0x73-length", "51"}, {"--reply-0x73-length", "53"}, {"--status-0x73", "5"}};
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault[0] + " " + fault[1]);
+        auto sim = std::make_unique<devtest::CSimulator>(kPort, fault);
+        ASSERT_TRUE(sim->Started()) << sim->Problem();
+        ASSERT_NO_FATAL_FAILURE(Connect());
+        if (!m_dialog) {
+            ASSERT_NO_FATAL_FAILURE(ShowDialog());
+        }
+        ExpectError(Press(IDC_BTN_READ_PARAM), L"读取参数失败");
+        EXPECT_NE(std::string::npos, sim->LogText().find("0x0073 read parameters")) << "the read went out";
+        EXPECT_EQ(kOwnEdits, Edits());
+        ASSERT_NO_FATAL_FAILURE(Disconnect());
+        EXPECT_TRUE(WaitSaved(kOwn)) << ReadFileBytes(ConfigPath());
+    }
+
+    // Restore with the port closed: the record and the edits take the
+    // defaults, and the first write says it failed.
+    ExpectError(Press(IDC_BTN_RESTORE_DEFAULT), L"写入普通参数失败");
+    EXPECT_EQ(kDefaultEdits, Edits());
+    EXPECT_EQ(0u, CloseTool());
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find(SavedKeys(kDefaults)));
+}
+
+}  // namespace
+}  // namespace e2e
