@@ -4,8 +4,9 @@
 #      UndefinedBehaviorSanitizer;
 #   2. the chart sample buffer's concurrency test built with ThreadSanitizer
 #      into build/tsan and run alone;
-#   3. fuzz targets built with clang into build/fuzz, run for a bounded time
-#      (FUZZ_SECONDS, default 30) from a generated seed corpus;
+#   3. fuzz targets built with clang into build/fuzz, each run for a bounded
+#      time (FUZZ_SECONDS, default 25) from a generated seed corpus
+#      (scripts/fuzz-targets.sh; scripts/long-run.sh runs them for hours);
 #   4. Windows build (mingw-w64), its tests run under Wine in a private
 #      session (fresh prefix, own Xvfb display, removed afterwards).
 set -euo pipefail
@@ -42,15 +43,12 @@ cmake -S . -B build/fuzz -G Ninja -DTOOL_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAK
   -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/fuzz -j "$jobs"
 rm -rf build/fuzz/corpus build/fuzz/artifacts
-mkdir -p build/fuzz/corpus build/fuzz/artifacts
-build/fuzz/bin/fuzz_seed_corpus build/fuzz/corpus
+# Four targets (command frames, report frames, configuration file, parameter
+# reply and edit numbers), FUZZ_SECONDS each: under two minutes in all.
 set +e
-build/fuzz/bin/frame_decoder_fuzz -max_total_time="${FUZZ_SECONDS:-30}" -max_len=16384 \
-  -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus >build/fuzz-tests.log 2>&1
-fuzz_rc=$?
+scripts/fuzz-targets.sh build/fuzz "${FUZZ_SECONDS:-25}" 2>&1 | tee build/fuzz-tests.log
+fuzz_rc=${PIPESTATUS[0]}
 set -e
-tail -n 2 build/fuzz-tests.log
-[ "$fuzz_rc" -eq 0 ] && echo "fuzz: frame decoder passed" || echo "fuzz: frame decoder FAILED (build/fuzz-tests.log, build/fuzz/artifacts)"
 
 echo "== Windows build and tests under Wine"
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

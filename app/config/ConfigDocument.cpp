@@ -114,7 +114,26 @@ bool XMLParser::LoadFromBuffer(const void* data, size_t size) {
         pugi::xml_attribute enc = FindAttributeNoCase(decl, "encoding");
         if (enc && !EqualsNoCase(enc.value(), "UTF-8")) enc.set_value("UTF-8");
     }
+    DropUnwritableDeclarations();
     return static_cast<bool>(parsed);
+}
+
+void XMLParser::DropUnwritableDeclarations() {
+    // A declaration ends at the first "?>", and attribute values are written
+    // without escaping it: a value holding it would end the declaration early
+    // in the saved file and make the next start lose the settings.
+    for (pugi::xml_node node = m_doc.first_child(); node;) {
+        pugi::xml_node next = node.next_sibling();
+        if (node.type() == pugi::node_declaration) {
+            for (pugi::xml_attribute attr = node.first_attribute(); attr; attr = attr.next_attribute()) {
+                if (std::strstr(attr.value(), "?>")) {
+                    m_doc.remove_child(node);
+                    break;
+                }
+            }
+        }
+        node = next;
+    }
 }
 
 pugi::xml_node XMLParser::FindAppConfig() const {

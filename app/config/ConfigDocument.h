@@ -34,6 +34,10 @@ public:
     // The whole document in the file's layout: declaration, one attribute per
     // line indented by tabs, UTF-8 without byte-order mark.
     std::string Serialize() const;
+
+private:
+    // Removes declarations that could not be written back as they were read.
+    void DropUnwritableDeclarations();
 };
 
 // A handle for writing one element's attributes during a save.
