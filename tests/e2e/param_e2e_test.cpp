@@ -81,22 +81,7 @@ protected:
         ASSERT_TRUE(WaitMain(IDC_BTN_CONNECT, L"连接设备"));
     }
     bool WaitMain(int id, const std::wstring& text) {
-        if (WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait)) return true;
-        ADD_FAILURE() << Windows();
-        return false;
-    }
-    // The tool's top-level windows, for failure messages.
-    std::string Windows() {
-        std::string text;
-        for (HWND w : TopLevelWindows(m_tool.Pid(), L"", false)) {
-            std::wstring caption = GetText(w, 1000), cls = ClassName(w);
-            text += std::string(cls.begin(), cls.end()) + " len " + std::to_string(caption.size()) + " visible " +
-                    std::to_string(::IsWindowVisible(w)) + " enabled " + std::to_string(::IsWindowEnabled(w)) + "\n";
-        }
-        std::wstring connect = GetControlText(m_window, IDC_BTN_CONNECT, 1000);
-        text += "connect text len " + std::to_string(connect.size()) + " enabled " +
-                std::to_string(GetState(Control(m_window, IDC_BTN_CONNECT), 1000).enabled);
-        return text;
+        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
     }
     bool WaitSaved(const Values& values) {
         const std::string keys = SavedKeys(values);
@@ -130,7 +115,7 @@ protected:
     MessageBoxInfo Press(int button) {
         Click(Control(m_dialog, button));
         MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
-        EXPECT_NE(nullptr, box.hwnd) << "no message box after button " << button << "\n" << Windows();
+        EXPECT_NE(nullptr, box.hwnd) << "no message box after button " << button;
         if (box.hwnd) {
             EXPECT_EQ(::GetWindow(box.hwnd, GW_OWNER), m_dialog) << "the dialog owns its boxes";
             EXPECT_TRUE(DismissMessageBox(box.hwnd));
@@ -144,16 +129,14 @@ protected:
         DWORD_PTR ignored = 0;
         EXPECT_NE(0, ::SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_NORMAL, kWait, &ignored));
     }
-    void ExpectError(const MessageBoxInfo& box, const wchar_t* text) {
-        EXPECT_EQ(L"错误", box.caption);
+    // Error boxes: caption 50002 and the error icon; success boxes: 50001 and the information icon.
+    void ExpectBox(const MessageBoxInfo& box, bool error, const wchar_t* text) {
+        EXPECT_EQ(error ? L"错误" : L"信息", box.caption);
         EXPECT_EQ(text, box.text);
-        EXPECT_EQ(BoxIcon::Error, box.icon);
+        EXPECT_EQ(error ? BoxIcon::Error : BoxIcon::Information, box.icon);
     }
-    void ExpectInfo(const MessageBoxInfo& box, const wchar_t* text) {
-        EXPECT_EQ(L"信息", box.caption);
-        EXPECT_EQ(text, box.text);
-        EXPECT_EQ(BoxIcon::Information, box.icon);
-    }
+    void ExpectError(const MessageBoxInfo& box, const wchar_t* text) { ExpectBox(box, true, text); }
+    void ExpectInfo(const MessageBoxInfo& box, const wchar_t* text) { ExpectBox(box, false, text); }
     void StartAcquisition() {
         Click(Control(m_window, IDC_BTN_START));
         ASSERT_TRUE(WaitMain(IDC_BTN_START, L"停止"));
