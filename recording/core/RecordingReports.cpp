@@ -40,12 +40,16 @@ std::string Percent(uint64_t part, uint64_t whole) {
 
 }  // namespace
 
-void PresenceStats::OnReport(const Report& report) {
-    const bool present = IsPresent(report.state);
+void PresenceStats::OnReports(const Report* reports, size_t count) {
+    for (size_t i = 0; i < count; ++i) Add(reports[i].state);
+}
+
+void PresenceStats::Add(uint8_t state) {
+    const bool present = IsPresent(state);
     const bool first = m_summary.reports == 0;
     ++m_summary.reports;
-    if (report.state == 1) ++m_summary.moving;
-    if (report.state == 2) ++m_summary.motionless;
+    if (state == 1) ++m_summary.moving;
+    if (state == 2) ++m_summary.motionless;
     if (present) ++m_summary.present;
 
     if (present) {
@@ -135,9 +139,15 @@ void CsvWriter::WriteHeader() {
     m_used += n;
 }
 
-void CsvWriter::OnReport(const Report& report) {
-    // A line is at most 20 + 1 + 21 + 1 + 3 + 1 + 5 + 1 characters.
-    constexpr size_t kLongestLine = 64;
+void CsvWriter::OnReports(const Report* reports, size_t count) {
+    for (size_t i = 0; i < count; ++i) WriteLine(reports[i]);
+}
+
+void CsvWriter::WriteLine(const Report& report) {
+    // A line is at most 20 + 1 + 21 + 1 + 3 + 1 + 5 + 1 characters; the
+    // number texts are copied whole (a fixed size copies fastest) and the
+    // line goes on after their actual length, so leave room for that too.
+    constexpr size_t kLongestLine = 128;
     if (m_buffer.size() - m_used < kLongestLine) Flush();
     if (report.index != m_nextIndex) {
         m_indexLength = static_cast<size_t>(PutNumber(m_indexText, report.index) - m_indexText);
@@ -151,10 +161,10 @@ void CsvWriter::OnReport(const Report& report) {
 
     char* out = m_buffer.data() + m_used;
     char* const start = out;
-    std::memcpy(out, m_indexText, m_indexLength);
+    std::memcpy(out, m_indexText, sizeof m_indexText);
     out += m_indexLength;
     *out++ = ',';
-    std::memcpy(out, m_secondsText, m_secondsLength);
+    std::memcpy(out, m_secondsText, sizeof m_secondsText);
     out += m_secondsLength;
     const unsigned millis = static_cast<unsigned>(ms % 1000);
     out[0] = '.';

@@ -39,11 +39,13 @@ struct PresenceSummary {
 
 class PresenceStats : public IReportConsumer {
 public:
-    void OnReport(const Report& report) override;
+    void OnReport(const Report& report) override { Add(report.state); }
+    void OnReports(const Report* reports, size_t count) override;
     // The figures so far; a spell still running counts as open.
     PresenceSummary Summary() const;
 
 private:
+    void Add(uint8_t state);
     PresenceSummary m_summary;
     bool m_previousPresent = false;
     bool m_spellFromArrival = false;
@@ -67,12 +69,15 @@ public:
     CsvWriter(std::FILE* out, uint32_t periodMs);
 
     void WriteHeader();
-    void OnReport(const Report& report) override;
+    void OnReport(const Report& report) override { WriteLine(report); }
+    void OnReports(const Report* reports, size_t count) override;
     // Writes out what is buffered; false once any write has failed.
     bool Flush();
     bool Failed() const { return m_failed; }
 
 private:
+    void WriteLine(const Report& report);
+
     std::FILE* m_out;
     uint32_t m_periodMs;
     // Reports come in index order: the index text is counted up in place and

@@ -53,8 +53,7 @@ void RecordingScanner::Scan() {
         m_passTrailers = 0;
         const size_t consumed = radar::ScanReportFrames(m_buffer.data() + pos, size, *this);
         if (consumed == m_pendingCount * kFrame && m_passTrailers == 0) {
-            for (size_t i = 0; i < m_pendingCount; ++i)
-                Deliver(m_bufferOffset + pos + i * kFrame, m_pending[i].state, m_pending[i].distance);
+            Deliver(m_bufferOffset + pos, m_pendingCount);
             pos += consumed;
         } else {
             ScanOneByOne(pos, pos + size);
@@ -76,7 +75,7 @@ void RecordingScanner::ScanOneByOne(size_t& pos, size_t end) {
         const size_t step = radar::ScanReportFrames(m_buffer.data() + pos, kFrame, *this);
         m_counts.badTrailers += m_passTrailers;
         if (step == kFrame && m_pendingCount == 1) {
-            Deliver(m_bufferOffset + pos, m_pending[0].state, m_pending[0].distance);
+            Deliver(m_bufferOffset + pos, 1);
             pos += kFrame;
         } else {
             pos += 1;
@@ -84,24 +83,28 @@ void RecordingScanner::ScanOneByOne(size_t& pos, size_t end) {
     }
 }
 
-void RecordingScanner::Deliver(uint64_t offset, uint8_t state, uint16_t distance) {
+void RecordingScanner::Deliver(uint64_t offset, size_t count) {
+    if (count == 0) return;
     if (offset > m_runStart) {
         ++m_counts.resyncs;
         m_counts.skippedBytes += offset - m_runStart;
     }
-    m_runStart = offset + kFrame;
-    Report report;
-    report.index = m_counts.reports++;
-    report.offset = offset;
-    report.state = state;
-    report.distance = distance;
-    m_consumer.OnReport(report);
+    for (size_t i = 0; i < count; ++i) {
+        m_pending[i].index = m_counts.reports + i;
+        m_pending[i].offset = offset + i * kFrame;
+    }
+    m_counts.reports += count;
+    m_runStart = offset + count * kFrame;
+    m_consumer.OnReports(m_pending, count);
 }
 
 void RecordingScanner::OnReportFrame(uint8_t state, uint16_t distance) {
     // A segment holds at most kSegment / 7 frames; were there more, the fast
     // check would fail and the slow walk take over.
-    if (m_pendingCount < sizeof m_pending / sizeof m_pending[0]) m_pending[m_pendingCount++] = {state, distance};
+    if (m_pendingCount < sizeof m_pending / sizeof m_pending[0]) {
+        m_pending[m_pendingCount].state = state;
+        m_pending[m_pendingCount++].distance = distance;
+    }
 }
 
 void RecordingScanner::OnInvalidTrailer() { ++m_passTrailers; }

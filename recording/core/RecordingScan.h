@@ -25,6 +25,10 @@ class IReportConsumer {
 public:
     virtual ~IReportConsumer() = default;
     virtual void OnReport(const Report& report) = 0;
+    // Reports in a row, in order: one call instead of many.
+    virtual void OnReports(const Report* reports, size_t count) {
+        for (size_t i = 0; i < count; ++i) OnReport(reports[i]);
+    }
 };
 
 // What the scan met besides frames. Every byte of a recording is either in a
@@ -65,7 +69,8 @@ public:
 private:
     void Scan();
     void ScanOneByOne(size_t& pos, size_t end);
-    void Deliver(uint64_t offset, uint8_t state, uint16_t distance);
+    // Hands on the first count pending frames, which lie back to back from offset.
+    void Deliver(uint64_t offset, size_t count);
     void OnReportFrame(uint8_t state, uint16_t distance) override;
     void OnInvalidTrailer() override;
 
@@ -78,12 +83,8 @@ private:
 
     // Frames of a fast pass over a segment, delivered only once the pass is
     // known to have found nothing but back-to-back frames.
-    struct Pending {
-        uint8_t state;
-        uint16_t distance;
-    };
     static constexpr size_t kSegment = 128 * radar::kReportFrameSize;
-    Pending m_pending[kSegment / radar::kReportFrameSize + 1];
+    Report m_pending[kSegment / radar::kReportFrameSize + 1];
     size_t m_pendingCount = 0;
     uint64_t m_passTrailers = 0;
     bool m_collecting = false;
