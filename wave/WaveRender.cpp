@@ -16,10 +16,12 @@ constexpr int kMaxPatternLength = 1024;
 }  // namespace
 
 void CWaveWnd::OnPaint() {
-    // Cleared before the update region is validated, so an append from now on
-    // asks for the next paint.
-    m_bRepaintRequested.store(false);
     CPaintDC paint(this);
+    // Cleared only once BeginPaint has validated the update region: an append
+    // from now on invalidates again and gets the next paint. Cleared before,
+    // an append in between would find the region still pending, skip its
+    // request and leave the flag set with no paint coming: the chart froze.
+    m_bRepaintRequested.store(false);
     if (!m_hFrontBitmap || !m_pFrontPixels) return;  // empty client area: only validate
     ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(paint);
     if (!memory) return;
