@@ -220,6 +220,14 @@ protected:
         return best < 12.0 && best * 2.0 < second ? bestIndex : -1;
     }
 
+    // GDI objects held by the tool's owners (its registered message).
+    long LiveGdiObjects() {
+        DWORD_PTR count = 0;
+        const UINT message = ::RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.LiveGdiObjects");
+        if (!::SendMessageTimeoutW(m_window, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &count)) return -1;
+        return static_cast<long>(count);
+    }
+
     static constexpr const wchar_t* kPictures[3] = {L"HumanNobody.png", L"HumanMotion.png", L"HumanMotionLess.png"};
     static constexpr int kNobody = 0, kMotion = 1, kMotionless = 2;
     ULONG_PTR m_gdiplus = 0;
@@ -268,8 +276,8 @@ TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
     HWND chart = Control(m_window, IDC_STATIC_WAVE);
     // Red pixels in a band of columns near the plot's left end: high (the
     // distance 600 of 800) or low (the zeros of a fresh history).
+    int width = 0, height = 0;
     auto leftEnd = [&](bool& high, bool& low) {
-        int width = 0, height = 0;
         std::vector<DWORD> pixels = ClientPixels(chart, width, height);
         high = low = false;
         if (pixels.empty()) return;
@@ -291,14 +299,18 @@ TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
     ::GetWindowRect(m_window, &frame);
     RECT client{};
     ::GetClientRect(m_window, &client);
-    const int newWidth = (frame.right - frame.left) * 5 / 4, newHeight = (frame.bottom - frame.top) * 5 / 4;
-    ASSERT_TRUE(::SetWindowPos(m_window, nullptr, 0, 0, newWidth, newHeight,
-                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS));
-    ASSERT_TRUE(WaitUntil([&] {
-        RECT now{};
-        ::GetClientRect(m_window, &now);
-        return now.right > client.right;
-    }, kWait));
+    // Resizes the window by a factor in percent and waits for the new client width.
+    auto resize = [&](int percent) {
+        const int width = (frame.right - frame.left) * percent / 100, height = (frame.bottom - frame.top) * percent / 100;
+        ::SetWindowPos(m_window, nullptr, 0, 0, width, height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+        return WaitUntil([&] {
+            RECT now{};
+            ::GetClientRect(m_window, &now);
+            return percent == 100 ? now.right == client.right : (now.right > client.right) == (percent > 100);
+        }, kWait);
+    };
+    ASSERT_TRUE(resize(125));
     // The history starts again from zeros: the oldest part of the curve lies
     // at the bottom while the newest distances come in at 600.
     EXPECT_TRUE(WaitUntil([&] { leftEnd(high, low); return low && !high; }, kWait)) << "the curve restarted";
@@ -311,8 +323,18 @@ TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
     const std::string dataAfter = ReadLogFolderFile(L".dat");
     EXPECT_EQ(dataBefore, dataAfter.substr(0, dataBefore.size())) << "the same data file, appended";
     EXPECT_EQ(1u, LogFolderFiles(L".dat").size());
+
+    // Every further round of resizes leaves as many GDI objects as the one before.
+    ASSERT_TRUE(resize(100));
+    const long gdiAfterOneRound = LiveGdiObjects();
+    EXPECT_GT(gdiAfterOneRound, 0) << "the main window answers its GDI count";
+    ASSERT_TRUE(resize(140));
+    ASSERT_TRUE(resize(100));
+    EXPECT_EQ(gdiAfterOneRound, LiveGdiObjects());
     // The curve fills again from the right.
-    EXPECT_TRUE(WaitUntil([&] { leftEnd(high, low); return high && !low; }, kWait)) << "the curve refilled";
+    EXPECT_TRUE(WaitUntil([&] { leftEnd(high, low); return high && !low; }, kWait))
+        << "the curve refilled; chart " << width << "x" << height << ", high " << high << ", low " << low << ", "
+        << LoggedFrameCount(ReadLogFolderFile(L".log")) << " frames logged";
 
     StopAndCompareLogWithRecording();
     EXPECT_EQ(0u, CloseTool());

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -265,6 +266,33 @@ TEST_F(SimProgram, FaultSwitchesReachTheLine) {
     const uint16_t id[] = {0};
     const uint32_t v[] = {1};
     EXPECT_EQ(Exchange(kWriteIIR, EncodeParameterWrite(id, v, 1)), EncodeReply(kWriteIIR, kStatusRefused));
+}
+
+TEST_F(SimProgram, LineRateSendsTheGivenFramesBackToBackWithUnixTimeInTheLog) {
+    Start({"--reporting", "--scenario", "stand-still", "--line-rate", "25600", "--noise", "3", "--frames", "300",
+           "--bad-trailer-every", "50", "--log-wall-clock"});
+    const size_t each = kReportSize + 3;
+    const Bytes in = ReadUntil(AtLeast(300 * each));
+    ASSERT_EQ(in.size(), 300 * each);
+    for (size_t at = 0, frame = 1; at < in.size(); at += each, ++frame) {
+        ASSERT_TRUE(in[at] == 0xAA && in[at + 1] == 0xAA && in[at + 5] == 0x55) << at;
+        EXPECT_EQ(in[at + 6], frame % 50 == 0 ? 0x54 : 0x55) << at;
+    }
+    std::ofstream(stop) << "";
+    ASSERT_TRUE(Exited(kTimeout));
+    // After the 300th frame the line stayed quiet until the end.
+    std::ifstream log(dir + "/log");
+    std::string line;
+    size_t sent = 0;
+    double first = -1;
+    while (std::getline(log, line)) {
+        if (first < 0) first = std::atof(line.c_str());
+        if (line.find(" TX ") == std::string::npos) continue;
+        sent += (line.size() - line.find(" TX ") - 3) / 3;
+    }
+    EXPECT_EQ(sent, 300 * each);
+    const double now = static_cast<double>(std::time(nullptr));
+    EXPECT_NEAR(first, now, 120.0) << "time stamps in Unix seconds";
 }
 
 TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
