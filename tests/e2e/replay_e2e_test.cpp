@@ -75,7 +75,7 @@ TEST_F(ReplayTest, ARecordingOfTheModuleReplayedAtTenTimesLogsTheSameReportsAndE
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 
     // The recording: the tool connected to the module, started and stopped.
-    StartTool();
+    ASSERT_NO_FATAL_FAILURE(StartTool());
     Click(Control(m_window, IDC_BTN_REFRESH));
     std::vector<std::wstring> ports = ComboItems(Control(m_window, IDC_COMBO_PORT));
     int index = -1;
@@ -87,11 +87,8 @@ TEST_F(ReplayTest, ARecordingOfTheModuleReplayedAtTenTimesLogsTheSameReportsAndE
     ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
     Click(Control(m_window, IDC_BTN_START));
     ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
-    const std::set<std::wstring> dats = [&] {
-        std::set<std::wstring> found;
-        EXPECT_TRUE(WaitUntil([&] { return !(found = LogFolderFiles(L".dat")).empty(); }, kWait));
-        return found;
-    }();
+    std::set<std::wstring> dats;
+    ASSERT_TRUE(WaitUntil([&] { return !(dats = LogFolderFiles(L".dat")).empty(); }, kWait));
     ASSERT_EQ(1u, dats.size());
     const std::wstring datName = *dats.begin();
     const std::wstring datPath = Path(L"Log\\") + datName;
