@@ -5,7 +5,6 @@
 // log; what the record holds from appConfig.xml after the next save.
 #include "ToolFixture.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -244,39 +243,37 @@ TEST_F(ParamDialogTest, SetWhileRunningWritesTheTypedNumbersAndRestoreWritesTheF
     EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find(SavedKeys(kDefaults)));
 }
 
-TEST_F(ParamDialogTest, RefusedCalibrationKeepsTheRecordThoughTheModuleTookTheRanges) {
-    devtest::CSimulator sim(kPort, {"--refuse-code", "0x72"});
-    ASSERT_TRUE(sim.Started()) << sim.Problem();
-    StartTool();
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    ASSERT_NO_FATAL_FAILURE(ShowDialog());
-    ASSERT_NO_FATAL_FAILURE(TypeEdits({L"40", L"400", L"50", L"500", L"25", L"5"}));
-    ExpectError(Press(IDC_BTN_SET_PARAM), L"写入距离校准参数失败");
-    const std::string log = sim.LogText();
-    EXPECT_NE(std::string::npos,
-              LastWriteLine(log, "0x0072").find("status 0x0005; holds general 500 50 400 40 25 calibration 0"))
-        << log;
-    ASSERT_NO_FATAL_FAILURE(Disconnect());
-    EXPECT_TRUE(WaitSaved(kDefaults)) << ReadFileBytes(ConfigPath());
-    EXPECT_EQ(0u, CloseTool());
-}
-
-TEST_F(ParamDialogTest, MalformedReadRepliesChangeNothingAndRestoreWithoutPortFails) {
+TEST_F(ParamDialogTest, FailedReadsAndWritesLeaveTheRecordAndRestoreWithoutPortFails) {
     WriteFileBytes(ConfigPath(), ConfigWith(kOwn));
     StartTool();
     const std::vector<std::vector<std::string>> faults = {
         {"--reply-0x73-length", "51"}, {"--reply-0x73-length", "53"}, {"--status-0x73", "5"}};
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault[0] + " " + fault[1]);
-        auto sim = std::make_unique<devtest::CSimulator>(kPort, fault);
-        ASSERT_TRUE(sim->Started()) << sim->Problem();
+        devtest::CSimulator sim(kPort, fault);
+        ASSERT_TRUE(sim.Started()) << sim.Problem();
         ASSERT_NO_FATAL_FAILURE(Connect());
         if (!m_dialog) {
             ASSERT_NO_FATAL_FAILURE(ShowDialog());
         }
         ExpectError(Press(IDC_BTN_READ_PARAM), L"读取参数失败");
-        EXPECT_NE(std::string::npos, sim->LogText().find("0x0073 read parameters")) << "the read went out";
+        EXPECT_NE(std::string::npos, sim.LogText().find("0x0073 read parameters")) << "the read went out";
         EXPECT_EQ(kOwnEdits, Edits());
+        ASSERT_NO_FATAL_FAILURE(Disconnect());
+    }
+
+    // The ranges accepted, the compensation refused: the module keeps the
+    // ranges, the record keeps all its old values.
+    {
+        devtest::CSimulator sim(kPort, {"--refuse-code", "0x72"});
+        ASSERT_TRUE(sim.Started()) << sim.Problem();
+        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(TypeEdits({L"40", L"400", L"50", L"500", L"25", L"5"}));
+        ExpectError(Press(IDC_BTN_SET_PARAM), L"写入距离校准参数失败");
+        const std::string log = sim.LogText();
+        EXPECT_NE(std::string::npos,
+                  LastWriteLine(log, "0x0072").find("status 0x0005; holds general 500 50 400 40 25 calibration 0"))
+            << log;
         ASSERT_NO_FATAL_FAILURE(Disconnect());
         EXPECT_TRUE(WaitSaved(kOwn)) << ReadFileBytes(ConfigPath());
     }
