@@ -122,8 +122,10 @@ protected:
         Settle();
         return box;
     }
-    // Waits until the tool's user-interface thread is back in its message loop
-    // (the button's handler has finished), so the next click is not lost.
+    // Waits until the tool's user-interface thread answers again. Under Wine
+    // without a window manager it stays busy about 2 s after a message box
+    // closes (measured), and a click sent meanwhile with the driver's short
+    // time-out was seen to be lost.
     void Settle() {
         DWORD_PTR ignored = 0;
         EXPECT_NE(0, ::SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_NORMAL, kWait, &ignored));
