@@ -67,6 +67,7 @@ bool CRadarDeviceCore::Open(int portNum, int baudRate, int attempts, int framing
     if (!m_port)
         return false;
     m_decoder.Reset();
+    m_pending.clear();
     m_wanted = true;
     m_connected = true;
     return true;
@@ -93,6 +94,7 @@ void CRadarDeviceCore::Close()
     m_wanted = false;
     m_connected = false;
     m_decoder.Reset();
+    m_pending.clear();
 }
 
 void CRadarDeviceCore::MarkGoneLocked()
@@ -111,6 +113,7 @@ bool CRadarDeviceCore::TryReopenLocked()
     if (!m_port)
         return false;
     m_decoder.Reset();
+    m_pending.clear();
     m_connected = true;
     return true;
 }
@@ -134,6 +137,7 @@ uint16_t CRadarDeviceCore::ExchangeLocked(uint16_t code, const uint8_t* payload,
     // for this one's: drop everything pending before sending.
     m_port->Purge();
     m_decoder.Reset();
+    m_pending.clear();
     if (!m_port->Write(frame.data(), static_cast<int>(frame.size()))) {
         if (!m_port->Alive())
             MarkGoneLocked();
@@ -154,8 +158,15 @@ uint16_t CRadarDeviceCore::ExchangeLocked(uint16_t code, const uint8_t* payload,
         while (m_decoder.Next(reply)) {
             // Report frames never decode as frames; other codes and our own
             // echoed command kind are skipped.
-            if (reply.kind == radarproto::kKindReply && reply.code == code)
+            if (reply.kind == radarproto::kKindReply && reply.code == code) {
+                // What came behind the reply in the same read is the data
+                // stream (report frames right after "leave command mode"):
+                // kept for ReadData, not dropped with the scratch block.
+                const size_t rest = std::min(m_decoder.Buffered(), static_cast<size_t>(n));
+                m_pending.assign(buffer + n - rest, buffer + n);
+                m_decoder.Reset();
                 return 0;
+            }
         }
     }
 }
@@ -230,6 +241,7 @@ bool CRadarDeviceCore::CleanData(int maxMs)
         return false;
     m_port->Purge();
     m_decoder.Reset();
+    m_pending.clear();
     const int64_t deadline = m_system->NowMs() + std::max(0, maxMs);
     uint8_t buffer[kScratchSize];
     for (;;) {
@@ -294,6 +306,12 @@ int CRadarDeviceCore::ReadData(void* buffer, int size, int timeoutMs)
         return -1;
     timeoutMs = std::max(0, timeoutMs);
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_pending.empty()) {
+        const size_t n = std::min(m_pending.size(), static_cast<size_t>(size));
+        std::copy(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(n), static_cast<uint8_t*>(buffer));
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(n));
+        return static_cast<int>(n);
+    }
     const int64_t deadline = m_system->NowMs() + timeoutMs;
     if (!m_port && !m_wanted) {
         // Not open: a short pause, so a caller looping on us does not spin.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "RadarProtocol.h"
 
@@ -122,6 +123,7 @@ private:
     int m_replyTimeoutMs = 150;
     int64_t m_nextReopenMs = 0;
     radarproto::FrameDecoder m_decoder;
+    std::vector<uint8_t> m_pending;      // stream bytes read behind a reply; ReadData hands them out first
 
     // Written under m_mutex, read lock-free by IsConnected on any thread.
     std::atomic<bool> m_connected{false};

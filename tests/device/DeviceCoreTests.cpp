@@ -155,6 +155,27 @@ TEST_F(DeviceCore, ReplyIsFoundAmongReportsNoiseBadFramesAndOtherCodes)
     EXPECT_EQ(good, c.data);
 }
 
+TEST_F(DeviceCore, ReportBytesReadBehindAReplyReachReadDataAndANewCommandDropsThem)
+{
+    // Reporting resumes as soon as command mode is left: the first frames can
+    // come in the very read that carries the reply.
+    const std::vector<uint8_t> reports = Concat({rp::EncodeReport(1, 300), {0x13, 0x11}, rp::EncodeReport(2, 100)});
+    AnswerWith([&](uint16_t code) { return Concat({rp::EncodeReply(code, 0), reports}); });
+    ASSERT_TRUE(core.StopCmdMode());
+    uint8_t block[64] = {};
+    ASSERT_EQ(5, core.ReadData(block, 5, 100));  // a small block takes them in parts
+    EXPECT_EQ(std::vector<uint8_t>(reports.begin(), reports.begin() + 5), std::vector<uint8_t>(block, block + 5));
+    const int rest = core.ReadData(block, sizeof block, 100);
+    ASSERT_EQ(static_cast<int>(reports.size()) - 5, rest);
+    EXPECT_EQ(std::vector<uint8_t>(reports.begin() + 5, reports.end()), std::vector<uint8_t>(block, block + rest));
+
+    // Bytes behind an earlier reply never pass for data after a later command.
+    ASSERT_TRUE(core.StopCmdMode());
+    AnswerWith([](uint16_t code) { return rp::EncodeReply(code, 0); });
+    ASSERT_TRUE(core.StopCmdMode());
+    EXPECT_EQ(0, core.ReadData(block, sizeof block, 100));
+}
+
 TEST_F(DeviceCore, StatusLengthAndHandlerFailuresAreNeverSuccess)
 {
     uint16_t status = 4;
