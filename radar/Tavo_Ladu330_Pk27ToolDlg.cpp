@@ -300,6 +300,9 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
             SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_DISCONNECT));
             EnableItem(IDC_BTN_START, TRUE);
             EnableItem(IDC_BTN_PARAM_CONFIG, TRUE);
+            // A module that does not answer must not show the version of the
+            // one connected before (a port that vanished is never disconnected).
+            m_strVersion.Set("Unknown", -1);
             Tavo_Interface_RadarDevice_GetVersion(m_hDevice, &m_strVersion);
         }
     }

@@ -17,6 +17,7 @@ namespace {
 using namespace tooldriver;
 
 constexpr int kPort = 5;
+constexpr int kOtherPort = 6;
 const wchar_t kFreshVersion[] = L"ZUV3917-FRESH";
 
 class FaultTest : public ToolTest {
@@ -121,6 +122,17 @@ TEST_F(FaultTest, HangUpMidRunKeepsEveryByteAndTheToolUsable) {
     const std::string data = CheckRecording(sim.LogText(), true);
     EXPECT_GE(FramesIn(data).size(), 35u) << "of the 40 sent";
     std::cout << "[ figures  ] hang-up mid-run: slowest answer " << ping << " ms, stop " << stopMs << " ms\n";
+    {
+        // The user turns to a module on another port that never answers the
+        // version query: the label must not go on naming the one that vanished.
+        devtest::CSimulator mute(kOtherPort, {"--hangup-on-command", "3"});
+        ASSERT_TRUE(mute.Started()) << mute.Problem();
+        ASSERT_TRUE(SelectPort(m_window, kOtherPort));
+        Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+        ASSERT_TRUE(mute.WaitExited());
+        EXPECT_GE(PingWindow(m_window), 0);
+        EXPECT_EQ(L"固件版本:Unknown", GetControlText(m_window, IDC_STATIC_VERSION));
+    }
     FinishWithFreshModule(data);
 }
 
