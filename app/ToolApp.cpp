@@ -41,6 +41,10 @@ void LoadConfigDocument() {
         if (!gConfigParser.LoadFromBuffer(block, length))
             WriteFileReplacing(path + ".bak", std::string(reinterpret_cast<const char*>(block), length));
         ReleaseFileData(block);
+    } else if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // There but not readable as a whole (above the read limit, or a read
+        // error): moved aside rather than overwritten by the repair below.
+        MoveFileExA(path.c_str(), (path + ".bak").c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     if (gConfigParser.RepairAppConfig()) WriteConfigFile();
 }

@@ -72,6 +72,26 @@ TEST_F(ToolTest, HugeConfigIsReadAndWrittenBackWhole) {
               << (closed - started) << " ms\n";
 }
 
+TEST_F(ToolTest, ConfigAboveTheReadLimitIsMovedAsideWhole) {
+    // Sparse, so it costs no disk: 1 GiB and one byte, above what is read.
+    const LONGLONG size = (1LL << 30) + 1;
+    {
+        HANDLE file = ::CreateFileW(ConfigPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        EXPECT_TRUE(::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file));
+        ::CloseHandle(file);
+    }
+    StartTool();
+    EXPECT_EQ(L"256000", GetControlText(m_window, IDC_EDIT_BAUDRATE));
+    EXPECT_EQ(0u, CloseTool());
+    WIN32_FILE_ATTRIBUTE_DATA kept = {};
+    ASSERT_TRUE(::GetFileAttributesExW(Path(L"appConfig.xml.bak").c_str(), GetFileExInfoStandard, &kept));
+    EXPECT_EQ(size, (static_cast<LONGLONG>(kept.nFileSizeHigh) << 32) | kept.nFileSizeLow);
+    EXPECT_TRUE(Holds(ReadFileBytes(ConfigPath()), "BaudRate", "256000"));
+}
+
 TEST_F(ToolTest, AbsurdNumbersAreRefusedOrTakenAsTheyStand) {
     WriteFileBytes(ConfigPath(),
                    "<AppConfig BaudRate=\"99999999999\" nOffTime=\"-1\" fKalman1=\"1e308\" fKalman2=\"NaN\" "
