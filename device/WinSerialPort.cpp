@@ -6,9 +6,10 @@
 namespace radardev {
 
 namespace {
-// A pause this long after bytes ends a read: frames come whole but without
-// waiting for the caller's full time-out. Wine honours it, so does Windows.
-constexpr DWORD kIntervalMs = 10;
+// A pause this long after bytes ends a read: a frame (0.3 ms on the wire at
+// 256000 baud) comes whole, yet is handed on within a few ms instead of
+// after the caller's full time-out. Wine honours it, so does Windows.
+constexpr DWORD kIntervalMs = 2;
 constexpr DWORD kWriteTimeoutMs = 1000;
 constexpr DWORD kQueueSize = 4096;
 }  // namespace

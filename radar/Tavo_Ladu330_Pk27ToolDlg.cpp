@@ -417,6 +417,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     m_indicator.SetPicture(m_pImgNobody);
     ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, 0);
     m_indicator.Invalidate(TRUE);
+    m_shown.valid = false;
     m_bRunning = FALSE;
     SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
     // Nothing runs any more, whoever stopped it (the parameter dialog too):
@@ -440,11 +441,21 @@ void CTavo_Ladu330_Pk27ToolDlg::UpdatePresenceDisplay() {
         button = IDC_RADIO_MOTIONLESS;
         picture = m_pImgMotionless;
     }
-    ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, button);
-    m_indicator.SetPicture(picture);
-    m_indicator.Invalidate(TRUE);
-    SetDlgItemTextW(IDC_STATIC_DISTANCE, std::to_wstring(static_cast<int32_t>(m_nDistance)));
-    ::InvalidateRect(GetDlgItem(IDC_STATIC_DISTANCE), nullptr, TRUE);
+    const int32_t distance = m_nDistance;
+    // Reports repeat the same state and often the same distance: redrawing
+    // (and copying the picture) only on a change keeps 20 reports a second cheap.
+    const bool all = !m_shown.valid;
+    if (all || button != m_shown.button)
+        ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, button);
+    if (all || picture != m_shown.picture) {
+        m_indicator.SetPicture(picture);
+        m_indicator.Invalidate(TRUE);
+    }
+    if (all || distance != m_shown.distance) {
+        SetDlgItemTextW(IDC_STATIC_DISTANCE, std::to_wstring(distance));
+        ::InvalidateRect(GetDlgItem(IDC_STATIC_DISTANCE), nullptr, TRUE);
+    }
+    m_shown = {true, button, picture, distance};
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::SetupWaveChart() {

@@ -128,11 +128,19 @@ private:
     Gdiplus::Bitmap* m_pImgMotion = nullptr;
     Gdiplus::Bitmap* m_pImgMotionless = nullptr;
     RadarParam m_param;
-    CParamConfigDlg m_paramDlg{&m_param};       // modeless, hidden until button 1104; lives as long as this window
+    // What UpdatePresenceDisplay last put on screen (UI thread); not valid
+    // after anything else changed those controls.
+    struct ShownPresence {
+        bool valid;
+        int button;
+        Gdiplus::Bitmap* picture;
+        int32_t distance;
+    } m_shown{false, 0, nullptr, 0};
     // Replay: set up on the UI thread before any start; the acquisition
     // thread reads from m_replay only while it runs.
     bool m_replayRequested = false;
     std::wstring m_replayPath, m_replaySpeedText, m_replayProblem;
     double m_replaySpeed = 1.0;
     std::unique_ptr<radar::RecordingSource> m_replay;  // null: the device is the source
+    CParamConfigDlg m_paramDlg{&m_param};       // modeless, hidden until button 1104; lives as long as this window
 };
