@@ -136,6 +136,11 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     m_distanceLabel.InitLabel(face, L"460", static_cast<int>(m_fScale * 40), 2);
     m_unitLabel.InitLabel(face, nullptr, static_cast<int>(m_fScale * 30), 0);
 
+    if (m_versionTip.Create(this)) {
+        m_versionTip.SetMaxTipWidth(800);
+        m_versionTip.AddTool(&m_versionLabel, L"固件版本:Unknown");
+    }
+
     SetupWaveChart();
     UpdatePresenceDisplay();
     m_resizeTool.AttachWindow(m_hWnd);
@@ -153,6 +158,7 @@ void CTavo_Ladu330_Pk27ToolDlg::DoDataExchange() {
     m_distanceLabel.SubclassDlgItem(IDC_STATIC_DISTANCE, this);
     m_unitLabel.SubclassDlgItem(IDC_STATIC_UNIT, this);
     m_waveWnd.SubclassDlgItem(IDC_STATIC_WAVE, this);
+    m_versionLabel.SubclassDlgItem(IDC_STATIC_VERSION, this);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
@@ -537,8 +543,14 @@ void CTavo_Ladu330_Pk27ToolDlg::ReadBaudRate() {
     if (!translated) m_nBaudRate = 0;
 }
 
+void CTavo_Ladu330_Pk27ToolDlg::ShowVersionText(const std::wstring& text) {
+    // The label is narrow and clips a long version; the tip shows it whole.
+    SetDlgItemTextW(IDC_STATIC_VERSION, text);
+    m_versionTip.UpdateTipText(text.c_str(), &m_versionLabel);
+}
+
 void CTavo_Ladu330_Pk27ToolDlg::UpdateVersionLabel() {
-    SetDlgItemTextW(IDC_STATIC_VERSION, L"固件版本:" + FromAnsi(m_strVersion.GetString(), CP_THREAD_ACP));
+    ShowVersionText(L"固件版本:" + FromAnsi(m_strVersion.GetString(), CP_THREAD_ACP));
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::SetReplay(const std::wstring& path, const std::wstring& speed) {
@@ -571,7 +583,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OpenReplay() {
     m_replay = std::move(source);
     m_replaySpeed = speed;
     const size_t slash = m_replayPath.find_last_of(L"\\/");
-    SetDlgItemTextW(IDC_STATIC_VERSION, L"固件版本:" + m_replayPath.substr(slash == std::wstring::npos ? 0 : slash + 1));
+    ShowVersionText(L"固件版本:" + m_replayPath.substr(slash == std::wstring::npos ? 0 : slash + 1));
     for (int id : {IDC_BTN_REFRESH, IDC_COMBO_PORT, IDC_BTN_CONNECT, IDC_BTN_PARAM_CONFIG}) EnableItem(id, FALSE);
     EnableItem(IDC_BTN_START, TRUE);
 }

@@ -18,6 +18,7 @@
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
 #include "controls/ColorStatic.h"
+#include "framework/Controls.h"
 #include "controls/WndResizeTool.h"
 #include "wave/WaveWnd.h"
 #include "Tavo_DataProcess.h"
@@ -101,6 +102,7 @@ private:
     void ShowError(UINT textId);
     void ReadBaudRate();
     void UpdateVersionLabel();
+    void ShowVersionText(const std::wstring& text);
     void EnableItem(int id, BOOL enable) { ::EnableWindow(GetDlgItem(id), enable); }
 
     HICON m_hIcon = nullptr;
@@ -109,6 +111,8 @@ private:
     CColorStatic m_indicator;                   // 1400: presence picture
     CColorStatic m_distanceLabel;               // 1403: distance, cm
     CColorStatic m_unitLabel;                   // 1107: unit text
+    CStatic m_versionLabel;                     // 1208: firmware version, clipped when long
+    CToolTipCtrl m_versionTip;                  // the whole version text over the label
     CWaveWnd m_waveWnd;                         // 1500: distance chart; AppendData from the acquisition thread
     FILE* m_pLogFile = nullptr;                 // UI thread; written through the log sink from any thread
     FILE* m_pDataFile = nullptr;                // UI thread opens/closes; the acquisition thread writes while it runs

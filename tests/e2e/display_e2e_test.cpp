@@ -4,6 +4,7 @@
 // vanishes mid-run and comes back.
 #include "ToolFixture.h"
 
+#include <commctrl.h>
 #include <objidl.h>
 
 #include <gdiplus.h>
@@ -336,6 +337,66 @@ TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
         << "the curve refilled; chart " << width << "x" << height << ", high " << high << ", low " << low << ", "
         << LoggedFrameCount(ReadLogFolderFile(L".log")) << " frames logged";
 
+    StopAndCompareLogWithRecording();
+    EXPECT_EQ(0u, CloseTool());
+}
+
+// The tool's visible tooltip window and its text, or null.
+HWND VisibleTip(DWORD pid, std::wstring& text) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search{pid, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t cls[64] = {};
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            ::GetClassNameW(window, cls, 64);
+            if (owner != s->pid || !::IsWindowVisible(window) || lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    text.clear();
+    if (!search.found) return nullptr;
+    wchar_t buffer[256] = {};
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(search.found, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                          &ignored);
+    text = buffer;
+    return search.found;
+}
+
+TEST_F(DisplayTest, ALongVersionIsClippedOnOneLineAndShownWholeInATip) {
+    const std::wstring version = L"固件版本:ZUV3917-2.04.261201-LONG-BUILD";
+    devtest::CSimulator sim(kPort, {"--version-text", "ZUV3917-2.04.261201-LONG-BUILD"});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+    ConnectAndStart(kPort);
+    EXPECT_EQ(version, GetControlText(m_window, IDC_STATIC_VERSION));
+    HWND label = Control(m_window, IDC_STATIC_VERSION);
+    EXPECT_TRUE(::GetWindowLongW(label, GWL_STYLE) & SS_LEFTNOWORDWRAP) << "a wrapped second line would be hidden";
+    // The pointer comes to rest on the label; the tip appears after its
+    // initial delay (every move restarts that delay).
+    RECT r{};
+    ::GetWindowRect(label, &r);
+    auto moveTo = [](int x, int y) {
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+        move.mi.dy = y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        ::SendInput(1, &move, sizeof move);
+    };
+    std::wstring tipText;
+    bool shown = false;
+    for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+        moveTo(r.left + 8 + attempt, (r.top + r.bottom) / 2);
+        shown = WaitUntil([&] { return VisibleTip(m_tool.Pid(), tipText) && tipText == version; }, 10000);
+    }
+    EXPECT_TRUE(shown) << "tip shows \"" << std::string(tipText.begin(), tipText.end()) << "\"";
     StopAndCompareLogWithRecording();
     EXPECT_EQ(0u, CloseTool());
 }
