@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ConfigParser.h"
+#include "StartupErrors.h"
 #include "config/ConfigFile.h"
 #include "Tavo_Common.h"
 #include "framework/ResourceStrings.h"
@@ -95,19 +96,6 @@ private:
     Gdiplus::GdiplusStartupOutput m_output = {};
 };
 
-class WinsockSession {
-public:
-    WinsockSession() { m_ok = WSAStartup(MAKEWORD(1, 1), &m_data) == 0; }
-    ~WinsockSession() {
-        if (m_ok) WSACleanup();
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    WSADATA m_data = {};
-    bool m_ok = false;
-};
-
 // "--replay FILE [--speed F]" on the command line: the main window plays the
 // recording FILE instead of talking to a module. Anything else is ignored, as
 // it always was.
@@ -146,10 +134,7 @@ BOOL CTavo_Ladu330_Pk27ToolApp::InitInstance() {
     ApplyUiLanguage();
 
     WinsockSession sockets;
-    if (!sockets.ok()) {
-        MessageBoxW(nullptr, LoadResString(IDS_SOCKETS_INIT_FAILED).c_str(), nullptr, MB_OK | MB_ICONSTOP);
-        return FALSE;
-    }
+    if (!sockets.Start(m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr)) return FALSE;
 
     RegisterMainWindowClass(m_hInstance);
     // Rich-edit 2.0 support for templates that use it.

@@ -41,6 +41,15 @@ BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCWSTR text, const RECT* rect, UINT_PTR i
     return SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) ? TRUE : FALSE;
 }
 
+BOOL CToolTipCtrl::AddWindowTool(CWnd* wnd, LPCWSTR text) {
+    if (!m_hWnd || !wnd || !wnd->m_hWnd) return FALSE;
+    TTTOOLINFOW info = MakeToolInfo(wnd, WindowToolId(wnd));
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hinst = nullptr;
+    info.lpszText = const_cast<LPWSTR>(text ? text : LPSTR_TEXTCALLBACKW);
+    return SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) ? TRUE : FALSE;
+}
+
 void CToolTipCtrl::DelTool(CWnd* wnd, UINT_PTR id) {
     TTTOOLINFOW info = MakeToolInfo(wnd, id);
     SendMessage(TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));

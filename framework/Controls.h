@@ -22,6 +22,10 @@ public:
     // is null) as tool id. text may be LPSTR_TEXTCALLBACKW: the tool window
     // is then asked with TTN_GETDISPINFOW each time the tip is shown.
     BOOL AddTool(CWnd* wnd, LPCWSTR text = LPSTR_TEXTCALLBACKW, const RECT* rect = nullptr, UINT_PTR id = 0);
+    // Registers the whole of wnd as a tool, at whatever size it has now or
+    // later (TTF_IDISHWND). Its id for the calls below is WindowToolId(wnd).
+    BOOL AddWindowTool(CWnd* wnd, LPCWSTR text = LPSTR_TEXTCALLBACKW);
+    static UINT_PTR WindowToolId(CWnd* wnd) { return reinterpret_cast<UINT_PTR>(wnd ? wnd->m_hWnd : nullptr); }
     void DelTool(CWnd* wnd, UINT_PTR id = 0);
     void UpdateTipText(LPCWSTR text, CWnd* wnd, UINT_PTR id = 0);
     // The text of a tool as the tooltip holds it (empty for callbacks).

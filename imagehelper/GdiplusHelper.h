@@ -1,9 +1,18 @@
 // The image helper library: plain exported functions over GDI+.
 //
-// Every image is a Gdiplus::Bitmap allocated through GDI+'s allocator, so a
-// caller may free it with Gdiplus_DeleteBitmap or with a plain delete. A GDI+
-// failure on an image (or a caller's Graphics) is written into that object's
-// last status; success never overwrites it. Gdiplus_BitmapOK and
+// Every image is a Gdiplus::Bitmap allocated through GDI+'s allocator and laid
+// out, virtual table included, as the platform's own C++ compiler (MSVC) lays
+// out that class: a caller built with it may free an image with
+// Gdiplus_DeleteBitmap or a plain delete, and Clone it. GCC (mingw) orders a
+// virtual table differently, so a caller built with GCC, this tool included,
+// frees images only with Gdiplus_DeleteBitmap and never calls delete, Clone,
+// dynamic_cast or typeid on them; the non-virtual wrapper calls (GetWidth,
+// LockBits, a Graphics on it, DrawImage of it) work from either compiler.
+// Gdiplus_DeleteBitmap also frees a plain Gdiplus::Bitmap made with the SDK's
+// new by either compiler. (Details: ImageHandle.h.)
+//
+// A GDI+ failure on an image (or a caller's Graphics) is written into that
+// object's last status; success never overwrites it. Gdiplus_BitmapOK and
 // Gdiplus_BitmapLastError read the status and reset it.
 //
 // GDI+ must be running (Gdiplus_Init for outside callers) while any of these

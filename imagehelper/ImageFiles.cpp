@@ -163,7 +163,7 @@ IMAGEHELPER_API int Gdiplus_ConvertImageFormatW(const wchar_t* source, wchar_t* 
     int saved = 0;
     if (Gdiplus_GetEncoderClsidByFormatTypeW(MimeTypeOf(type), &encoder))
         saved = image->Save(nameBuffer, &encoder, nullptr) == Gdiplus::Ok ? 1 : 0;
-    delete image;
+    Gdiplus_DeleteBitmap(image);
     return saved;
 }
 
@@ -307,7 +307,7 @@ IMAGEHELPER_API int Gdiplus_BitmapLastError(Bitmap* image)
 IMAGEHELPER_API void Gdiplus_DeleteBitmap(Bitmap* image)
 {
     EnsureImports();
-    // The virtual destructor disposes of the native image; GdiplusBase's
-    // operator delete gives the object back to GDI+'s allocator.
-    delete image;
+    // Never through the table: its slots are ordered for the platform's
+    // compiler, not for ours (ImageHandle.h).
+    imagehelper::DestroyHandle(image, true);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "GdiplusHelper.h"
+#include "ImageHandle.h"
 #include "core/ImageCore.h"
 
 #include <new>
@@ -11,20 +12,15 @@
 namespace imagehelper {
 
 // Allocates the wrapper through GDI+'s allocator (as the SDK's own operator new
-// does, so a plain delete by any caller frees it), lets GDI+ make the native
-// image, and keeps the handle only when its status is Ok.
+// does), lets GDI+ make the native image, and keeps the result as a handle
+// (ImageHandle.h) only when its status is Ok.
 template <typename... Args>
 Gdiplus::Bitmap* NewBitmap(Args&&... args)
 {
     void* memory = Gdiplus::DllExports::GdipAlloc(sizeof(Gdiplus::Bitmap));
     if (memory == nullptr)
         return nullptr;
-    Gdiplus::Bitmap* image = ::new (memory) Gdiplus::Bitmap(std::forward<Args>(args)...);
-    if (!Gdiplus_BitmapOK(image)) {
-        delete image;
-        return nullptr;
-    }
-    return image;
+    return FinishHandle(::new (memory) Gdiplus::Bitmap(std::forward<Args>(args)...));
 }
 
 // A new image with GDI+-owned pixels, transparent black.

@@ -322,7 +322,8 @@ void CWaveWnd::InitWindow() {
     m_nClientHeight = rc.bottom - rc.top;
     EnableToolTips(TRUE);
     if (!m_toolTip.IsWindow()) {
-        if (m_toolTip.Create(this, 0)) m_toolTip.AddTool(this, LPSTR_TEXTCALLBACKW, nullptr, 0);
+        // The window itself is the tool, so the tip covers the chart at every size.
+        if (m_toolTip.Create(this, 0)) m_toolTip.AddWindowTool(this, LPSTR_TEXTCALLBACKW);
     }
     m_hRepaintTarget.store(m_hWnd);
     m_bRepaintRequested.store(false);
@@ -658,7 +659,7 @@ void CWaveWnd::UpdateHoverTip() {
         if (n > 0) text.assign(buffer, n < 512 ? n : 511);
     }
     m_strLastHoverText = text;
-    m_toolTip.UpdateTipText(text.c_str(), this, 0);
+    m_toolTip.UpdateTipText(text.c_str(), this, CToolTipCtrl::WindowToolId(this));
     if (!m_bTipShown) {
         m_toolTip.Activate(TRUE);
         m_bTipShown = TRUE;

@@ -80,8 +80,16 @@ TEST_F(ToolExports, WorkWithoutTheExecutablesStartUp)
     EXPECT_PIXEL(image, 4, 3, kGreen);
     remove(image);
 
-    // A handle from the executable is an ordinary GDI+ object: a plain delete frees it.
-    delete colour(2, 2, kRed);
+    // A program built with the platform's compiler clones and deletes a
+    // handle through its table, which holds wherever the executable lies.
+    Gdiplus::Bitmap* red = colour(2, 2, kRed);
+    ASSERT_NE(red, nullptr);
+    auto* twin = static_cast<Gdiplus::Bitmap*>(CallerClone(red));
+    ASSERT_NE(twin, nullptr);
+    EXPECT_EQ(CallerDelete(red), red);
+    EXPECT_EQ(ok(twin), 1);
+    EXPECT_PIXEL(twin, 1, 1, kRed);
+    CallerDelete(twin);
 
     // Calls into the common library go through the executable's own imports.
     auto pictureType = Export<decltype(&Gdiplus_GetPictureTypeByFileNameW)>("Gdiplus_GetPictureTypeByFileNameW");

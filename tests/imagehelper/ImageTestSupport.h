@@ -47,6 +47,23 @@ private:
     std::wstring m_path;
 };
 
+// A handle as a caller built with the platform's own compiler uses it: its
+// first word points at the table; `delete p` calls slot 0 with flags 1 and
+// p->Clone() calls slot 1. Such member calls pass `this` in rcx and the
+// flags in rdx, as these plain x64 function pointers do.
+inline void* const* TableOf(void* handle) { return *static_cast<void* const* const*>(handle); }
+inline void* CallerClone(void* handle)
+{
+    using CloneSlot = void* (*)(void* self);
+    return reinterpret_cast<CloneSlot>(TableOf(handle)[1])(handle);
+}
+inline void* CallerDestroy(void* handle, unsigned int flags)
+{
+    using ScalarDeletingDestructor = void* (*)(void* self, unsigned int flags);
+    return reinterpret_cast<ScalarDeletingDestructor>(TableOf(handle)[0])(handle, flags);
+}
+inline void* CallerDelete(void* handle) { return CallerDestroy(handle, 1); }
+
 std::vector<unsigned char> ReadBytes(const std::wstring& path);
 std::string Ansi(const std::wstring& s);
 

@@ -165,6 +165,55 @@ TEST_F(ChartInteraction, HoverNamesTheSampleUnderThePointer) {
     EXPECT_FALSE(Chart().IsTipShown());
 }
 
+// Runs this thread's messages (the tooltip's timers among them) until
+// condition holds or a generous time passes.
+template <class Condition>
+bool PumpUntil(Condition condition) {
+    const ULONGLONG deadline = ::GetTickCount64() + 60000;
+    while (!condition()) {
+        if (::GetTickCount64() >= deadline) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+TEST_F(ChartInteraction, HoverTipShowsInTheAreaTheChartGainedByGrowing) {
+    ASSERT_TRUE(Chart().SetHoverFormat(0, L"#%d: %.0f cm"));
+    Chart().m_bHoverTip = TRUE;
+    std::vector<int32_t> samples(300);
+    for (int i = 0; i < 300; ++i) samples[i] = 2 * i;
+    Chart().AppendData(0, samples.data(), 300);
+
+    // Twice as wide and high, as the main window's resize makes it.
+    ::SetWindowPos(m_host->frame, nullptr, 0, 0, 2 * kChartWidth + 60, 2 * kChartHeight + 80,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::MoveWindow(Chart().GetSafeHwnd(), 10, 10, 2 * kChartWidth, 2 * kChartHeight, TRUE);
+    PumpMessages();
+    ASSERT_EQ(Chart().GetClientWidth(), 2 * kChartWidth);
+    const RECT plot = Chart().GetPlotRect();
+    ASSERT_EQ(plot.right, 950);  // the last plot column lies far beyond the first size
+    ASSERT_EQ(plot.bottom, 424);
+
+    // The pointer goes there (the tooltip checks where it really is) and the
+    // chart sees it move.
+    POINT screen{949, 400};
+    ::ClientToScreen(Chart().GetSafeHwnd(), &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    Send(WM_MOUSEMOVE, 0, 949, 400);
+    EXPECT_EQ(Chart().GetHoverText(), L"#299: 598 cm");
+
+    HWND tip = Chart().GetToolTip().GetSafeHwnd();
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(tip) != FALSE; })) << "the tip never showed";
+    EXPECT_EQ(WindowText(tip), L"#299: 598 cm");
+}
+
 TEST_F(ChartInteraction, HoverTextHookReplacesTheFormat) {
     struct Hook : IWaveHoverText {
         std::wstring GetHoverText(int channel, int position, int offset, int n, double value, void*) override {

@@ -1,0 +1,23 @@
+#include "StartupErrors.h"
+
+#include <string>
+
+#include "framework/ResourceStrings.h"
+#include "resource.h"
+
+void ShowErrorBox(HWND owner, UINT textId, MessageBoxFunction show) {
+    const std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
+    show(owner, LoadResString(textId).c_str(), caption.c_str(), MB_ICONERROR | MB_TOPMOST);
+}
+
+WinsockSession::~WinsockSession() {
+    if (m_bStarted) ::WSACleanup();
+}
+
+bool WinsockSession::Start(HWND owner, SocketStartupFunction startup) {
+    if (m_bStarted) return true;
+    WSADATA data = {};
+    m_bStarted = startup(MAKEWORD(1, 1), &data) == 0;
+    if (!m_bStarted) ShowErrorBox(owner, IDS_SOCKETS_INIT_FAILED);
+    return m_bStarted;
+}
