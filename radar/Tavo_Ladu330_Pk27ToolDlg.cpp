@@ -155,7 +155,9 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
 
     if (m_versionTip.Create(this)) {
         m_versionTip.SetMaxTipWidth(800);
-        m_versionTip.AddTool(&m_versionLabel, L"固件版本:Unknown");
+        // The label itself is the tool: the tip covers it at whatever size
+        // the window gives it.
+        m_versionTip.AddWindowTool(&m_versionLabel, L"固件版本:Unknown");
     }
 
     SetupWaveChart();
@@ -647,7 +649,7 @@ void CTavo_Ladu330_Pk27ToolDlg::ReadBaudRate() {
 void CTavo_Ladu330_Pk27ToolDlg::ShowVersionText(const std::wstring& text) {
     // The label is narrow and clips a long version; the tip shows it whole.
     SetDlgItemTextW(IDC_STATIC_VERSION, text);
-    m_versionTip.UpdateTipText(text.c_str(), &m_versionLabel);
+    m_versionTip.UpdateTipText(text.c_str(), &m_versionLabel, CToolTipCtrl::WindowToolId(&m_versionLabel));
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::UpdateVersionLabel() {

@@ -378,10 +378,18 @@ TEST_F(DisplayTest, ALongVersionIsClippedOnOneLineAndShownWholeInATip) {
     EXPECT_EQ(version, GetControlText(m_window, IDC_STATIC_VERSION));
     HWND label = Control(m_window, IDC_STATIC_VERSION);
     EXPECT_TRUE(::GetWindowLongW(label, GWL_STYLE) & SS_LEFTNOWORDWRAP) << "a wrapped second line would be hidden";
-    // The pointer comes to rest on the label; the tip appears after its
-    // initial delay (every move restarts that delay).
-    RECT r{};
-    ::GetWindowRect(label, &r);
+    // The window grown by half: the label grows with it, and the tip must
+    // cover the part it gained too.
+    RECT before{}, r{};
+    ::GetWindowRect(label, &before);
+    RECT frame{};
+    ::GetWindowRect(m_window, &frame);
+    ::SetWindowPos(m_window, nullptr, 0, 0, (frame.right - frame.left) * 3 / 2, (frame.bottom - frame.top) * 3 / 2,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetWindowRect(label, &r) && r.right - r.left > (before.right - before.left) * 5 / 4; },
+                          kWait));
+    // The pointer comes to rest on the label's added part; the tip appears
+    // after its initial delay (every move restarts that delay).
     auto moveTo = [](int x, int y) {
         INPUT move{};
         move.type = INPUT_MOUSE;
@@ -393,7 +401,7 @@ TEST_F(DisplayTest, ALongVersionIsClippedOnOneLineAndShownWholeInATip) {
     std::wstring tipText;
     bool shown = false;
     for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
-        moveTo(r.left + 8 + attempt, (r.top + r.bottom) / 2);
+        moveTo(r.right - 6 - attempt, (r.top + r.bottom) / 2);
         shown = WaitUntil([&] { return VisibleTip(m_tool.Pid(), tipText) && tipText == version; }, 10000);
     }
     EXPECT_TRUE(shown) << "tip shows \"" << std::string(tipText.begin(), tipText.end()) << "\"";
