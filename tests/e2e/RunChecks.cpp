@@ -18,16 +18,74 @@ long PingWindow(HWND window, DWORD timeoutMs) {
     return static_cast<long>(::GetTickCount64() - start);
 }
 
-long SlowestPingDuring(HWND window, DWORD durationMs) {
-    long slowest = 0;
-    const ULONGLONG end = ::GetTickCount64() + durationMs;
-    do {
+PingWatch PingUntil(HWND window, const std::function<bool()>& condition, DWORD timeoutMs) {
+    PingWatch watch;
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
         const long ms = PingWindow(window);
-        if (ms < 0) return -1;
-        slowest = ms > slowest ? ms : slowest;
+        if (ms < 0) {
+            watch.answered = false;
+            return watch;
+        }
+        watch.slowestMs = ms > watch.slowestMs ? ms : watch.slowestMs;
+        if (condition()) {
+            watch.reached = true;
+            return watch;
+        }
+        if (::GetTickCount64() >= end) return watch;
         ::Sleep(50);  // pacing of the probes, not a wait for a condition
-    } while (::GetTickCount64() < end);
-    return slowest;
+    }
+}
+
+bool HandledWhatWasPosted(HWND window) {
+    // The marker: the baud-rate edit's modified flag, which the tool never reads.
+    HWND edit = Control(window, IDC_EDIT_BAUDRATE);
+    DWORD_PTR modified = 0;
+    if (!::SendMessageTimeoutW(edit, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, kWait, &modified)) return false;
+    if (!::PostMessageW(edit, EM_SETMODIFY, TRUE, 0)) return false;
+    return WaitUntil(
+        [&] {
+            return ::SendMessageTimeoutW(edit, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, kWait, &modified) && modified;
+        },
+        kWait);
+}
+
+std::vector<MessageBoxInfo> BoxesOnceAnswering(HWND window, DWORD pid) {
+    EXPECT_GE(PingWindow(window), 0) << "the window does not answer";
+    EXPECT_TRUE(HandledWhatWasPosted(window)) << "the window does not take posted messages";
+    return FindMessageBoxes(pid);
+}
+
+std::vector<MessageBoxInfo> CloseWatchingForBoxes(HWND window, const Process& tool, DWORD* exitCode) {
+    std::vector<MessageBoxInfo> seen;
+    tooldriver::CloseWindow(window);
+    const bool ended = WaitUntil(
+        [&] {
+            for (const MessageBoxInfo& box : FindMessageBoxes(tool.Pid())) {
+                seen.push_back(box);
+                DismissMessageBox(box.hwnd);
+            }
+            return !tool.IsRunning();
+        },
+        kWait);
+    if (ended) WaitForExit(tool, 0, exitCode);
+    return seen;
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                        nullptr);
+    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+    return bytes;
+}
+
+std::string Describe(const std::vector<MessageBoxInfo>& boxes) {
+    std::string text;
+    for (const MessageBoxInfo& box : boxes) text += "[" + Utf8(box.caption) + ": " + Utf8(box.text) + "] ";
+    return text;
 }
 
 std::string BytesSent(const std::string& simLog) {
@@ -103,22 +161,27 @@ bool SelectPort(HWND window, int number) {
     return false;
 }
 
-bool Reconnect(HWND window, DWORD pid, int port, const std::wstring& version) {
-    const std::wstring shown = L"固件版本:" + version;
-    auto versionShown = [&] { return GetControlText(window, IDC_STATIC_VERSION) == shown; };
-    if (!SelectPort(window, port)) return false;
-    // A tool that still holds the old connection ends it with this click;
-    // one whose device library already noticed the loss connects at once.
-    for (int click = 0; click < 3; ++click) {
-        Click(Control(window, IDC_BTN_CONNECT), 3000);
-        if (!WaitUntil([&] { return versionShown() || GetControlText(window, IDC_BTN_CONNECT) == L"连接设备" ||
-                                    !FindMessageBoxes(pid).empty(); },
-                       kWait))
-            return false;
-        for (const MessageBoxInfo& box : FindMessageBoxes(pid)) DismissMessageBox(box.hwnd);
-        if (WaitUntil(versionShown, 1000)) return true;
+::testing::AssertionResult Reconnect(HWND window, DWORD pid, int port, const std::wstring& version) {
+    HWND connect = Control(window, IDC_BTN_CONNECT);
+    if (!SelectPort(window, port)) return ::testing::AssertionFailure() << "COM" << port << " is not in the port list";
+    if (GetControlText(window, IDC_BTN_CONNECT) == L"断开设备") {
+        Click(connect, 3000);
+        const std::vector<MessageBoxInfo> boxes = BoxesOnceAnswering(window, pid);
+        for (const MessageBoxInfo& box : boxes) DismissMessageBox(box.hwnd);
+        if (!boxes.empty()) return ::testing::AssertionFailure() << "a click on 断开设备 raised " << Describe(boxes);
+        const std::wstring button = GetControlText(window, IDC_BTN_CONNECT);
+        if (button != L"连接设备")
+            return ::testing::AssertionFailure() << "a click on 断开设备 left the button showing \"" << Utf8(button) << "\"";
     }
-    return false;
+    Click(connect, 3000);
+    const std::vector<MessageBoxInfo> boxes = BoxesOnceAnswering(window, pid);
+    for (const MessageBoxInfo& box : boxes) DismissMessageBox(box.hwnd);
+    if (!boxes.empty()) return ::testing::AssertionFailure() << "connecting to COM" << port << " raised " << Describe(boxes);
+    // The click has been handled: the version was asked for within it.
+    const std::wstring shown = GetControlText(window, IDC_STATIC_VERSION);
+    if (shown != L"固件版本:" + version)
+        return ::testing::AssertionFailure() << "connected to COM" << port << ", the label shows \"" << Utf8(shown) << "\"";
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace e2e

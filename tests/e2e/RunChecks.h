@@ -5,17 +5,47 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ToolDriver.h"
+#include "ToolFixture.h"
 
 namespace e2e {
 
 // Sends WM_NULL and waits up to timeoutMs for the answer; the round trip in
-// ms, or -1 when the window did not answer in time.
-long PingWindow(HWND window, DWORD timeoutMs = 5000);
-// Pings the window for about durationMs; the slowest answer seen, or -1
-// when one did not come within 5 s.
-long SlowestPingDuring(HWND window, DWORD durationMs);
+// ms, or -1 when the window did not answer in time (by default: it hangs).
+long PingWindow(HWND window, DWORD timeoutMs = kWait);
+
+// The window pinged until condition holds (or timeoutMs passes): whether it
+// came to hold, whether every ping was answered, and the slowest answer.
+struct PingWatch {
+    bool reached = false;
+    bool answered = true;
+    long slowestMs = 0;
+};
+PingWatch PingUntil(HWND window, const std::function<bool()>& condition, DWORD timeoutMs = kWait);
+
+// Waits until the tool's user-interface thread has handled every message
+// posted to it before the call (a marker posted behind them is seen taken).
+// A sent WM_NULL is answered ahead of them: a box that a posted message
+// raises may come after the answer.
+bool HandledWhatWasPosted(HWND window);
+// The message boxes the tool shows once its window answers again and has
+// handled what was posted to it: after an action that could raise one (at
+// once or through a posted message), they are on the screen by then.
+std::vector<tooldriver::MessageBoxInfo> BoxesOnceAnswering(HWND window, DWORD pid);
+// Posts WM_CLOSE and waits for the process to end; the message boxes it
+// showed meanwhile (each dismissed, so it can go on). exitCode stays
+// untouched when it did not end within kWait.
+std::vector<tooldriver::MessageBoxInfo> CloseWatchingForBoxes(HWND window, const tooldriver::Process& tool,
+                                                              DWORD* exitCode);
+// "caption: text" of each box, for failure messages.
+std::string Describe(const std::vector<tooldriver::MessageBoxInfo>& boxes);
+std::string Utf8(const std::wstring& text);
 
 // Every byte the simulator wrote to the line, in order, from its log (TX
 // blocks, without the bytes it had to drop).
@@ -34,8 +64,11 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* ext
 
 // Chooses COM<number> in the tool's port list (after a refresh).
 bool SelectPort(HWND window, int number);
-// Ends whatever connection the tool holds and connects again to the module
-// on COM<port>, until the version label shows version.
-bool Reconnect(HWND window, DWORD pid, int port, const std::wstring& version);
+// Ends whatever connection the tool holds and connects to the module on
+// COM<port>, as the window promises: a click on "断开设备" disconnects
+// (whether the port is there or not) without a box, and the next click
+// connects until the version label shows version. Fails, saying why, on any
+// box or when a click does something else.
+::testing::AssertionResult Reconnect(HWND window, DWORD pid, int port, const std::wstring& version);
 
 }  // namespace e2e

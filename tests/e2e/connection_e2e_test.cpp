@@ -34,12 +34,6 @@ protected:
         Click(Control(m_window, IDC_BTN_CONNECT), 3000);
         ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
     }
-    // After a click that may raise a box: the window has answered again and
-    // the boxes are what the process shows now.
-    std::vector<MessageBoxInfo> BoxesAfterClick() {
-        EXPECT_GE(PingWindow(m_window, kWait), 0);
-        return FindMessageBoxes(m_tool.Pid());
-    }
 };
 
 TEST_F(ConnectionTest, PortPulledMidRunThenStartAndDisconnectDoWhatTheWindowShows) {
@@ -68,7 +62,7 @@ TEST_F(ConnectionTest, PortPulledMidRunThenStartAndDisconnectDoWhatTheWindowShow
     EXPECT_EQ(BoxIcon::Error, box.icon);
     EXPECT_NE(std::wstring::npos, box.text.find(L"串口已断开"));
     ASSERT_TRUE(DismissMessageBox(box.hwnd));
-    EXPECT_TRUE(BoxesAfterClick().empty());
+    EXPECT_TRUE(BoxesOnceAnswering(m_window, m_tool.Pid()).empty());
     EXPECT_EQ(L"开始", GetControlText(m_window, IDC_BTN_START));
 
     // Another port chosen, the baud rate edited, then "disconnect": the click
@@ -77,7 +71,7 @@ TEST_F(ConnectionTest, PortPulledMidRunThenStartAndDisconnectDoWhatTheWindowShow
     ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"115200"));
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
     ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"连接设备"));
-    EXPECT_TRUE(BoxesAfterClick().empty()) << "a disconnect raises no box";
+    EXPECT_TRUE(BoxesOnceAnswering(m_window, m_tool.Pid()).empty()) << "a disconnect raises no box";
     EXPECT_EQ(L"固件版本:Unknown", GetControlText(m_window, IDC_STATIC_VERSION));
     EXPECT_FALSE(GetState(Control(m_window, IDC_BTN_START)).enabled);
     EXPECT_FALSE(GetState(Control(m_window, IDC_BTN_PARAM_CONFIG)).enabled);
@@ -128,7 +122,7 @@ TEST_F(ConnectionTest, AModuleThatDoesNotAnswerIsNamedInEnglishToo) {
     ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"Disconnect"));
     EXPECT_TRUE(WaitStatus(L"No answer from the module: check the baud rate", true));
     EXPECT_EQ(L"固件版本:Unknown", GetControlText(m_window, IDC_STATIC_VERSION));
-    EXPECT_TRUE(BoxesAfterClick().empty());
+    EXPECT_TRUE(BoxesOnceAnswering(m_window, m_tool.Pid()).empty());
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
     ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"Connect"));
     EXPECT_EQ(kChartText, StatusLine());
