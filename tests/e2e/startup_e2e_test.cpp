@@ -1,6 +1,7 @@
 // Start-up, language choice and configuration, seen from outside the tool.
 #include "ToolFixture.h"
 
+#include "RunChecks.h"
 #include "resource.h"
 
 namespace e2e {
@@ -144,12 +145,18 @@ TEST_F(ToolTest, ReadOnlyConfigIsLeftAloneSilently) {
     ASSERT_TRUE(::SetFileAttributesW(ConfigPath().c_str(), FILE_ATTRIBUTE_READONLY));
     StartTool();
     EXPECT_EQ(L"57600", GetControlText(m_window, IDC_EDIT_BAUDRATE));
-    MessageBoxInfo box = ConnectWithoutPort(m_tool, m_window);  // a save attempt
+    MessageBoxInfo box = ConnectWithoutPort(m_tool, m_window);
     ASSERT_NE(nullptr, box.hwnd);
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
-    EXPECT_EQ(0u, CloseTool());
+    // The click saves once its box is closed, and so does closing the tool:
+    // neither refused save may say anything.
+    const std::vector<MessageBoxInfo> afterClick = BoxesOnceAnswering(m_window, m_tool.Pid());
+    EXPECT_TRUE(afterClick.empty()) << Describe(afterClick);
+    DWORD exitCode = 0xDEAD;
+    const std::vector<MessageBoxInfo> atClose = CloseWatchingForBoxes(m_window, m_tool, &exitCode);
+    EXPECT_TRUE(atClose.empty()) << Describe(atClose);
+    EXPECT_EQ(0u, exitCode);
     EXPECT_EQ(original, ReadFileBytes(ConfigPath()));
-    EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty());
 }
 
 TEST_F(ToolTest, BrokenConfigIsKeptBesideBeforeItIsRewritten) {
