@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -172,9 +173,15 @@ protected:
         ::FindClose(search);
         return names;
     }
+    // The one file of the extension in Log. Any other count is a failure
+    // (reported once per extension: callers poll this).
     std::string ReadLogFolderFile(const wchar_t* extension) {
         std::vector<std::wstring> names = LogFolderFiles(extension);
-        return names.size() == 1 ? ReadFileBytes(names[0]) : std::string();
+        if (names.size() == 1) return ReadFileBytes(names[0]);
+        if (m_wrongCounts.insert(extension).second)
+            ADD_FAILURE() << names.size() << " files of " << std::string(extension, extension + wcslen(extension))
+                          << " in Log, not one";
+        return std::string();
     }
     void ConnectAndStart(int port) {
         Click(Control(m_window, IDC_BTN_REFRESH));
@@ -232,6 +239,7 @@ protected:
     static constexpr const wchar_t* kPictures[3] = {L"HumanNobody.png", L"HumanMotion.png", L"HumanMotionLess.png"};
     static constexpr int kNobody = 0, kMotion = 1, kMotionless = 2;
     ULONG_PTR m_gdiplus = 0;
+    std::set<std::wstring> m_wrongCounts;
 };
 
 TEST_F(DisplayTest, IndicatorShowsThePictureOfEachStateAndNobodyAfterStop) {
