@@ -119,6 +119,13 @@ void CWaveWnd::DrawCurve(CDC* dc, CPtrArrayCtrl* points, int lineWidth, COLORREF
         pts[i].x = WavePackedX(p);
         pts[i].y = WavePackedY(p);
     }
+    // A window of one sample maps to a single point, which a polyline does
+    // not draw: that sample is shown holding across the plot.
+    if (n == 1) {
+        pts[0].x = m_rcPlot.left;
+        pts.push_back({m_rcPlot.right - 1, pts[0].y});
+    }
+    const int count = static_cast<int>(pts.size());
     if (lineWidth < 0) lineWidth = 0;
     if (smooth) {
         const DWORD argb = 0xFF000000u | (static_cast<DWORD>(GetRValue(color)) << 16) |
@@ -126,13 +133,13 @@ void CWaveWnd::DrawCurve(CDC* dc, CPtrArrayCtrl* points, int lineWidth, COLORREF
         Gdiplus::Pen pen(Gdiplus::Color(argb), static_cast<Gdiplus::REAL>(lineWidth));
         Gdiplus::Graphics graphics(dc->GetSafeHdc());
         static_assert(sizeof(Gdiplus::Point) == sizeof(POINT), "GDI+ points are pairs of INT");
-        graphics.DrawCurve(&pen, reinterpret_cast<const Gdiplus::Point*>(pts.data()), n);
+        graphics.DrawCurve(&pen, reinterpret_cast<const Gdiplus::Point*>(pts.data()), count);
         return;
     }
     ScopedPen pen(::CreatePen(PS_SOLID, lineWidth, color & 0xFFFFFF));
     if (!pen) return;
     SelectObjectGuard select(*dc, pen);
-    ::Polyline(*dc, pts.data(), n);
+    ::Polyline(*dc, pts.data(), count);
 }
 
 void CWaveWnd::RenderBackground() {
