@@ -2,6 +2,9 @@
 // through the main window; pause and resume; files that are no recording.
 #include "ToolFixture.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <regex>
 #include <set>
@@ -242,6 +245,130 @@ TEST_F(ReplayTest, AThousandTimesFasterTheWindowPaintsStopsWhenClickedAndLogsEve
     EXPECT_EQ(std::to_wstring(100 + (kReports - 1) % 600), GetControlText(m_window, IDC_STATIC_DISTANCE));
     EXPECT_EQ(0u, CloseTool());
 }
+
+// The chart's curve as the screen shows it: of the plot's columns (those
+// the red curve reaches at all), how many have the curve in the upper half.
+struct Curve {
+    int columns = 0;
+    int high = 0;
+};
+
+Curve CurveShown(HWND window) {
+    HWND chart = Control(window, IDC_STATIC_WAVE);
+    ::RedrawWindow(chart, nullptr, nullptr, RDW_UPDATENOW);  // a pending paint first
+    RECT rc{};
+    ::GetClientRect(chart, &rc);
+    POINT origin{0, 0};
+    ::ClientToScreen(chart, &origin);
+    const int width = rc.right, height = rc.bottom;
+    Curve curve;
+    if (width <= 0 || height <= 0) return curve;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    ::SelectObject(memory, old);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    const bool read = ::GetDIBits(memory, bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS) != 0;
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    if (!read) return curve;
+    auto red = [](DWORD p) {
+        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        return r > 200 && g < 90 && b < 90;
+    };
+    int first = width, last = -1;
+    std::vector<bool> any(width), high(width);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (!red(pixels[static_cast<size_t>(y) * width + x])) continue;
+            any[x] = true;
+            if (y < height / 2) high[x] = true;
+            first = std::min(first, x);
+            last = std::max(last, x);
+        }
+    }
+    for (int x = first; x <= last; ++x) {
+        curve.columns += 1;
+        curve.high += high[x] ? 1 : 0;
+    }
+    return curve;
+}
+
+struct ReportTimeCase {
+    const char* name;
+    const char* configured;  // ReportTimeMS in appConfig.xml
+    const char* saved;       // what the tool saves back
+    const wchar_t* speed;
+    double intervalMs;       // between replayed reports
+    int reports;             // at 600 cm
+    int lastLow;             // of them the last ones at 200 cm instead
+};
+
+void PrintTo(const ReportTimeCase& c, std::ostream* os) { *os << c.name; }
+
+class ReportTimeTest : public ReplayTest, public ::testing::WithParamInterface<ReportTimeCase> {};
+
+// The report period sets the chart's history (15000 / ReportTimeMS reports,
+// 15 s) and the pace of a replay. A recording replayed to its end shows on
+// the chart as far as the history reaches: the reports at 600 cm in the
+// upper half, the zeros before them and the reports at 200 cm in the lower.
+TEST_P(ReportTimeTest, SetsTheChartsHistoryAndTheReplaysPace) {
+    const ReportTimeCase& c = GetParam();
+    WriteFileBytes(ConfigPath(), std::string("<AppConfig ReportTimeMS=\"") + c.configured + "\" />\n");
+    std::string recording;
+    for (int i = 0; i < c.reports; ++i) recording += Frame(1, i < c.reports - c.lastLow ? 600 : 200);
+    WriteFileBytes(Path(L"period.dat"), recording);
+    ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + Path(L"period.dat") + L"\" --speed " + c.speed));
+    EXPECT_EQ(L"固件版本:period.dat", GetControlText(m_window, IDC_STATIC_VERSION)) << "the speed was refused";
+
+    const auto began = std::chrono::steady_clock::now();
+    PlayToTheEnd();
+    const double playedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+    // Report k is due k intervals after the start: never sooner.
+    EXPECT_GE(playedMs, (c.reports - 1) * c.intervalMs) << "the replay ran ahead of its pace";
+    EXPECT_EQ(c.lastLow ? L"200" : L"600", GetControlText(m_window, IDC_STATIC_DISTANCE));
+    EXPECT_EQ(static_cast<size_t>(c.reports), ReportLines(NewestLog({})).size());
+
+    const int history = 15000 / std::atoi(c.saved);
+    const double highShare =
+        std::max(0.0, static_cast<double>(std::min(history, c.reports) - c.lastLow) / history);
+    const Curve curve = CurveShown(m_window);
+    ASSERT_GT(curve.columns, 100) << "no curve on the chart";
+    EXPECT_NEAR(highShare, static_cast<double>(curve.high) / curve.columns, 0.02)
+        << curve.high << " of " << curve.columns << " columns show 600 cm";
+    if (highShare > 0) {
+        EXPECT_GT(curve.high, 0) << "the reports at 600 cm are not on the chart";
+    }
+    std::cout << "[ figures  ] ReportTimeMS " << c.configured << " at speed " << Utf8(c.speed) << ": " << c.reports
+              << " reports in " << playedMs << " ms (" << playedMs / c.reports << " ms each, paced " << c.intervalMs
+              << ")\n";
+    EXPECT_EQ(0u, CloseTool());
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find(std::string("\tReportTimeMS=\"") + c.saved + "\""))
+        << ReadFileBytes(ConfigPath());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Periods, ReportTimeTest,
+    ::testing::Values(
+        // 15000 reports of history; 1 ms at a hundredth of the speed: 100 ms each.
+        ReportTimeCase{"OneMillisecondAtTheSlowestSpeed", "1", "1", L"0.01", 100.0, 20, 0},
+        // One report of history, shown across the chart; 15 s at a thousand times: 15 ms each.
+        ReportTimeCase{"FifteenSecondsAtTheFastestSpeed", "15000", "15000", L"1000", 15.0, 40, 0},
+        // Above 15 s: refused at load, 50 ms kept (300 reports, the newest
+        // half low); 0.5 ms each.
+        ReportTimeCase{"AboveFifteenSecondsKeeps50", "15001", "50", L"100", 0.5, 400, 150}),
+    [](const ::testing::TestParamInfo<ReportTimeCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ReplayTest, AMissingOrEmptyFileIsRefusedWithAMessageAndTheWindowWorksAsUsual) {
     WriteFileBytes(Path(L"empty.dat"), "");
