@@ -370,18 +370,39 @@ INSTANTIATE_TEST_SUITE_P(
         ReportTimeCase{"AboveFifteenSecondsKeeps50", "15001", "50", L"100", 0.5, 400, 150}),
     [](const ::testing::TestParamInfo<ReportTimeCase>& info) { return std::string(info.param.name); });
 
-TEST_F(ReplayTest, AMissingOrEmptyFileIsRefusedWithAMessageAndTheWindowWorksAsUsual) {
+// Files that are no recording and speeds outside 0.01 to 1000 (those two
+// themselves play: ReportTimeTest).
+TEST_F(ReplayTest, WhatCannotBePlayedIsRefusedWithAMessageAndTheWindowWorksAsUsual) {
     WriteFileBytes(Path(L"empty.dat"), "");
+    const std::wstring picture = Path(L"Image\\HumanMotion.png");  // a file, but no recording
+    WriteFileBytes(Path(L"walk.dat"), Frame(1, 300) + Frame(2, 120));
+    auto badSpeed = [](const std::wstring& speed) {
+        return L"回放速度 \"" + speed + L"\" 无效: 请输入 0.01 到 1000 之间的数.";
+    };
     const struct {
-        std::wstring file, message;
-    } cases[] = {{Path(L"missing.dat"), L"无法打开回放文件:\n" + Path(L"missing.dat")},
-                 {Path(L"empty.dat"), L"回放文件是空的:\n" + Path(L"empty.dat")}};
+        std::wstring arguments, message;
+    } cases[] = {
+        {L"--replay \"" + Path(L"missing.dat") + L"\" --speed 10", L"无法打开回放文件:\n" + Path(L"missing.dat")},
+        {L"--replay \"" + Path(L"empty.dat") + L"\" --speed 10", L"回放文件是空的:\n" + Path(L"empty.dat")},
+        {L"--replay \"" + picture + L"\"", L"文件中没有雷达数据帧, 不是录制的数据文件:\n" + picture},
+        {L"--replay \"" + Path(L"walk.dat") + L"\" --speed 0.009", badSpeed(L"0.009")},
+        {L"--replay \"" + Path(L"walk.dat") + L"\" --speed 1001", badSpeed(L"1001")},
+        {L"--replay \"" + Path(L"walk.dat") + L"\" --speed abc", badSpeed(L"abc")},
+    };
     for (const auto& c : cases) {
-        ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + c.file + L"\" --speed 10"));
+        SCOPED_TRACE(Utf8(c.arguments));
+        ASSERT_NO_FATAL_FAILURE(StartReplay(c.arguments));
         MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
-        ASSERT_NE(nullptr, box.hwnd);
+        if (!box.hwnd) {
+            ADD_FAILURE() << "no message; the window shows \"" << Utf8(GetControlText(m_window, IDC_STATIC_VERSION))
+                          << "\"";
+            EXPECT_EQ(0u, CloseTool());
+            continue;
+        }
         EXPECT_EQ(L"错误", box.caption);
         EXPECT_EQ(c.message, box.text);
+        EXPECT_EQ(BoxIcon::Error, box.icon);
+        EXPECT_EQ(m_window, ::GetWindow(box.hwnd, GW_OWNER));
         EXPECT_TRUE(DismissMessageBox(box.hwnd));
         // As started without --replay: ports listed, connect possible, no start.
         EXPECT_EQ(L"固件版本:Unknown", GetControlText(m_window, IDC_STATIC_VERSION));
