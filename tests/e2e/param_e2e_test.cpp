@@ -82,9 +82,11 @@ protected:
     bool WaitMain(int id, const std::wstring& text) {
         return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
     }
+    // After a click that saves: once the window answers again the save has
+    // been made, and the file holds the record as it is now.
     bool WaitSaved(const Values& values) {
-        const std::string keys = SavedKeys(values);
-        return WaitUntil([&] { return ReadFileBytes(ConfigPath()).find(keys) != std::string::npos; }, kWait);
+        Settle();
+        return ReadFileBytes(ConfigPath()).find(SavedKeys(values)) != std::string::npos;
     }
     // The dialog, visible or not: a top-level dialog of the tool with its caption.
     HWND Dialog() {
@@ -286,6 +288,85 @@ TEST_F(ParamDialogTest, FailedReadsAndWritesLeaveTheRecordAndRestoreWithoutPortF
     EXPECT_EQ(kDefaultEdits, Edits());
     EXPECT_EQ(0u, CloseTool());
     EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find(SavedKeys(kDefaults)));
+}
+
+// Replies of the module that came after the library's 2 s, counted in its log.
+int LeftCommandMode(const devtest::CSimulator& sim) {
+    const std::string log = sim.LogText();
+    int count = 0;
+    for (size_t at = log.find("leave command mode"); at != std::string::npos; at = log.find("leave command mode", at + 1))
+        ++count;
+    return count;
+}
+
+// The module goes (before its answer or half-way through it) or answers
+// after the 2 s the dialog waits, in the middle of a read, a set and a
+// restore: each ends in its error box, the window answers again, and the
+// record keeps what it held (a restore has loaded the factory set first,
+// whatever the module does).
+TEST_F(ParamDialogTest, AModuleThatHangsUpOrAnswersTooLateLeavesTheRecordAsItWas) {
+    WriteFileBytes(ConfigPath(), ConfigWith(kOwn));
+    StartTool();
+    const std::vector<std::wstring> typed = {L"40", L"400", L"50", L"500", L"25", L"5"};
+    {
+        devtest::CSimulator sim(kPort, {"--hangup-mid-reply", "0x73"});
+        ASSERT_TRUE(sim.Started()) << sim.Problem();
+        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(ShowDialog());
+        ExpectError(Press(IDC_BTN_READ_PARAM), L"读取参数失败");
+        EXPECT_TRUE(sim.WaitExited()) << "the module did not hang up";
+        EXPECT_EQ(kOwnEdits, Edits());
+        ASSERT_NO_FATAL_FAILURE(Disconnect());
+        EXPECT_TRUE(WaitSaved(kOwn)) << ReadFileBytes(ConfigPath());
+    }
+    {
+        // The ranges reach the module, which goes when the compensation comes.
+        devtest::CSimulator sim(kPort, {"--hangup-on-command", "0x72"});
+        ASSERT_TRUE(sim.Started()) << sim.Problem();
+        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(TypeEdits(typed));
+        ExpectError(Press(IDC_BTN_SET_PARAM), L"写入距离校准参数失败");
+        EXPECT_TRUE(sim.WaitExited()) << "the module did not hang up";
+        EXPECT_NE(std::string::npos, LastWriteLine(sim.LogText(), "0x0067").find("status 0x0000"));
+        ASSERT_NO_FATAL_FAILURE(Disconnect());
+        EXPECT_TRUE(WaitSaved(kOwn)) << ReadFileBytes(ConfigPath());
+    }
+    {
+        // Every answer 2.2 s late: each command has timed out. Before the
+        // next flow the late answers have all come (the last one, to leaving
+        // command mode, is in the module's log).
+        devtest::CSimulator sim(kPort, {"--reply-delay", "2200"});
+        ASSERT_TRUE(sim.Started()) << sim.Problem();
+        ASSERT_NO_FATAL_FAILURE(Connect());
+        int left = LeftCommandMode(sim);
+        ExpectError(Press(IDC_BTN_READ_PARAM), L"读取参数失败");
+        EXPECT_TRUE(WaitUntil([&] { return LeftCommandMode(sim) > left; }, kWait));
+        left = LeftCommandMode(sim);
+        ExpectError(Press(IDC_BTN_SET_PARAM), L"写入普通参数失败");
+        EXPECT_TRUE(WaitUntil([&] { return LeftCommandMode(sim) > left; }, kWait));
+        ASSERT_NO_FATAL_FAILURE(Disconnect());
+        EXPECT_TRUE(WaitSaved(kOwn)) << ReadFileBytes(ConfigPath());
+        ASSERT_NO_FATAL_FAILURE(Connect());
+        ExpectError(Press(IDC_BTN_RESTORE_DEFAULT), L"写入普通参数失败");
+        EXPECT_EQ(kDefaultEdits, Edits());
+        ASSERT_NO_FATAL_FAILURE(Disconnect());
+        EXPECT_TRUE(WaitSaved(kDefaults)) << ReadFileBytes(ConfigPath());
+    }
+    {
+        // The typed values set, then a restore during which the module goes
+        // at the third group.
+        devtest::CSimulator sim(kPort, {"--hangup-on-command", "0x69"});
+        ASSERT_TRUE(sim.Started()) << sim.Problem();
+        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(TypeEdits(typed));
+        ExpectInfo(Press(IDC_BTN_SET_PARAM), L"设置参数成功");
+        ExpectError(Press(IDC_BTN_RESTORE_DEFAULT), L"写入IIR滤波系数失败");
+        EXPECT_TRUE(sim.WaitExited()) << "the module did not hang up";
+        EXPECT_EQ(kDefaultEdits, Edits());
+        ASSERT_NO_FATAL_FAILURE(Disconnect());
+        EXPECT_TRUE(WaitSaved(kDefaults)) << ReadFileBytes(ConfigPath());
+    }
+    EXPECT_EQ(0u, CloseTool());
 }
 
 }  // namespace
