@@ -13,7 +13,7 @@
 namespace {
 
 constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;  // 0x40010
-constexpr char kFilePrefix[] = "Ladu330Pk27TOOL_";
+constexpr wchar_t kFilePrefix[] = L"Ladu330Pk27TOOL_";
 constexpr int kReadTimeoutMs = 2000;
 constexpr int kDefaultReportTimeMs = 50;
 constexpr int kHistorySpanMs = 15000;
@@ -37,22 +37,22 @@ std::wstring FromAnsi(const char* text, UINT codePage) {
 }
 
 // The folder "Log" beside the executable, created when missing.
-std::string LogFolder() {
-    char folder[TAVO_MAX_PATH] = {};
-    char log[TAVO_MAX_PATH] = {};
-    GetProgramPathA(GetCurrentProcessId(), folder);
-    CombinePathNameA(log, folder, "Log");
-    RecursiveCreateDirectoryA(log);
+std::wstring LogFolder() {
+    wchar_t folder[TAVO_MAX_PATH] = {};
+    wchar_t log[TAVO_MAX_PATH] = {};
+    GetProgramPathW(GetCurrentProcessId(), folder);
+    CombinePathNameW(log, folder, L"Log");
+    RecursiveCreateDirectoryW(log);
     return log;
 }
 
 // A new date-based file in the log folder.
-std::string NewLogFolderFile(const char* extension) {
-    std::string folder = LogFolder();
-    char name[TAVO_MAX_PATH] = {};
-    char path[TAVO_MAX_PATH] = {};
-    GetFileNameByDateA(name, extension, kFilePrefix, "", 0, 1, 0);
-    CombinePathNameA(path, folder.c_str(), name);
+std::wstring NewLogFolderFile(const wchar_t* extension) {
+    std::wstring folder = LogFolder();
+    wchar_t name[TAVO_MAX_PATH] = {};
+    wchar_t path[TAVO_MAX_PATH] = {};
+    GetFileNameByDateW(name, extension, kFilePrefix, L"", 0, 1, 0);
+    CombinePathNameW(path, folder.c_str(), name);
     return path;
 }
 
@@ -162,8 +162,8 @@ void CTavo_Ladu330_Pk27ToolDlg::DoDataExchange() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
-    std::string path = NewLogFolderFile(".log");
-    m_pLogFile = _fsopen(path.c_str(), "wb", _SH_DENYWR);
+    std::wstring path = NewLogFolderFile(L".log");
+    m_pLogFile = _wfsopen(path.c_str(), L"wb", _SH_DENYWR);
     DbgOutputAddCallback(LogFileSink, m_pLogFile);
     DbgOutputSetTag(nullptr, 0);
     DbgOutputSetTimeType(1);
@@ -171,16 +171,16 @@ void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
-    char folder[TAVO_MAX_PATH] = {};
-    GetProgramPathA(GetCurrentProcessId(), folder);
-    auto load = [&](const char* name) -> Gdiplus::Bitmap* {
-        char path[TAVO_MAX_PATH] = {};
-        CombinePathNameA(path, folder, name);
-        return Gdiplus_LoadBitmapFromFileW(FromAnsi(path, CP_ACP).c_str());
+    wchar_t folder[TAVO_MAX_PATH] = {};
+    GetProgramPathW(GetCurrentProcessId(), folder);
+    auto load = [&](const wchar_t* name) -> Gdiplus::Bitmap* {
+        wchar_t path[TAVO_MAX_PATH] = {};
+        CombinePathNameW(path, folder, name);
+        return Gdiplus_LoadBitmapFromFileW(path);
     };
-    m_pImgNobody = load("Image\\HumanNobody.png");
-    m_pImgMotion = load("Image\\HumanMotion.png");
-    m_pImgMotionless = load("Image\\HumanMotionLess.png");
+    m_pImgNobody = load(L"Image\\HumanNobody.png");
+    m_pImgMotion = load(L"Image\\HumanMotion.png");
+    m_pImgMotionless = load(L"Image\\HumanMotionLess.png");
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -359,8 +359,8 @@ void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
         m_pDataFile = nullptr;
     }
     if (!m_replay) {  // a replay records nothing new
-        std::string path = NewLogFolderFile(".dat");
-        m_pDataFile = _fsopen(path.c_str(), "wb", _SH_DENYNO);
+        std::wstring path = NewLogFolderFile(L".dat");
+        m_pDataFile = _wfsopen(path.c_str(), L"wb", _SH_DENYNO);
     }
     m_bStopThread = 0;
     m_thread.StartThread("ABDData", this, 0, 0, 0x400000, 0);
