@@ -2,6 +2,7 @@
 
 #include <share.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,27 @@ constexpr int kReadTimeoutMs = 2000;
 constexpr int kDefaultReportTimeMs = 50;
 constexpr int kHistorySpanMs = 15000;
 constexpr int kReplayWaitMs = 100;  // longest wait for a replayed frame: stop stays prompt
+constexpr UINT_PTR kPortWatchTimer = 1;
+constexpr UINT kPortWatchMs = 500;
+// The presence display changes at most this often. The module's own rate (a
+// report every 50 ms) is never held back; a faster stream (a replay sped up,
+// reports back to back) leaves the queue empty between updates, so clicks and
+// paints are served while it runs.
+constexpr UINT_PTR kDisplayTimer = 2;
+constexpr ULONGLONG kMinDisplayIntervalMs = 20;
+constexpr COLORREF kNoticeColor = RGB(0xC0, 0, 0);
 
 // Answered with the number of GDI objects our owners hold (framework/ScopedGdi.h):
 // a leak check from outside, since Wine's GetGuiResources answers 0.
 UINT LiveGdiObjectsMessage() {
     static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.LiveGdiObjects");
+    return message;
+}
+
+// Answered with the number of times the chart has painted: whether the screen
+// keeps up while reports stream, seen from outside.
+UINT ChartPaintsMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.ChartPaints");
     return message;
 }
 
@@ -197,12 +214,19 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_RADAR_STATE:
         result = OnRadarState();
         return TRUE;
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        break;  // default processing follows
     case WM_REPLAY:
         result = OnReplay(wParam);
         return TRUE;
     default:
         if (msg == LiveGdiObjectsMessage()) {
             result = g_liveScopedGdiObjects.load();
+            return TRUE;
+        }
+        if (msg == ChartPaintsMessage()) {
+            result = static_cast<LRESULT>(m_waveWnd.GetPaintCount());
             return TRUE;
         }
         break;
@@ -243,6 +267,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
 void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
     // The dialog borrows the device handle: it goes before the handle does.
     m_paramDlg.DestroyWindow();
+    WatchPort(false);
     StopAcquisition();
     Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
     Tavo_Interface_RadarDevice_Serial_Destroy(m_hDevice);
@@ -283,12 +308,11 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedRefresh() {
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
     if (m_bRunning) StopAcquisition();
     ReadBaudRate();
-    if (Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
-        Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
-        SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_CONNECT));
-        EnableItem(IDC_BTN_START, FALSE);
-        EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
-        m_strVersion.Set("Unknown", -1);
+    // What the button shows decides, not whether the port happens to be there
+    // at this instant: a click on "disconnect" while the port is away must not
+    // try to open it (or another one) again.
+    if (m_bConnected) {
+        Disconnect();
     } else {
         HWND ports = GetDlgItem(IDC_COMBO_PORT);
         LRESULT selection = ::SendMessageW(ports, CB_GETCURSEL, 0, 0);
@@ -303,13 +327,18 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
                 ShowError(IDS_OPEN_DEVICE_FAILED);
                 return;
             }
+            m_bConnected = TRUE;
             SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_DISCONNECT));
             EnableItem(IDC_BTN_START, TRUE);
             EnableItem(IDC_BTN_PARAM_CONFIG, TRUE);
             // A module that does not answer must not show the version of the
             // one connected before (a port that vanished is never disconnected).
             m_strVersion.Set("Unknown", -1);
-            Tavo_Interface_RadarDevice_GetVersion(m_hDevice, &m_strVersion);
+            const bool answered = Tavo_Interface_RadarDevice_GetVersion(m_hDevice, &m_strVersion) != 0;
+            // The port is open but nothing answers: a wrong baud rate, a module
+            // that hung up, or no module at all. Say so rather than look connected.
+            SetNotice(IDS_NOTICE_NO_ANSWER, !answered);
+            WatchPort(true);
         }
     }
     UpdateVersionLabel();
@@ -317,6 +346,49 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
     m_nDistance = 0;
     UpdatePresenceDisplay();
     SaveConfig();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::Disconnect() {
+    WatchPort(false);
+    Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
+    m_bConnected = FALSE;
+    SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_CONNECT));
+    EnableItem(IDC_BTN_START, FALSE);
+    EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
+    m_strVersion.Set("Unknown", -1);
+    SetNotice(IDS_NOTICE_PORT_LOST, false);
+    SetNotice(IDS_NOTICE_NO_ANSWER, false);
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::WatchPort(bool on) {
+    if (on)
+        ::SetTimer(m_hWnd, kPortWatchTimer, kPortWatchMs, nullptr);
+    else
+        ::KillTimer(m_hWnd, kPortWatchTimer);
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnTimer(UINT_PTR id) {
+    if (id == kDisplayTimer) return ShowLatestState();
+    if (id != kPortWatchTimer) return;
+    if (!m_bConnected) return WatchPort(false);
+    // IsConnected may run beside the acquisition thread's reads; while the
+    // port is away it also tries to open it again.
+    SetNotice(IDS_NOTICE_PORT_LOST, !Tavo_Interface_RadarDevice_IsConnected(m_hDevice));
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::SetNotice(UINT stringId, bool shown) {
+    const auto at = std::find(m_notices.begin(), m_notices.end(), stringId);
+    if (shown == (at != m_notices.end())) return;
+    if (shown)
+        m_notices.push_back(stringId);
+    else
+        m_notices.erase(at);
+    std::wstring text;
+    for (UINT id : m_notices) {
+        if (!text.empty()) text += L"\n";
+        text += LoadResString(id);
+    }
+    m_waveWnd.SetStatusText(text, kNoticeColor);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
@@ -332,7 +404,14 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
         const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
         m_replay->PrepareStart(reportMs / m_replaySpeed);
     } else {
-        if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) return;
+        if (!m_bConnected) return;
+        if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
+            // Connected, but the port is away (cable pulled): starting would
+            // record nothing and say nothing.
+            SetNotice(IDS_NOTICE_PORT_LOST, true);
+            ShowError(IDS_START_PORT_LOST);
+            return;
+        }
         Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, 2, 150);
         Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, 500);
         Tavo_Interface_RadarDevice_Start(m_hDevice);
@@ -394,7 +473,11 @@ void CTavo_Ladu330_Pk27ToolDlg::ParseReportFrames(CBaseBuffer& buffer) { radar::
 void CTavo_Ladu330_Pk27ToolDlg::OnReportFrame(uint8_t state, uint16_t distance) {
     m_nState = state;
     m_nDistance = distance;
-    ::PostMessageW(m_hWnd, WM_RADAR_STATE, 0, 0);
+    // Only when the window has taken the previous state: it then shows the
+    // latest one, while the log and the chart below still get every report.
+    // A post that fails (a full queue) leaves nothing pending.
+    if (!m_bStatePending.exchange(true) && !::PostMessageW(m_hWnd, WM_RADAR_STATE, 0, 0))
+        m_bStatePending.store(false);
     DbgOutputA(2, "State=%d, M_D=%03d\r\n", static_cast<int>(state), static_cast<int>(distance));
     // The history may be renewed by the user-interface thread at any time
     // (resize): shift and feed it under its lock.
@@ -420,6 +503,8 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     MSG pending;
     while (::PeekMessageW(&pending, m_hWnd, WM_RADAR_STATE, WM_RADAR_STATE, PM_REMOVE)) {
     }
+    ::KillTimer(m_hWnd, kDisplayTimer);
+    m_bStatePending.store(false);  // the thread has ended: nothing will be posted
     m_indicator.SetPicture(m_pImgNobody);
     ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, 0);
     m_indicator.Invalidate(TRUE);
@@ -432,8 +517,24 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
 }
 
 LRESULT CTavo_Ladu330_Pk27ToolDlg::OnRadarState() {
-    UpdatePresenceDisplay();
+    const ULONGLONG sinceShown = ::GetTickCount64() - m_lastStateShownMs;
+    if (sinceShown < kMinDisplayIntervalMs) {
+        // Too soon: the state stays pending (the thread posts nothing more)
+        // and the timer shows the newest one.
+        ::SetTimer(m_hWnd, kDisplayTimer, static_cast<UINT>(kMinDisplayIntervalMs - sinceShown), nullptr);
+        return 1;
+    }
+    ShowLatestState();
     return 1;
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::ShowLatestState() {
+    ::KillTimer(m_hWnd, kDisplayTimer);
+    m_lastStateShownMs = ::GetTickCount64();
+    // Cleared before the state is read: a report stored after this point
+    // posts again, so the newest state is never left unshown.
+    m_bStatePending.store(false);
+    UpdatePresenceDisplay();
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::UpdatePresenceDisplay() {

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "RecordingSource.h"
 #include "ReportFrameParser.h"
@@ -85,6 +86,7 @@ private:
     void OnBnClickedParamConfig();
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnRadarState();
+    void ShowLatestState();
     void OpenReplay();
     LRESULT OnReplay(WPARAM what);
 
@@ -98,6 +100,14 @@ private:
     void ParseReportFrames(CBaseBuffer& buffer);
     void OnReportFrame(uint8_t state, uint16_t distance) override;
     void OnInvalidTrailer() override;
+
+    void Disconnect();
+    // Watches the connected port while the user is connected: a notice says
+    // when it is gone and goes when it is back.
+    void WatchPort(bool on);
+    void OnTimer(UINT_PTR id);
+    // Shows or hides one notice (a string id) in the chart's status line.
+    void SetNotice(UINT stringId, bool shown);
 
     void ShowError(UINT textId);
     void ReadBaudRate();
@@ -118,6 +128,11 @@ private:
     FILE* m_pDataFile = nullptr;                // UI thread opens/closes; the acquisition thread writes while it runs
     std::atomic<int32_t> m_nState{0};           // acquisition thread writes, then posts WM_RADAR_STATE
     std::atomic<int32_t> m_nDistance{0};        // same
+    // Set by the acquisition thread when it posts WM_RADAR_STATE, cleared by
+    // the UI thread when it takes the state: one message pending at most, so
+    // no report rate can flood the window's queue.
+    std::atomic<bool> m_bStatePending{false};
+    ULONGLONG m_lastStateShownMs = 0;           // UI thread: when the display last took the state
     int32_t m_nMaxDistance = 800;
     CBaseLock m_historyLock;                    // guards m_pHistory and m_nHistoryCount between the threads
     int32_t* m_pHistory = nullptr;
@@ -125,6 +140,9 @@ private:
     int32_t m_nBaudRate = 256000;
     TAVO_DEVICE_HANDLE m_hDevice = nullptr;     // UI thread; the acquisition thread only reads through it
     CBaseStringA m_strVersion;
+    // UI thread. The user's connection, as button 1103 shows it: it stays set
+    // while a connected port is away, so the next click disconnects.
+    BOOL m_bConnected = FALSE;
     BOOL m_bRunning = FALSE;                    // UI thread
     CBaseThread m_thread;
     std::atomic<int32_t> m_bStopThread{0};      // UI thread sets, acquisition thread polls
@@ -132,6 +150,7 @@ private:
     Gdiplus::Bitmap* m_pImgMotion = nullptr;
     Gdiplus::Bitmap* m_pImgMotionless = nullptr;
     RadarParam m_param;
+    std::vector<UINT> m_notices;                // UI thread: string ids shown in the chart's status line
     // What UpdatePresenceDisplay last put on screen (UI thread); not valid
     // after anything else changed those controls.
     struct ShownPresence {

@@ -53,6 +53,10 @@
 #define IDS_WRITE_ALPHABETA_FAILED 50048
 #define IDS_WRITE_CALIB_FAILED     50049
 #define IDS_RESTORE_DEFAULT_OK     50050
+// Notices in the chart's status line and the messages that go with them.
+#define IDS_NOTICE_PORT_LOST       50060
+#define IDS_NOTICE_NO_ANSWER       50061
+#define IDS_START_PORT_LOST        50062
 
 #ifndef IDC_STATIC
 #define IDC_STATIC                 (-1)

@@ -22,6 +22,7 @@ void CWaveWnd::OnPaint() {
     // an append in between would find the region still pending, skip its
     // request and leave the flag set with no paint coming: the chart froze.
     m_bRepaintRequested.store(false);
+    ++m_nPaintCount;
     if (!m_hFrontBitmap || !m_pFrontPixels) return;  // empty client area: only validate
     ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(paint);
     if (!memory) return;
@@ -87,9 +88,26 @@ void CWaveWnd::DrawFrame(CDC* dc) {
         dc->SetTextColor(oldColor);
         dc->SetBkMode(oldMode);
     }
+    DrawStatusText(dc);
     ::GdiFlush();
 
     if (m_bHoverTip && m_bTipShown && m_toolTip.IsWindow() && m_toolTip.IsWindowVisible()) UpdateHoverTip();
+}
+
+void CWaveWnd::DrawStatusText(CDC* dc) {
+    if (m_strStatus.empty()) return;
+    // On an opaque band in the background colour: readable over the curve and
+    // the plot picture alike.
+    SelectObjectGuard font(*dc, GetFont());
+    const int oldMode = dc->SetBkMode(OPAQUE);
+    const COLORREF oldBack = ::SetBkColor(*dc, m_nBackColor);
+    const COLORREF oldColor = dc->SetTextColor(m_nStatusColor);
+    RECT rc = m_rcPlot;
+    ::InflateRect(&rc, -4, -2);
+    dc->DrawTextW(m_strStatus, &rc, DT_LEFT | DT_TOP | DT_NOPREFIX);
+    dc->SetTextColor(oldColor);
+    ::SetBkColor(*dc, oldBack);
+    dc->SetBkMode(oldMode);
 }
 
 void CWaveWnd::DrawCurve(CDC* dc, CPtrArrayCtrl* points, int lineWidth, COLORREF color, BOOL smooth) {

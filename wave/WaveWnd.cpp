@@ -102,6 +102,10 @@ BOOL CWaveWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     case WM_MOUSEWHEEL:
         OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), PointFromLParam(lParam));
         return TRUE;
+    case WM_SETTEXT:
+        // Stored only: a static control would paint its text over the chart at once.
+        result = ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+        return TRUE;
     default:
         return FALSE;
     }
@@ -330,6 +334,19 @@ BOOL CWaveWnd::SetHoverFormat(int channel, LPCWSTR format) {
     if (!WaveHoverFormatIsSafe(format)) return FALSE;
     m_strHoverFormat[channel] = format ? format : L"";
     return TRUE;
+}
+
+void CWaveWnd::SetStatusText(const std::wstring& text, COLORREF color) {
+    if (text == m_strStatus && color == m_nStatusColor) return;
+    if (!m_bPlainTextSaved && IsWindow()) {
+        m_strPlainText = GetWindowTextW();
+        m_bPlainTextSaved = true;
+    }
+    m_strStatus = text;
+    m_nStatusColor = color;
+    if (!IsWindow()) return;
+    SetWindowTextW(text.empty() ? m_strPlainText : text);
+    Invalidate(FALSE);  // drawn on the frame layer: no background rebuild
 }
 
 BOOL CWaveWnd::AddOverlayText(LPCWSTR text, const RECT* rect, LPCWSTR faceName, float emSize, DWORD argb) {

@@ -115,6 +115,12 @@ public:
     BOOL AddOverlayText(LPCWSTR text, const RECT* rect, LPCWSTR faceName, float emSize, DWORD argb);
     // Background marked dirty and the window invalidated with erase.
     void Redraw();
+    // A short status line (or several, separated by '\n') drawn over the
+    // plot's top-left corner in the control's own font; empty: none. It is
+    // also the control's window text, so a screen reader or a test reads it;
+    // with no status the window text is the one the control had before.
+    void SetStatusText(const std::wstring& text, COLORREF color);
+    const std::wstring& GetStatusText() const { return m_strStatus; }
 
     // ---- any thread ----
     // Appends count samples in the chart's current encoding to a channel and
@@ -164,6 +170,7 @@ public:
     const CWaveCoordinate& GetBottomAxis() const { return m_bottomAxis; }
     CToolTipCtrl& GetToolTip() { return m_toolTip; }
     std::wstring GetHoverText() const { return m_strLastHoverText; }
+    int64_t GetPaintCount() const { return m_nPaintCount; }
 
     // ---- settings the owner sets directly, followed by Redraw ----
     int m_nGridRows = 16;            // below 1 counts as 1
@@ -285,4 +292,12 @@ private:
     std::atomic<bool> m_bRepaintRequested{false};
 
     std::vector<uint64_t> m_scratchPoints;  // paint-time scratch, UI thread
+
+    int64_t m_nPaintCount = 0;              // WM_PAINTs handled
+    std::wstring m_strStatus;               // drawn over the plot's corner
+    COLORREF m_nStatusColor = RGB(0, 0, 0);
+    bool m_bPlainTextSaved = false;         // m_strPlainText holds the text before any status
+    std::wstring m_strPlainText;
+
+    void DrawStatusText(CDC* dc);
 };

@@ -2,10 +2,12 @@
 // through the main window; pause and resume; files that are no recording.
 #include "ToolFixture.h"
 
+#include <iostream>
 #include <regex>
 #include <set>
 #include <vector>
 
+#include "RunChecks.h"
 #include "SimFixture.h"
 #include "resource.h"
 
@@ -156,6 +158,88 @@ TEST_F(ReplayTest, StopPausesStartResumesWithNoReportLostOrRepeated) {
     }
     EXPECT_EQ(expected, ReportLines(NewestLog({})));
     EXPECT_TRUE(LogFolderFiles(L".dat").empty()) << "a replay writes no data file";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+// The size of a file, or -1 when it cannot be read.
+long long FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The report lines of a log, counted (a log of 100,000 lines is too long for
+// the regular expression).
+size_t CountReports(const std::string& log) {
+    size_t count = 0;
+    for (size_t at = log.find("State="); at != std::string::npos; at = log.find("State=", at + 6)) ++count;
+    return count;
+}
+
+// A user's click: button down and up queued in the window's message queue, as
+// the mouse delivers them (behind whatever the program has posted itself),
+// unlike BM_CLICK, which is handled at once.
+void PostUserClick(HWND button) {
+    ::PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    ::PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
+long long ChartPaints(HWND window) {
+    static const UINT message = ::RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.ChartPaints");
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return -1;
+    return static_cast<long long>(result);
+}
+
+// 100,000 reports at a thousand times their pace: 20,000 a second, each with
+// a new distance. The window must keep painting and answering the user; the
+// log still gets every report.
+TEST_F(ReplayTest, AThousandTimesFasterTheWindowPaintsStopsWhenClickedAndLogsEveryReport) {
+    constexpr int kReports = 100000;
+    std::string recording;
+    recording.reserve(7 * kReports);
+    for (int i = 0; i < kReports; ++i) recording += Frame((i / 1000) % 3, 100 + i % 600);
+    WriteFileBytes(Path(L"fast.dat"), recording);
+    ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + Path(L"fast.dat") + L"\" --speed 1000"));
+    HWND start = Control(m_window, IDC_BTN_START);
+    Click(start);
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+    std::set<std::wstring> logs;
+    ASSERT_TRUE(WaitUntil([&] { return !(logs = LogFolderFiles(L".log")).empty(); }, kWait));
+    const std::wstring logPath = Path(L"Log\\") + *logs.begin();
+
+    // Painting while the reports pour in.
+    const long long paintsBefore = ChartPaints(m_window);
+    const std::wstring distanceBefore = GetControlText(m_window, IDC_STATIC_DISTANCE);
+    EXPECT_TRUE(WaitUntil([&] { return ChartPaints(m_window) >= paintsBefore + 5; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return GetControlText(m_window, IDC_STATIC_DISTANCE) != distanceBefore; }, kWait));
+    EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START)) << "the chart painted only after the run";
+
+    // The user stops it: the click is handled before the recording runs out.
+    PostUserClick(start);
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"开始"));
+    const size_t loggedAtStop = CountReports(ReadFileBytes(logPath));
+    EXPECT_LT(loggedAtStop, static_cast<size_t>(kReports)) << "the stop waited for the end of the recording";
+    EXPECT_GT(PingWindow(m_window), -1);
+
+    // Resumed to the end: when is the end handled after the last report?
+    Click(start);
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+    long long size = FileSize(logPath);
+    ULONGLONG lastGrowth = ::GetTickCount64();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const long long now = FileSize(logPath);
+            if (now != size) size = now, lastGrowth = ::GetTickCount64();
+            return GetControlText(m_window, IDC_BTN_START) == L"开始";
+        },
+        5 * kWait));
+    std::cout << "[ figures  ] 20,000 reports/s: the end handled " << (::GetTickCount64() - lastGrowth)
+              << " ms after the log's last growth; " << loggedAtStop << " reports logged before the stop\n";
+
+    EXPECT_EQ(static_cast<size_t>(kReports), CountReports(ReadFileBytes(logPath)))
+        << "every report logged, none twice";
+    EXPECT_EQ(std::to_wstring(100 + (kReports - 1) % 600), GetControlText(m_window, IDC_STATIC_DISTANCE));
     EXPECT_EQ(0u, CloseTool());
 }
 
