@@ -9,8 +9,8 @@
 // appConfig.xml at every save. Used on the user-interface thread only.
 extern XMLParser gConfigParser;
 
-// Full path of appConfig.xml in the executable's folder (ANSI code page).
-std::string GetConfigFilePath();
+// Full path of appConfig.xml in the executable's folder.
+std::wstring GetConfigFilePath();
 // Writes the whole document to the file. A file that may not be written is
 // skipped silently; a failed write never damages the existing file.
 void WriteConfigFile();

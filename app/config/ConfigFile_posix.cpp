@@ -22,7 +22,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-FileWriteResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
+FileWriteResult WriteFileReplacing(const FilePath& path, const std::string& bytes) {
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 && ::access(path.c_str(), W_OK) != 0) return FileWriteResult::Skipped;
 

@@ -8,16 +8,6 @@
 
 namespace {
 
-std::wstring FromAnsi(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
-
 class ScopedFile {
 public:
     explicit ScopedFile(HANDLE h) : m_h(h) {}
@@ -50,8 +40,7 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-FileWriteResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
-    std::wstring target = FromAnsi(path);
+FileWriteResult WriteFileReplacing(const FilePath& target, const std::string& bytes) {
     if (target.empty()) return FileWriteResult::Failed;
 
     // An existing file that we may not write (read-only, held open without

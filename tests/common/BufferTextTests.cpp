@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -251,6 +252,34 @@ TEST(PathText, CombineJoinsWithOneSeparatorEvenInPlace)
     const std::string longName(300, 'n');
     EXPECT_FALSE(CombinePathNameA(out, "C:\\Tool", longName.c_str()));
     EXPECT_FALSE(CombinePathNameA(nullptr, "a", "b"));
+}
+
+TEST(PathText, CombineWideJoinsTheSameWayAndKeepsEveryCharacter)
+{
+    wchar_t out[TAVO_MAX_PATH];
+    ASSERT_TRUE(CombinePathNameW(out, L"C:\\雷达工具\\", L"\\Log"));
+    EXPECT_STREQ(L"C:\\雷达工具\\Log", out);
+    wchar_t name[TAVO_MAX_PATH] = L"appConfig.xml";
+    ASSERT_TRUE(CombinePathNameW(name, L"C:\\雷达工具", name));  // out is name
+    EXPECT_STREQ(L"C:\\雷达工具\\appConfig.xml", name);
+    wchar_t folder[TAVO_MAX_PATH] = L"D:\\数据";
+    ASSERT_TRUE(CombinePathNameW(folder, folder, L"Image\\HumanNobody.png"));  // out is folder
+    EXPECT_STREQ(L"D:\\数据\\Image\\HumanNobody.png", folder);
+    ASSERT_TRUE(CombinePathNameW(out, L"C:\\Tool", L"\\\\host\\share\\abs.txt"));
+    EXPECT_STREQ(L"\\\\host\\share\\abs.txt", out);
+    ASSERT_TRUE(CombinePathNameW(out, L"C:\\Tool", L"D:\\abs.txt"));
+    EXPECT_STREQ(L"D:\\abs.txt", out);
+    ASSERT_TRUE(CombinePathNameW(out, L"C:\\", L"a"));
+    EXPECT_STREQ(L"C:\\a", out);
+    ASSERT_TRUE(CombinePathNameW(out, nullptr, L"a"));
+    EXPECT_STREQ(L"a", out);
+    // 259 characters fit, 260 do not (the terminator needs the last one).
+    const std::wstring folder250(250, L'界');
+    EXPECT_TRUE(CombinePathNameW(out, folder250.c_str(), L"12345678"));
+    EXPECT_EQ(259u, std::wcslen(out));
+    EXPECT_FALSE(CombinePathNameW(out, folder250.c_str(), L"123456789"));
+    EXPECT_STREQ(L"", out);
+    EXPECT_FALSE(CombinePathNameW(nullptr, L"a", L"b"));
 }
 
 }  // namespace
