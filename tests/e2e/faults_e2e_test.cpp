@@ -128,6 +128,10 @@ TEST_F(FaultTest, HangUpMidRunKeepsEveryByteAndTheToolUsable) {
         devtest::CSimulator mute(kOtherPort, {"--hangup-on-command", "3"});
         ASSERT_TRUE(mute.Started()) << mute.Problem();
         ASSERT_TRUE(SelectPort(m_window, kOtherPort));
+        // The first click ends the connection whose port vanished, the second
+        // reaches the module now chosen.
+        Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+        ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"连接设备"));
         Click(Control(m_window, IDC_BTN_CONNECT), 3000);
         ASSERT_TRUE(mute.WaitExited());
         EXPECT_GE(PingWindow(m_window), 0);
