@@ -278,8 +278,8 @@ TEST_F(SimProgram, FaultSwitchesReachTheLine) {
     // bound only: a slow machine makes it later, never earlier).
     const auto firstByte = std::chrono::duration_cast<std::chrono::milliseconds>(arrivals.front().at - sent);
     EXPECT_GE(firstByte.count(), 150);
-    // --split-writes: the 59 bytes come in pieces of at most 4 with 1-3 ms
-    // between them (over 13 ms in all), so the reader sees several reads, not
+    // --split-writes: the 64 bytes come in pieces of at most 4 with 1-3 ms
+    // between them (15 ms or more in all), so the reader sees several reads, not
     // one; a reader that fell asleep for all of it would see them joined.
     EXPECT_GE(arrivals.size(), 2u) << "the whole reply came in one read";
     const uint16_t id[] = {0};
