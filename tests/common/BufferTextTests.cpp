@@ -1,9 +1,13 @@
 // Byte buffer, strings, pointer containers and text helpers.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <cwchar>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Tavo_Common.h"
@@ -61,13 +65,36 @@ TEST(BaseBuffer, BadSizesAreRefusedAndLeaveTheContent)
     EXPECT_EQ("z", Content(b));
 }
 
-TEST(BaseLock, IsRecursive)
+// Takes the lock `depth` times, nested, on a thread of its own and lets it go
+// again; true when that thread got through within the time-out. A thread that
+// blocks keeps the lock alive (it shares it) and is left behind, so a lock
+// that fails here fails the test at once instead of hanging the program.
+bool NestedTakeFinishes(const std::shared_ptr<CBaseLock>& lock, int depth)
 {
-    CBaseLock lock;
-    CAutoBaseLock outer(lock);
-    CAutoBaseLock inner(&lock);  // the same thread again must not block
-    CAutoBaseLock none(static_cast<CBaseLock*>(nullptr));
-    SUCCEED();
+    auto finished = std::make_shared<std::promise<void>>();
+    std::future<void> done = finished->get_future();
+    std::thread taker([lock, finished, depth] {
+        std::vector<std::unique_ptr<CAutoBaseLock>> held;
+        for (int i = 0; i < depth; ++i)
+            held.emplace_back(i % 2 ? new CAutoBaseLock(lock.get()) : new CAutoBaseLock(*lock));
+        CAutoBaseLock none(static_cast<CBaseLock*>(nullptr));  // no lock: nothing to take
+        held.clear();  // released innermost first
+        finished->set_value();
+    });
+    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        taker.detach();
+        return false;
+    }
+    taker.join();
+    return true;
+}
+
+TEST(BaseLock, IsRecursiveAndReleasedAsOftenAsTaken)
+{
+    auto lock = std::make_shared<CBaseLock>();
+    ASSERT_TRUE(NestedTakeFinishes(lock, 3)) << "a thread holding the lock could not take it again";
+    // Another thread now gets it: every nested take was given back.
+    EXPECT_TRUE(NestedTakeFinishes(lock, 1)) << "the lock stayed held after its owner let go";
 }
 
 TEST(BaseStringA, CopiesAndNeverReturnsNull)
