@@ -13,6 +13,6 @@ std::wstring GetConfigFilePath() {
     return path;
 }
 
-void WriteConfigFile() {
-    WriteFileReplacing(GetConfigFilePath(), gConfigParser.Serialize());
+bool WriteConfigFile(unsigned long* systemError) {
+    return WriteFileReplacing(GetConfigFilePath(), gConfigParser.Serialize(), systemError) != FileWriteResult::Failed;
 }

@@ -142,7 +142,17 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadConfig() {
 
 void CTavo_Ladu330_Pk27ToolDlg::SaveConfig() {
     StoreConfigValues(gConfigParser, m_nBaudRate, m_param);
-    WriteConfigFile();
+    unsigned long error = 0;
+    const bool saved = WriteConfigFile(&error);
+    if (m_bClosing) return;  // the save at exit: the window is going, nothing left to show it on
+    SetNotice(IDS_NOTICE_SETTINGS_NOT_SAVED, !saved);
+    // Once a run; the notice stays until a save succeeds again.
+    if (saved || m_configFailureShown) return;
+    m_configFailureShown = true;
+    const std::wstring text =
+        LoadResString(IDS_SETTINGS_SAVE_FAILED) + L"\n" + GetConfigFilePath() + L"\n" + SystemMessage(error);
+    std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
+    MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), kErrorBoxType);
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
@@ -303,7 +313,13 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return CDialogEx::OnCommand(wParam, lParam);
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::OnClose() { EndDialog(IDCANCEL); }
+void CTavo_Ladu330_Pk27ToolDlg::OnClose() {
+    // Saved here too, while the window can still say that it failed; the
+    // save at destruction writes the same again.
+    ReadBaudRate();
+    SaveConfig();
+    EndDialog(IDCANCEL);
+}
 
 void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
     if (type == SIZE_MINIMIZED || type == SIZE_MAXHIDE) return;
@@ -320,6 +336,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
 void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
     // The dialog borrows the device handle: it goes before the handle does.
     m_paramDlg.DestroyWindow();
+    m_bClosing = true;
     WatchPort(false);
     StopAcquisition();
     Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);

@@ -136,6 +136,8 @@ private:
     CWaveWnd m_waveWnd;                         // 1500: distance chart; AppendData from the acquisition thread
     COutputFile m_logFile;                      // UI thread opens/closes; written through the log sink from any thread
     COutputFile m_dataFile;                     // UI thread opens/closes; the acquisition thread writes while it runs
+    bool m_configFailureShown = false;          // UI thread: a failed save of the settings was told this run
+    bool m_bClosing = false;                    // UI thread: OnDestroy has begun
     bool m_fileFailureShown = false;            // UI thread: this run's box about its files was shown
     std::atomic<int32_t> m_nState{0};           // acquisition thread writes, then posts WM_RADAR_STATE
     std::atomic<int32_t> m_nDistance{0};        // same

@@ -18,5 +18,7 @@ using FilePath = std::string;
 
 // Writes bytes to a temporary file beside path and moves it over path only
 // when every byte reached the disk, so a crash or a full disk never leaves a
-// truncated file.
-FileWriteResult WriteFileReplacing(const FilePath& path, const std::string& bytes);
+// truncated file. On Failed, *systemError (when given) holds the system's
+// error code of the step that failed (GetLastError on Windows, errno elsewhere).
+FileWriteResult WriteFileReplacing(const FilePath& path, const std::string& bytes,
+                                   unsigned long* systemError = nullptr);

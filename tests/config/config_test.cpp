@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -251,7 +252,9 @@ TEST(ConfigFileWrite, ReplacesWholeOrLeavesTheOldFile) {
     // The temporary file cannot be made: the old content stays whole.
     std::string blocker = path + "." + std::to_string(::getpid()) + ".tmp";
     ASSERT_EQ(0, ::mkdir(blocker.c_str(), 0755));
-    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "third"));
+    unsigned long error = 0;
+    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "third", &error));
+    EXPECT_EQ(static_cast<unsigned long>(EISDIR), error) << "the reason the user is told";
     EXPECT_EQ("second, longer", ReadAll(path));
     ::rmdir(blocker.c_str());
     std::remove(path.c_str());
@@ -303,7 +306,9 @@ TEST(ConfigFileWrite, ReadOnlyOrLockedFileIsSkippedAndTheNextSaveWorks) {
 
 TEST(ConfigFileWrite, MissingFolderFailsWithoutCreatingAnything) {
     std::wstring path = WideTempPath(L"no_such_folder_cfg\\appConfig.xml");
-    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "x"));
+    unsigned long error = 0;
+    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "x", &error));
+    EXPECT_EQ(static_cast<unsigned long>(ERROR_PATH_NOT_FOUND), error) << "the reason the user is told";
 }
 
 TEST(ConfigFileWrite, FolderOutsideTheAnsiCodePageIsWrittenAndReplaced) {

@@ -281,5 +281,64 @@ TEST_F(FileFailureTest, LogFolderThatCannotBeMadeIsToldAtEachStart) {
     EXPECT_EQ(blocker, ReadFileBytes(Path(L"Log"))) << "the file in the way is left alone";
 }
 
+// The settings cannot be saved (here: the temporary file the save writes first
+// cannot be made, a folder has its name): told once a run with the file and
+// the system's reason, a notice until a save works again, the old file whole.
+TEST_F(FileFailureTest, SettingsThatCannotBeSavedAreToldOnceAndTheOldFileStays) {
+    const std::string before = "<?xml version=\"1.0\"?>\n<AppConfig\n\tBaudRate=\"9600\" />\n";
+    WriteFileBytes(ConfigPath(), before);
+    devtest::CSimulator sim(kPort, SimOptions("50"));
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+    const std::wstring blocker = ConfigPath() + L"." + std::to_wstring(m_tool.Pid()) + L".tmp";
+    ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+    ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"115200"));
+
+    ASSERT_TRUE(SelectPort(m_window, kPort));
+    Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "a save that failed said nothing";
+    EXPECT_EQ(L"错误", box.caption);
+    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Narrow(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(ConfigPath() + L"\n")) << Narrow(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    EXPECT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
+    EXPECT_TRUE(Shows(L"设置未保存")) << Narrow(Notices());
+
+    // The next saves fail too: no second box; the old file is whole.
+    Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+    ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"连接设备"));
+    EXPECT_GE(PingWindow(m_window, kWait), 0);
+    EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty()) << "one box per run";
+    EXPECT_EQ(before, ReadFileBytes(ConfigPath()));
+
+    // Room again: the next save works and the notice goes.
+    ASSERT_TRUE(::RemoveDirectoryW(blocker.c_str()));
+    Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+    ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
+    EXPECT_TRUE(WaitUntil([&] { return !Shows(L"设置未保存"); }, kWait)) << Narrow(Notices());
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find("\tBaudRate=\"115200\""));
+    EXPECT_EQ(0u, CloseTool());
+}
+
+// The only save that fails is the one at exit: the window says so before it goes.
+TEST_F(FileFailureTest, SettingsThatCannotBeSavedAtExitAreToldBeforeTheWindowCloses) {
+    StartTool();
+    const std::wstring blocker = ConfigPath() + L"." + std::to_wstring(m_tool.Pid()) + L".tmp";
+    ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+    ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"115200"));
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, SC_CLOSE, 0));
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "the failed save at exit said nothing";
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Narrow(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    DWORD exitCode = 0xDEAD;
+    ASSERT_TRUE(WaitForExitOrKill(m_tool, kWait, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(std::string::npos, ReadFileBytes(ConfigPath()).find("115200"));
+    ::RemoveDirectoryW(blocker.c_str());
+}
+
 }  // namespace
 }  // namespace e2e
