@@ -35,11 +35,6 @@ std::vector<Frame> DecodeAll(FrameDecoder& d, const Bytes& stream, const std::ve
     return out;
 }
 
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
 
 }  // namespace
 
@@ -248,8 +243,8 @@ TEST(Parameters, WritesApplyWholeOrNotAtAll) {
     EXPECT_EQ(ApplyParameterWrite(kWriteIIR, {{0, 3}, {2, 1}}, p), kStatusUnknownId);
     EXPECT_EQ(ApplyParameterWrite(kWriteCalibration, {{1, 0}}, p), kStatusUnknownId);
     EXPECT_EQ(ApplyParameterWrite(kWriteGeneral, {{1, 50}, {0, static_cast<uint32_t>(-1)}}, p), kStatusRefused);
-    EXPECT_EQ(ApplyParameterWrite(kWriteNoiseFloor, {{0, Bits(1.0f)}, {1, Bits(NAN)}}, p), kStatusRefused);
-    EXPECT_EQ(ApplyParameterWrite(kWriteAlphaBeta, {{3, Bits(INFINITY)}}, p), kStatusRefused);
+    EXPECT_EQ(ApplyParameterWrite(kWriteNoiseFloor, {{0, FloatBits(1.0f)}, {1, FloatBits(NAN)}}, p), kStatusRefused);
+    EXPECT_EQ(ApplyParameterWrite(kWriteAlphaBeta, {{3, FloatBits(INFINITY)}}, p), kStatusRefused);
     EXPECT_EQ(ApplyParameterWrite(kWriteGeneral, {}, p), kStatusBadLength);
     EXPECT_EQ(ApplyParameterWrite(0x66, {{0, 1}}, p), kStatusUnknownCommand);
     EXPECT_EQ(ApplyParameterWrite(kReadParameters, {{0, 1}}, p), kStatusUnknownCommand);
