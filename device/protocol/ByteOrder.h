@@ -36,29 +36,19 @@ inline void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-inline uint32_t FloatBits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
+// The same bits read as another type of the same size.
+template <typename To, typename From>
+inline To BitCopy(From from) {
+    static_assert(sizeof(To) == sizeof(From), "a bit copy keeps the size");
+    To to;
+    std::memcpy(&to, &from, sizeof to);
+    return to;
 }
 
-inline float BitsFloat(uint32_t u) {
-    float f;
-    std::memcpy(&f, &u, sizeof f);
-    return f;
-}
-
+inline uint32_t FloatBits(float f) { return BitCopy<uint32_t>(f); }
+inline float BitsFloat(uint32_t u) { return BitCopy<float>(u); }
 // The two's-complement reading of the bits; defined for every pattern.
-inline int32_t BitsSigned(uint32_t u) {
-    int32_t v;
-    std::memcpy(&v, &u, sizeof v);
-    return v;
-}
-
-inline uint32_t SignedBits(int32_t v) {
-    uint32_t u;
-    std::memcpy(&u, &v, sizeof u);
-    return u;
-}
+inline int32_t BitsSigned(uint32_t u) { return BitCopy<int32_t>(u); }
+inline uint32_t SignedBits(int32_t v) { return BitCopy<uint32_t>(v); }
 
 }  // namespace radarproto
