@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "RadarProtocol.h"
 #include "SimFixture.h"
 #include "ToolDriver.h"
 #include "resource.h"
@@ -102,11 +103,11 @@ std::vector<TxBlock> ReportBlocks(const std::string& simLog) {
 
 size_t WholeFrameCount(const std::string& data) {
     size_t count = 0;
-    for (size_t pos = 0; pos + 7 <= data.size();) {
-        auto b = [&](size_t i) { return static_cast<unsigned char>(data[pos + i]); };
-        if (b(0) == 0xAA && b(1) == 0xAA && b(5) == 0x55 && b(6) == 0x55) {
+    for (size_t pos = 0; pos + radarproto::kReportSize <= data.size();) {
+        const uint8_t* frame = reinterpret_cast<const uint8_t*>(data.data() + pos);
+        if (radarproto::HasReportHeader(frame) && radarproto::HasReportTrailer(frame)) {
             ++count;
-            pos += 7;
+            pos += radarproto::kReportSize;
         } else {
             ++pos;
         }
@@ -348,8 +349,8 @@ int Latency(int seconds) {
     }
     for (const TxBlock& block : blocks) {
         const std::string& b = block.bytes;
-        for (size_t pos = 0; pos + 7 <= b.size(); pos += 7)
-            sent[static_cast<unsigned char>(b[pos + 3]) | (static_cast<unsigned char>(b[pos + 4]) << 8)].push_back(block.time);
+        for (size_t pos = 0; pos + radarproto::kReportSize <= b.size(); pos += radarproto::kReportSize)
+            sent[radarproto::DecodeReport(reinterpret_cast<const uint8_t*>(b.data() + pos)).distance].push_back(block.time);
     }
     std::vector<double> latencies;
     for (const Seen& s : seen) {

@@ -124,7 +124,7 @@ protected:
     void AnswerWith(std::function<std::vector<uint8_t>(uint16_t code)> reply, int delayMs = 5)
     {
         w.module = [reply, delayMs](World& world, const std::vector<uint8_t>& frame) {
-            const uint16_t code = static_cast<uint16_t>(frame[3] | frame[4] << 8);
+            const uint16_t code = rp::GetLe16(&frame[3]);
             world.Arrive(world.now + delayMs, reply(code));
         };
     }

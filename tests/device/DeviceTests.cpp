@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "RadarProtocol.h"
 #include "SimFixture.h"
 #include "Tavo_Common.h"
 #include "Tavo_DataProcess.h"
@@ -63,17 +64,9 @@ class DeviceThreads : public SimTest {};
 
 #define ASSERT_SIM(sim) ASSERT_TRUE((sim)->Started()) << (sim)->Problem()
 
-uint16_t U16(const std::vector<uint8_t>& d, size_t at) { return static_cast<uint16_t>(d[at] | d[at + 1] << 8); }
-uint32_t U32(const std::vector<uint8_t>& d, size_t at)
-{
-    return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
-}
-uint32_t FloatBits(float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
+using radarproto::FloatBits;
+uint16_t U16(const std::vector<uint8_t>& d, size_t at) { return radarproto::GetLe16(&d.at(at)); }
+uint32_t U32(const std::vector<uint8_t>& d, size_t at) { return radarproto::GetLe32(&d.at(at)); }
 
 // Command mode with the pending input dropped, as the tool does it.
 void EnterCommandMode(TAVO_DEVICE_HANDLE h)
@@ -234,7 +227,7 @@ TEST_F(DeviceReporting, CleanDataDropsPendingInput)
     for (size_t at = 0; at + 7 <= bytes.size(); at += 7) {
         ASSERT_TRUE(bytes[at] == 0xAA && bytes[at + 1] == 0xAA && bytes[at + 5] == 0x55 && bytes[at + 6] == 0x55)
             << "no whole frame at byte " << at;
-        const int k = (bytes[at + 3] | bytes[at + 4] << 8) - 100;
+        const int k = radarproto::DecodeReport(&bytes[at]).distance - 100;
         if (previous < 0)
             EXPECT_GE(k, backlog) << "frame " << k << " of the backlog came through";
         else
