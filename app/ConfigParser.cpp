@@ -5,14 +5,14 @@
 #include "Tavo_Common.h"
 #include "config/ConfigFile.h"
 
-std::string GetConfigFilePath() {
-    char folder[TAVO_MAX_PATH] = {};
-    char path[TAVO_MAX_PATH] = {};
-    GetProgramPathA(GetCurrentProcessId(), folder);
-    CombinePathNameA(path, folder, "appConfig.xml");
+std::wstring GetConfigFilePath() {
+    wchar_t folder[TAVO_MAX_PATH] = {};
+    wchar_t path[TAVO_MAX_PATH] = {};
+    GetProgramPathW(GetCurrentProcessId(), folder);
+    CombinePathNameW(path, folder, L"appConfig.xml");
     return path;
 }
 
-void WriteConfigFile() {
-    WriteFileReplacing(GetConfigFilePath(), gConfigParser.Serialize());
+bool WriteConfigFile(unsigned long* systemError) {
+    return WriteFileReplacing(GetConfigFilePath(), gConfigParser.Serialize(), systemError) != FileWriteResult::Failed;
 }

@@ -9,8 +9,10 @@
 // appConfig.xml at every save. Used on the user-interface thread only.
 extern XMLParser gConfigParser;
 
-// Full path of appConfig.xml in the executable's folder (ANSI code page).
-std::string GetConfigFilePath();
-// Writes the whole document to the file. A file that may not be written is
-// skipped silently; a failed write never damages the existing file.
-void WriteConfigFile();
+// Full path of appConfig.xml in the executable's folder.
+std::wstring GetConfigFilePath();
+// Writes the whole document to the file. A file that may not be written
+// (read-only, locked) is skipped: the user's choice to keep it. A failed
+// write never damages the existing file; it returns false with the system's
+// error code in *systemError.
+bool WriteConfigFile(unsigned long* systemError = nullptr);

@@ -32,20 +32,20 @@ constexpr DWORD kRestartOnly = 0x1;    // restart manager may restart the tool, 
 // Step 2 and 3 of start-up: the document from the file, repaired when it
 // holds no AppConfig element.
 void LoadConfigDocument() {
-    std::string path = GetConfigFilePath();
+    std::wstring path = GetConfigFilePath();
     unsigned char* block = nullptr;
-    int64_t size = ReadFileDataA(path.c_str(), &block);
+    int64_t size = ReadFileDataW(path.c_str(), &block);
     if (block) {
         size_t length = size > 0 ? static_cast<size_t>(size) : 0;
         // Later saves rewrite the file from what the parser kept: a broken
         // file (a hand edit gone wrong) is kept whole beside it first.
         if (!gConfigParser.LoadFromBuffer(block, length))
-            WriteFileReplacing(path + ".bak", std::string(reinterpret_cast<const char*>(block), length));
+            WriteFileReplacing(path + L".bak", std::string(reinterpret_cast<const char*>(block), length));
         ReleaseFileData(block);
-    } else if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    } else if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // There but not readable as a whole (above the read limit, or a read
         // error): moved aside rather than overwritten by the repair below.
-        MoveFileExA(path.c_str(), (path + ".bak").c_str(), MOVEFILE_REPLACE_EXISTING);
+        MoveFileExW(path.c_str(), (path + L".bak").c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     if (gConfigParser.RepairAppConfig()) WriteConfigFile();
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the device benchmark under Wine, the simulator at the far
 # end of a pty-backed COM5. Prints figures; never fails on time.
-#   bench/run.sh            (BENCH_RUNS=50 BENCH_REOPEN_RUNS=10 by default)
+#   bench/run.sh            (BENCH_RUNS=50 BENCH_REOPEN_RUNS=10 BENCH_TIMEOUT_RUNS=5 by default)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 win=${BENCH_WIN_BUILD:-$root/build/bench-win}

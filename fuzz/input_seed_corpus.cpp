@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "RadarProtocol.h"
+
 using Bytes = std::vector<uint8_t>;
 
 namespace {
@@ -32,9 +34,7 @@ private:
     bool m_ok = true;
 };
 
-Bytes Report(uint8_t state, uint16_t distance) {
-    return {0xAA, 0xAA, state, static_cast<uint8_t>(distance), static_cast<uint8_t>(distance >> 8), 0x55, 0x55};
-}
+Bytes Report(uint8_t state, uint16_t distance) { return radarproto::EncodeReport(state, distance); }
 
 Bytes Cat(uint8_t cut, std::initializer_list<Bytes> parts) {
     Bytes out{cut};
@@ -83,16 +83,13 @@ void ConfigSeeds(Writer& w) {
 }
 
 void ParamSeeds(Writer& w) {
-    // The factory set as the module sends it: status, 16-bit ranges and hold
-    // time, four floats, four 8-bit values, four floats, the calibration.
-    Bytes reply = {0, 1, 0x00, 0x00, 0xCD, 0x02, 0x1E, 0x00, 0xA9, 0x01, 0x1E, 0x00, 0x14, 0x00};
-    for (uint32_t bits : {0x42200000u, 0x40C00000u, 0x42200000u, 0x41100000u}) {
-        for (int i = 0; i < 4; ++i) reply.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-    }
-    for (uint8_t v : {2, 8, 5, 10}) reply.push_back(v);
-    for (uint32_t bits : {0x3F000000u, 0x3F000000u, 0x3F59999Au, 0x3E19999Au, 0xFFFFFFFBu}) {
-        for (int i = 0; i < 4; ++i) reply.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-    }
+    // The factory set as the module sends it, with a negative calibration;
+    // first the byte that picks the reply decoder, then hasStatus.
+    radarproto::ModuleParameters factory;
+    factory.distanceCalibration = -5;
+    Bytes reply = {0, 1};
+    const Bytes payload = radarproto::EncodeParameterReply(radarproto::kStatusOk, factory);
+    reply.insert(reply.end(), payload.begin(), payload.end());
     w.Add(reply);
     Bytes failed = reply;
     failed[2] = 0x05;  // status "value refused"

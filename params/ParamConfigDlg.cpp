@@ -13,11 +13,11 @@ constexpr int kCommandTimeoutMs = 2000;
 // The message shown when a write command of this code fails.
 UINT WriteFailedText(uint16_t code) {
     switch (code) {
-    case kParamCodeGeneral: return IDS_WRITE_GENERAL_FAILED;
-    case kParamCodeNoiseFloor: return IDS_WRITE_NOISE_FAILED;
-    case kParamCodeIIR: return IDS_WRITE_IIR_FAILED;
-    case kParamCodeWindow: return IDS_WRITE_WINDOW_FAILED;
-    case kParamCodeAlphaBeta: return IDS_WRITE_ALPHABETA_FAILED;
+    case radarproto::kWriteGeneral: return IDS_WRITE_GENERAL_FAILED;
+    case radarproto::kWriteNoiseFloor: return IDS_WRITE_NOISE_FAILED;
+    case radarproto::kWriteIIR: return IDS_WRITE_IIR_FAILED;
+    case radarproto::kWriteWindow: return IDS_WRITE_WINDOW_FAILED;
+    case radarproto::kWriteAlphaBeta: return IDS_WRITE_ALPHABETA_FAILED;
     default: return IDS_WRITE_CALIB_FAILED;
     }
 }
@@ -74,7 +74,7 @@ void CParamConfigDlg::OnBnClickedReadParam() {
     // failed read leaves the record as it was.
     RadarParam read = m_pParam ? *m_pParam : RadarParam();
     const uint16_t result = Tavo_Interface_RadarDevice_Protocol_SendCommand(
-        m_hDevice, kParamCodeRead, nullptr, 0, ParseParamResponse, &read, kCommandTimeoutMs);
+        m_hDevice, radarproto::kReadParameters, nullptr, 0, ParseParamResponse, &read, kCommandTimeoutMs);
     if (result == 0 && m_pParam) {
         *m_pParam = read;
         UpdateParamEdits();

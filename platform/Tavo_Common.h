@@ -236,11 +236,15 @@ TAVO_COMMON_API int DbgOutputVA(int level, const char* format, va_list args);
 
 extern "C" {
 // Folder of the executable of process pid (0 or the own id: this process),
-// without a trailing separator, into out (260 characters).
+// without a trailing separator, into out (260 characters). The A form gives
+// the path in the ANSI code page: a folder whose name that code page cannot
+// spell comes out with '?' in it; the W form gives it as it is.
 TAVO_COMMON_API int GetProgramPathA(DWORD pid, char* out);
+TAVO_COMMON_API int GetProgramPathW(DWORD pid, wchar_t* out);
 // out := folder joined with name by one separator (260 characters). out may be
 // the same buffer as folder or name. A name that is already absolute is kept.
 TAVO_COMMON_API int CombinePathNameA(char* out, const char* folder, const char* name);
+TAVO_COMMON_API int CombinePathNameW(wchar_t* out, const wchar_t* folder, const wchar_t* name);
 // Creates the folder and every missing parent. Nonzero when it exists afterwards.
 TAVO_COMMON_API int RecursiveCreateDirectoryA(const char* path);
 TAVO_COMMON_API int RecursiveCreateDirectoryW(const wchar_t* path);

@@ -41,11 +41,12 @@ TAVO_DATAPROCESS_API TAVO_DEVICE_HANDLE Tavo_Interface_RadarDevice_Serial_Create
 #define TAVO_RADAR_ERR_STATUS       0xE005  // reply status not 0 though the handler returned 0
 #define TAVO_RADAR_ERR_REPLY_LENGTH 0xE006  // reply shorter than a status word, or wrong size for the code
 
-// Opens COM<portNum> (8N1, no flow control) with openAttempts tries (a short
-// pause between them); framing must be 1 (8N1); purge nonzero drops what the
-// driver holds; replyTimeoutMs serves the commands the library sends by itself
-// (GetVersion, Start, Stop, StopCmdMode). Nonzero when the port is open. While
-// open, a port that vanishes is reopened by ReadData once it is back.
+// Opens COM<portNum> (8N1, no flow control) with openAttempts tries (100 ms
+// apart); framing must be 1 (8N1); purge nonzero drops what the driver holds;
+// replyTimeoutMs serves the commands the library sends by itself (GetVersion,
+// Start, Stop, StopCmdMode). Nonzero when the port is open. While open, a port
+// that vanishes is reopened by ReadData once it is back (one attempt every
+// 100 ms while it is away).
 TAVO_DATAPROCESS_API int Tavo_Interface_RadarDevice_Serial_OpenByPortNum(
     TAVO_DEVICE_HANDLE device, int portNum, int baudRate, int openAttempts, int framing, int purge,
     int replyTimeoutMs);

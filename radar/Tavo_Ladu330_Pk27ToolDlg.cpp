@@ -3,6 +3,7 @@
 #include <share.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@
 namespace {
 
 constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;  // 0x40010
-constexpr char kFilePrefix[] = "Ladu330Pk27TOOL_";
+constexpr wchar_t kFilePrefix[] = L"Ladu330Pk27TOOL_";
 constexpr int kReadTimeoutMs = 2000;
 constexpr int kDefaultReportTimeMs = 50;
 constexpr int kHistorySpanMs = 15000;
@@ -53,23 +54,36 @@ std::wstring FromAnsi(const char* text, UINT codePage) {
     return wide;
 }
 
+// The system's text for an error code, without its line end.
+std::wstring SystemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = n > 0 && text ? std::wstring(text, n) : std::wstring();
+    if (text) LocalFree(text);
+    while (!message.empty() && iswspace(message.back())) message.pop_back();
+    // A code the system has no text for still says which it is.
+    return message.empty() ? L"(" + std::to_wstring(error) + L")" : message;
+}
+
 // The folder "Log" beside the executable, created when missing.
-std::string LogFolder() {
-    char folder[TAVO_MAX_PATH] = {};
-    char log[TAVO_MAX_PATH] = {};
-    GetProgramPathA(GetCurrentProcessId(), folder);
-    CombinePathNameA(log, folder, "Log");
-    RecursiveCreateDirectoryA(log);
+std::wstring LogFolder() {
+    wchar_t folder[TAVO_MAX_PATH] = {};
+    wchar_t log[TAVO_MAX_PATH] = {};
+    GetProgramPathW(GetCurrentProcessId(), folder);
+    CombinePathNameW(log, folder, L"Log");
+    RecursiveCreateDirectoryW(log);
     return log;
 }
 
 // A new date-based file in the log folder.
-std::string NewLogFolderFile(const char* extension) {
-    std::string folder = LogFolder();
-    char name[TAVO_MAX_PATH] = {};
-    char path[TAVO_MAX_PATH] = {};
-    GetFileNameByDateA(name, extension, kFilePrefix, "", 0, 1, 0);
-    CombinePathNameA(path, folder.c_str(), name);
+std::wstring NewLogFolderFile(const wchar_t* extension) {
+    std::wstring folder = LogFolder();
+    wchar_t name[TAVO_MAX_PATH] = {};
+    wchar_t path[TAVO_MAX_PATH] = {};
+    GetFileNameByDateW(name, extension, kFilePrefix, L"", 0, 1, 0);
+    CombinePathNameW(path, folder.c_str(), name);
     return path;
 }
 
@@ -93,9 +107,14 @@ size_t WriteAllToFile(FILE* stream, const void* data, size_t length) {
 int LogFileSink(void* user, int /*level*/, const char* text, int length) {
     FILE* stream = static_cast<FILE*>(user);
     if (!stream || !text || length <= 0) return 0;
+    // After a failed write the log takes nothing more: it stays a clean
+    // prefix of what was logged.
+    if (ferror(stream)) return 0;
+    ClearStreamError();
     const size_t written = WriteAllToFile(stream, text, static_cast<size_t>(length));
     // Each line reaches the file at once: nothing is lost if the tool dies.
-    fflush(stream);
+    const bool flushed = fflush(stream) == 0;
+    if (!flushed || written < static_cast<size_t>(length)) COutputFile::StreamFailed(stream, StreamError());
     return static_cast<int>(written);
 }
 
@@ -123,7 +142,17 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadConfig() {
 
 void CTavo_Ladu330_Pk27ToolDlg::SaveConfig() {
     StoreConfigValues(gConfigParser, m_nBaudRate, m_param);
-    WriteConfigFile();
+    unsigned long error = 0;
+    const bool saved = WriteConfigFile(&error);
+    if (m_bClosing) return;  // the save at exit: the window is going, nothing left to show it on
+    SetNotice(IDS_NOTICE_SETTINGS_NOT_SAVED, !saved);
+    // Once a run; the notice stays until a save succeeds again.
+    if (saved || m_configFailureShown) return;
+    m_configFailureShown = true;
+    const std::wstring text =
+        LoadResString(IDS_SETTINGS_SAVE_FAILED) + L"\n" + GetConfigFilePath() + L"\n" + SystemMessage(error);
+    std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
+    MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), kErrorBoxType);
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
@@ -138,6 +167,8 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     if (!GetFileVersionW(exePath, version, TAVO_MAX_PATH)) version[0] = L'\0';
     SetWindowTextW(GetWindowTextW() + L"(v" + version + L")");
 
+    m_logFile.NotifyFailureTo(m_hWnd, WM_FILE_FAILED);
+    m_dataFile.NotifyFailureTo(m_hWnd, WM_FILE_FAILED);
     OpenLogFile();
     LoadPictures();
     OnBnClickedRefresh();
@@ -181,25 +212,52 @@ void CTavo_Ladu330_Pk27ToolDlg::DoDataExchange() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
-    std::string path = NewLogFolderFile(".log");
-    m_pLogFile = _fsopen(path.c_str(), "wb", _SH_DENYWR);
-    DbgOutputAddCallback(LogFileSink, m_pLogFile);
+    // The sink is not running while its stream changes.
+    DbgOutputDelCallback(LogFileSink);
+    m_logFile.Create(NewLogFolderFile(L".log"), _SH_DENYWR);
+    DbgOutputAddCallback(LogFileSink, m_logFile.Stream());
     DbgOutputSetTag(nullptr, 0);
     DbgOutputSetTimeType(1);
     DbgOutputSetIncludePIDTID(0);
+    ShowFileNotices();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::ShowFileNotices() {
+    SetNotice(IDS_NOTICE_NOT_LOGGING, !m_logFile.IsWritable());
+    // A replay records nothing new: there is no data file to miss.
+    SetNotice(IDS_NOTICE_NOT_RECORDING, !m_replay && m_dataFile.Failed());
+}
+
+LRESULT CTavo_Ladu330_Pk27ToolDlg::OnFileFailed() {
+    ShowFileNotices();
+    // One box per run, naming every file that failed by now; a file that
+    // fails after it shows in the notices. Never one box per report.
+    if (m_fileFailureShown) return 0;
+    std::wstring text;
+    for (const COutputFile* file : {&m_dataFile, &m_logFile}) {
+        if (!file->Failed()) continue;
+        text += LoadResString(file->CreateFailed() ? IDS_FILE_CREATE_FAILED : IDS_FILE_WRITE_FAILED);
+        text += L"\n" + file->Path() + L"\n" + SystemMessage(file->Error()) + L"\n\n";
+    }
+    if (text.empty()) return 0;
+    m_fileFailureShown = true;
+    text += LoadResString(IDS_FILES_NOT_WRITTEN);
+    std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
+    MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), kErrorBoxType);
+    return 0;
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
-    char folder[TAVO_MAX_PATH] = {};
-    GetProgramPathA(GetCurrentProcessId(), folder);
-    auto load = [&](const char* name) -> Gdiplus::Bitmap* {
-        char path[TAVO_MAX_PATH] = {};
-        CombinePathNameA(path, folder, name);
-        return Gdiplus_LoadBitmapFromFileW(FromAnsi(path, CP_ACP).c_str());
+    wchar_t folder[TAVO_MAX_PATH] = {};
+    GetProgramPathW(GetCurrentProcessId(), folder);
+    auto load = [&](const wchar_t* name) -> Gdiplus::Bitmap* {
+        wchar_t path[TAVO_MAX_PATH] = {};
+        CombinePathNameW(path, folder, name);
+        return Gdiplus_LoadBitmapFromFileW(path);
     };
-    m_pImgNobody = load("Image\\HumanNobody.png");
-    m_pImgMotion = load("Image\\HumanMotion.png");
-    m_pImgMotionless = load("Image\\HumanMotionLess.png");
+    m_pImgNobody = load(L"Image\\HumanNobody.png");
+    m_pImgMotion = load(L"Image\\HumanMotion.png");
+    m_pImgMotionless = load(L"Image\\HumanMotionLess.png");
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -221,6 +279,9 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         break;  // default processing follows
     case WM_REPLAY:
         result = OnReplay(wParam);
+        return TRUE;
+    case WM_FILE_FAILED:
+        result = OnFileFailed();
         return TRUE;
     default:
         if (msg == LiveGdiObjectsMessage()) {
@@ -252,7 +313,13 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return CDialogEx::OnCommand(wParam, lParam);
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::OnClose() { EndDialog(IDCANCEL); }
+void CTavo_Ladu330_Pk27ToolDlg::OnClose() {
+    // Saved here too, while the window can still say that it failed; the
+    // save at destruction writes the same again.
+    ReadBaudRate();
+    SaveConfig();
+    EndDialog(IDCANCEL);
+}
 
 void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
     if (type == SIZE_MINIMIZED || type == SIZE_MAXHIDE) return;
@@ -269,6 +336,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
 void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
     // The dialog borrows the device handle: it goes before the handle does.
     m_paramDlg.DestroyWindow();
+    m_bClosing = true;
     WatchPort(false);
     StopAcquisition();
     Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
@@ -277,10 +345,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
     ReadBaudRate();
     SaveConfig();
     DbgOutputDelCallback(LogFileSink);
-    if (m_pLogFile) {
-        fclose(m_pLogFile);
-        m_pLogFile = nullptr;
-    }
+    m_logFile.Close();
     Gdiplus_DeleteBitmap(m_pImgNobody);
     Gdiplus_DeleteBitmap(m_pImgMotion);
     Gdiplus_DeleteBitmap(m_pImgMotionless);
@@ -435,14 +500,21 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedParamConfig() { m_paramDlg.ShowWindow(SW_SHOW); }
 
 void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
-    if (m_pDataFile) {
-        fclose(m_pDataFile);
-        m_pDataFile = nullptr;
+    // A new run: what the last one could not write is told afresh.
+    m_fileFailureShown = false;
+    MSG stale;
+    while (::PeekMessageW(&stale, m_hWnd, WM_FILE_FAILED, WM_FILE_FAILED, PM_REMOVE)) {
     }
-    if (!m_replay) {  // a replay records nothing new
-        std::string path = NewLogFolderFile(".dat");
-        m_pDataFile = _fsopen(path.c_str(), "wb", _SH_DENYNO);
-    }
+    // A log that could not be made at start-up, or failed in an earlier run,
+    // is begun anew.
+    if (!m_logFile.IsWritable()) OpenLogFile();
+    m_dataFile.Close();
+    if (!m_replay) m_dataFile.Create(NewLogFolderFile(L".dat"), _SH_DENYNO);  // a replay records nothing new
+    ShowFileNotices();
+    // Told from the message loop once the run is going: the display runs
+    // behind the box, without recording.
+    if (m_logFile.CreateFailed() || (!m_replay && m_dataFile.CreateFailed()))
+        ::PostMessageW(m_hWnd, WM_FILE_FAILED, 0, 0);
     m_bStopThread = 0;
     m_thread.StartThread("ABDData", this, 0, 0, 0x400000, 0);
 }
@@ -460,9 +532,12 @@ int CTavo_Ladu330_Pk27ToolDlg::ThreadFunc() {
             break;
         }
         if (n <= 0) continue;
-        if (m_pDataFile) {
-            WriteAllToFile(m_pDataFile, block.data(), static_cast<size_t>(n));
-            fflush(m_pDataFile);  // every byte received is on disk before it is parsed
+        if (FILE* data = m_dataFile.Stream(); data && !m_dataFile.Failed()) {
+            // Every byte received is on disk before it is parsed. After a
+            // failed write nothing more goes in: the file stays a clean prefix.
+            ClearStreamError();
+            const size_t written = WriteAllToFile(data, block.data(), static_cast<size_t>(n));
+            if (fflush(data) != 0 || written < static_cast<size_t>(n)) m_dataFile.MarkFailed(StreamError());
         }
         received.AppendBuffer(block.data(), n);
         ParseReportFrames(received);
@@ -498,10 +573,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     m_bStopThread = 1;
     m_thread.StopThread();
     if (!m_replay) Tavo_Interface_RadarDevice_Stop(m_hDevice);
-    if (m_pDataFile) {
-        fclose(m_pDataFile);
-        m_pDataFile = nullptr;
-    }
+    m_dataFile.Close();
     MSG pending;
     while (::PeekMessageW(&pending, m_hWnd, WM_RADAR_STATE, WM_RADAR_STATE, PM_REMOVE)) {
     }

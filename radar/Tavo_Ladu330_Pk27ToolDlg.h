@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "OutputFile.h"
 #include "RecordingSource.h"
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
@@ -38,11 +39,16 @@ constexpr UINT WM_RADAR_STATE = WM_USER + 0x100;
 // acquisition thread) or kReplayRefused (the recording could not be played).
 constexpr UINT WM_REPLAY = WM_USER + 0x101;
 constexpr WPARAM kReplayEnded = 0, kReplayRefused = 1;
+// Posted to the main window when its log or data file could not be created
+// at a start, or the first time a write to one of them failed (from any thread).
+constexpr UINT WM_FILE_FAILED = WM_USER + 0x102;
 
 // Writes length bytes to stream; returns the number written. Stops at the
 // first write that makes no progress.
 size_t WriteAllToFile(FILE* stream, const void* data, size_t length);
-// Debug-output sink that writes each message to the log stream in user.
+// Debug-output sink that writes each message to the log stream in user. After
+// a failed write it writes nothing more to that stream; the failure goes to
+// the COutputFile that owns the stream.
 int LogFileSink(void* user, int level, const char* text, int length);
 
 class CTavo_Ladu330_Pk27ToolDlg : public CDialogEx,
@@ -91,6 +97,10 @@ private:
     LRESULT OnReplay(WPARAM what);
 
     void OpenLogFile();
+    // The notices of a log or data file that is not written, as things stand.
+    void ShowFileNotices();
+    // Tells of files that could not be created or written: once per run.
+    LRESULT OnFileFailed();
     void LoadPictures();
     void StartAcquisition();
     void UpdatePresenceDisplay();
@@ -124,8 +134,11 @@ private:
     CStatic m_versionLabel;                     // 1208: firmware version, clipped when long
     CToolTipCtrl m_versionTip;                  // the whole version text over the label
     CWaveWnd m_waveWnd;                         // 1500: distance chart; AppendData from the acquisition thread
-    FILE* m_pLogFile = nullptr;                 // UI thread; written through the log sink from any thread
-    FILE* m_pDataFile = nullptr;                // UI thread opens/closes; the acquisition thread writes while it runs
+    COutputFile m_logFile;                      // UI thread opens/closes; written through the log sink from any thread
+    COutputFile m_dataFile;                     // UI thread opens/closes; the acquisition thread writes while it runs
+    bool m_configFailureShown = false;          // UI thread: a failed save of the settings was told this run
+    bool m_bClosing = false;                    // UI thread: OnDestroy has begun
+    bool m_fileFailureShown = false;            // UI thread: this run's box about its files was shown
     std::atomic<int32_t> m_nState{0};           // acquisition thread writes, then posts WM_RADAR_STATE
     std::atomic<int32_t> m_nDistance{0};        // same
     // Set by the acquisition thread when it posts WM_RADAR_STATE, cleared by

@@ -57,6 +57,14 @@
 #define IDS_NOTICE_PORT_LOST       50060
 #define IDS_NOTICE_NO_ANSWER       50061
 #define IDS_START_PORT_LOST        50062
+#define IDS_SETTINGS_SAVE_FAILED   50063
+#define IDS_NOTICE_SETTINGS_NOT_SAVED 50064
+// The log and data files: what could not be created or written.
+#define IDS_FILE_CREATE_FAILED     50070
+#define IDS_FILE_WRITE_FAILED      50071
+#define IDS_FILES_NOT_WRITTEN      50072
+#define IDS_NOTICE_NOT_RECORDING   50073
+#define IDS_NOTICE_NOT_LOGGING     50074
 
 #ifndef IDC_STATIC
 #define IDC_STATIC                 (-1)

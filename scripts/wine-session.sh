@@ -32,6 +32,10 @@ cleanup() {
   "$wineserver" -w >/dev/null 2>&1
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  # A test's small file system left mounted inside the session (a test that
+  # died before unmounting it) goes with the session.
+  awk -v d="$dir/" 'index($2, d) == 1 { print $2 }' /proc/mounts 2>/dev/null | sort -r |
+    while read -r m; do umount -l "$(printf '%b' "$m")" 2>/dev/null; done
   rm -rf "$WINEPREFIX" "$dir/ports" "$dir/xvfb.fd" "$dir/session.reg"
 }
 trap cleanup EXIT

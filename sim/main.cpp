@@ -100,7 +100,7 @@ bool ParseNumber(const char* text, long long min, long long max, long long& out)
 
 // The command code a reply frame answers (bytes 3 and 4), or -1.
 long long ReplyCode(const std::vector<uint8_t>& reply) {
-    return reply.size() >= 5 ? static_cast<long long>(reply[3] | reply[4] << 8) : -1;
+    return reply.size() >= 5 ? static_cast<long long>(radarproto::GetLe16(&reply[3])) : -1;
 }
 
 int Usage(const std::string& problem) {

@@ -82,26 +82,7 @@ pugi::xml_attribute FindAttributeNoCase(pugi::xml_node node, const char* key) {
     return pugi::xml_attribute();
 }
 
-void LoadDefaultParameters(RadarParam& p) {
-    p.nMotionlessRangeMin = 30;
-    p.nMotionlessRangeMax = 425;
-    p.nMotionRangeMin = 30;
-    p.nMotionRangeMax = 717;
-    p.nOffTime = 20;
-    p.nMotionIIR = 2;
-    p.nMotionlessIIR = 8;
-    p.fMotionNearEndCoef = 40.0f;
-    p.fMotionFarEndCoef = 6.0f;
-    p.fMotionlessNearEndCoef = 40.0f;
-    p.fMotionlessFarEndCoef = 9.0f;
-    p.nMotionWindowRange = 5;
-    p.nMotionlessWindowRange = 10;
-    p.fKalman1 = 0.5f;
-    p.fKalman2 = 0.5f;
-    p.fKalman3 = 0.85f;
-    p.fKalman4 = 0.15f;
-    p.nDistanceCalibration = 0;
-}
+void LoadDefaultParameters(RadarParam& p) { StoreModuleParameters(radarproto::ModuleParameters(), p); }
 
 bool XMLParser::LoadFromBuffer(const void* data, size_t size) {
     m_doc.reset();

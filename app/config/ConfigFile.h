@@ -9,7 +9,16 @@ enum class FileWriteResult {
     Failed,    // writing the new content failed (disk full, folder gone): old file left as it was
 };
 
+#ifdef _WIN32
+// UTF-16 on Windows, so a folder of any name works whatever the code page.
+using FilePath = std::wstring;
+#else
+using FilePath = std::string;
+#endif
+
 // Writes bytes to a temporary file beside path and moves it over path only
 // when every byte reached the disk, so a crash or a full disk never leaves a
-// truncated file. path is in the system's ANSI code page on Windows.
-FileWriteResult WriteFileReplacing(const std::string& path, const std::string& bytes);
+// truncated file. On Failed, *systemError (when given) holds the system's
+// error code of the step that failed (GetLastError on Windows, errno elsewhere).
+FileWriteResult WriteFileReplacing(const FilePath& path, const std::string& bytes,
+                                   unsigned long* systemError = nullptr);

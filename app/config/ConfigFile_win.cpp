@@ -8,16 +8,6 @@
 
 namespace {
 
-std::wstring FromAnsi(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
-
 class ScopedFile {
 public:
     explicit ScopedFile(HANDLE h) : m_h(h) {}
@@ -50,9 +40,12 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-FileWriteResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
-    std::wstring target = FromAnsi(path);
-    if (target.empty()) return FileWriteResult::Failed;
+FileWriteResult WriteFileReplacing(const FilePath& target, const std::string& bytes, unsigned long* systemError) {
+    auto failed = [&](DWORD error) {
+        if (systemError) *systemError = error;
+        return FileWriteResult::Failed;
+    };
+    if (target.empty()) return failed(ERROR_INVALID_NAME);
 
     // An existing file that we may not write (read-only, held open without
     // write sharing by another program) is left alone.
@@ -69,15 +62,18 @@ FileWriteResult WriteFileReplacing(const std::string& path, const std::string& b
 
     std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     bool ok;
+    DWORD error = ERROR_SUCCESS;
     {
         ScopedFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsValid()) return FileWriteResult::Failed;
+        if (!file.IsValid()) return failed(GetLastError());
         ok = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+        // A full disk can leave a short write with no error code.
+        error = ok ? ERROR_SUCCESS : (GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_DISK_FULL);
         ok = file.Close() && ok;
     }
     if (ok && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return FileWriteResult::Written;
     DeleteFileW(temp.c_str());
-    return ok ? FileWriteResult::Skipped : FileWriteResult::Failed;
+    return ok ? FileWriteResult::Skipped : failed(error);
 }

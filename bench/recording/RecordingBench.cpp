@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "RadarProtocol.h"
 #include "RecordingReports.h"
 #include "RecordingScan.h"
 
@@ -36,10 +37,9 @@ bool Generate(const std::string& path, uint64_t bytes) {
             if (next() % 400 == 0) state = static_cast<uint8_t>(next() % 3);
             distance = state == 0 ? 0 : (distance + static_cast<int>(next() % 7) - 3 + 800) % 800;
             const bool broken = next() % 5000 == 0;
-            const uint8_t bytesOfFrame[7] = {0xAA, 0xAA, state, static_cast<uint8_t>(distance & 0xFF),
-                                             static_cast<uint8_t>(distance >> 8), 0x55,
-                                             static_cast<uint8_t>(broken ? 0x54 : 0x55)};
-            block.insert(block.end(), bytesOfFrame, bytesOfFrame + 7);
+            std::vector<uint8_t> bytesOfFrame = radarproto::EncodeReport(state, static_cast<uint16_t>(distance));
+            if (broken) bytesOfFrame.back() = 0x54;
+            block.insert(block.end(), bytesOfFrame.begin(), bytesOfFrame.end());
             if (next() % 3000 == 0)
                 for (uint32_t n = 1 + next() % 5; n > 0; --n) block.push_back(0x20);
             ++frame;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "RadarProtocol.h"
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
 
@@ -43,10 +44,9 @@ std::vector<uint8_t> RecordedLikeStream(size_t size, uint64_t& framesWritten) {
     while (out.size() + 10 <= size) {
         distance = static_cast<uint16_t>(distance >= 700 ? 50 : distance + 3);
         const bool broken = ++framesWritten % 7 == 0;
-        const uint8_t frame[7] = {0xAA, 0xAA, static_cast<uint8_t>(framesWritten % 3),
-                                  static_cast<uint8_t>(distance & 0xFF), static_cast<uint8_t>(distance >> 8), 0x55,
-                                  static_cast<uint8_t>(broken ? 0x54 : 0x55)};
-        out.insert(out.end(), frame, frame + 7);
+        std::vector<uint8_t> frame = radarproto::EncodeReport(static_cast<uint8_t>(framesWritten % 3), distance);
+        if (broken) frame.back() = 0x54;
+        out.insert(out.end(), frame.begin(), frame.end());
         for (int n = next() % 4; n > 0; --n) out.push_back(next());
     }
     return out;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "RadarProtocol.h"
 #include "SimFixture.h"
 #include "ToolDriver.h"
 #include "resource.h"
@@ -102,11 +103,11 @@ std::vector<TxBlock> ReportBlocks(const std::string& simLog) {
 
 size_t WholeFrameCount(const std::string& data) {
     size_t count = 0;
-    for (size_t pos = 0; pos + 7 <= data.size();) {
-        auto b = [&](size_t i) { return static_cast<unsigned char>(data[pos + i]); };
-        if (b(0) == 0xAA && b(1) == 0xAA && b(5) == 0x55 && b(6) == 0x55) {
+    for (size_t pos = 0; pos + radarproto::kReportSize <= data.size();) {
+        const uint8_t* frame = reinterpret_cast<const uint8_t*>(data.data() + pos);
+        if (radarproto::HasReportHeader(frame) && radarproto::HasReportTrailer(frame)) {
             ++count;
-            pos += 7;
+            pos += radarproto::kReportSize;
         } else {
             ++pos;
         }
@@ -348,8 +349,8 @@ int Latency(int seconds) {
     }
     for (const TxBlock& block : blocks) {
         const std::string& b = block.bytes;
-        for (size_t pos = 0; pos + 7 <= b.size(); pos += 7)
-            sent[static_cast<unsigned char>(b[pos + 3]) | (static_cast<unsigned char>(b[pos + 4]) << 8)].push_back(block.time);
+        for (size_t pos = 0; pos + radarproto::kReportSize <= b.size(); pos += radarproto::kReportSize)
+            sent[radarproto::DecodeReport(reinterpret_cast<const uint8_t*>(b.data() + pos)).distance].push_back(block.time);
     }
     std::vector<double> latencies;
     for (const Seen& s : seen) {
@@ -484,8 +485,9 @@ Sample Measure(const ToolRun& tool, const HostProcess& host, UINT gdiMessage) {
 int Soak(long frames) {
     const int noise = 3;
     const long long frameBytes = 7 + noise;
+    const long badTrailerEvery = 100;
     devtest::CSimulator sim(Port(), {"--scenario", "random", "--line-rate", "25600", "--noise", std::to_string(noise),
-                                     "--bad-trailer-every", "100", "--frames", std::to_string(frames),
+                                     "--bad-trailer-every", std::to_string(badTrailerEvery), "--frames", std::to_string(frames),
                                      "--max-runtime", std::to_string(600 + frames / 100)});
     if (!sim.Started()) return std::fprintf(stderr, "%s\n", sim.Problem().c_str()), 2;
     ToolRun tool;
@@ -528,9 +530,9 @@ int Soak(long frames) {
     const size_t logged = CountOf(log, "State=");
     const std::vector<TxBlock> blocks = ReportBlocks(sim.LogText());
     const double sendSeconds = blocks.size() > 1 ? blocks.back().time - blocks.front().time : 0;
-    std::printf("soak: %ld frames sent, %zu bytes in %.1f s: %.0f B/s = %.2f of the line rate\n", frames, stream.size(),
-                sendSeconds, static_cast<double>(stream.size()) / sendSeconds,
-                static_cast<double>(stream.size()) / sendSeconds / kLineBytesPerSecond);
+    const double bytesPerSecond = sendSeconds > 0 ? static_cast<double>(stream.size()) / sendSeconds : 0.0;
+    std::printf("soak: %ld frames asked for, %zu bytes sent in %.1f s: %.0f B/s = %.2f of the line rate\n", frames,
+                stream.size(), sendSeconds, bytesPerSecond, bytesPerSecond / kLineBytesPerSecond);
     std::printf("soak: recorded within %.1f s of the first sample\n", elapsed);
     std::printf("soak: %zu bytes of the stream missing from the recording's start\n", lostAtStart);
     std::printf("soak: data file %zu bytes, %s the bytes sent from there on\n", data.size(),
@@ -565,7 +567,21 @@ int Soak(long frames) {
     std::printf("RESULT soak_private_kb_growth %lld\nRESULT soak_gdi_growth %ld\n",
                 (static_cast<long long>(lastSample.privateBytes) - static_cast<long long>(first.privateBytes)) / 1024,
                 static_cast<long>(lastSample.ownGdi - first.ownGdi));
-    return lostAtStart == 0 && data == sent && logged == expectedFrames ? 0 : 1;
+    // Every frame asked for went out (each with its noise), and every one with
+    // a good trailer is a whole frame in the recording and a log line: a run
+    // that sent or recorded nothing must not pass as "equal". Noise can add
+    // frames the parser's rule finds, never hide one: a false frame that
+    // began in the 3 noise bytes and ended inside the real one would need its
+    // state or distance high byte to be 0x55, and the random walk's states are
+    // 0 to 2, its distances 30 to 700 cm.
+    const size_t allBytes = static_cast<size_t>(frames) * static_cast<size_t>(frameBytes);
+    const size_t goodFrames = static_cast<size_t>(frames - frames / badTrailerEvery);
+    const bool allSent = stream.size() == allBytes;
+    const bool allLogged = logged == expectedFrames && expectedFrames >= goodFrames;
+    std::printf("soak: %ld frames asked for: %zu of %zu bytes sent (%s), %zu of at least %zu good frames logged (%s)\n",
+                frames, stream.size(), allBytes, allSent ? "all" : "MISSING", logged, goodFrames,
+                allLogged ? "all" : "MISSING");
+    return lostAtStart == 0 && data == sent && allSent && allLogged ? 0 : 1;
 }
 
 }  // namespace

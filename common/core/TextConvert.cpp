@@ -161,15 +161,19 @@ extern "C" int GetFileExtNameW(const wchar_t* name, wchar_t* out, int outChars)
     return ExtensionOf(name, out, outChars);
 }
 
-extern "C" int CombinePathNameA(char* out, const char* folder, const char* name)
+namespace {
+
+// folder + one separator + name into out (260 characters); out may be folder or name.
+template <typename Ch>
+int CombinePath(Ch* out, const Ch* folder, const Ch* name)
 {
     if (out == nullptr)
         return 0;
     try {
         // Build aside first: out may be folder or name.
-        std::string f = folder ? folder : "";
-        std::string n = name ? name : "";
-        std::string joined;
+        std::basic_string<Ch> f = folder ? folder : std::basic_string<Ch>();
+        std::basic_string<Ch> n = name ? name : std::basic_string<Ch>();
+        std::basic_string<Ch> joined;
         // Absolute: a drive (D:\x) or a network path (\\host\x). A single
         // leading separator is taken as the one that joins.
         const bool absolute = (n.size() >= 2 && n[1] == ':') ||
@@ -184,17 +188,29 @@ extern "C" int CombinePathNameA(char* out, const char* folder, const char* name)
                 ++skip;
             joined = f;
             if (!IsSeparator(joined.back()) && skip < n.size())
-                joined += '\\';
-            joined.append(n, skip, std::string::npos);
+                joined += static_cast<Ch>('\\');
+            joined.append(n, skip, std::basic_string<Ch>::npos);
         }
         if (joined.size() >= TAVO_MAX_PATH) {
-            out[0] = '\0';
+            out[0] = 0;
             return 0;
         }
-        std::memcpy(out, joined.c_str(), joined.size() + 1);
+        std::memcpy(out, joined.c_str(), (joined.size() + 1) * sizeof(Ch));
         return 1;
     } catch (...) {
-        out[0] = '\0';
+        out[0] = 0;
         return 0;
     }
+}
+
+}  // namespace
+
+extern "C" int CombinePathNameA(char* out, const char* folder, const char* name)
+{
+    return CombinePath(out, folder, name);
+}
+
+extern "C" int CombinePathNameW(wchar_t* out, const wchar_t* folder, const wchar_t* name)
+{
+    return CombinePath(out, folder, name);
 }

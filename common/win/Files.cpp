@@ -170,6 +170,37 @@ extern "C" int GetProgramPathA(DWORD pid, char* out)
     return 1;
 }
 
+extern "C" int GetProgramPathW(DWORD pid, wchar_t* out)
+{
+    if (out == nullptr)
+        return 0;
+    out[0] = L'\0';
+    wchar_t path[TAVO_MAX_PATH];
+    DWORD n = 0;
+    if (pid == 0 || pid == GetCurrentProcessId()) {
+        n = GetModuleFileNameW(nullptr, path, TAVO_MAX_PATH);
+        if (n == 0 || n >= TAVO_MAX_PATH)
+            return 0;
+    } else {
+        tavo_common::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        if (!process.Valid())
+            return 0;
+        n = TAVO_MAX_PATH;
+        if (!QueryFullProcessImageNameW(process.Get(), 0, path, &n) || n >= TAVO_MAX_PATH)
+            return 0;
+    }
+    path[n] = L'\0';
+    wchar_t* last = std::wcsrchr(path, L'\\');
+    wchar_t* slash = std::wcsrchr(path, L'/');
+    if (slash && (!last || slash > last))
+        last = slash;
+    if (last == nullptr)
+        return 0;
+    *last = L'\0';
+    std::memcpy(out, path, (std::wcslen(path) + 1) * sizeof(wchar_t));
+    return 1;
+}
+
 extern "C" int RecursiveCreateDirectoryA(const char* path)
 {
     if (path == nullptr || *path == '\0')

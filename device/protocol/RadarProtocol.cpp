@@ -2,43 +2,10 @@
 #include "RadarProtocol.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace radarproto {
 
 namespace {
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v & 0xFF));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void SetU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v & 0xFF);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void SetU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t FloatBits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
-
-float BitsFloat(uint32_t u) {
-    float f;
-    std::memcpy(&f, &u, sizeof f);
-    return f;
-}
 
 // Once the unread part has been consumed this far, the buffer is compacted.
 constexpr size_t kCompactAfter = 4096;
@@ -65,10 +32,10 @@ std::vector<uint8_t> EncodeFrame(uint8_t kind, uint16_t code, const uint8_t* pay
     out.push_back(kHeader[0]);
     out.push_back(kHeader[1]);
     out.push_back(kind);
-    PutU16(out, code);
-    PutU16(out, static_cast<uint16_t>(size));
+    PutLe16(out, code);
+    PutLe16(out, static_cast<uint16_t>(size));
     if (size > 0) out.insert(out.end(), payload, payload + size);
-    PutU16(out, Crc16(out.data() + 2, out.size() - 2));
+    PutLe16(out, Crc16(out.data() + 2, out.size() - 2));
     out.push_back(kTrailer[0]);
     out.push_back(kTrailer[1]);
     return out;
@@ -81,7 +48,7 @@ std::vector<uint8_t> EncodeCommand(uint16_t code, const std::vector<uint8_t>& pa
 std::vector<uint8_t> EncodeReply(uint16_t code, uint16_t status, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> payload;
     payload.reserve(2 + data.size());
-    PutU16(payload, status);
+    PutLe16(payload, status);
     payload.insert(payload.end(), data.begin(), data.end());
     return EncodeFrame(kKindReply, code, payload.data(), payload.size());
 }
@@ -128,7 +95,7 @@ bool FrameDecoder::Next(Frame& frame) {
         if (left < 7) break;
         const uint8_t* p = m_buffer.data() + m_pos;
         const uint8_t kind = p[2];
-        const size_t length = GetU16(p + 5);
+        const size_t length = GetLe16(p + 5);
         if ((kind != kKindCommand && kind != kKindReply) || length > kMaxPayload) {
             ++m_pos;  // a false header: resume one byte later
             ++m_skipped;
@@ -136,14 +103,14 @@ bool FrameDecoder::Next(Frame& frame) {
         }
         const size_t total = kFrameOverhead + length;
         if (left < total) break;  // wait for the rest
-        const uint16_t crc = GetU16(p + 7 + length);
+        const uint16_t crc = GetLe16(p + 7 + length);
         if (p[9 + length] != kTrailer[0] || p[10 + length] != kTrailer[1] || crc != Crc16(p + 2, 5 + length)) {
             ++m_pos;
             ++m_skipped;
             continue;
         }
         frame.kind = kind;
-        frame.code = GetU16(p + 3);
+        frame.code = GetLe16(p + 3);
         frame.payload.assign(p + 7, p + 7 + length);
         m_pos += total;
         found = true;
@@ -163,7 +130,7 @@ void FrameDecoder::Reset() {
 
 std::vector<uint8_t> EncodeReport(uint8_t state, uint16_t distance) {
     std::vector<uint8_t> out{kReportHeader, kReportHeader, state};
-    PutU16(out, distance);
+    PutLe16(out, distance);
     out.push_back(kReportTrailer);
     out.push_back(kReportTrailer);
     return out;
@@ -174,8 +141,8 @@ std::vector<uint8_t> EncodeParameterWrite(const uint16_t* ids, const uint32_t* v
     if (count == 0 || ids == nullptr || values == nullptr || count * 6 > kMaxPayload) return out;
     out.reserve(count * 6);
     for (size_t i = 0; i < count; ++i) {
-        PutU16(out, ids[i]);
-        PutU32(out, values[i]);
+        PutLe16(out, ids[i]);
+        PutLe32(out, values[i]);
     }
     return out;
 }
@@ -186,33 +153,76 @@ bool DecodeParameterWrite(const std::vector<uint8_t>& payload, std::vector<Param
     pairs.reserve(payload.size() / 6);
     for (size_t i = 0; i < payload.size(); i += 6) {
         ParameterPair pair;
-        pair.id = GetU16(&payload[i]);
-        pair.value = static_cast<uint32_t>(payload[i + 2]) | (static_cast<uint32_t>(payload[i + 3]) << 8) |
-                     (static_cast<uint32_t>(payload[i + 4]) << 16) | (static_cast<uint32_t>(payload[i + 5]) << 24);
+        pair.id = GetLe16(&payload[i]);
+        pair.value = GetLe32(&payload[i + 2]);
         pairs.push_back(pair);
     }
     return true;
 }
 
+// Offsets of the fields within the field bytes (the reply payload after the
+// status word).
+namespace field {
+constexpr size_t kMotionRangeMax = 0;
+constexpr size_t kMotionRangeMin = 2;
+constexpr size_t kMotionlessRangeMax = 4;
+constexpr size_t kMotionlessRangeMin = 6;
+constexpr size_t kOffTime = 8;
+constexpr size_t kMotionNearEndCoef = 10;
+constexpr size_t kMotionFarEndCoef = 14;
+constexpr size_t kMotionlessNearEndCoef = 18;
+constexpr size_t kMotionlessFarEndCoef = 22;
+constexpr size_t kMotionIIR = 26;
+constexpr size_t kMotionlessIIR = 27;
+constexpr size_t kMotionWindowRange = 28;
+constexpr size_t kMotionlessWindowRange = 29;
+constexpr size_t kKalman = 30;  // four floats
+constexpr size_t kDistanceCalibration = 46;
+static_assert(kDistanceCalibration + 4 == kParameterFieldsSize, "the fields fill the reply");
+}  // namespace field
+
+void EncodeParameterFields(const ModuleParameters& p, uint8_t* f) {
+    SetLe16(f + field::kMotionRangeMax, static_cast<uint16_t>(p.motionRangeMax));
+    SetLe16(f + field::kMotionRangeMin, static_cast<uint16_t>(p.motionRangeMin));
+    SetLe16(f + field::kMotionlessRangeMax, static_cast<uint16_t>(p.motionlessRangeMax));
+    SetLe16(f + field::kMotionlessRangeMin, static_cast<uint16_t>(p.motionlessRangeMin));
+    SetLe16(f + field::kOffTime, static_cast<uint16_t>(p.offTime));
+    SetLe32(f + field::kMotionNearEndCoef, FloatBits(p.motionNearEndCoef));
+    SetLe32(f + field::kMotionFarEndCoef, FloatBits(p.motionFarEndCoef));
+    SetLe32(f + field::kMotionlessNearEndCoef, FloatBits(p.motionlessNearEndCoef));
+    SetLe32(f + field::kMotionlessFarEndCoef, FloatBits(p.motionlessFarEndCoef));
+    f[field::kMotionIIR] = static_cast<uint8_t>(p.motionIIR);
+    f[field::kMotionlessIIR] = static_cast<uint8_t>(p.motionlessIIR);
+    f[field::kMotionWindowRange] = static_cast<uint8_t>(p.motionWindowRange);
+    f[field::kMotionlessWindowRange] = static_cast<uint8_t>(p.motionlessWindowRange);
+    for (int i = 0; i < 4; ++i) SetLe32(f + field::kKalman + 4 * i, FloatBits(p.kalman[i]));
+    SetLe32(f + field::kDistanceCalibration, SignedBits(p.distanceCalibration));
+}
+
+ModuleParameters DecodeParameterFields(const uint8_t* f) {
+    ModuleParameters p;
+    p.motionRangeMax = GetLe16(f + field::kMotionRangeMax);
+    p.motionRangeMin = GetLe16(f + field::kMotionRangeMin);
+    p.motionlessRangeMax = GetLe16(f + field::kMotionlessRangeMax);
+    p.motionlessRangeMin = GetLe16(f + field::kMotionlessRangeMin);
+    p.offTime = GetLe16(f + field::kOffTime);
+    p.motionNearEndCoef = BitsFloat(GetLe32(f + field::kMotionNearEndCoef));
+    p.motionFarEndCoef = BitsFloat(GetLe32(f + field::kMotionFarEndCoef));
+    p.motionlessNearEndCoef = BitsFloat(GetLe32(f + field::kMotionlessNearEndCoef));
+    p.motionlessFarEndCoef = BitsFloat(GetLe32(f + field::kMotionlessFarEndCoef));
+    p.motionIIR = f[field::kMotionIIR];
+    p.motionlessIIR = f[field::kMotionlessIIR];
+    p.motionWindowRange = f[field::kMotionWindowRange];
+    p.motionlessWindowRange = f[field::kMotionlessWindowRange];
+    for (int i = 0; i < 4; ++i) p.kalman[i] = BitsFloat(GetLe32(f + field::kKalman + 4 * i));
+    p.distanceCalibration = BitsSigned(GetLe32(f + field::kDistanceCalibration));
+    return p;
+}
+
 std::vector<uint8_t> EncodeParameterReply(uint16_t status, const ModuleParameters& p) {
     std::vector<uint8_t> out(kParameterReplySize, 0);
-    uint8_t* b = out.data();
-    SetU16(b + 0, status);
-    SetU16(b + 2, static_cast<uint16_t>(p.motionRangeMax));
-    SetU16(b + 4, static_cast<uint16_t>(p.motionRangeMin));
-    SetU16(b + 6, static_cast<uint16_t>(p.motionlessRangeMax));
-    SetU16(b + 8, static_cast<uint16_t>(p.motionlessRangeMin));
-    SetU16(b + 10, static_cast<uint16_t>(p.offTime));
-    SetU32(b + 12, FloatBits(p.motionNearEndCoef));
-    SetU32(b + 16, FloatBits(p.motionFarEndCoef));
-    SetU32(b + 20, FloatBits(p.motionlessNearEndCoef));
-    SetU32(b + 24, FloatBits(p.motionlessFarEndCoef));
-    b[28] = static_cast<uint8_t>(p.motionIIR);
-    b[29] = static_cast<uint8_t>(p.motionlessIIR);
-    b[30] = static_cast<uint8_t>(p.motionWindowRange);
-    b[31] = static_cast<uint8_t>(p.motionlessWindowRange);
-    for (int i = 0; i < 4; ++i) SetU32(b + 32 + 4 * i, FloatBits(p.kalman[i]));
-    SetU32(b + 48, static_cast<uint32_t>(p.distanceCalibration));
+    SetLe16(out.data(), status);
+    EncodeParameterFields(p, out.data() + kParameterFieldsOffset);
     return out;
 }
 
@@ -226,40 +236,40 @@ struct Cell {
     bool allowNegative = false;
 };
 
-Cell CellFor(uint16_t code, uint16_t id, ModuleParameters& p) {
-    Cell c;
+// The cells a write code reaches, indexed by id. Returns how many ids the code
+// knows; 0 for a code that writes nothing.
+size_t CellsFor(uint16_t code, ModuleParameters& p, Cell (&cells)[kMaxWriteIds]) {
+    size_t n = 0;
+    auto integer = [&](int32_t& v, bool allowNegative = false) {
+        cells[n].i = &v;
+        cells[n].allowNegative = allowNegative;
+        ++n;
+    };
+    auto real = [&](float& v) { cells[n++].f = &v; };
     switch (code) {
-    case kWriteGeneral: {
-        int32_t* cells[] = {&p.motionRangeMax, &p.motionRangeMin, &p.motionlessRangeMax, &p.motionlessRangeMin, &p.offTime};
-        if (id < 5) c.i = cells[id];
+    case kWriteGeneral:
+        integer(p.motionRangeMax), integer(p.motionRangeMin), integer(p.motionlessRangeMax);
+        integer(p.motionlessRangeMin), integer(p.offTime);
         break;
-    }
-    case kWriteNoiseFloor: {
-        float* cells[] = {&p.motionNearEndCoef, &p.motionFarEndCoef, &p.motionlessNearEndCoef, &p.motionlessFarEndCoef};
-        if (id < 4) c.f = cells[id];
+    case kWriteNoiseFloor:
+        real(p.motionNearEndCoef), real(p.motionFarEndCoef), real(p.motionlessNearEndCoef), real(p.motionlessFarEndCoef);
         break;
-    }
     case kWriteIIR:
-        if (id == 0) c.i = &p.motionIIR;
-        if (id == 1) c.i = &p.motionlessIIR;
+        integer(p.motionIIR), integer(p.motionlessIIR);
         break;
     case kWriteWindow:
-        if (id == 0) c.i = &p.motionWindowRange;
-        if (id == 1) c.i = &p.motionlessWindowRange;
+        integer(p.motionWindowRange), integer(p.motionlessWindowRange);
         break;
     case kWriteAlphaBeta:
-        if (id < 4) c.f = &p.kalman[id];
+        for (float& k : p.kalman) real(k);
         break;
     case kWriteCalibration:
-        if (id == 0) {
-            c.i = &p.distanceCalibration;
-            c.allowNegative = true;
-        }
+        integer(p.distanceCalibration, true);
         break;
     default:
         break;
     }
-    return c;
+    return n;
 }
 
 }  // namespace
@@ -269,9 +279,11 @@ uint16_t ApplyParameterWrite(uint16_t code, const std::vector<ParameterPair>& pa
     if (pairs.empty()) return kStatusBadLength;
     // Work on a copy: the write is applied whole or not at all.
     ModuleParameters next = parameters;
+    Cell cells[kMaxWriteIds];
+    const size_t known = CellsFor(code, next, cells);
     for (const ParameterPair& pair : pairs) {
-        Cell cell = CellFor(code, pair.id, next);
-        if (cell.i == nullptr && cell.f == nullptr) return kStatusUnknownId;
+        if (pair.id >= known) return kStatusUnknownId;
+        const Cell& cell = cells[pair.id];
         if (cell.i != nullptr) {
             const int32_t v = static_cast<int32_t>(pair.value);
             if (v < 0 && !cell.allowNegative) return kStatusRefused;
@@ -284,6 +296,14 @@ uint16_t ApplyParameterWrite(uint16_t code, const std::vector<ParameterPair>& pa
     }
     parameters = next;
     return kStatusOk;
+}
+
+size_t ParameterWriteValues(uint16_t code, const ModuleParameters& parameters, uint32_t (&values)[kMaxWriteIds]) {
+    ModuleParameters copy = parameters;
+    Cell cells[kMaxWriteIds];
+    const size_t n = CellsFor(code, copy, cells);
+    for (size_t i = 0; i < n; ++i) values[i] = cells[i].i != nullptr ? SignedBits(*cells[i].i) : FloatBits(*cells[i].f);
+    return n;
 }
 
 }  // namespace radarproto

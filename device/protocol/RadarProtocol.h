@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "ByteOrder.h"
+
 namespace radarproto {
 
 // Command and reply frames.
@@ -20,10 +22,13 @@ constexpr size_t kFrameOverhead = 11;  // header, kind, code, length, CRC, trail
 // Far more than a serial read delivers between two calls of Next.
 constexpr size_t kMaxBuffered = 64 * 1024;
 
-// Report frames.
+// Report frames: AA AA, state, distance (cm, little-endian), 55 55.
 constexpr uint8_t kReportHeader = 0xAA;
 constexpr uint8_t kReportTrailer = 0x55;
 constexpr size_t kReportSize = 7;
+constexpr size_t kReportStateOffset = 2;
+constexpr size_t kReportDistanceOffset = 3;
+constexpr size_t kReportTrailerOffset = 5;
 
 enum Code : uint16_t {
     kEnterCommandMode = 0x01,
@@ -50,6 +55,14 @@ enum Status : uint16_t {
 };
 
 constexpr size_t kParameterReplySize = 52;  // status + 50 bytes of fields
+constexpr size_t kParameterFieldsOffset = 2;  // the fields follow the status word
+constexpr size_t kParameterFieldsSize = kParameterReplySize - kParameterFieldsOffset;
+
+// The write codes in the order a whole parameter set is written, and the most
+// ids one of them carries.
+constexpr uint16_t kWriteCodes[] = {kWriteGeneral, kWriteNoiseFloor, kWriteIIR,
+                                    kWriteWindow,  kWriteAlphaBeta,  kWriteCalibration};
+constexpr size_t kMaxWriteIds = 5;
 
 // CRC-16/CCITT-FALSE (0x1021, initial 0xFFFF).
 uint16_t Crc16(const uint8_t* data, size_t size);
@@ -92,6 +105,20 @@ struct Report {
     uint16_t distance = 0;
 };
 std::vector<uint8_t> EncodeReport(uint8_t state, uint16_t distance);
+// What a reader checks at p (at least kReportSize bytes): the header at bytes
+// 0 and 1, the trailer at bytes 5 and 6; the state and distance bytes are
+// never tested.
+inline bool HasReportHeader(const uint8_t* p) { return p[0] == kReportHeader && p[1] == kReportHeader; }
+inline bool HasReportTrailer(const uint8_t* p) {
+    return p[kReportTrailerOffset] == kReportTrailer && p[kReportTrailerOffset + 1] == kReportTrailer;
+}
+// State and distance of the frame at p, whatever its header and trailer.
+inline Report DecodeReport(const uint8_t* p) {
+    Report r;
+    r.state = p[kReportStateOffset];
+    r.distance = GetLe16(p + kReportDistanceOffset);
+    return r;
+}
 
 // Parameter writes: n pairs of (16-bit id, 32-bit value).
 struct ParameterPair {
@@ -102,7 +129,8 @@ std::vector<uint8_t> EncodeParameterWrite(const uint16_t* ids, const uint32_t* v
 // False when the payload is not a whole number of pairs or is empty.
 bool DecodeParameterWrite(const std::vector<uint8_t>& payload, std::vector<ParameterPair>& pairs);
 
-// The module's eighteen detection parameters.
+// The module's eighteen detection parameters; a default-made record holds the
+// factory values.
 struct ModuleParameters {
     int32_t motionRangeMax = 717;
     int32_t motionRangeMin = 30;
@@ -123,6 +151,16 @@ struct ModuleParameters {
 
 // The 52-byte reply payload of kReadParameters (status first).
 std::vector<uint8_t> EncodeParameterReply(uint16_t status, const ModuleParameters& parameters);
+// The reply's kParameterFieldsSize field bytes (the payload after the status
+// word), written and read. Fields wider in the module than in the reply are
+// written truncated to the reply's width; reading widens 8- and 16-bit fields
+// without sign and copies the floats and the signed calibration bit for bit.
+void EncodeParameterFields(const ModuleParameters& parameters, uint8_t* fields);
+ModuleParameters DecodeParameterFields(const uint8_t* fields);
+// The values one write code carries, in id order (id 0 first), as 32-bit
+// cells: floats as their bits, integers as their two's-complement bits.
+// Returns how many (at most kMaxWriteIds); 0 for a code that writes nothing.
+size_t ParameterWriteValues(uint16_t code, const ModuleParameters& parameters, uint32_t (&values)[kMaxWriteIds]);
 // Applies a write command to parameters: whole or not at all. Returns the status:
 // an id the code does not know, a negative integer (other than the distance
 // calibration) or a float that is not finite leave everything unchanged.

@@ -3,45 +3,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <limits>
 #include <string>
 #include <system_error>
 #include <type_traits>
 
 namespace {
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
-float FloatFromBits(uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-uint32_t BitsFromFloat(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-// The two's-complement reading of the bits; defined for every pattern.
-int32_t SignedFromBits(uint32_t bits) {
-    int32_t value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-uint32_t BitsFromSigned(int32_t value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
 
 bool IsBlank(unsigned long c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool IsDigit(unsigned long c) { return c >= '0' && c <= '9'; }
@@ -136,31 +103,14 @@ uint16_t ParseParamResponse(int hasStatus, const uint8_t* data, int length, void
     if (length != kParamReplyLength || !data || !context) return kParamReplyUnusable;
     const uint8_t* f = data;
     if (hasStatus) {
-        const uint16_t status = Le16(data);
+        const uint16_t status = radarproto::GetLe16(data);
         if (status != 0) return status;
-        f = data + 2;
+        f = data + radarproto::kParameterFieldsOffset;
     }
     // Decode everything first, then store at once: the record is never half-filled.
     RadarParam& record = *static_cast<RadarParam*>(context);
     RadarParam read = record;
-    read.nMotionRangeMax = Le16(f + 0);
-    read.nMotionRangeMin = Le16(f + 2);
-    read.nMotionlessRangeMax = Le16(f + 4);
-    read.nMotionlessRangeMin = Le16(f + 6);
-    read.nOffTime = Le16(f + 8);
-    read.fMotionNearEndCoef = FloatFromBits(Le32(f + 10));
-    read.fMotionFarEndCoef = FloatFromBits(Le32(f + 14));
-    read.fMotionlessNearEndCoef = FloatFromBits(Le32(f + 18));
-    read.fMotionlessFarEndCoef = FloatFromBits(Le32(f + 22));
-    read.nMotionIIR = f[26];
-    read.nMotionlessIIR = f[27];
-    read.nMotionWindowRange = f[28];
-    read.nMotionlessWindowRange = f[29];
-    read.fKalman1 = FloatFromBits(Le32(f + 30));
-    read.fKalman2 = FloatFromBits(Le32(f + 34));
-    read.fKalman3 = FloatFromBits(Le32(f + 38));
-    read.fKalman4 = FloatFromBits(Le32(f + 42));
-    read.nDistanceCalibration = SignedFromBits(Le32(f + 46));
+    StoreModuleParameters(radarproto::DecodeParameterFields(f), read);
     record = read;
     return 0;
 }
@@ -177,38 +127,23 @@ int32_t TruncateToInt32(double value) {
 
 namespace {
 
-ParamWriteGroup Group(uint16_t code, std::initializer_list<uint32_t> values) {
+ParamWriteGroup Group(uint16_t code, const RadarParam& param) {
     ParamWriteGroup group;
     group.code = code;
-    for (uint32_t value : values) {
-        group.ids[group.count] = static_cast<uint16_t>(group.count);
-        group.values[group.count] = value;
-        ++group.count;
-    }
+    group.count = static_cast<int>(radarproto::ParameterWriteValues(code, ModuleParametersOf(param), group.values));
+    for (int id = 0; id < group.count; ++id) group.ids[id] = static_cast<uint16_t>(id);
     return group;
 }
 
 }  // namespace
 
-ParamWriteGroup GeneralWriteGroup(const RadarParam& p) {
-    return Group(kParamCodeGeneral,
-                 {BitsFromSigned(p.nMotionRangeMax), BitsFromSigned(p.nMotionRangeMin),
-                  BitsFromSigned(p.nMotionlessRangeMax), BitsFromSigned(p.nMotionlessRangeMin),
-                  BitsFromSigned(p.nOffTime)});
-}
+ParamWriteGroup GeneralWriteGroup(const RadarParam& p) { return Group(radarproto::kWriteGeneral, p); }
 
-ParamWriteGroup CalibrationWriteGroup(const RadarParam& p) {
-    return Group(kParamCodeCalibration, {BitsFromSigned(p.nDistanceCalibration)});
-}
+ParamWriteGroup CalibrationWriteGroup(const RadarParam& p) { return Group(radarproto::kWriteCalibration, p); }
 
 std::array<ParamWriteGroup, 6> AllWriteGroups(const RadarParam& p) {
-    return {GeneralWriteGroup(p),
-            Group(kParamCodeNoiseFloor, {BitsFromFloat(p.fMotionNearEndCoef), BitsFromFloat(p.fMotionFarEndCoef),
-                                         BitsFromFloat(p.fMotionlessNearEndCoef),
-                                         BitsFromFloat(p.fMotionlessFarEndCoef)}),
-            Group(kParamCodeIIR, {BitsFromSigned(p.nMotionIIR), BitsFromSigned(p.nMotionlessIIR)}),
-            Group(kParamCodeWindow, {BitsFromSigned(p.nMotionWindowRange), BitsFromSigned(p.nMotionlessWindowRange)}),
-            Group(kParamCodeAlphaBeta, {BitsFromFloat(p.fKalman1), BitsFromFloat(p.fKalman2),
-                                        BitsFromFloat(p.fKalman3), BitsFromFloat(p.fKalman4)}),
-            CalibrationWriteGroup(p)};
+    static_assert(sizeof radarproto::kWriteCodes / sizeof radarproto::kWriteCodes[0] == 6, "six write codes");
+    std::array<ParamWriteGroup, 6> groups;
+    for (size_t i = 0; i < groups.size(); ++i) groups[i] = Group(radarproto::kWriteCodes[i], p);
+    return groups;
 }

@@ -7,10 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "RadarProtocol.h"
 #include "config/RadarParam.h"
 
 // The read command's reply payload: a 16-bit status word and 50 bytes of fields.
-constexpr int kParamReplyLength = 52;
+constexpr int kParamReplyLength = static_cast<int>(radarproto::kParameterReplySize);
 // ParseParamResponse's result when the reply cannot be decoded: a length other
 // than kParamReplyLength, no data, or no record to store into.
 constexpr uint16_t kParamReplyUnusable = 0xA004;
@@ -45,17 +46,9 @@ int32_t TruncateToInt32(double value);
 struct ParamWriteGroup {
     uint16_t code = 0;
     int count = 0;
-    uint16_t ids[5] = {};
-    uint32_t values[5] = {};
+    uint16_t ids[radarproto::kMaxWriteIds] = {};
+    uint32_t values[radarproto::kMaxWriteIds] = {};
 };
-
-constexpr uint16_t kParamCodeGeneral = 0x67;      // ranges and no-person hold time
-constexpr uint16_t kParamCodeNoiseFloor = 0x68;   // near/far-end coefficients (floats)
-constexpr uint16_t kParamCodeIIR = 0x69;          // IIR filter coefficients
-constexpr uint16_t kParamCodeWindow = 0x70;       // frame sliding-window sizes
-constexpr uint16_t kParamCodeAlphaBeta = 0x71;    // alpha-beta filter coefficients (floats)
-constexpr uint16_t kParamCodeCalibration = 0x72;  // distance compensation
-constexpr uint16_t kParamCodeRead = 0x73;
 
 // 0x67: nMotionRangeMax, nMotionRangeMin, nMotionlessRangeMax,
 // nMotionlessRangeMin, nOffTime as ids 0..4.

@@ -1,5 +1,6 @@
 #include "ReportFrameParser.h"
 
+#include "RadarProtocol.h"
 #include "Tavo_Common.h"
 
 namespace radar {
@@ -9,17 +10,17 @@ size_t ScanReportFrames(const uint8_t* data, size_t size, IReportFrameSink& sink
     size_t pos = 0;
     while (pos + kReportFrameSize <= size) {
         const uint8_t* frame = data + pos;
-        if (frame[0] != 0xAA || frame[1] != 0xAA) {
+        if (!radarproto::HasReportHeader(frame)) {
             ++pos;
             continue;
         }
-        if (frame[5] != 0x55 || frame[6] != 0x55) {
+        if (!radarproto::HasReportTrailer(frame)) {
             sink.OnInvalidTrailer();
             ++pos;
             continue;
         }
-        const uint16_t distance = static_cast<uint16_t>(frame[3] | (frame[4] << 8));
-        sink.OnReportFrame(frame[2], distance);
+        const radarproto::Report report = radarproto::DecodeReport(frame);
+        sink.OnReportFrame(report.state, report.distance);
         pos += kReportFrameSize;
     }
     return pos;

@@ -6,11 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "RadarProtocol.h"
+
 class CBaseBuffer;
 
 namespace radar {
 
-constexpr size_t kReportFrameSize = 7;
+constexpr size_t kReportFrameSize = radarproto::kReportSize;
 
 // What the scan reports, in stream order.
 class IReportFrameSink {

@@ -1,8 +1,13 @@
 // Byte buffer, strings, pointer containers and text helpers.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <cwchar>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Tavo_Common.h"
@@ -60,13 +65,36 @@ TEST(BaseBuffer, BadSizesAreRefusedAndLeaveTheContent)
     EXPECT_EQ("z", Content(b));
 }
 
-TEST(BaseLock, IsRecursive)
+// Takes the lock `depth` times, nested, on a thread of its own and lets it go
+// again; true when that thread got through within the time-out. A thread that
+// blocks keeps the lock alive (it shares it) and is left behind, so a lock
+// that fails here fails the test at once instead of hanging the program.
+bool NestedTakeFinishes(const std::shared_ptr<CBaseLock>& lock, int depth)
 {
-    CBaseLock lock;
-    CAutoBaseLock outer(lock);
-    CAutoBaseLock inner(&lock);  // the same thread again must not block
-    CAutoBaseLock none(static_cast<CBaseLock*>(nullptr));
-    SUCCEED();
+    auto finished = std::make_shared<std::promise<void>>();
+    std::future<void> done = finished->get_future();
+    std::thread taker([lock, finished, depth] {
+        std::vector<std::unique_ptr<CAutoBaseLock>> held;
+        for (int i = 0; i < depth; ++i)
+            held.emplace_back(i % 2 ? new CAutoBaseLock(lock.get()) : new CAutoBaseLock(*lock));
+        CAutoBaseLock none(static_cast<CBaseLock*>(nullptr));  // no lock: nothing to take
+        held.clear();  // released innermost first
+        finished->set_value();
+    });
+    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        taker.detach();
+        return false;
+    }
+    taker.join();
+    return true;
+}
+
+TEST(BaseLock, IsRecursiveAndReleasedAsOftenAsTaken)
+{
+    auto lock = std::make_shared<CBaseLock>();
+    ASSERT_TRUE(NestedTakeFinishes(lock, 3)) << "a thread holding the lock could not take it again";
+    // Another thread now gets it: every nested take was given back.
+    EXPECT_TRUE(NestedTakeFinishes(lock, 1)) << "the lock stayed held after its owner let go";
 }
 
 TEST(BaseStringA, CopiesAndNeverReturnsNull)
@@ -251,6 +279,34 @@ TEST(PathText, CombineJoinsWithOneSeparatorEvenInPlace)
     const std::string longName(300, 'n');
     EXPECT_FALSE(CombinePathNameA(out, "C:\\Tool", longName.c_str()));
     EXPECT_FALSE(CombinePathNameA(nullptr, "a", "b"));
+}
+
+TEST(PathText, CombineWideJoinsTheSameWayAndKeepsEveryCharacter)
+{
+    wchar_t out[TAVO_MAX_PATH];
+    ASSERT_TRUE(CombinePathNameW(out, L"C:\\雷达工具\\", L"\\Log"));
+    EXPECT_STREQ(L"C:\\雷达工具\\Log", out);
+    wchar_t name[TAVO_MAX_PATH] = L"appConfig.xml";
+    ASSERT_TRUE(CombinePathNameW(name, L"C:\\雷达工具", name));  // out is name
+    EXPECT_STREQ(L"C:\\雷达工具\\appConfig.xml", name);
+    wchar_t folder[TAVO_MAX_PATH] = L"D:\\数据";
+    ASSERT_TRUE(CombinePathNameW(folder, folder, L"Image\\HumanNobody.png"));  // out is folder
+    EXPECT_STREQ(L"D:\\数据\\Image\\HumanNobody.png", folder);
+    ASSERT_TRUE(CombinePathNameW(out, L"C:\\Tool", L"\\\\host\\share\\abs.txt"));
+    EXPECT_STREQ(L"\\\\host\\share\\abs.txt", out);
+    ASSERT_TRUE(CombinePathNameW(out, L"C:\\Tool", L"D:\\abs.txt"));
+    EXPECT_STREQ(L"D:\\abs.txt", out);
+    ASSERT_TRUE(CombinePathNameW(out, L"C:\\", L"a"));
+    EXPECT_STREQ(L"C:\\a", out);
+    ASSERT_TRUE(CombinePathNameW(out, nullptr, L"a"));
+    EXPECT_STREQ(L"a", out);
+    // 259 characters fit, 260 do not (the terminator needs the last one).
+    const std::wstring folder250(250, L'界');
+    EXPECT_TRUE(CombinePathNameW(out, folder250.c_str(), L"12345678"));
+    EXPECT_EQ(259u, std::wcslen(out));
+    EXPECT_FALSE(CombinePathNameW(out, folder250.c_str(), L"123456789"));
+    EXPECT_STREQ(L"", out);
+    EXPECT_FALSE(CombinePathNameW(nullptr, L"a", L"b"));
 }
 
 }  // namespace

@@ -115,6 +115,16 @@ TEST(Files, ProgramPathIsTheFolderOfTheExecutable)
     ASSERT_TRUE(GetProgramPathA(GetCurrentProcessId(), out));
     EXPECT_STREQ(expected, out);
     EXPECT_FALSE(GetProgramPathA(0, nullptr));
+
+    wchar_t wideExpected[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, wideExpected, MAX_PATH), 0u);
+    *std::wcsrchr(wideExpected, L'\\') = L'\0';
+    wchar_t wide[TAVO_MAX_PATH];
+    ASSERT_TRUE(GetProgramPathW(0, wide));
+    EXPECT_STREQ(wideExpected, wide);
+    ASSERT_TRUE(GetProgramPathW(GetCurrentProcessId(), wide));
+    EXPECT_STREQ(wideExpected, wide);
+    EXPECT_FALSE(GetProgramPathW(0, nullptr));
 }
 
 TEST(Files, CreatesNestedFoldersAndReadsWholeFiles)
@@ -161,6 +171,73 @@ TEST(Files, CreatesNestedFoldersAndReadsWholeFiles)
     RemoveDirectoryA((root + "\\a\\b").c_str());
     RemoveDirectoryA((root + "\\a").c_str());
     RemoveDirectoryA(root.c_str());
+}
+
+// Copies a file; false when it could not.
+bool CopyInto(const std::wstring& from, const std::wstring& to) { return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0; }
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
+
+// A folder name the ANSI code page cannot spell (cp1252 has no Chinese).
+bool AnsiCannotSpell(const std::wstring& name)
+{
+    BOOL usedDefault = FALSE;
+    char out[MAX_PATH * 2];
+    WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, out, sizeof out, nullptr, &usedDefault);
+    return usedDefault != FALSE;
+}
+
+TEST(Files, WideFormsWorkInAFolderTheAnsiCodePageCannotSpell)
+{
+    const std::wstring root = TempFolder();
+    const std::wstring folder = root + L"\\雷达工具\\Log";
+    ASSERT_TRUE(AnsiCannotSpell(folder)) << "code page " << GetACP();
+    ASSERT_TRUE(RecursiveCreateDirectoryW(folder.c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.c_str())) << "the folder has its own name";
+
+    wchar_t name[TAVO_MAX_PATH];
+    ASSERT_TRUE(GetFileNameByDateW(name, L".dat", L"Tool_", L"", 0, 1, 0));
+    wchar_t file[TAVO_MAX_PATH];
+    ASSERT_TRUE(CombinePathNameW(file, folder.c_str(), name));
+    {
+        HANDLE h = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        DWORD written = 0;
+        WriteFile(h, "\xAA\xAA\x01", 3, &written, nullptr);
+        CloseHandle(h);
+    }
+    unsigned char* block = nullptr;
+    ASSERT_EQ(3, ReadFileDataW(file, &block));
+    EXPECT_EQ(0, std::memcmp(block, "\xAA\xAA\x01", 3));
+    ReleaseFileData(block);
+
+    // The program path of a process started from that folder.
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    const std::wstring exe = folder + L"\\copy.exe";
+    ASSERT_TRUE(CopyInto(self, exe));
+    ASSERT_TRUE(CopyInto(FolderOf(self) + L"\\Tavo_Common.dll", folder + L"\\Tavo_Common.dll"));
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::wstring command = L"\"" + exe + L"\" --gtest_list_tests";
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &si, &pi));
+    wchar_t other[TAVO_MAX_PATH];
+    const int found = GetProgramPathW(pi.dwProcessId, other);
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(found);
+    EXPECT_EQ(0, lstrcmpiW(folder.c_str(), other)) << "another process's folder";
+
+    DeleteFileW(exe.c_str());
+    DeleteFileW((folder + L"\\Tavo_Common.dll").c_str());
+    DeleteFileW(file);
+    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW((root + L"\\雷达工具").c_str());
+    RemoveDirectoryW(root.c_str());
 }
 
 TEST(Files, DateNamesAreBareDistinctAndCarryPrefixAndExtension)

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -227,6 +228,7 @@ TEST(UiLanguage, ValueComesFromTheElementOrDefaultsToChs) {
     EXPECT_EQ("eNg", GetLanguageValue(Doc("<APPCONFIG LANGUAGE=\"eNg\"/>")));
 }
 
+#ifndef _WIN32
 namespace {
 std::string TempPath(const char* name) {
     return std::string(::testing::TempDir()) + name;
@@ -239,7 +241,6 @@ std::string ReadAll(const std::string& path) {
 }
 }  // namespace
 
-#ifndef _WIN32
 TEST(ConfigFileWrite, ReplacesWholeOrLeavesTheOldFile) {
     std::string path = TempPath("cfg_replace.xml");
     std::remove(path.c_str());
@@ -251,7 +252,9 @@ TEST(ConfigFileWrite, ReplacesWholeOrLeavesTheOldFile) {
     // The temporary file cannot be made: the old content stays whole.
     std::string blocker = path + "." + std::to_string(::getpid()) + ".tmp";
     ASSERT_EQ(0, ::mkdir(blocker.c_str(), 0755));
-    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "third"));
+    unsigned long error = 0;
+    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "third", &error));
+    EXPECT_EQ(static_cast<unsigned long>(EISDIR), error) << "the reason the user is told";
     EXPECT_EQ("second, longer", ReadAll(path));
     ::rmdir(blocker.c_str());
     std::remove(path.c_str());
@@ -261,35 +264,65 @@ TEST(ConfigFileWrite, ReplacesWholeOrLeavesTheOldFile) {
 #ifdef _WIN32
 #include <windows.h>
 
+namespace {
+std::wstring WideTempPath(const wchar_t* name) {
+    const std::string dir = ::testing::TempDir();
+    return std::wstring(dir.begin(), dir.end()) + name;
+}
+std::string ReadAllWide(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+}  // namespace
+
 TEST(ConfigFileWrite, ReadOnlyOrLockedFileIsSkippedAndTheNextSaveWorks) {
-    std::string path = TempPath("cfg_locked.xml");
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
+    std::wstring path = WideTempPath(L"cfg_locked.xml");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
     ASSERT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "original"));
 
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(FileWriteResult::Skipped, WriteFileReplacing(path, "changed"));
-    EXPECT_EQ("original", ReadAll(path));
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ("original", ReadAllWide(path));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
 
     // Another program holds the file open without write sharing.
-    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_EQ(FileWriteResult::Skipped, WriteFileReplacing(path, "changed"));
     CloseHandle(holder);
-    EXPECT_EQ("original", ReadAll(path));
+    EXPECT_EQ("original", ReadAllWide(path));
 
     EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "changed"));
-    EXPECT_EQ("changed", ReadAll(path));
+    EXPECT_EQ("changed", ReadAllWide(path));
     // No temporary file is left behind.
-    std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.c_str()));
-    DeleteFileA(path.c_str());
+    std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(temp.c_str()));
+    DeleteFileW(path.c_str());
 }
 
 TEST(ConfigFileWrite, MissingFolderFailsWithoutCreatingAnything) {
-    std::string path = TempPath("no_such_folder_cfg\\appConfig.xml");
-    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "x"));
+    std::wstring path = WideTempPath(L"no_such_folder_cfg\\appConfig.xml");
+    unsigned long error = 0;
+    EXPECT_EQ(FileWriteResult::Failed, WriteFileReplacing(path, "x", &error));
+    EXPECT_EQ(static_cast<unsigned long>(ERROR_PATH_NOT_FOUND), error) << "the reason the user is told";
+}
+
+TEST(ConfigFileWrite, FolderOutsideTheAnsiCodePageIsWrittenAndReplaced) {
+    const std::wstring folder = WideTempPath(L"雷达工具_cfg");
+    BOOL usedDefault = FALSE;
+    char narrow[MAX_PATH * 2];
+    WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, narrow, sizeof narrow, nullptr, &usedDefault);
+    ASSERT_TRUE(usedDefault) << "the folder name must be one code page " << GetACP() << " cannot spell";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring path = folder + L"\\appConfig.xml";
+    EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "<AppConfig />\n"));
+    EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "<AppConfig BaudRate=\"9600\" />\n"));
+    EXPECT_EQ("<AppConfig BaudRate=\"9600\" />\n", ReadAllWide(path));
+    DeleteFileW(path.c_str());
+    EXPECT_TRUE(RemoveDirectoryW(folder.c_str())) << "nothing else left in the folder";
 }
 #endif

@@ -226,12 +226,15 @@ TEST_F(ColorStaticTest, ManyLinesAndZeroSizeDoNotFail) {
 }
 
 TEST_F(ColorStaticTest, GdiObjectsStayFlatOverRepaintsAndFontChanges) {
-    // The count must see a new object, or flat would prove nothing.
+    // Both counts must see a new object, or flat would prove nothing: the
+    // process's objects (any leak) and our owners' (a handle let go undeleted).
     const long start = GdiObjectCount();
-    if (start < 0) GTEST_SKIP() << "this system cannot count GDI objects";
+    ASSERT_GE(start, 0) << "this system cannot count GDI objects";
+    const long ownedStart = OwnedGdiObjectCount();
     {
         ScopedBrush brush(::CreateSolidBrush(RGB(1, 2, 3)));
         ASSERT_EQ(GdiObjectCount(), start + 1);
+        ASSERT_EQ(OwnedGdiObjectCount(), ownedStart + 1);
     }
     PicturePtr picture(SplitPicture(16, 16, 0xFFFF0000, 0xFF00FF00));
     dlg.picture.InitLabel(RGB(0, 0, 0), L"", 12, 1);
@@ -247,8 +250,11 @@ TEST_F(ColorStaticTest, GdiObjectsStayFlatOverRepaintsAndFontChanges) {
     };
     for (int i = 0; i < 4; ++i) round(i);  // the system's caches settle
     const long before = GdiObjectCount();
+    const long ownedBefore = OwnedGdiObjectCount();
     for (int i = 0; i < 300; ++i) round(i);
     EXPECT_LE(GdiObjectCount() - before, 2) << before;
+    // Exactly: each new font replaced the old one, each paint's bitmap and DC went.
+    EXPECT_EQ(OwnedGdiObjectCount(), ownedBefore);
 }
 
 }  // namespace

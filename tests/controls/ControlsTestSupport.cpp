@@ -139,6 +139,8 @@ long GdiObjectCount() {
     return RawCount(mode == 1);
 }
 
+long OwnedGdiObjectCount() { return g_liveScopedGdiObjects.load(); }
+
 Gdiplus::Bitmap* SplitPicture(int w, int h, DWORD left, DWORD right) {
     Gdiplus::Bitmap* image = Gdiplus_CreateBitmap(w, h, PixelFormat32bppARGB);
     if (!image) return nullptr;

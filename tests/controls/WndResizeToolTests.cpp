@@ -215,10 +215,13 @@ TEST_F(ResizeToolTest, GdiObjectsStayFlatOverManyResizes) {
     for (int i = 0; i < 3; ++i) round(i);
     SetClientSize(dlg, 400, 300);
     const long before = GdiObjectCount();
-    if (before < 0) GTEST_SKIP() << "this system cannot count GDI objects";
+    ASSERT_GE(before, 0) << "this system cannot count GDI objects";
+    const long ownedBefore = OwnedGdiObjectCount();
     for (int i = 0; i < 150; ++i) round(i);
     SetClientSize(dlg, 400, 300);
     EXPECT_LE(GdiObjectCount() - before, 2) << before;
+    // Exactly: one font per refonted control, each replacing the one before.
+    EXPECT_EQ(OwnedGdiObjectCount(), ownedBefore);
 }
 
 }  // namespace

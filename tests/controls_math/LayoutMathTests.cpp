@@ -30,7 +30,9 @@ TEST(LineLayout, AutomaticGapsAreEqualAboveBetweenAndBelow) {
 TEST(LineLayout, FixedGapPlacesFirstLineByAlignment) {
     const std::vector<float> heights{10.0f, 10.0f};
     EXPECT_FLOAT_EQ(LineTops(5, kAlignNear, 0.0f, 100.0f, heights)[0], 5.0f);
-    EXPECT_FLOAT_EQ(LineTops(5, kAlignCenter, 0.0f, 100.0f, heights)[0], 5.0f + (100.0f - 20.0f - 15.0f) / 2.0f);
+    // Two lines of 10 and three gaps of 5 (35 in all) centred in 100: 32.5
+    // free above that block, then the first gap.
+    EXPECT_FLOAT_EQ(LineTops(5, kAlignCenter, 0.0f, 100.0f, heights)[0], 37.5f);
     const std::vector<float> far = LineTops(5, kAlignFar, 0.0f, 100.0f, heights);
     EXPECT_FLOAT_EQ(far[0], 70.0f);
     EXPECT_FLOAT_EQ(far[1] + 10.0f, 95.0f);  // one gap stays below the last line

@@ -52,7 +52,7 @@ void ToolTest::SetUp() {
     static int run = 0;
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    m_folder = std::wstring(temp) + L"tool_e2e_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+    m_folder = std::wstring(temp) + m_folderStem + std::to_wstring(::GetCurrentProcessId()) + L"_" +
                std::to_wstring(++run);
     RemoveTree(m_folder);
     ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));

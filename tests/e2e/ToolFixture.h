@@ -32,6 +32,9 @@ protected:
     std::wstring Path(const wchar_t* name) const { return m_folder + L"\\" + name; }
     std::wstring ConfigPath() const { return Path(L"appConfig.xml"); }
 
+    // The start of the name of the tool's folder (in the temporary folder);
+    // a test may change it before SetUp.
+    std::wstring m_folderStem = L"tool_e2e_";
     std::wstring m_folder;
     tooldriver::Process m_tool;
     HWND m_window = nullptr;

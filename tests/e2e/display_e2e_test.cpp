@@ -10,6 +10,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <iostream>
 #include <cstdint>
 #include <memory>
 #include <regex>
@@ -474,6 +475,65 @@ TEST_F(DisplayTest, PortVanishesAndReturnsIntoTheSameDataFile) {
     const std::string rest = data.substr(sent1.size());
     EXPECT_NE(std::string::npos, BytesSent(second.LogText()).find(rest)) << "bytes of the second module, in order";
     EXPECT_EQ(0u, CloseTool());
+}
+
+// The tool copied into a folder whose name the session's ANSI code page
+// cannot spell: it reads and saves its configuration, logs, records and shows
+// its pictures there as anywhere else, under the same file names.
+class WideFolderTest : public DisplayTest {
+protected:
+    WideFolderTest() { m_folderStem = L"雷达工具_"; }
+};
+
+TEST_F(WideFolderTest, ConfigurationLogRecordingAndPicturesAllWork) {
+    BOOL usedDefault = FALSE;
+    char narrow[MAX_PATH * 2];
+    ::WideCharToMultiByte(CP_ACP, 0, m_folder.c_str(), -1, narrow, sizeof narrow, nullptr, &usedDefault);
+    std::cout << "[ figures  ] ANSI code page of the session: " << ::GetACP() << "\n";
+    ASSERT_TRUE(usedDefault) << "code page " << ::GetACP() << " can spell the folder name: nothing to show here";
+
+    std::string simBinary, sessionDir, problem;
+    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
+    const std::string script = sessionDir + "/wide-folder-script.txt";
+    ASSERT_TRUE(devtest::WriteWholeFile(script, "1 300 1500\n2 120 60000\n"));
+    devtest::CSimulator sim(kPort, {"--script", script});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+
+    WriteFileBytes(ConfigPath(), "<AppConfig BaudRate=\"57600\" nOffTime=\"33\" />");
+    StartTool();
+    EXPECT_EQ(L"57600", GetControlText(m_window, IDC_EDIT_BAUDRATE)) << "the configuration was read";
+    EXPECT_TRUE(WaitUntil([&] { return PictureShown() == kNobody; }, kWait)) << "nobody at start-up";
+    ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"115200"));
+    ConnectAndStart(kPort);
+    EXPECT_TRUE(WaitUntil([&] { return PictureShown() == kMotion; }, kWait)) << "moving target";
+    EXPECT_TRUE(WaitUntil([&] { return PictureShown() == kMotionless; }, kWait)) << "micro-motion target";
+    StopAndCompareLogWithRecording();
+
+    // The same names as in any other folder, the recording what was sent.
+    const std::wregex logName(L".*\\\\Log\\\\Ladu330Pk27TOOL_\\d{8}_\\d{6}_\\d{3}\\.log");
+    const std::wregex dataName(L".*\\\\Log\\\\Ladu330Pk27TOOL_\\d{8}_\\d{6}_\\d{3}\\.dat");
+    ASSERT_EQ(1u, LogFolderFiles(L".log").size());
+    ASSERT_EQ(1u, LogFolderFiles(L".dat").size());
+    EXPECT_TRUE(std::regex_match(LogFolderFiles(L".log")[0], logName));
+    EXPECT_TRUE(std::regex_match(LogFolderFiles(L".dat")[0], dataName));
+    const std::string data = ReadLogFolderFile(L".dat");
+    EXPECT_GE(WholeFrameCount(data), 2u);
+    EXPECT_NE(std::string::npos, BytesSent(sim.LogText()).find(data)) << "recorded bytes are what was sent";
+
+    EXPECT_EQ(0u, CloseTool());
+    const std::string saved = ReadFileBytes(ConfigPath());
+    EXPECT_EQ(0u, saved.find("<?xml version=\"1.0\"?>\n<AppConfig\n")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("\tBaudRate=\"115200\"\n")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("\tnOffTime=\"33\"\n")) << saved;
+    // Saved by replacing: nothing is left beside it.
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(Path(L"appConfig.xml*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    int files = 0;
+    do ++files;
+    while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    EXPECT_EQ(1, files);
 }
 
 }  // namespace

@@ -11,11 +11,9 @@
 
 namespace {
 
-uint32_t Bits(float f) {
-    uint32_t b;
-    std::memcpy(&b, &f, 4);
-    return b;
-}
+// IEEE-754 single-precision bits of the floats in the reply below.
+constexpr uint32_t k40_5 = 0x42220000, kMinus6_25 = 0xC0C80000, k9 = 0x41100000;
+constexpr uint32_t k0_5 = 0x3F000000, k0_25 = 0x3E800000, k0_85 = 0x3F59999A;
 
 // The record as nineteen 32-bit cells, in field order.
 int32_t* Cells(RadarParam& p) { return reinterpret_cast<int32_t*>(&p); }
@@ -36,9 +34,9 @@ std::vector<uint8_t> Reply(uint16_t status) {
     };
     put(0, status, 2);
     put(2, 0xFEDC, 2), put(4, 0x0102, 2), put(6, 0x8001, 2), put(8, 0x30, 2), put(10, 20, 2);
-    put(12, Bits(40.5f), 4), put(16, Bits(-6.25f), 4), put(20, 0x7FC00001, 4), put(24, Bits(9.0f), 4);
+    put(12, k40_5, 4), put(16, kMinus6_25, 4), put(20, 0x7FC00001, 4), put(24, k9, 4);
     put(28, 0xFF, 1), put(29, 8, 1), put(30, 0x80, 1), put(31, 10, 1);
-    put(32, Bits(0.5f), 4), put(36, Bits(0.25f), 4), put(40, Bits(0.85f), 4), put(44, 0x80000000, 4);
+    put(32, k0_5, 4), put(36, k0_25, 4), put(40, k0_85, 4), put(44, 0x80000000, 4);
     put(48, 0xFFFFFFF6, 4);
     return r;
 }
@@ -46,10 +44,10 @@ std::vector<uint8_t> Reply(uint16_t status) {
 RadarParam ReplyRecord() {
     RadarParam p = Numbered();
     const int32_t cells[18] = {0x30, 0x8001, 0x0102, 0xFEDC, 20, 255, 8,
-                               static_cast<int32_t>(Bits(40.5f)), static_cast<int32_t>(Bits(-6.25f)),
-                               0x7FC00001, static_cast<int32_t>(Bits(9.0f)), 128, 10,
-                               static_cast<int32_t>(Bits(0.5f)), static_cast<int32_t>(Bits(0.25f)),
-                               static_cast<int32_t>(Bits(0.85f)), INT32_MIN, -10};
+                               static_cast<int32_t>(k40_5), static_cast<int32_t>(kMinus6_25),
+                               0x7FC00001, static_cast<int32_t>(k9), 128, 10,
+                               static_cast<int32_t>(k0_5), static_cast<int32_t>(k0_25),
+                               static_cast<int32_t>(k0_85), INT32_MIN, -10};
     std::memcpy(Cells(p), cells, sizeof cells);  // ReportTimeMS stays 1018
     return p;
 }

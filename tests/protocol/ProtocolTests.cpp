@@ -35,11 +35,6 @@ std::vector<Frame> DecodeAll(FrameDecoder& d, const Bytes& stream, const std::ve
     return out;
 }
 
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
 
 }  // namespace
 
@@ -232,6 +227,52 @@ TEST(Parameters, WideValuesAreTruncatedInTheReply) {
     EXPECT_EQ((Bytes(r.begin() + 48, r.end())), (Bytes{0xFD, 0xFF, 0xFF, 0xFF}));
 }
 
+TEST(Parameters, ReplyFieldsReadBackAsWrittenWithinTheirWidths) {
+    auto same = [](const ModuleParameters& a, const ModuleParameters& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    auto readBack = [](const ModuleParameters& p) {
+        return DecodeParameterFields(EncodeParameterReply(kStatusOk, p).data() + kParameterFieldsOffset);
+    };
+    // Every field distinct and within its width; floats with a sign, a NaN
+    // payload and a negative zero, which only a bit copy keeps.
+    ModuleParameters p;
+    p.motionRangeMax = 0xFEDC, p.motionRangeMin = 0x0102, p.motionlessRangeMax = 0x8001, p.motionlessRangeMin = 3;
+    p.offTime = 0xFFFF;
+    p.motionNearEndCoef = 40.5f, p.motionFarEndCoef = -6.25f, p.motionlessFarEndCoef = -0.0f;
+    p.motionlessNearEndCoef = BitsFloat(0x7FC00001);
+    p.motionIIR = 0xFF, p.motionlessIIR = 7, p.motionWindowRange = 0x80, p.motionlessWindowRange = 9;
+    p.kalman[0] = 0.25f, p.kalman[1] = 1e-40f, p.kalman[2] = 3.5f, p.kalman[3] = -1.0f;
+    p.distanceCalibration = INT32_MIN + 1;
+    EXPECT_TRUE(same(readBack(p), p));
+
+    // Wider values come back as the reply's width keeps them, never sign-extended.
+    ModuleParameters wide = p;
+    wide.motionRangeMax = 0x12345, wide.motionlessRangeMin = -1, wide.motionIIR = 0x1FF, wide.motionlessWindowRange = -2;
+    ModuleParameters kept = p;
+    kept.motionRangeMax = 0x2345, kept.motionlessRangeMin = 0xFFFF, kept.motionIIR = 0xFF, kept.motionlessWindowRange = 0xFE;
+    EXPECT_TRUE(same(readBack(wide), kept));
+}
+
+TEST(Parameters, TheWriteCodesTogetherCarryEveryField) {
+    // Numbered fields written code by code onto the factory set arrive whole.
+    ModuleParameters want;
+    int32_t* cells = reinterpret_cast<int32_t*>(&want);
+    for (size_t i = 0; i < sizeof want / 4; ++i) cells[i] = static_cast<int32_t>(100 + i);
+    want.motionNearEndCoef = 1.5f, want.kalman[3] = -2.5f;
+    want.distanceCalibration = -7;
+    ModuleParameters got;
+    for (uint16_t code : kWriteCodes) {
+        uint32_t values[kMaxWriteIds];
+        const size_t n = ParameterWriteValues(code, want, values);
+        ASSERT_GT(n, 0u) << code;
+        std::vector<ParameterPair> pairs;
+        for (size_t id = 0; id < n; ++id) pairs.push_back({static_cast<uint16_t>(id), values[id]});
+        ASSERT_EQ(ApplyParameterWrite(code, pairs, got), kStatusOk) << code;
+    }
+    EXPECT_EQ(0, std::memcmp(&want, &got, sizeof want));
+    uint32_t values[kMaxWriteIds];
+    EXPECT_EQ(0u, ParameterWriteValues(kReadParameters, want, values));
+}
+
 TEST(Parameters, WritesApplyWholeOrNotAtAll) {
     ModuleParameters p;
     EXPECT_EQ(ApplyParameterWrite(kWriteGeneral, {{0, 800}, {4, 60}}, p), kStatusOk);
@@ -248,8 +289,8 @@ TEST(Parameters, WritesApplyWholeOrNotAtAll) {
     EXPECT_EQ(ApplyParameterWrite(kWriteIIR, {{0, 3}, {2, 1}}, p), kStatusUnknownId);
     EXPECT_EQ(ApplyParameterWrite(kWriteCalibration, {{1, 0}}, p), kStatusUnknownId);
     EXPECT_EQ(ApplyParameterWrite(kWriteGeneral, {{1, 50}, {0, static_cast<uint32_t>(-1)}}, p), kStatusRefused);
-    EXPECT_EQ(ApplyParameterWrite(kWriteNoiseFloor, {{0, Bits(1.0f)}, {1, Bits(NAN)}}, p), kStatusRefused);
-    EXPECT_EQ(ApplyParameterWrite(kWriteAlphaBeta, {{3, Bits(INFINITY)}}, p), kStatusRefused);
+    EXPECT_EQ(ApplyParameterWrite(kWriteNoiseFloor, {{0, FloatBits(1.0f)}, {1, FloatBits(NAN)}}, p), kStatusRefused);
+    EXPECT_EQ(ApplyParameterWrite(kWriteAlphaBeta, {{3, FloatBits(INFINITY)}}, p), kStatusRefused);
     EXPECT_EQ(ApplyParameterWrite(kWriteGeneral, {}, p), kStatusBadLength);
     EXPECT_EQ(ApplyParameterWrite(0x66, {{0, 1}}, p), kStatusUnknownCommand);
     EXPECT_EQ(ApplyParameterWrite(kReadParameters, {{0, 1}}, p), kStatusUnknownCommand);

@@ -41,17 +41,12 @@ protected:
         return f.payload;
     }
     static uint16_t Status(const Bytes& payload) {
-        return payload.size() >= 2 ? static_cast<uint16_t>(payload[0] | payload[1] << 8) : 0xFFFF;
+        return payload.size() >= 2 ? GetLe16(payload.data()) : 0xFFFF;
     }
 
     Module module;
 };
 
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
 
 }  // namespace
 
@@ -75,11 +70,11 @@ TEST_F(ModuleTest, EachWriteCodeReadsBackWhatWasWritten) {
     const std::vector<Write> writes = {
         {kWriteGeneral, {{0, 650}, {1, 40}, {2, 400}, {3, 35}, {4, 90}},
          {{2, {0x8A, 0x02}}, {4, {40, 0}}, {6, {0x90, 0x01}}, {8, {35, 0}}, {10, {90, 0}}}},
-        {kWriteNoiseFloor, {{0, Bits(30.5f)}, {3, Bits(7.25f)}},
+        {kWriteNoiseFloor, {{0, FloatBits(30.5f)}, {3, FloatBits(7.25f)}},
          {{12, {0x00, 0x00, 0xF4, 0x41}}, {24, {0x00, 0x00, 0xE8, 0x40}}, {16, {0x00, 0x00, 0xC0, 0x40}}}},
         {kWriteIIR, {{0, 4}, {1, 12}}, {{28, {4, 12}}}},
         {kWriteWindow, {{1, 20}, {0, 7}}, {{30, {7, 20}}}},
-        {kWriteAlphaBeta, {{2, Bits(1.0f)}}, {{40, {0x00, 0x00, 0x80, 0x3F}}, {32, {0x00, 0x00, 0x00, 0x3F}}}},
+        {kWriteAlphaBeta, {{2, FloatBits(1.0f)}}, {{40, {0x00, 0x00, 0x80, 0x3F}}, {32, {0x00, 0x00, 0x00, 0x3F}}}},
         {kWriteCalibration, {{0, static_cast<uint32_t>(-12)}}, {{48, {0xF4, 0xFF, 0xFF, 0xFF}}}},
     };
     for (const Write& w : writes) {

@@ -3,6 +3,7 @@
 // a deadline; none is a fixed sleep.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -123,6 +124,7 @@ protected:
             const ssize_t got = read(fd, buf, sizeof buf);
             if (got > 0) {
                 rest.insert(rest.end(), buf, buf + got);
+                arrivals.push_back({Clock::now(), static_cast<size_t>(got)});
             } else if (got == 0 || (got < 0 && errno == EIO) || (p.revents & POLLHUP)) {
                 if (hungUp) *hungUp = true;
                 break;
@@ -160,6 +162,12 @@ protected:
     int status = 0;
     int fd = -1;
     Bytes rest;
+    // Every read that brought bytes: when, and how many.
+    struct Arrival {
+        Clock::time_point at;
+        size_t bytes;
+    };
+    std::vector<Arrival> arrivals;
 };
 
 }  // namespace
@@ -258,11 +266,22 @@ TEST_F(SimProgram, TermSignalEndsItAndAStaleLinkIsReplaced) {
 }
 
 TEST_F(SimProgram, FaultSwitchesReachTheLine) {
-    Start({"--reply-0x73-length", "53", "--refuse-code", "0x69", "--reply-delay", "30", "--split-writes"});
+    Start({"--reply-0x73-length", "53", "--refuse-code", "0x69", "--reply-delay", "150", "--split-writes"});
     Exchange(kEnterCommandMode);
+    arrivals.clear();
+    const auto sent = Clock::now();
     const Bytes read = Exchange(kReadParameters);
     ASSERT_EQ(read.size(), kFrameOverhead + 53);
     EXPECT_EQ(read[5], 53);
+    ASSERT_FALSE(arrivals.empty());
+    // --reply-delay: not one byte of the reply before the delay (a lower
+    // bound only: a slow machine makes it later, never earlier).
+    const auto firstByte = std::chrono::duration_cast<std::chrono::milliseconds>(arrivals.front().at - sent);
+    EXPECT_GE(firstByte.count(), 150);
+    // --split-writes: the 64 bytes come in pieces of at most 4 with 1-3 ms
+    // between them (15 ms or more in all), so the reader sees several reads, not
+    // one; a reader that fell asleep for all of it would see them joined.
+    EXPECT_GE(arrivals.size(), 2u) << "the whole reply came in one read";
     const uint16_t id[] = {0};
     const uint32_t v[] = {1};
     EXPECT_EQ(Exchange(kWriteIIR, EncodeParameterWrite(id, v, 1)), EncodeReply(kWriteIIR, kStatusRefused));
@@ -296,10 +315,31 @@ TEST_F(SimProgram, LineRateSendsTheGivenFramesBackToBackWithUnixTimeInTheLog) {
 }
 
 TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
-    for (const char* args : {"", "--link", "--link /tmp/x --period 0", "--link /tmp/x --scenario dance",
-                             "--link /tmp/x --script /nonexistent", "--link /tmp/x --bogus"}) {
+    char tmpl[] = "/tmp/zuv_sim_args.XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string dir = tmpl;
+    // Every file the program could make (link, ready file, log) would land in dir.
+    const std::string files = " --ready-file " + dir + "/ready --log " + dir + "/log";
+    const std::string link = "--link " + dir + "/com5";
+    const std::vector<std::string> cases = {"", "--link", link + " --period 0" + files,
+                                            link + " --scenario dance" + files,
+                                            link + " --script /nonexistent" + files, link + " --bogus" + files,
+                                            link + files + " --version-text " + std::string(1001, 'v')};
+    for (const std::string& args : cases) {
+        // The case named with the folder left out and long values cut.
+        std::string name = args;
+        for (size_t at; (at = name.find(dir)) != std::string::npos;) name.replace(at, dir.size(), "DIR");
+        name = name.substr(0, 100);
         const std::string cmd = std::string(ZUV_SIM_PATH) + " " + args + " >/dev/null 2>&1";
         const int rc = std::system(cmd.c_str());
-        EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 2) << args;
+        EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 2) << name;
+        std::string left;
+        if (DIR* d = opendir(dir.c_str())) {
+            while (dirent* e = readdir(d))
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") left += std::string(" ") + e->d_name;
+            closedir(d);
+        }
+        EXPECT_EQ(left, "") << name;
     }
+    std::system(("rm -rf '" + dir + "'").c_str());
 }

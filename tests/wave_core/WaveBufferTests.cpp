@@ -273,10 +273,17 @@ TEST(WaveBufferPoints, ZoomedOutGivesOnePointPerColumnFromTheNearestSample)
     b.AppendSamples(s.data(), 1000);
     const auto pts = Map(b, RECT{5, 0, 106, 1000});
     ASSERT_EQ(pts.size(), 101u);
-    for (int x = 0; x <= 100; ++x) {
-        const int sample = static_cast<int>(std::round(x * 999.0 / 100.0));
-        EXPECT_EQ(pts[static_cast<size_t>(x)], (Pt{5 + x, std::min(999, 1000 - sample)})) << x;
-    }
+    for (int x = 0; x <= 100; ++x)
+        EXPECT_EQ(pts[static_cast<size_t>(x)].x, 5 + x) << x;
+    // Column x shows the sample nearest to x * 9.99 (1000 samples over 101
+    // columns), and sample v lies on row 1000 - v (the bottom row is 999).
+    const struct {
+        int column, row;
+    } expected[] = {{0, 999}, {1, 990}, {3, 970}, {33, 670}, {67, 331}, {99, 11}, {100, 1}};
+    for (const auto& e : expected)
+        EXPECT_EQ(pts[static_cast<size_t>(e.column)].y, e.row) << "column " << e.column;
+    for (size_t i = 1; i < pts.size(); ++i)
+        EXPECT_LT(pts[i].y, pts[i - 1].y) << i;  // the ramp climbs at every column
 }
 
 TEST(WaveBufferPoints, ZoomedInSpacesOnePointPerSample)

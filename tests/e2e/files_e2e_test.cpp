@@ -1,0 +1,344 @@
+// The tool's log and data files when the disk will not take them: a Log
+// folder on a file system that fills up in the middle of a run (a 48 KiB
+// tmpfs), and a Log folder that cannot be made because a plain file has its
+// name. Either way the user is told once per run, in one box naming the file
+// and the system's reason, a notice stays in the chart's corner, the display
+// goes on, and what reached the disk is a clean prefix of what was sent.
+#include "ToolFixture.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include "RunChecks.h"
+#include "SimFixture.h"
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+using namespace tooldriver;
+
+constexpr int kPort = 7;
+const wchar_t kNotRecording[] = L"未记录数据";
+const wchar_t kNotLogging[] = L"未写入日志";
+
+// The Linux path of a Windows path (Wine's own conversion).
+std::string UnixPath(const std::wstring& path) {
+    using UnixNameFn = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<UnixNameFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return std::string();
+    char* name = toUnix(path.c_str());
+    if (!name) return std::string();
+    std::string unix = name;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return unix;
+}
+
+// The system's text for an error code, without its line end.
+std::wstring SystemText(DWORD error) {
+    wchar_t text[512] = {};
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512, nullptr);
+    std::wstring message = text;
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    return message;
+}
+
+std::string Narrow(const std::wstring& text) {
+    char out[4096] = {};
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof out - 1, nullptr, nullptr);
+    return out;
+}
+
+// A file system of a few KiB mounted on a folder. The test is a Windows
+// program, so a shell on the Linux side mounts it (the tests run as root) and
+// unmounts it when told, or after five minutes should the test never tell it.
+class CSmallDisk {
+public:
+    CSmallDisk(const std::wstring& folder, int kib) {
+        std::string sim, session;
+        if (!devtest::SessionPaths(sim, session, m_problem)) return;
+        const std::string dir = UnixPath(folder);
+        if (dir.empty()) {
+            m_problem = "no Linux path for the folder";
+            return;
+        }
+        const std::string base = session + "/small-disk-" + std::to_string(::GetCurrentProcessId());
+        const std::string script = base + ".sh";
+        m_status = base + ".status";
+        m_stop = base + ".stop";
+        ::DeleteFileW(devtest::WinPath(m_status).c_str());
+        ::DeleteFileW(devtest::WinPath(m_stop).c_str());
+        // Its output goes nowhere: it must not hold the test runner's pipe.
+        devtest::WriteWholeFile(script,
+                                "exec >/dev/null 2>&1 </dev/null\n"
+                                "dir=$1 size=$2 status=$3 stop=$4\n"
+                                "mount -t tmpfs -o size=\"$size\" tmpfs \"$dir\" || { echo failed >\"$status\"; exit 1; }\n"
+                                "echo mounted >\"$status\"\n"
+                                "i=0\n"
+                                "while [ ! -e \"$stop\" ] && [ $i -lt 3000 ]; do sleep 0.1; i=$((i + 1)); done\n"
+                                "umount -l \"$dir\"\n"
+                                "echo unmounted >>\"$status\"\n");
+        std::string command = "\"Z:\\bin\\sh\" \"" + script + "\" \"" + dir + "\" " + std::to_string(kib) + "k \"" +
+                              m_status + "\" \"" + m_stop + "\"";
+        std::wstring wide(command.size() + 1, L'\0');
+        wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, command.c_str(), -1, &wide[0],
+                                                              static_cast<int>(wide.size()))));
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessW(nullptr, &wide[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            m_problem = "the shell did not start (" + std::to_string(::GetLastError()) + ")";
+            return;
+        }
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+        m_started = true;
+        if (!WaitUntil([&] { return !Status().empty(); }, kWait)) m_problem = "no answer from the mount";
+        m_mounted = Status().find("mounted") == 0;
+        if (!m_mounted && m_problem.empty()) m_problem = "mount failed: " + Status();
+    }
+    ~CSmallDisk() {
+        if (!m_started) return;
+        devtest::WriteWholeFile(m_stop, "stop\n");
+        WaitUntil([&] { return Status().find("unmounted") != std::string::npos || Status() == "failed\n"; }, kWait);
+        ::DeleteFileW(devtest::WinPath(m_status).c_str());
+        ::DeleteFileW(devtest::WinPath(m_stop).c_str());
+    }
+    CSmallDisk(const CSmallDisk&) = delete;
+    CSmallDisk& operator=(const CSmallDisk&) = delete;
+
+    bool Mounted() const { return m_mounted; }
+    const std::string& Problem() const { return m_problem; }
+
+private:
+    std::string Status() const { return devtest::ReadWholeFile(m_status); }
+
+    bool m_started = false, m_mounted = false;
+    std::string m_problem, m_status, m_stop;
+};
+
+class FileFailureTest : public ToolTest {
+protected:
+    // The module reports every period ms, the distance changing every 150 ms.
+    std::vector<std::string> SimOptions(const char* period) {
+        std::string simBinary, sessionDir, problem;
+        EXPECT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
+        const std::string script = sessionDir + "/file-failure-script.txt";
+        EXPECT_TRUE(devtest::WriteWholeFile(script, "1 120 150\n2 340 150\n"));
+        return {"--script", script, "--period", period};
+    }
+    bool WaitText(int id, const std::wstring& text) {
+        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
+    }
+    void ConnectAndStart() {
+        ASSERT_TRUE(SelectPort(m_window, kPort));
+        Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+        ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
+        Click(Control(m_window, IDC_BTN_START), 3000);
+    }
+    void Stop() {
+        Click(Control(m_window, IDC_BTN_START), 10000);
+        EXPECT_TRUE(WaitText(IDC_BTN_START, L"开始"));
+    }
+    std::wstring Notices() { return GetControlText(m_window, IDC_STATIC_WAVE); }
+    bool Shows(const wchar_t* notice) { return Notices().find(notice) != std::wstring::npos; }
+    // The distance label changes twice: reports are still read and shown.
+    bool DisplayGoesOn() {
+        const std::wstring first = GetControlText(m_window, IDC_STATIC_DISTANCE);
+        std::wstring second;
+        return WaitUntil([&] { return (second = GetControlText(m_window, IDC_STATIC_DISTANCE)) != first; }, kWait) &&
+               WaitUntil([&] { return GetControlText(m_window, IDC_STATIC_DISTANCE) != second; }, kWait);
+    }
+    // The one box of a run, and while the module sends 100 more frames, no
+    // second one. The box is left open.
+    MessageBoxInfo TheOnlyBox(const devtest::CSimulator& sim) {
+        MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+        if (!box.hwnd) return box;
+        EXPECT_EQ(L"错误", box.caption);
+        EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
+        EXPECT_GE(PingWindow(m_window), 0) << "the window answers behind the box";
+        EXPECT_TRUE(DisplayGoesOn()) << "the display runs behind the box";
+        const HWND first = box.hwnd;
+        EXPECT_TRUE(DismissMessageBox(first));
+        EXPECT_GE(PingWindow(m_window, kWait), 0);
+        const int sent = sim.CountLog("TX");
+        int boxes = 0;
+        WaitUntil([&] {
+            for (const MessageBoxInfo& other : FindMessageBoxes(m_tool.Pid())) {
+                ++boxes;
+                DismissMessageBox(other.hwnd);
+            }
+            return sim.CountLog("TX") >= sent + 100;
+        }, kWait);
+        EXPECT_EQ(0, boxes) << "one box per run";
+        return box;
+    }
+    // The bytes the module sent once reporting began: everything after its
+    // reply to "leave command mode", the last command of the start sequence.
+    static std::string SentAfterStart(const std::string& simLog) {
+        const size_t leave = simLog.rfind("leave command mode");
+        if (leave == std::string::npos) return std::string();
+        const size_t afterReply = simLog.find('\n', simLog.find(" TX ", leave));
+        return afterReply == std::string::npos ? std::string() : BytesSent(simLog.substr(afterReply + 1));
+    }
+    static bool StartsWith(const std::vector<long>& all, const std::vector<long>& part) {
+        return part.size() <= all.size() && std::equal(part.begin(), part.end(), all.begin());
+    }
+};
+
+TEST_F(FileFailureTest, DiskFullMidRunIsToldOnceAndWhatFitIsAPrefixOfWhatWasSent) {
+    ASSERT_TRUE(::CreateDirectoryW(Path(L"Log").c_str(), nullptr));
+    CSmallDisk disk(Path(L"Log"), 48);
+    ASSERT_TRUE(disk.Mounted()) << disk.Problem();
+    // 200 reports a second: the log fills 48 KiB in a few seconds.
+    devtest::CSimulator sim(kPort, SimOptions("5"));
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+
+    // Room is made again once both files were refused a write: a file that
+    // took anything more would hold a gap.
+    const std::wstring filler = Path(L"Log\\filler.bin");
+    WriteFileBytes(filler, std::string(16384, 'f'));
+
+    StartTool();
+    EXPECT_FALSE(Shows(kNotLogging)) << "the log was made at start-up";
+    ConnectAndStart();
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+    const MessageBoxInfo box = TheOnlyBox(sim);
+    ASSERT_NE(nullptr, box.hwnd) << "no box about the full disk";
+    const std::vector<std::wstring> logs = FilesIn(Path(L"Log"), L".log");
+    const std::vector<std::wstring> data = FilesIn(Path(L"Log"), L".dat");
+    ASSERT_EQ(1u, logs.size());
+    ASSERT_EQ(1u, data.size());
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法写入文件：")) << Narrow(box.text);
+    EXPECT_TRUE(box.text.find(Path(L"Log\\") + logs[0]) != std::wstring::npos ||
+                box.text.find(Path(L"Log\\") + data[0]) != std::wstring::npos)
+        << "names the file: " << Narrow(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(SystemText(ERROR_DISK_FULL))) << Narrow(box.text);
+    // Both files are on the full disk: both stop, each with its notice.
+    EXPECT_TRUE(WaitUntil([&] { return Shows(kNotRecording) && Shows(kNotLogging); }, kWait)) << Narrow(Notices());
+    EXPECT_TRUE(::DeleteFileW(filler.c_str()));
+    const int frames = sim.CountLog("TX");
+    EXPECT_TRUE(WaitUntil([&] { return sim.CountLog("TX") >= frames + 400; }, kWait)) << "2 s more of reports";
+    EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty());
+    EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START)) << "the run goes on";
+    Stop();
+    EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << "until the next start: " << Narrow(Notices());
+    EXPECT_EQ(0u, CloseTool());
+    ASSERT_TRUE(sim.Stop());
+
+    const std::string sent = SentAfterStart(sim.LogText());
+    const std::string recorded = ReadFileBytes(Path(L"Log\\") + data[0]);
+    const std::string log = ReadFileBytes(Path(L"Log\\") + logs[0]);
+    std::cout << "[ figures  ] 48 KiB disk: " << recorded.size() << " bytes recorded, " << log.size()
+              << " bytes logged, of " << sent.size() << " sent\n";
+    EXPECT_LT(recorded.size(), sent.size()) << "the disk filled before the end";
+    const auto differ = std::mismatch(recorded.begin(), recorded.end(), sent.begin(), sent.end()).first;
+    EXPECT_EQ(recorded.end(), differ) << "the recording is a prefix of what was sent; it differs from byte "
+                                      << (differ - recorded.begin());
+    EXPECT_GT(FramesLogged(log).size(), 100u);
+    EXPECT_TRUE(StartsWith(FramesIn(sent), FramesLogged(log))) << "the log's lines are the first reports, in order";
+}
+
+TEST_F(FileFailureTest, LogFolderThatCannotBeMadeIsToldAtEachStart) {
+    const std::string blocker = "a plain file where the Log folder belongs";
+    WriteFileBytes(Path(L"Log"), blocker);
+    // What the system says to a file made in it.
+    HANDLE probe = ::CreateFileW(Path(L"Log\\probe.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_EQ(INVALID_HANDLE_VALUE, probe);
+    const std::wstring reason = SystemText(::GetLastError());
+    ASSERT_FALSE(reason.empty());
+    devtest::CSimulator sim(kPort, SimOptions("20"));
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+
+    StartTool();
+    EXPECT_TRUE(WaitUntil([&] { return Shows(kNotLogging); }, kWait)) << "no log from start-up on";
+    EXPECT_FALSE(Shows(kNotRecording)) << "nothing to record yet";
+    EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty()) << "start-up says it in the notice only";
+
+    ConnectAndStart();
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+    for (int run = 1; run <= 2; ++run) {
+        const MessageBoxInfo box = TheOnlyBox(sim);
+        ASSERT_NE(nullptr, box.hwnd) << "no box in run " << run;
+        const std::wstring& text = box.text;
+        const std::wstring named = Path(L"Log\\Ladu330Pk27TOOL_");
+        const size_t dat = text.find(named), log = text.find(named, dat + 1);
+        ASSERT_NE(std::wstring::npos, log) << "names both files: " << Narrow(text);
+        EXPECT_NE(std::wstring::npos, text.find(L".dat\n" + reason, dat)) << Narrow(text);
+        EXPECT_NE(std::wstring::npos, text.find(L".log\n" + reason, log)) << Narrow(text);
+        EXPECT_NE(std::wstring::npos, text.find(L"无法创建文件：")) << Narrow(text);
+        EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << Narrow(Notices());
+        Stop();
+        EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << "until the next start: " << Narrow(Notices());
+        if (run == 1) {
+            Click(Control(m_window, IDC_BTN_START), 3000);
+            ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+        }
+    }
+    EXPECT_EQ(0u, CloseTool());
+    EXPECT_EQ(blocker, ReadFileBytes(Path(L"Log"))) << "the file in the way is left alone";
+}
+
+// The settings cannot be saved (here: the temporary file the save writes first
+// cannot be made, a folder has its name): told once a run with the file and
+// the system's reason, a notice until a save works again, the old file whole.
+TEST_F(FileFailureTest, SettingsThatCannotBeSavedAreToldOnceAndTheOldFileStays) {
+    const std::string before = "<?xml version=\"1.0\"?>\n<AppConfig\n\tBaudRate=\"9600\" />\n";
+    WriteFileBytes(ConfigPath(), before);
+    devtest::CSimulator sim(kPort, SimOptions("50"));
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+    const std::wstring blocker = ConfigPath() + L"." + std::to_wstring(m_tool.Pid()) + L".tmp";
+    ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+    ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"115200"));
+
+    ASSERT_TRUE(SelectPort(m_window, kPort));
+    Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "a save that failed said nothing";
+    EXPECT_EQ(L"错误", box.caption);
+    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Narrow(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(ConfigPath() + L"\n")) << Narrow(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    EXPECT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
+    EXPECT_TRUE(Shows(L"设置未保存")) << Narrow(Notices());
+
+    // The next saves fail too: no second box; the old file is whole.
+    Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+    ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"连接设备"));
+    EXPECT_GE(PingWindow(m_window, kWait), 0);
+    EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty()) << "one box per run";
+    EXPECT_EQ(before, ReadFileBytes(ConfigPath()));
+
+    // Room again: the next save works and the notice goes.
+    ASSERT_TRUE(::RemoveDirectoryW(blocker.c_str()));
+    Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+    ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
+    EXPECT_TRUE(WaitUntil([&] { return !Shows(L"设置未保存"); }, kWait)) << Narrow(Notices());
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find("\tBaudRate=\"115200\""));
+    EXPECT_EQ(0u, CloseTool());
+}
+
+// The only save that fails is the one at exit: the window says so before it goes.
+TEST_F(FileFailureTest, SettingsThatCannotBeSavedAtExitAreToldBeforeTheWindowCloses) {
+    StartTool();
+    const std::wstring blocker = ConfigPath() + L"." + std::to_wstring(m_tool.Pid()) + L".tmp";
+    ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+    ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"115200"));
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, SC_CLOSE, 0));
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "the failed save at exit said nothing";
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Narrow(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    DWORD exitCode = 0xDEAD;
+    ASSERT_TRUE(WaitForExitOrKill(m_tool, kWait, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(std::string::npos, ReadFileBytes(ConfigPath()).find("115200"));
+    ::RemoveDirectoryW(blocker.c_str());
+}
+
+}  // namespace
+}  // namespace e2e
