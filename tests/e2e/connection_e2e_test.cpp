@@ -103,7 +103,7 @@ TEST_F(ConnectionTest, ThePortLostWhileIdleIsShownUntilItReturnsThenStartWorks) 
     EXPECT_TRUE(WaitStatus(kPortLost, false)) << "the notice goes when the port is back";
     Click(Control(m_window, IDC_BTN_START), 3000);
     ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
-    EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty());
+    EXPECT_TRUE(BoxesOnceAnswering(m_window, m_tool.Pid()).empty());
     EXPECT_TRUE(WaitUntil([&] { return GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == BST_CHECKED; },
                           kWait))
         << "reports of the module that came back reach the display";
