@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
 using namespace imgtest;
 
 namespace {
@@ -50,12 +55,35 @@ HMODULE ToolExports::s_hTool = nullptr;
 
 }  // namespace
 
+// The names in the export table of a loaded module, in the table's order.
+static std::vector<std::string> ExportedNames(HMODULE module)
+{
+    std::vector<std::string> names;
+    const auto* base = reinterpret_cast<const unsigned char*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (dir.VirtualAddress == 0)
+        return names;
+    const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    const auto* nameRvas = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        names.push_back(reinterpret_cast<const char*>(base + nameRvas[i]));
+    return names;
+}
+
 TEST_F(ToolExports, AllFortyOneNamesAreExported)
 {
     ASSERT_NE(s_hTool, nullptr) << "the tool's executable does not load";
-    EXPECT_EQ(sizeof kExports / sizeof kExports[0], 41u);
     for (const char* name : kExports)
         EXPECT_NE(GetProcAddress(s_hTool, name), nullptr) << name;
+    // The executable's own table: exactly these 41 image functions, no more.
+    std::set<std::string> imageExports;
+    for (const std::string& name : ExportedNames(s_hTool))
+        if (name.rfind("Gdiplus_", 0) == 0)
+            imageExports.insert(name);
+    EXPECT_EQ(std::set<std::string>(std::begin(kExports), std::end(kExports)), imageExports);
+    EXPECT_EQ(41u, imageExports.size());
 }
 
 TEST_F(ToolExports, WorkWithoutTheExecutablesStartUp)
