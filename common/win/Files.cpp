@@ -3,6 +3,7 @@
 #include "../core/CommonInternal.h"
 #include "WinHandles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -139,15 +140,39 @@ int MakeDateName(Ch* out, const Ch* ext, const Ch* prefix, const Ch* suffix, int
 
 }  // namespace
 
-extern "C" int GetProgramPathA(DWORD pid, char* out)
+namespace {
+
+// The narrow and wide system calls behind the program folder.
+struct NarrowProgramPath {
+    using Char = char;
+    static DWORD OwnName(char* path, DWORD size) { return GetModuleFileNameA(nullptr, path, size); }
+    static BOOL ImageName(HANDLE process, char* path, DWORD* size)
+    {
+        return QueryFullProcessImageNameA(process, 0, path, size);
+    }
+};
+struct WideProgramPath {
+    using Char = wchar_t;
+    static DWORD OwnName(wchar_t* path, DWORD size) { return GetModuleFileNameW(nullptr, path, size); }
+    static BOOL ImageName(HANDLE process, wchar_t* path, DWORD* size)
+    {
+        return QueryFullProcessImageNameW(process, 0, path, size);
+    }
+};
+
+// The folder of the executable of process pid (0: this one), without a
+// trailing separator.
+template <class Api>
+int ProgramFolder(DWORD pid, typename Api::Char* out)
 {
+    using Char = typename Api::Char;
     if (out == nullptr)
         return 0;
-    out[0] = '\0';
-    char path[TAVO_MAX_PATH];
+    out[0] = Char(0);
+    Char path[TAVO_MAX_PATH];
     DWORD n = 0;
     if (pid == 0 || pid == GetCurrentProcessId()) {
-        n = GetModuleFileNameA(nullptr, path, TAVO_MAX_PATH);
+        n = Api::OwnName(path, TAVO_MAX_PATH);
         if (n == 0 || n >= TAVO_MAX_PATH)
             return 0;
     } else {
@@ -155,50 +180,31 @@ extern "C" int GetProgramPathA(DWORD pid, char* out)
         if (!process.Valid())
             return 0;
         n = TAVO_MAX_PATH;
-        if (!QueryFullProcessImageNameA(process.Get(), 0, path, &n) || n >= TAVO_MAX_PATH)
+        if (!Api::ImageName(process.Get(), path, &n) || n >= TAVO_MAX_PATH)
             return 0;
     }
-    path[n] = '\0';
-    char* last = std::strrchr(path, '\\');
-    char* slash = std::strrchr(path, '/');
-    if (slash && (!last || slash > last))
-        last = slash;
+    path[n] = Char(0);
+    Char* last = nullptr;  // the last separator of either kind
+    for (Char* c = path; *c; ++c)
+        if (*c == Char('\\') || *c == Char('/'))
+            last = c;
     if (last == nullptr)
         return 0;
-    *last = '\0';
-    std::memcpy(out, path, std::strlen(path) + 1);
+    *last = Char(0);
+    std::copy(path, last + 1, out);
     return 1;
+}
+
+}  // namespace
+
+extern "C" int GetProgramPathA(DWORD pid, char* out)
+{
+    return ProgramFolder<NarrowProgramPath>(pid, out);
 }
 
 extern "C" int GetProgramPathW(DWORD pid, wchar_t* out)
 {
-    if (out == nullptr)
-        return 0;
-    out[0] = L'\0';
-    wchar_t path[TAVO_MAX_PATH];
-    DWORD n = 0;
-    if (pid == 0 || pid == GetCurrentProcessId()) {
-        n = GetModuleFileNameW(nullptr, path, TAVO_MAX_PATH);
-        if (n == 0 || n >= TAVO_MAX_PATH)
-            return 0;
-    } else {
-        tavo_common::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-        if (!process.Valid())
-            return 0;
-        n = TAVO_MAX_PATH;
-        if (!QueryFullProcessImageNameW(process.Get(), 0, path, &n) || n >= TAVO_MAX_PATH)
-            return 0;
-    }
-    path[n] = L'\0';
-    wchar_t* last = std::wcsrchr(path, L'\\');
-    wchar_t* slash = std::wcsrchr(path, L'/');
-    if (slash && (!last || slash > last))
-        last = slash;
-    if (last == nullptr)
-        return 0;
-    *last = L'\0';
-    std::memcpy(out, path, (std::wcslen(path) + 1) * sizeof(wchar_t));
-    return 1;
+    return ProgramFolder<WideProgramPath>(pid, out);
 }
 
 extern "C" int RecursiveCreateDirectoryA(const char* path)
