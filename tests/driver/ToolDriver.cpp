@@ -251,8 +251,16 @@ Process Launch(const std::wstring& exe, const std::wstring& arguments, const std
         startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
     }
     PROCESS_INFORMATION info{};
-    BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE,
-                                    0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+    BOOL started = FALSE;
+    // Under load Wine now and then refuses a process start with an internal
+    // error (1359) that the next attempt does not meet; any other failure
+    // (a missing program, a bad path) is reported at once.
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0,
+                                   nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+        if (!started && ::GetLastError() != ERROR_INTERNAL_ERROR) break;
+        if (!started) ::Sleep(200);
+    }
     if (!started && error) *error = ErrorText(L"CreateProcessW");
     if (nul != INVALID_HANDLE_VALUE) ::CloseHandle(nul);
     if (!started) return Process();
