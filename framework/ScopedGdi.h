@@ -6,11 +6,7 @@
 #include <atomic>
 #include <utility>
 
-// GDI objects and created DCs that the owners below hold right now, process
-// wide. A leak check that works where GetGuiResources does not (Wine answers
-// 0); objects made outside these owners are not counted. The main window
-// answers its registered message "Tavo_Ladu330_Pk27Tool.LiveGdiObjects" with it.
-inline std::atomic<long> g_liveScopedGdiObjects{0};
+#include "handles/UniqueHandle.h"  // g_liveScopedGdiObjects
 
 // HFONT, HPEN, HBRUSH, HBITMAP, HRGN: released with DeleteObject.
 template <class T>

@@ -106,3 +106,14 @@ IMAGEHELPER_API Gdiplus::Bitmap* Gdiplus_Gray(Gdiplus::Bitmap* source);
 IMAGEHELPER_API void Gdiplus_SetBitmapAlpha(Gdiplus::Bitmap* image, const RECT* rect, BYTE alpha, int lowest,
                                             int highest);
 IMAGEHELPER_API HRGN Gdiplus_CreateRgnFromBitmap(Gdiplus::Bitmap* image, BYTE threshold);
+
+#include "handles/UniqueHandle.h"
+
+// An image made by the Gdiplus_ functions, freed with Gdiplus_DeleteBitmap.
+struct GdiplusImageTraits : UncountedHandle {
+    using Type = Gdiplus::Bitmap*;
+    static Type Empty() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { Gdiplus_DeleteBitmap(h); }
+};
+using UniqueImage = UniqueHandle<GdiplusImageTraits>;
