@@ -1,7 +1,5 @@
 #include "Tavo_Ladu330_Pk27ToolDlg.h"
 
-#include <share.h>
-
 #include <algorithm>
 #include <cwctype>
 #include <string>
@@ -15,11 +13,8 @@
 namespace {
 
 constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;  // 0x40010
-constexpr wchar_t kFilePrefix[] = L"Ladu330Pk27TOOL_";
-constexpr int kReadTimeoutMs = 2000;
 constexpr int kDefaultReportTimeMs = 50;
 constexpr int kHistorySpanMs = 15000;
-constexpr int kReplayWaitMs = 100;  // longest wait for a replayed frame: stop stays prompt
 constexpr UINT_PTR kPortWatchTimer = 1;
 constexpr UINT kPortWatchMs = 500;
 // The presence display changes at most this often. The module's own rate (a
@@ -67,68 +62,16 @@ std::wstring SystemMessage(DWORD error) {
     return message.empty() ? L"(" + std::to_wstring(error) + L")" : message;
 }
 
-// The folder "Log" beside the executable, created when missing.
-std::wstring LogFolder() {
-    wchar_t folder[TAVO_MAX_PATH] = {};
-    wchar_t log[TAVO_MAX_PATH] = {};
-    GetProgramPathW(GetCurrentProcessId(), folder);
-    CombinePathNameW(log, folder, L"Log");
-    RecursiveCreateDirectoryW(log);
-    return log;
-}
-
-// A new date-based file in the log folder.
-std::wstring NewLogFolderFile(const wchar_t* extension) {
-    std::wstring folder = LogFolder();
-    wchar_t name[TAVO_MAX_PATH] = {};
-    wchar_t path[TAVO_MAX_PATH] = {};
-    GetFileNameByDateW(name, extension, kFilePrefix, L"", 0, 1, 0);
-    CombinePathNameW(path, folder.c_str(), name);
-    return path;
-}
-
 }  // namespace
-
-size_t WriteAllToFile(FILE* stream, const void* data, size_t length) {
-    if (!stream || !data || length == 0) return 0;
-    const char* bytes = static_cast<const char*>(data);
-    size_t written = 0;
-    while (written < length) {
-        const size_t remaining = length - written;
-        const size_t n = fwrite(bytes + written, 1, remaining, stream);
-        written += n;
-        // A write that makes no progress ends the loop even when the stream
-        // does not report an error: never spin on a stuck file.
-        if (n == 0 || (n < remaining && ferror(stream))) break;
-    }
-    return written;
-}
-
-int LogFileSink(void* user, int /*level*/, const char* text, int length) {
-    FILE* stream = static_cast<FILE*>(user);
-    if (!stream || !text || length <= 0) return 0;
-    // After a failed write the log takes nothing more: it stays a clean
-    // prefix of what was logged.
-    if (ferror(stream)) return 0;
-    ClearStreamError();
-    const size_t written = WriteAllToFile(stream, text, static_cast<size_t>(length));
-    // Each line reaches the file at once: nothing is lost if the tool dies.
-    const bool flushed = fflush(stream) == 0;
-    if (!flushed || written < static_cast<size_t>(length)) COutputFile::StreamFailed(stream, StreamError());
-    return static_cast<int>(written);
-}
 
 CTavo_Ladu330_Pk27ToolDlg::CTavo_Ladu330_Pk27ToolDlg(CWnd* parent) : CDialogEx(IDD_MAIN, parent) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_strVersion.Set("Unknown", -1);
+    m_acquisition.SetSource(&m_deviceSource);
 }
 
-CTavo_Ladu330_Pk27ToolDlg::~CTavo_Ladu330_Pk27ToolDlg() {
-    // Normally all released in OnDestroy; this covers a window that never existed.
-    m_bStopThread = 1;
-    m_thread.StopThread();
-    delete[] m_pHistory;
-}
+// The acquisition ends its own thread should the window never have existed.
+CTavo_Ladu330_Pk27ToolDlg::~CTavo_Ladu330_Pk27ToolDlg() = default;
 
 void CTavo_Ladu330_Pk27ToolDlg::LoadDefaultParameters() { ::LoadDefaultParameters(m_param); }
 
@@ -167,8 +110,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     if (!GetFileVersionW(exePath, version, TAVO_MAX_PATH)) version[0] = L'\0';
     SetWindowTextW(GetWindowTextW() + L"(v" + version + L")");
 
-    m_logFile.NotifyFailureTo(m_hWnd, WM_FILE_FAILED);
-    m_dataFile.NotifyFailureTo(m_hWnd, WM_FILE_FAILED);
+    m_acquisition.NotifyFileFailuresTo(m_hWnd, WM_FILE_FAILED);
     OpenLogFile();
     LoadPictures();
     OnBnClickedRefresh();
@@ -197,6 +139,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     if (m_replayRequested) OpenReplay();
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
+    m_deviceSource.SetDevice(m_hDevice);
     m_paramDlg.SetDevice(m_hDevice);
     m_paramDlg.SetToolDlg(this);
     m_paramDlg.Create(IDD_PARAM_CONFIG, this);  // hidden: the template is not visible
@@ -212,20 +155,14 @@ void CTavo_Ladu330_Pk27ToolDlg::DoDataExchange() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
-    // The sink is not running while its stream changes.
-    DbgOutputDelCallback(LogFileSink);
-    m_logFile.Create(NewLogFolderFile(L".log"), _SH_DENYWR);
-    DbgOutputAddCallback(LogFileSink, m_logFile.Stream());
-    DbgOutputSetTag(nullptr, 0);
-    DbgOutputSetTimeType(1);
-    DbgOutputSetIncludePIDTID(0);
+    m_acquisition.OpenLog();
     ShowFileNotices();
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::ShowFileNotices() {
-    SetNotice(IDS_NOTICE_NOT_LOGGING, !m_logFile.IsWritable());
+    SetNotice(IDS_NOTICE_NOT_LOGGING, !m_acquisition.LogFile().IsWritable());
     // A replay records nothing new: there is no data file to miss.
-    SetNotice(IDS_NOTICE_NOT_RECORDING, !m_replay && m_dataFile.Failed());
+    SetNotice(IDS_NOTICE_NOT_RECORDING, !m_replay && m_acquisition.DataFile().Failed());
 }
 
 LRESULT CTavo_Ladu330_Pk27ToolDlg::OnFileFailed() {
@@ -234,7 +171,7 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnFileFailed() {
     // fails after it shows in the notices. Never one box per report.
     if (m_fileFailureShown) return 0;
     std::wstring text;
-    for (const COutputFile* file : {&m_dataFile, &m_logFile}) {
+    for (const COutputFile* file : {&m_acquisition.DataFile(), &m_acquisition.LogFile()}) {
         if (!file->Failed()) continue;
         text += LoadResString(file->CreateFailed() ? IDS_FILE_CREATE_FAILED : IDS_FILE_WRITE_FAILED);
         text += L"\n" + file->Path() + L"\n" + SystemMessage(file->Error()) + L"\n\n";
@@ -250,14 +187,14 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnFileFailed() {
 void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
     wchar_t folder[TAVO_MAX_PATH] = {};
     GetProgramPathW(GetCurrentProcessId(), folder);
-    auto load = [&](const wchar_t* name) -> Gdiplus::Bitmap* {
+    auto load = [&](UniqueImage& image, const wchar_t* name) {
         wchar_t path[TAVO_MAX_PATH] = {};
         CombinePathNameW(path, folder, name);
-        return Gdiplus_LoadBitmapFromFileW(path);
+        image.Reset(Gdiplus_LoadBitmapFromFileW(path));
     };
-    m_pImgNobody = load(L"Image\\HumanNobody.png");
-    m_pImgMotion = load(L"Image\\HumanMotion.png");
-    m_pImgMotionless = load(L"Image\\HumanMotionLess.png");
+    load(m_pImgNobody, L"Image\\HumanNobody.png");
+    load(m_pImgMotion, L"Image\\HumanMotion.png");
+    load(m_pImgMotionless, L"Image\\HumanMotionLess.png");
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -342,18 +279,13 @@ void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
     Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
     Tavo_Interface_RadarDevice_Serial_Destroy(m_hDevice);
     m_hDevice = nullptr;
+    m_deviceSource.SetDevice(nullptr);
     ReadBaudRate();
     SaveConfig();
-    DbgOutputDelCallback(LogFileSink);
-    m_logFile.Close();
-    Gdiplus_DeleteBitmap(m_pImgNobody);
-    Gdiplus_DeleteBitmap(m_pImgMotion);
-    Gdiplus_DeleteBitmap(m_pImgMotionless);
-    m_pImgNobody = m_pImgMotion = m_pImgMotionless = nullptr;
-    CAutoBaseLock guard(m_historyLock);
-    delete[] m_pHistory;
-    m_pHistory = nullptr;
-    m_nHistoryCount = 0;
+    m_acquisition.CloseLog();
+    m_pImgNobody.Reset();
+    m_pImgMotion.Reset();
+    m_pImgMotionless.Reset();
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedRefresh() {
@@ -507,79 +439,34 @@ void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
     }
     // A log that could not be made at start-up, or failed in an earlier run,
     // is begun anew.
-    if (!m_logFile.IsWritable()) OpenLogFile();
-    m_dataFile.Close();
-    if (!m_replay) m_dataFile.Create(NewLogFolderFile(L".dat"), _SH_DENYNO);  // a replay records nothing new
+    if (!m_acquisition.LogFile().IsWritable()) OpenLogFile();
+    m_acquisition.OpenDataFile();  // a replay records nothing new
     ShowFileNotices();
     // Told from the message loop once the run is going: the display runs
     // behind the box, without recording.
-    if (m_logFile.CreateFailed() || (!m_replay && m_dataFile.CreateFailed()))
+    if (m_acquisition.LogFile().CreateFailed() || (!m_replay && m_acquisition.DataFile().CreateFailed()))
         ::PostMessageW(m_hWnd, WM_FILE_FAILED, 0, 0);
-    m_bStopThread = 0;
-    m_thread.StartThread("ABDData", this, 0, 0, 0x400000, 0);
+    m_acquisition.Start();
 }
 
-int CTavo_Ladu330_Pk27ToolDlg::ThreadFunc() {
-    CBaseBuffer received;
-    int blockSize = Tavo_Interface_RadarDevice_GetReadBlockBufferSize(m_hDevice);
-    if (blockSize <= 0) blockSize = 4096;
-    std::vector<unsigned char> block(static_cast<size_t>(blockSize));
-    while (!m_bStopThread) {
-        int n = m_replay ? m_replay->Read(block.data(), block.size(), kReplayWaitMs)
-                         : Tavo_Interface_RadarDevice_ReadData(m_hDevice, block.data(), blockSize, kReadTimeoutMs, 0);
-        if (n < 0 && m_replay) {
-            ::PostMessageW(m_hWnd, WM_REPLAY, kReplayEnded, 0);
-            break;
-        }
-        if (n <= 0) continue;
-        if (FILE* data = m_dataFile.Stream(); data && !m_dataFile.Failed()) {
-            // Every byte received is on disk before it is parsed. After a
-            // failed write nothing more goes in: the file stays a clean prefix.
-            ClearStreamError();
-            const size_t written = WriteAllToFile(data, block.data(), static_cast<size_t>(n));
-            if (fflush(data) != 0 || written < static_cast<size_t>(n)) m_dataFile.MarkFailed(StreamError());
-        }
-        received.AppendBuffer(block.data(), n);
-        ParseReportFrames(received);
-    }
-    return 0;
+bool CTavo_Ladu330_Pk27ToolDlg::PostStateChanged() { return ::PostMessageW(m_hWnd, WM_RADAR_STATE, 0, 0) != FALSE; }
+
+void CTavo_Ladu330_Pk27ToolDlg::FeedHistory(const int32_t* distances, int32_t count) {
+    // The whole history, as 32-bit samples: the chart shows exactly it.
+    m_waveWnd.AppendTypedData(0, 1, distances, count);
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::ParseReportFrames(CBaseBuffer& buffer) { radar::ScanReportBuffer(buffer, *this); }
-
-void CTavo_Ladu330_Pk27ToolDlg::OnReportFrame(uint8_t state, uint16_t distance) {
-    m_nState = state;
-    m_nDistance = distance;
-    // Only when the window has taken the previous state: it then shows the
-    // latest one, while the log and the chart below still get every report.
-    // A post that fails (a full queue) leaves nothing pending.
-    if (!m_bStatePending.exchange(true) && !::PostMessageW(m_hWnd, WM_RADAR_STATE, 0, 0))
-        m_bStatePending.store(false);
-    DbgOutputA(2, "State=%d, M_D=%03d\r\n", static_cast<int>(state), static_cast<int>(distance));
-    // The history may be renewed by the user-interface thread at any time
-    // (resize): shift and feed it under its lock.
-    CAutoBaseLock guard(m_historyLock);
-    if (m_pHistory && m_nHistoryCount > 0) {
-        memmove(m_pHistory, m_pHistory + 1, sizeof(int32_t) * static_cast<size_t>(m_nHistoryCount - 1));
-        m_pHistory[m_nHistoryCount - 1] = distance;
-        // The whole history, as 32-bit samples: the chart shows exactly it.
-        m_waveWnd.AppendTypedData(0, 1, m_pHistory, m_nHistoryCount);
-    }
-}
-
-void CTavo_Ladu330_Pk27ToolDlg::OnInvalidTrailer() { DbgOutputA(2, "Tailer TAG Invalid!\r\n"); }
+void CTavo_Ladu330_Pk27ToolDlg::PostSourceEnded() { ::PostMessageW(m_hWnd, WM_REPLAY, kReplayEnded, 0); }
 
 void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
-    m_bStopThread = 1;
-    m_thread.StopThread();
-    if (!m_replay) Tavo_Interface_RadarDevice_Stop(m_hDevice);
-    m_dataFile.Close();
+    // The thread ends, the module stops reporting (a replay has nothing to
+    // stop), the data file closes; nothing is posted after this.
+    m_acquisition.Stop();
     MSG pending;
     while (::PeekMessageW(&pending, m_hWnd, WM_RADAR_STATE, WM_RADAR_STATE, PM_REMOVE)) {
     }
     ::KillTimer(m_hWnd, kDisplayTimer);
-    m_bStatePending.store(false);  // the thread has ended: nothing will be posted
-    m_indicator.SetPicture(m_pImgNobody);
+    m_indicator.SetPicture(m_pImgNobody.Get());
     ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, 0);
     m_indicator.Invalidate(TRUE);
     m_shown.valid = false;
@@ -605,22 +492,27 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnRadarState() {
 void CTavo_Ladu330_Pk27ToolDlg::ShowLatestState() {
     ::KillTimer(m_hWnd, kDisplayTimer);
     m_lastStateShownMs = ::GetTickCount64();
-    // Cleared before the state is read: a report stored after this point
-    // posts again, so the newest state is never left unshown.
-    m_bStatePending.store(false);
+    TakeReportedState();
     UpdatePresenceDisplay();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::TakeReportedState() {
+    // A report stored after this posts again, so the newest state is never left unshown.
+    const radar::ReportState latest = m_acquisition.TakeState();
+    m_nState = latest.state;
+    m_nDistance = latest.distance;
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::UpdatePresenceDisplay() {
     const int32_t state = m_nState;
     int button = 0;  // outside the group: clears both
-    Gdiplus::Bitmap* picture = m_pImgNobody;
+    Gdiplus::Bitmap* picture = m_pImgNobody.Get();
     if (state == 1) {
         button = IDC_RADIO_MOTION;
-        picture = m_pImgMotion;
+        picture = m_pImgMotion.Get();
     } else if (state == 2) {
         button = IDC_RADIO_MOTIONLESS;
-        picture = m_pImgMotionless;
+        picture = m_pImgMotionless.Get();
     }
     const int32_t distance = m_nDistance;
     // Reports repeat the same state and often the same distance: redrawing
@@ -698,13 +590,7 @@ void CTavo_Ladu330_Pk27ToolDlg::SetupWaveChart() {
 
 void CTavo_Ladu330_Pk27ToolDlg::RenewHistory() {
     if (m_param.ReportTimeMS == 0) m_param.ReportTimeMS = kDefaultReportTimeMs;
-    int32_t count = kHistorySpanMs / m_param.ReportTimeMS;
-    if (count < 1) count = 1;
-    int32_t* fresh = new int32_t[static_cast<size_t>(count)]();
-    CAutoBaseLock guard(m_historyLock);
-    delete[] m_pHistory;
-    m_pHistory = fresh;
-    m_nHistoryCount = count;
+    m_nHistoryCount = m_acquisition.RenewHistory(m_param.ReportTimeMS);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::ShowError(UINT textId) {
@@ -756,6 +642,8 @@ void CTavo_Ladu330_Pk27ToolDlg::OpenReplay() {
     if (problem != radar::ReplayProblem::None) return refuse(problem, m_replayPath);
 
     m_replay = std::move(source);
+    m_replaySource = std::make_unique<radar::ReplayByteSource>(*m_replay);
+    m_acquisition.SetSource(m_replaySource.get());
     m_replaySpeed = speed;
     const size_t slash = m_replayPath.find_last_of(L"\\/");
     ShowVersionText(L"固件版本:" + m_replayPath.substr(slash == std::wstring::npos ? 0 : slash + 1));
@@ -774,6 +662,7 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnReplay(WPARAM what) {
         // The end of the recording stops as the stop button does; the display
         // then shows the recording's last report rather than "nobody".
         OnBnClickedStart();
+        TakeReportedState();
         UpdatePresenceDisplay();
     }
     return 0;

@@ -1,9 +1,11 @@
-// The main window: port choice, baud rate, connection, acquisition with its
-// recording and log, and the presence display.
+// The main window: port choice, baud rate, connection, the acquisition's
+// controls and the presence display. The acquisition (thread, recording, log,
+// frame parsing, history) is its own object, which this window owns and
+// listens to.
 //
-// Threads: everything here runs on the user-interface thread except
-// ThreadFunc and the frame handling it calls (the acquisition thread). What
-// the two share is marked at each field.
+// Threads: everything here runs on the user-interface thread except the
+// acquisition sink's operations (the acquisition thread). What the two share
+// is marked at each field.
 #pragma once
 
 #include <windows.h>
@@ -15,9 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "Acquisition.h"
 #include "OutputFile.h"
 #include "RecordingSource.h"
-#include "ReportFrameParser.h"
 #include "Tavo_Common.h"
 #include "controls/ColorStatic.h"
 #include "framework/Controls.h"
@@ -28,10 +30,7 @@
 #include "framework/Dialog.h"
 #include "params/IToolDlgInterface.h"
 #include "params/ParamConfigDlg.h"
-
-namespace Gdiplus {
-class Bitmap;
-}
+#include "imagehelper/GdiplusHelper.h"
 
 // Posted by the acquisition thread after each accepted report frame.
 constexpr UINT WM_RADAR_STATE = WM_USER + 0x100;
@@ -43,18 +42,10 @@ constexpr WPARAM kReplayEnded = 0, kReplayRefused = 1;
 // at a start, or the first time a write to one of them failed (from any thread).
 constexpr UINT WM_FILE_FAILED = WM_USER + 0x102;
 
-// Writes length bytes to stream; returns the number written. Stops at the
-// first write that makes no progress.
-size_t WriteAllToFile(FILE* stream, const void* data, size_t length);
-// Debug-output sink that writes each message to the log stream in user. After
-// a failed write it writes nothing more to that stream; the failure goes to
-// the COutputFile that owns the stream.
-int LogFileSink(void* user, int level, const char* text, int length);
-
 class CTavo_Ladu330_Pk27ToolDlg : public CDialogEx,
                                   public IThreadFuncInterface,
                                   public IToolDlgInterface,
-                                  private radar::IReportFrameSink {
+                                  private radar::IAcquisitionSink {
 public:
     explicit CTavo_Ladu330_Pk27ToolDlg(CWnd* parent = nullptr);
     ~CTavo_Ladu330_Pk27ToolDlg() override;
@@ -71,8 +62,8 @@ public:
     // to a module, speed times faster than recorded (empty: real time).
     void SetReplay(const std::wstring& path, const std::wstring& speed);
 
-    // IThreadFuncInterface: the acquisition thread's body.
-    int ThreadFunc() override;
+    // IThreadFuncInterface: the acquisition thread's body, which is the acquisition's.
+    int ThreadFunc() override { return m_acquisition.ThreadFunc(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -106,10 +97,12 @@ private:
     void UpdatePresenceDisplay();
     void SetupWaveChart();
     void RenewHistory();
-    // The acquisition thread's parsing of its receive buffer.
-    void ParseReportFrames(CBaseBuffer& buffer);
-    void OnReportFrame(uint8_t state, uint16_t distance) override;
-    void OnInvalidTrailer() override;
+    // Copies the acquisition's newest state into m_nState and m_nDistance.
+    void TakeReportedState();
+    // radar::IAcquisitionSink (acquisition thread).
+    bool PostStateChanged() override;
+    void FeedHistory(const int32_t* distances, int32_t count) override;
+    void PostSourceEnded() override;
 
     void Disconnect();
     // Watches the connected port while the user is connected: a notice says
@@ -134,34 +127,24 @@ private:
     CStatic m_versionLabel;                     // 1208: firmware version, clipped when long
     CToolTipCtrl m_versionTip;                  // the whole version text over the label
     CWaveWnd m_waveWnd;                         // 1500: distance chart; AppendData from the acquisition thread
-    COutputFile m_logFile;                      // UI thread opens/closes; written through the log sink from any thread
-    COutputFile m_dataFile;                     // UI thread opens/closes; the acquisition thread writes while it runs
     bool m_configFailureShown = false;          // UI thread: a failed save of the settings was told this run
     bool m_bClosing = false;                    // UI thread: OnDestroy has begun
     bool m_fileFailureShown = false;            // UI thread: this run's box about its files was shown
-    std::atomic<int32_t> m_nState{0};           // acquisition thread writes, then posts WM_RADAR_STATE
-    std::atomic<int32_t> m_nDistance{0};        // same
-    // Set by the acquisition thread when it posts WM_RADAR_STATE, cleared by
-    // the UI thread when it takes the state: one message pending at most, so
-    // no report rate can flood the window's queue.
-    std::atomic<bool> m_bStatePending{false};
+    int32_t m_nState = 0;                       // UI thread: the state shown, taken from the acquisition
+    int32_t m_nDistance = 0;                    // same
     ULONGLONG m_lastStateShownMs = 0;           // UI thread: when the display last took the state
     int32_t m_nMaxDistance = 800;
-    CBaseLock m_historyLock;                    // guards m_pHistory and m_nHistoryCount between the threads
-    int32_t* m_pHistory = nullptr;
-    int32_t m_nHistoryCount = 0;
+    int32_t m_nHistoryCount = 0;                // UI thread: length of the acquisition's distance history
     int32_t m_nBaudRate = 256000;
-    TAVO_DEVICE_HANDLE m_hDevice = nullptr;     // UI thread; the acquisition thread only reads through it
+    TAVO_DEVICE_HANDLE m_hDevice = nullptr;     // UI thread; the acquisition thread reads through m_deviceSource
     CBaseStringA m_strVersion;
     // UI thread. The user's connection, as button 1103 shows it: it stays set
     // while a connected port is away, so the next click disconnects.
     BOOL m_bConnected = FALSE;
     BOOL m_bRunning = FALSE;                    // UI thread
-    CBaseThread m_thread;
-    std::atomic<int32_t> m_bStopThread{0};      // UI thread sets, acquisition thread polls
-    Gdiplus::Bitmap* m_pImgNobody = nullptr;
-    Gdiplus::Bitmap* m_pImgMotion = nullptr;
-    Gdiplus::Bitmap* m_pImgMotionless = nullptr;
+    UniqueImage m_pImgNobody;
+    UniqueImage m_pImgMotion;
+    UniqueImage m_pImgMotionless;
     RadarParam m_param;
     std::vector<UINT> m_notices;                // UI thread: string ids shown in the chart's status line
     // What UpdatePresenceDisplay last put on screen (UI thread); not valid
@@ -178,5 +161,10 @@ private:
     std::wstring m_replayPath, m_replaySpeedText, m_replayProblem;
     double m_replaySpeed = 1.0;
     std::unique_ptr<radar::RecordingSource> m_replay;  // null: the device is the source
+    // The acquisition reads from one of these; both outlive it.
+    radar::DeviceByteSource m_deviceSource;
+    std::unique_ptr<radar::ReplayByteSource> m_replaySource;  // over m_replay
+    // Its thread, files and history; it tells this window through the sink.
+    radar::CAcquisition m_acquisition{*this, radar::CAcquisition::ProgramLogFolder()};
     CParamConfigDlg m_paramDlg{&m_param};       // modeless, hidden until button 1104; lives as long as this window
 };
