@@ -14,6 +14,7 @@ constexpr int kReadTimeoutMs = 2000;        // longest wait for the module: stop
 constexpr int kReplayWaitMs = 100;          // longest wait for a replayed frame: stop stays prompt
 constexpr int kDefaultBlockSize = 4096;     // when the device library names none
 constexpr int kHistorySpanMs = 15000;       // the chart shows the last 15 s of reports
+constexpr int kThreadStackBytes = 0x400000;
 
 }  // namespace
 
@@ -88,7 +89,7 @@ void CAcquisition::Start() {
     m_nState = 0;
     m_nDistance = 0;
     m_bStopThread = 0;
-    m_thread.StartThread("ABDData", this, 0, 0, 0x400000, 0);
+    m_thread.StartThread("ABDData", this, 0, 0, kThreadStackBytes, 0);
 }
 
 void CAcquisition::Stop() {

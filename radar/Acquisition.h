@@ -77,17 +77,19 @@ private:
     RecordingSource& m_recording;
 };
 
-// What the acquisition thread tells.
+// What the acquisition thread tells. The acquisition never owns its sink.
 class IAcquisitionSink {
 public:
-    virtual ~IAcquisitionSink() = default;
-    // A new state waits to be taken (TakeState); false when it could not be told.
-    virtual bool PostStateChanged() = 0;
     // At every report: the whole history, oldest first. Called with the
     // history locked: it must not block.
     virtual void FeedHistory(const int32_t* distances, int32_t count) = 0;
+    // A new state waits to be taken (TakeState); false when it could not be told.
+    virtual bool PostStateChanged() = 0;
     // The source has nothing more; the thread ends.
     virtual void PostSourceEnded() = 0;
+
+protected:
+    ~IAcquisitionSink() = default;
 };
 
 struct ReportState {

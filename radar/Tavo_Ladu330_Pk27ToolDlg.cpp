@@ -3,18 +3,30 @@
 #include <algorithm>
 #include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ConfigParser.h"
 #include "framework/ResourceStrings.h"
 #include "imagehelper/GdiplusHelper.h"
 #include "resource.h"
+#include "wave/WaveChartStyle.h"
 
 namespace {
 
 constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;  // 0x40010
 constexpr int kDefaultReportTimeMs = 50;
 constexpr int kHistorySpanMs = 15000;
+// Opening the port: tries, 100 ms apart; 8N1; drop what the driver holds; the
+// library's own commands wait this long for their replies.
+constexpr int kOpenAttempts = 2;
+constexpr int kFraming8N1 = 1;
+constexpr int kPurgeOnOpen = 1;
+constexpr int kReplyTimeoutMs = 150;
+// Starting the reports: command mode in this many tries of kReplyTimeoutMs
+// each, after dropping input until the line is quiet (at most this long).
+constexpr int kCommandModeAttempts = 2;
+constexpr int kCleanInputMaxMs = 500;
 constexpr UINT_PTR kPortWatchTimer = 1;
 constexpr UINT kPortWatchMs = 500;
 // The presence display changes at most this often. The module's own rate (a
@@ -147,11 +159,12 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::DoDataExchange() {
-    m_indicator.SubclassDlgItem(IDC_STATIC_INDICATOR, this);
-    m_distanceLabel.SubclassDlgItem(IDC_STATIC_DISTANCE, this);
-    m_unitLabel.SubclassDlgItem(IDC_STATIC_UNIT, this);
-    m_waveWnd.SubclassDlgItem(IDC_STATIC_WAVE, this);
-    m_versionLabel.SubclassDlgItem(IDC_STATIC_VERSION, this);
+    const std::pair<CWnd*, UINT> bindings[] = {{&m_indicator, IDC_STATIC_INDICATOR},
+                                               {&m_distanceLabel, IDC_STATIC_DISTANCE},
+                                               {&m_unitLabel, IDC_STATIC_UNIT},
+                                               {&m_waveWnd, IDC_STATIC_WAVE},
+                                               {&m_versionLabel, IDC_STATIC_VERSION}};
+    for (const auto& [control, id] : bindings) control->SubclassDlgItem(id, this);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
@@ -267,7 +280,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
     m_distanceLabel.Invalidate(TRUE);
     m_unitLabel.SetFontSize(static_cast<int>(m_fScale * 30));
     m_unitLabel.Invalidate(TRUE);
-    SetupWaveChart();
+    RestartWaveChart();
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
@@ -322,7 +335,8 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
             ShowError(IDS_NO_DEVICE);
         } else {
             if (!Tavo_Interface_RadarDevice_Serial_OpenByPortNum(m_hDevice, static_cast<int>(portNumber), m_nBaudRate,
-                                                                 2, 1, 1, 150)) {
+                                                                 kOpenAttempts, kFraming8N1, kPurgeOnOpen,
+                                                                 kReplyTimeoutMs)) {
                 ShowError(IDS_OPEN_DEVICE_FAILED);
                 return;
             }
@@ -411,15 +425,15 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
             ShowError(IDS_START_PORT_LOST);
             return;
         }
-        Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, 2, 150);
-        Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, 500);
+        Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, kCommandModeAttempts, kReplyTimeoutMs);
+        Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, kCleanInputMaxMs);
         Tavo_Interface_RadarDevice_Start(m_hDevice);
         Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
     }
 
     m_nState = 0;
     m_nDistance = 0;
-    SetupWaveChart();
+    RestartWaveChart();
     UpdatePresenceDisplay();
     StartAcquisition();
 
@@ -532,60 +546,16 @@ void CTavo_Ladu330_Pk27ToolDlg::UpdatePresenceDisplay() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::SetupWaveChart() {
-    m_waveWnd.SetChannelCount(1);
-    m_waveWnd.SetSmoothCurve(FALSE);
-    m_waveWnd.SetBackColor(0xFFFFFF);
+    // The plot's grid and captions are a picture in the resources.
+    UniqueImage picture(Gdiplus_LoadBitmapFromResourceW(GetModuleHandleW(nullptr), L"PNG", IDB_CHART_BACKGROUND));
+    if (picture && !Gdiplus_BitmapOK(picture.Get())) picture.Reset();
+    StyleRecentValuesChart(m_waveWnd, picture.Get(), m_nMaxDistance);  // the chart keeps its own copy
+    RestartWaveChart();
+}
 
-    Gdiplus::Bitmap* picture = nullptr;
-    HMODULE module = GetModuleHandleW(nullptr);
-    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDB_CHART_BACKGROUND), L"PNG")) {
-        HGLOBAL loaded = LoadResource(module, found);
-        const void* bytes = loaded ? LockResource(loaded) : nullptr;
-        if (bytes) picture = Gdiplus_LoadBitmapFromData(bytes, SizeofResource(module, found));
-        if (picture && !Gdiplus_BitmapOK(picture)) {
-            Gdiplus_DeleteBitmap(picture);
-            picture = nullptr;
-        }
-    }
-    m_waveWnd.SetPlotBackground(TRUE, 1, 0xFFFFFFFF);
-    m_waveWnd.SetPlotPicture(picture);  // the chart keeps its own copy
-    Gdiplus_DeleteBitmap(picture);
-
-    m_waveWnd.SetLineWidth(4);
-    m_waveWnd.ShowGrid(FALSE);
-    m_waveWnd.SetGridStyle(1, 0xFF007F40, 0xFFFF0000);
-    m_waveWnd.SetChannelColor(0, 0x0000FF);
-
+void CTavo_Ladu330_Pk27ToolDlg::RestartWaveChart() {
     RenewHistory();
-
-    m_waveWnd.SetSampleType(1);
-    m_waveWnd.SetValueRange(0.0, m_nMaxDistance);
-    m_waveWnd.SetWindowLength(m_nHistoryCount);
-    m_waveWnd.SetWholeWindowsOnly(FALSE);
-    m_waveWnd.ShowCounter(FALSE);
-
-    m_waveWnd.ShowLeftAxis(TRUE, static_cast<int>(m_fScale * 50));
-    m_waveWnd.ShowRightAxis(TRUE, static_cast<int>(m_fScale * 50));
-    m_waveWnd.ShowBottomAxis(TRUE, static_cast<int>(m_fScale * 24));
-    const int fontTenths = static_cast<int>(m_fScale * 10) * 10;
-    m_waveWnd.SetHorzAxesText(fontTenths, L"宋体", 0xE8A200, static_cast<int>(m_fScale * 5), 0);
-    m_waveWnd.SetVertAxesText(fontTenths, L"宋体", 0xE8A200, static_cast<int>(m_fScale * 2), 0);
-    m_waveWnd.SetXRange(15.0, 0.0);
-
-    // "T0-15", "T0-10", "T0-5", "T0" under the four columns.
-    std::vector<WaveAxisLabel> texts;
-    int key = 0;
-    for (int seconds = 15; seconds > 0; seconds -= 5) texts.push_back({key++, L"T0-" + std::to_wstring(seconds)});
-    texts.push_back({key, L"T0"});
-    CPtrArrayCtrl labels;
-    for (WaveAxisLabel& label : texts) labels.AddData(&label, -1);
-    m_waveWnd.SetHorzTickCount(4);
-    m_waveWnd.SetHorzAxesLabels(&labels);  // the chart keeps copies
-
-    m_waveWnd.SetVertTickCount(5);
-    m_waveWnd.SetVertAxesRange(0.0, m_nMaxDistance);
-    m_waveWnd.EnableInteraction(FALSE, FALSE, FALSE, FALSE);
-    m_waveWnd.InitWindow();
+    LayOutRecentValuesChart(m_waveWnd, m_fScale, m_nHistoryCount);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::RenewHistory() {

@@ -95,7 +95,10 @@ private:
     void LoadPictures();
     void StartAcquisition();
     void UpdatePresenceDisplay();
+    // The chart styled once (at start-up), then restarted.
     void SetupWaveChart();
+    // The chart laid out for m_fScale with a new, zeroed history.
+    void RestartWaveChart();
     void RenewHistory();
     // Copies the acquisition's newest state into m_nState and m_nDistance.
     void TakeReportedState();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "WaveChartStyle.h"
 #include "WaveWnd.h"
 
 namespace {
@@ -25,28 +26,8 @@ double Now() {
 // The main window's configuration, without the picture's captions: a plain
 // picture of the plot's size stands in for it.
 void Configure(CWaveWnd& chart, Gdiplus::Bitmap* picture, int n) {
-    chart.SetChannelCount(1);
-    chart.SetSmoothCurve(FALSE);
-    chart.SetBackColor(0xFFFFFF);
-    chart.SetPlotBackground(TRUE, 1, 0xFFFFFFFF);
-    chart.SetPlotPicture(picture);
-    chart.SetLineWidth(4);
-    chart.ShowGrid(FALSE);
-    chart.SetChannelColor(0, 0x0000FF);
-    chart.SetSampleType(1);
-    chart.SetValueRange(0.0, 800.0);
-    chart.SetWindowLength(n);
-    chart.ShowLeftAxis(TRUE, 50);
-    chart.ShowRightAxis(TRUE, 50);
-    chart.ShowBottomAxis(TRUE, 24);
-    chart.SetHorzAxesText(100, L"宋体", 0xE8A200, 5, 0);
-    chart.SetVertAxesText(100, L"宋体", 0xE8A200, 2, 0);
-    chart.SetXRange(15.0, 0.0);
-    chart.SetHorzTickCount(4);
-    chart.SetVertTickCount(5);
-    chart.SetVertAxesRange(0.0, 800.0);
-    chart.EnableInteraction(FALSE, FALSE, FALSE, FALSE);
-    chart.InitWindow();
+    StyleRecentValuesChart(chart, picture, 800.0);
+    LayOutRecentValuesChart(chart, 1.0, n);
 }
 
 // Mean milliseconds of one DrawFrame (background already built).

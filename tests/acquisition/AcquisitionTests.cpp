@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -44,7 +46,7 @@ public:
     int BlockSize() override { return 4096; }
     int Read(unsigned char* out, int capacity) override {
         std::unique_lock<std::mutex> guard(m_lock);
-        ++m_reads;
+        ++reads;
         m_inRead = true;
         m_changed.notify_all();
         m_changed.wait_for(guard, std::chrono::milliseconds(10), [this] { return !m_chunks.empty(); });
@@ -58,27 +60,19 @@ public:
     }
     void Stop() override {
         std::lock_guard<std::mutex> guard(m_lock);
-        ++m_stops;
-        m_inReadAtStop = m_inRead;
+        ++stops;
+        inReadAtStop = m_inRead;
     }
     bool Records() const override { return m_records; }
 
     bool WaitForReads(int count) {
         std::unique_lock<std::mutex> guard(m_lock);
-        return m_changed.wait_for(guard, std::chrono::milliseconds(kWait), [&] { return m_reads >= count; });
+        return m_changed.wait_for(guard, std::chrono::milliseconds(kWait), [&] { return reads >= count; });
     }
-    int Reads() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_reads;
-    }
-    int Stops() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_stops;
-    }
-    bool InReadAtStop() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_inReadAtStop;
-    }
+
+    std::atomic<int> reads{0};
+    std::atomic<int> stops{0};
+    std::atomic<bool> inReadAtStop{false};
 
 private:
     const bool m_records;
@@ -87,66 +81,43 @@ private:
     std::deque<Bytes> m_chunks;
     bool m_end = false;
     bool m_inRead = false;
-    bool m_inReadAtStop = false;
-    int m_reads = 0;
-    int m_stops = 0;
 };
 
 // What the window would be told, kept for the checks.
 class RecordingSink : public radar::IAcquisitionSink {
 public:
     bool PostStateChanged() override {
-        std::lock_guard<std::mutex> guard(m_lock);
-        ++m_posts;
-        return m_postsSucceed;
+        ++posts;
+        return postsSucceed;
     }
     void FeedHistory(const int32_t* distances, int32_t count) override {
         std::lock_guard<std::mutex> guard(m_lock);
-        ++m_feeds;
         m_history.assign(distances, distances + count);
+        ++feeds;
         m_changed.notify_all();
     }
     void PostSourceEnded() override {
         std::lock_guard<std::mutex> guard(m_lock);
-        ++m_ended;
+        ++ended;
         m_changed.notify_all();
     }
-    bool WaitForFeeds(int count) {
+    bool WaitFor(const std::atomic<int>& count, int atLeast) {
         std::unique_lock<std::mutex> guard(m_lock);
-        return m_changed.wait_for(guard, std::chrono::milliseconds(kWait), [&] { return m_feeds >= count; });
-    }
-    bool WaitForEnd() {
-        std::unique_lock<std::mutex> guard(m_lock);
-        return m_changed.wait_for(guard, std::chrono::milliseconds(kWait), [&] { return m_ended > 0; });
-    }
-    void SetPostsSucceed(bool succeed) {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_postsSucceed = succeed;
-    }
-    int Posts() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_posts;
-    }
-    int Feeds() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_feeds;
-    }
-    int Ended() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_ended;
+        return m_changed.wait_for(guard, std::chrono::milliseconds(kWait), [&] { return count >= atLeast; });
     }
     std::vector<int32_t> History() {
         std::lock_guard<std::mutex> guard(m_lock);
         return m_history;
     }
 
+    std::atomic<bool> postsSucceed{true};
+    std::atomic<int> posts{0};
+    std::atomic<int> feeds{0};
+    std::atomic<int> ended{0};
+
 private:
     std::mutex m_lock;
     std::condition_variable m_changed;
-    bool m_postsSucceed = true;
-    int m_posts = 0;
-    int m_feeds = 0;
-    int m_ended = 0;
     std::vector<int32_t> m_history;
 };
 
@@ -228,7 +199,7 @@ TEST_F(AcquisitionTest, RecordsEveryByteReadLogsEachReportAndFeedsTheHistory) {
 
     m_acquisition.OpenDataFile();
     m_acquisition.Start();
-    ASSERT_TRUE(m_sink.WaitForFeeds(static_cast<int>(reports.size())));
+    ASSERT_TRUE(m_sink.WaitFor(m_sink.feeds, static_cast<int>(reports.size())));
     m_acquisition.Stop();
 
     // The recording holds exactly the bytes read, in order; nothing else.
@@ -247,7 +218,7 @@ TEST_F(AcquisitionTest, RecordsEveryByteReadLogsEachReportAndFeedsTheHistory) {
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(EndsWith(lines[i], expected[i])) << lines[i];
 
     // The chart got the history at every report: zeros, then the distances.
-    EXPECT_EQ(m_sink.Feeds(), static_cast<int>(reports.size()));
+    EXPECT_EQ(m_sink.feeds.load(), static_cast<int>(reports.size()));
     const std::vector<int32_t> history = m_sink.History();
     ASSERT_EQ(history.size(), 15u);
     EXPECT_EQ(std::vector<int32_t>(history.begin(), history.begin() + 11), std::vector<int32_t>(11, 0));
@@ -271,23 +242,23 @@ TEST_F(AcquisitionTest, TellsOfANewStateOnlyWhenThePreviousWasTaken) {
         burst.insert(burst.end(), frame.begin(), frame.end());
     }
     source.Queue(burst);
-    ASSERT_TRUE(m_sink.WaitForFeeds(20));
-    EXPECT_EQ(m_sink.Posts(), 1);
+    ASSERT_TRUE(m_sink.WaitFor(m_sink.feeds, 20));
+    EXPECT_EQ(m_sink.posts.load(), 1);
 
     // Taken: the next report is told again, and the newest state is the one taken.
     EXPECT_EQ(m_acquisition.TakeState().distance, 20);
     source.Queue(Frame(2, 21));
     source.Queue(Frame(2, 22));
-    ASSERT_TRUE(m_sink.WaitForFeeds(22));
-    EXPECT_EQ(m_sink.Posts(), 2);
+    ASSERT_TRUE(m_sink.WaitFor(m_sink.feeds, 22));
+    EXPECT_EQ(m_sink.posts.load(), 2);
 
     // A telling that fails leaves nothing pending: every report tries again.
     EXPECT_EQ(m_acquisition.TakeState().distance, 22);
-    m_sink.SetPostsSucceed(false);
+    m_sink.postsSucceed = false;
     source.Queue(Frame(1, 23));
     source.Queue(Frame(1, 24));
-    ASSERT_TRUE(m_sink.WaitForFeeds(24));
-    EXPECT_EQ(m_sink.Posts(), 4);
+    ASSERT_TRUE(m_sink.WaitFor(m_sink.feeds, 24));
+    EXPECT_EQ(m_sink.posts.load(), 4);
 }
 
 TEST_F(AcquisitionTest, StopEndsTheThreadBeforeTheSourceStopsAndTheDataFileCloses) {
@@ -297,22 +268,22 @@ TEST_F(AcquisitionTest, StopEndsTheThreadBeforeTheSourceStopsAndTheDataFileClose
     m_acquisition.Start();
     ASSERT_TRUE(source.WaitForReads(3));  // the module is silent
     m_acquisition.Stop();
-    EXPECT_EQ(source.Stops(), 1);
-    EXPECT_FALSE(source.InReadAtStop());
-    const int reads = source.Reads();
+    EXPECT_EQ(source.stops.load(), 1);
+    EXPECT_FALSE(source.inReadAtStop);
+    const int reads = source.reads;
 
     // The closed data file can be removed at once, and a new run starts a new
     // thread (a thread still running would refuse it).
     const std::vector<std::wstring> data = FilesIn(m_folder, L"*.dat");
     ASSERT_EQ(data.size(), 1u);
     EXPECT_TRUE(DeleteFileW(data[0].c_str()));
-    EXPECT_EQ(source.Reads(), reads);
+    EXPECT_EQ(source.reads.load(), reads);
     source.Queue(Frame(1, 100));
     m_acquisition.OpenDataFile();
     m_acquisition.Start();
-    ASSERT_TRUE(m_sink.WaitForFeeds(1));
+    ASSERT_TRUE(m_sink.WaitFor(m_sink.feeds, 1));
     m_acquisition.Stop();
-    EXPECT_EQ(source.Stops(), 2);
+    EXPECT_EQ(source.stops.load(), 2);
 }
 
 TEST_F(AcquisitionTest, AReplayEndsTheRunAndRecordsNothing) {
@@ -344,10 +315,10 @@ TEST_F(AcquisitionTest, AReplayEndsTheRunAndRecordsNothing) {
     m_acquisition.OpenDataFile();
     m_acquisition.Start();
 
-    ASSERT_TRUE(m_sink.WaitForEnd());
+    ASSERT_TRUE(m_sink.WaitFor(m_sink.ended, 1));
     m_acquisition.Stop();
-    EXPECT_EQ(m_sink.Ended(), 1);
-    EXPECT_EQ(m_sink.Feeds(), 3);
+    EXPECT_EQ(m_sink.ended.load(), 1);
+    EXPECT_EQ(m_sink.feeds.load(), 3);
     const radar::ReportState latest = m_acquisition.TakeState();
     EXPECT_EQ(latest.state, 2);
     EXPECT_EQ(latest.distance, 300);
