@@ -28,24 +28,6 @@ int64_t ReplayPacer::WaitMs(int64_t nowMs) const {
     return wait > 0 ? static_cast<int64_t>(wait) : 0;
 }
 
-const char* ReplayProblemText(ReplayProblem problem, bool english) {
-    switch (problem) {
-    case ReplayProblem::CannotOpen:
-        return english ? "Cannot open the recording:\n%s" : "无法打开回放文件:\n%s";
-    case ReplayProblem::Empty:
-        return english ? "The recording is empty:\n%s" : "回放文件是空的:\n%s";
-    case ReplayProblem::NotARecording:
-        return english ? "No report frame in this file; it is not a recording:\n%s"
-                       : "文件中没有雷达数据帧, 不是录制的数据文件:\n%s";
-    case ReplayProblem::BadSpeed:
-        return english ? "Invalid replay speed \"%s\": give a number from 0.01 to 1000."
-                       : "回放速度 \"%s\" 无效: 请输入 0.01 到 1000 之间的数.";
-    case ReplayProblem::None:
-        break;
-    }
-    return "";
-}
-
 bool ParseReplaySpeed(const std::string& text, double& speed) {
     if (text.empty()) return false;
     char* end = nullptr;

@@ -38,9 +38,6 @@ private:
 
 enum class ReplayProblem { None, CannotOpen, Empty, NotARecording, BadSpeed };
 
-// The message for the user (UTF-8, "%s" stands for the file name or the speed).
-const char* ReplayProblemText(ReplayProblem problem, bool english);
-
 // Speed factor from the command line: a number from 0.01 to 1000.
 bool ParseReplaySpeed(const std::string& text, double& speed);
 

@@ -121,6 +121,11 @@ private:
     void ShowVersionText(const std::wstring& text);
     void EnableItem(int id, BOOL enable) { ::EnableWindow(GetDlgItem(id), enable); }
 
+    static constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;  // 0x40010
+    static constexpr int kDefaultReportTimeMs = 50;
+    static constexpr UINT_PTR kPortWatchTimer = 1;
+    static constexpr UINT_PTR kDisplayTimer = 2;    // shows the newest state when it came too soon
+
     HICON m_hIcon = nullptr;
     CWndResizeTool m_resizeTool;
     double m_fScale = 1.0;                      // smaller of the resize tool's two ratios

@@ -65,6 +65,13 @@
 #define IDS_FILES_NOT_WRITTEN      50072
 #define IDS_NOTICE_NOT_RECORDING   50073
 #define IDS_NOTICE_NOT_LOGGING     50074
+// The firmware version label's prefix, and a recording that cannot be replayed
+// ("%s" stands for the file name or the speed).
+#define IDS_FIRMWARE_VERSION       50080
+#define IDS_REPLAY_CANNOT_OPEN     50081
+#define IDS_REPLAY_EMPTY           50082
+#define IDS_REPLAY_NOT_A_RECORDING 50083
+#define IDS_REPLAY_BAD_SPEED       50084
 
 #ifndef IDC_STATIC
 #define IDC_STATIC                 (-1)

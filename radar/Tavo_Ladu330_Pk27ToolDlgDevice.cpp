@@ -1,0 +1,246 @@
+// The main window's device side: the port list, connecting, starting and
+// stopping, the baud rate and version label, and a replay in place of the module.
+#include "Tavo_Ladu330_Pk27ToolDlg.h"
+
+#include <string>
+
+#include "framework/ResourceStrings.h"
+#include "resource.h"
+
+namespace {
+
+// Opening the port: tries, 100 ms apart; 8N1; drop what the driver holds; the
+// library's own commands wait this long for their replies.
+constexpr int kOpenAttempts = 2;
+constexpr int kFraming8N1 = 1;
+constexpr int kPurgeOnOpen = 1;
+constexpr int kReplyTimeoutMs = 150;
+// Starting the reports: command mode in this many tries of kReplyTimeoutMs
+// each, after dropping input until the line is quiet (at most this long).
+constexpr int kCommandModeAttempts = 2;
+constexpr int kCleanInputMaxMs = 500;
+constexpr UINT kPortWatchMs = 500;
+
+std::wstring FromAnsi(const char* text, UINT codePage) {
+    if (!text || !*text) return std::wstring();
+    int n = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, text, -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+// The message for a recording that cannot be replayed; "%s" stands for the
+// file name or the speed.
+UINT ReplayProblemStringId(radar::ReplayProblem problem) {
+    switch (problem) {
+    case radar::ReplayProblem::CannotOpen: return IDS_REPLAY_CANNOT_OPEN;
+    case radar::ReplayProblem::Empty: return IDS_REPLAY_EMPTY;
+    case radar::ReplayProblem::NotARecording: return IDS_REPLAY_NOT_A_RECORDING;
+    case radar::ReplayProblem::BadSpeed: return IDS_REPLAY_BAD_SPEED;
+    case radar::ReplayProblem::None: break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedRefresh() {
+    HWND ports = GetDlgItem(IDC_COMBO_PORT);
+    ::SendMessageW(ports, CB_RESETCONTENT, 0, 0);
+    CPtrListCtrl names;
+    EnumSerialPortNameW(&names);
+    for (int i = 0; i < names.GetCount(); ++i) {
+        const wchar_t* name = static_cast<const wchar_t*>(names.GetAt(i));
+        if (!name) continue;
+        const int portNumber = wcslen(name) > 3 ? _wtoi(name + 3) : 0;
+        LRESULT index = ::SendMessageW(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        if (index >= 0) ::SendMessageW(ports, CB_SETITEMDATA, index, portNumber);
+    }
+    FreeSerialPortNameA(&names);
+    ::SendMessageW(ports, CB_SETCURSEL, 0, 0);
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
+    if (m_bRunning) StopAcquisition();
+    ReadBaudRate();
+    // What the button shows decides, not whether the port happens to be there
+    // at this instant: a click on "disconnect" while the port is away must not
+    // try to open it (or another one) again.
+    if (m_bConnected) {
+        Disconnect();
+    } else {
+        HWND ports = GetDlgItem(IDC_COMBO_PORT);
+        LRESULT selection = ::SendMessageW(ports, CB_GETCURSEL, 0, 0);
+        LRESULT portNumber = selection == CB_ERR ? CB_ERR : ::SendMessageW(ports, CB_GETITEMDATA, selection, 0);
+        if (portNumber == CB_ERR) {
+            EnableItem(IDC_BTN_START, FALSE);
+            EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
+            ShowError(IDS_NO_DEVICE);
+        } else {
+            if (!Tavo_Interface_RadarDevice_Serial_OpenByPortNum(m_hDevice, static_cast<int>(portNumber), m_nBaudRate,
+                                                                 kOpenAttempts, kFraming8N1, kPurgeOnOpen,
+                                                                 kReplyTimeoutMs)) {
+                ShowError(IDS_OPEN_DEVICE_FAILED);
+                return;
+            }
+            m_bConnected = TRUE;
+            SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_DISCONNECT));
+            EnableItem(IDC_BTN_START, TRUE);
+            EnableItem(IDC_BTN_PARAM_CONFIG, TRUE);
+            // A module that does not answer must not show the version of the
+            // one connected before (a port that vanished is never disconnected).
+            m_strVersion.Set("Unknown", -1);
+            const bool answered = Tavo_Interface_RadarDevice_GetVersion(m_hDevice, &m_strVersion) != 0;
+            // The port is open but nothing answers: a wrong baud rate, a module
+            // that hung up, or no module at all. Say so rather than look connected.
+            SetNotice(IDS_NOTICE_NO_ANSWER, !answered);
+            WatchPort(true);
+        }
+    }
+    UpdateVersionLabel();
+    m_nState = 0;
+    m_nDistance = 0;
+    UpdatePresenceDisplay();
+    SaveConfig();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::Disconnect() {
+    WatchPort(false);
+    Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
+    m_bConnected = FALSE;
+    SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_CONNECT));
+    EnableItem(IDC_BTN_START, FALSE);
+    EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
+    m_strVersion.Set("Unknown", -1);
+    SetNotice(IDS_NOTICE_PORT_LOST, false);
+    SetNotice(IDS_NOTICE_NO_ANSWER, false);
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::WatchPort(bool on) {
+    if (on)
+        ::SetTimer(m_hWnd, kPortWatchTimer, kPortWatchMs, nullptr);
+    else
+        ::KillTimer(m_hWnd, kPortWatchTimer);
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnTimer(UINT_PTR id) {
+    if (id == kDisplayTimer) return ShowLatestState();
+    if (id != kPortWatchTimer) return;
+    if (!m_bConnected) return WatchPort(false);
+    // IsConnected may run beside the acquisition thread's reads; while the
+    // port is away it also tries to open it again.
+    SetNotice(IDS_NOTICE_PORT_LOST, !Tavo_Interface_RadarDevice_IsConnected(m_hDevice));
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
+    if (m_bRunning) {
+        StopAcquisition();
+        SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
+        EnableItem(IDC_BTN_CONNECT, !m_replay);
+        return;
+    }
+    ReadBaudRate();
+    if (m_replay) {
+        // One frame per report period of the configuration, sped up.
+        const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
+        m_replay->PrepareStart(reportMs / m_replaySpeed);
+    } else {
+        if (!m_bConnected) return;
+        if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
+            // Connected, but the port is away (cable pulled): starting would
+            // record nothing and say nothing.
+            SetNotice(IDS_NOTICE_PORT_LOST, true);
+            ShowError(IDS_START_PORT_LOST);
+            return;
+        }
+        Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, kCommandModeAttempts, kReplyTimeoutMs);
+        Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, kCleanInputMaxMs);
+        Tavo_Interface_RadarDevice_Start(m_hDevice);
+        Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+    }
+
+    m_nState = 0;
+    m_nDistance = 0;
+    RestartWaveChart();
+    UpdatePresenceDisplay();
+    StartAcquisition();
+
+    m_bRunning = TRUE;
+    SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_STOP));
+    EnableItem(IDC_BTN_CONNECT, FALSE);
+    SaveConfig();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedParamConfig() { m_paramDlg.ShowWindow(SW_SHOW); }
+
+void CTavo_Ladu330_Pk27ToolDlg::ReadBaudRate() {
+    BOOL translated = FALSE;
+    m_nBaudRate = static_cast<int32_t>(GetDlgItemInt(IDC_EDIT_BAUDRATE, &translated, TRUE));
+    if (!translated) m_nBaudRate = 0;
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::ShowVersionText(const std::wstring& text) {
+    // The label is narrow and clips a long version; the tip shows it whole.
+    SetDlgItemTextW(IDC_STATIC_VERSION, text);
+    m_versionTip.UpdateTipText(text.c_str(), &m_versionLabel, CToolTipCtrl::WindowToolId(&m_versionLabel));
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::UpdateVersionLabel() {
+    ShowVersionText(LoadResString(IDS_FIRMWARE_VERSION) + FromAnsi(m_strVersion.GetString(), CP_THREAD_ACP));
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::SetReplay(const std::wstring& path, const std::wstring& speed) {
+    m_replayRequested = true;
+    m_replayPath = path;
+    m_replaySpeedText = speed;
+}
+
+// The window opens "connected" to the recording; a recording that cannot be
+// played is refused with a message and the window works as without it.
+void CTavo_Ladu330_Pk27ToolDlg::OpenReplay() {
+    auto refuse = [&](radar::ReplayProblem problem, const std::wstring& subject) {
+        m_replayProblem = LoadResString(ReplayProblemStringId(problem));
+        const size_t at = m_replayProblem.find(L"%s");
+        if (at != std::wstring::npos) m_replayProblem.replace(at, 2, subject);
+        // Shown once the window is up, from its own message loop.
+        ::PostMessageW(m_hWnd, WM_REPLAY, kReplayRefused, 0);
+    };
+    double speed = 1.0;
+    if (!m_replaySpeedText.empty()) {
+        std::string text;
+        for (wchar_t c : m_replaySpeedText) text += c < 0x80 ? static_cast<char>(c) : '?';
+        if (!radar::ParseReplaySpeed(text, speed)) return refuse(radar::ReplayProblem::BadSpeed, m_replaySpeedText);
+    }
+    auto source = std::make_unique<radar::RecordingSource>();
+    const radar::ReplayProblem problem = source->Open(_wfopen(m_replayPath.c_str(), L"rb"));
+    if (problem != radar::ReplayProblem::None) return refuse(problem, m_replayPath);
+
+    m_replay = std::move(source);
+    m_replaySource = std::make_unique<radar::ReplayByteSource>(*m_replay);
+    m_acquisition.SetSource(m_replaySource.get());
+    m_replaySpeed = speed;
+    const size_t slash = m_replayPath.find_last_of(L"\\/");
+    const std::wstring name = m_replayPath.substr(slash == std::wstring::npos ? 0 : slash + 1);
+    ShowVersionText(LoadResString(IDS_FIRMWARE_VERSION) + name);
+    for (int id : {IDC_BTN_REFRESH, IDC_COMBO_PORT, IDC_BTN_CONNECT, IDC_BTN_PARAM_CONFIG}) EnableItem(id, FALSE);
+    EnableItem(IDC_BTN_START, TRUE);
+}
+
+LRESULT CTavo_Ladu330_Pk27ToolDlg::OnReplay(WPARAM what) {
+    if (what == kReplayRefused) {
+        // The template is not visible: the dialog manager would show the
+        // window only after the box. The box belongs over the open window.
+        if (!::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOW);
+        std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
+        MessageBoxW(m_hWnd, m_replayProblem.c_str(), caption.c_str(), kErrorBoxType);
+    } else if (what == kReplayEnded && m_bRunning && m_replay && m_replay->AtEnd()) {
+        // The end of the recording stops as the stop button does; the display
+        // then shows the recording's last report rather than "nobody".
+        OnBnClickedStart();
+        TakeReportedState();
+        UpdatePresenceDisplay();
+    }
+    return 0;
+}
