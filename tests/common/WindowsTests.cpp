@@ -104,27 +104,26 @@ TEST(BaseThread, CanBeStartedAgainAfterItsBodyReturned)
 
 // ---------------------------------------------------------------------------
 
+// The narrow or wide program path, for this process asked as 0 and by its id,
+// against the folder of the executable's own file name.
+template <class Char, class ModuleFileName, class ProgramPath>
+void ExpectProgramPathIsExecutableFolder(ModuleFileName moduleFileName, ProgramPath programPath)
+{
+    Char expected[MAX_PATH];
+    ASSERT_GT(moduleFileName(nullptr, expected, MAX_PATH), 0u);
+    expected[std::basic_string<Char>(expected).find_last_of(Char('\\'))] = Char(0);
+    Char out[TAVO_MAX_PATH];
+    for (DWORD pid : {DWORD(0), GetCurrentProcessId()}) {
+        ASSERT_TRUE(programPath(pid, out)) << "pid " << pid;
+        EXPECT_STREQ(expected, out) << "pid " << pid;
+    }
+    EXPECT_FALSE(programPath(0, nullptr));
+}
+
 TEST(Files, ProgramPathIsTheFolderOfTheExecutable)
 {
-    char expected[MAX_PATH];
-    ASSERT_GT(GetModuleFileNameA(nullptr, expected, MAX_PATH), 0u);
-    *std::strrchr(expected, '\\') = '\0';
-    char out[TAVO_MAX_PATH];
-    ASSERT_TRUE(GetProgramPathA(0, out));
-    EXPECT_STREQ(expected, out);
-    ASSERT_TRUE(GetProgramPathA(GetCurrentProcessId(), out));
-    EXPECT_STREQ(expected, out);
-    EXPECT_FALSE(GetProgramPathA(0, nullptr));
-
-    wchar_t wideExpected[MAX_PATH];
-    ASSERT_GT(GetModuleFileNameW(nullptr, wideExpected, MAX_PATH), 0u);
-    *std::wcsrchr(wideExpected, L'\\') = L'\0';
-    wchar_t wide[TAVO_MAX_PATH];
-    ASSERT_TRUE(GetProgramPathW(0, wide));
-    EXPECT_STREQ(wideExpected, wide);
-    ASSERT_TRUE(GetProgramPathW(GetCurrentProcessId(), wide));
-    EXPECT_STREQ(wideExpected, wide);
-    EXPECT_FALSE(GetProgramPathW(0, nullptr));
+    ExpectProgramPathIsExecutableFolder<char>(GetModuleFileNameA, GetProgramPathA);
+    ExpectProgramPathIsExecutableFolder<wchar_t>(GetModuleFileNameW, GetProgramPathW);
 }
 
 TEST(Files, CreatesNestedFoldersAndReadsWholeFiles)

@@ -27,6 +27,18 @@ RadarParam Defaults() {
     return p;
 }
 
+// What loading a document sets over a baud rate of 256000 and the factory parameters.
+struct Loaded {
+    int32_t baud = 256000;
+    RadarParam p = Defaults();
+};
+
+Loaded Load(XMLParser& parser) {
+    Loaded loaded;
+    LoadConfigValues(parser, loaded.baud, loaded.p);
+    return loaded;
+}
+
 std::string Save(XMLParser& parser, int32_t baud, const RadarParam& p) {
     StoreConfigValues(parser, baud, p);
     return parser.Serialize();
@@ -95,13 +107,11 @@ TEST(ConfigSave, ExistingAttributesKeepPlaceAndSpellingUnknownContentSurvives) {
         "<?xml version=\"1.0\"?>\n<!-- site A -->\n"
         "<AppConfig Custom=\"x&amp;y\" nofftime=\"99\" baudrate=\"115200\">\n"
         "  <Extra a=\"1\">text</Extra>\n</AppConfig>\n<Other/>\n");
-    int32_t baud = 256000;
-    RadarParam p = Defaults();
-    LoadConfigValues(parser, baud, p);
-    EXPECT_EQ(115200, baud);
-    EXPECT_EQ(99, p.nOffTime);
+    const Loaded loaded = Load(parser);
+    EXPECT_EQ(115200, loaded.baud);
+    EXPECT_EQ(99, loaded.p.nOffTime);
 
-    std::string written = Save(parser, baud, p);
+    std::string written = Save(parser, loaded.baud, loaded.p);
     pugi::xml_node e = parser.FindAppConfig();
     // First three attributes unchanged in order and spelling, no twins.
     pugi::xml_attribute a = e.first_attribute();
@@ -142,10 +152,9 @@ TEST(ConfigLoad, EmptyMissingOrNonNumericValuesKeepPreviousValues) {
     Doc parser(
         "<AppConfig BaudRate=\"\" nOffTime=\"abc\" fKalman1=\" 0.25 \" nMotionIIR=\"99999999999\" "
         "fKalman2=\"1e\" nMotionRangeMax=\"-12\"/>");
-    int32_t baud = 256000;
-    RadarParam p = Defaults();
-    LoadConfigValues(parser, baud, p);
-    EXPECT_EQ(256000, baud);
+    const Loaded loaded = Load(parser);
+    const RadarParam& p = loaded.p;
+    EXPECT_EQ(256000, loaded.baud);
     EXPECT_EQ(20, p.nOffTime);
     EXPECT_EQ(0.25f, p.fKalman1);
     EXPECT_EQ(2, p.nMotionIIR);

@@ -75,6 +75,21 @@ void EnterCommandMode(TAVO_DEVICE_HANDLE h)
     Tavo_Interface_RadarDevice_Protocol_CleanData(h, 500);
 }
 
+// Reads (1 s time-out each) until a read gives nothing, 200 reads at most, as
+// when the module hangs up; the last read's result, and how long it took.
+int ReadUntilNothing(TAVO_DEVICE_HANDLE h, int64_t* lastReadMs = nullptr)
+{
+    uint8_t buffer[4096];
+    int n = 1;
+    for (int reads = 0; n > 0 && reads < 200; ++reads) {
+        const int64_t t0 = NowMs();
+        n = Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0);
+        if (lastReadMs)
+            *lastReadMs = NowMs() - t0;
+    }
+    return n;
+}
+
 std::vector<uint8_t> ReadParameters(TAVO_DEVICE_HANDLE h, uint16_t* result)
 {
     HandlerLog log;
@@ -248,18 +263,21 @@ TEST_F(DeviceParameters, EachWriteCodeReadsBackWhatWasWritten)
     TAVO_DEVICE_HANDLE h = device.Get();
     EnterCommandMode(h);
 
+    // Each write, and where its values read back: the first field's offset in
+    // the reply and the width of every field (1, 2 or 4 bytes).
     struct Write {
         int code;
         std::vector<uint16_t> ids;
         std::vector<uint32_t> values;
+        size_t at, width;
     };
     const std::vector<Write> writes = {
-        {0x67, {0, 1, 2, 3, 4}, {650, 45, 410, 35, 17}},
-        {0x68, {0, 1, 2, 3}, {FloatBits(41.5f), FloatBits(6.25f), FloatBits(39.0f), FloatBits(8.5f)}},
-        {0x69, {0, 1}, {3, 7}},
-        {0x70, {0, 1}, {6, 11}},
-        {0x71, {0, 1, 2, 3}, {FloatBits(0.45f), FloatBits(0.55f), FloatBits(0.8f), FloatBits(0.2f)}},
-        {0x72, {0}, {static_cast<uint32_t>(-25)}},
+        {0x67, {0, 1, 2, 3, 4}, {650, 45, 410, 35, 17}, 2, 2},
+        {0x68, {0, 1, 2, 3}, {FloatBits(41.5f), FloatBits(6.25f), FloatBits(39.0f), FloatBits(8.5f)}, 12, 4},
+        {0x69, {0, 1}, {3, 7}, 28, 1},
+        {0x70, {0, 1}, {6, 11}, 30, 1},
+        {0x71, {0, 1, 2, 3}, {FloatBits(0.45f), FloatBits(0.55f), FloatBits(0.8f), FloatBits(0.2f)}, 32, 4},
+        {0x72, {0}, {static_cast<uint32_t>(-25)}, 48, 4},
     };
     for (const Write& w : writes) {
         ASSERT_NE(0, Tavo_Interface_RadarDevice_Protocol_SetParameter(h, w.code, static_cast<int>(w.ids.size()),
@@ -270,30 +288,10 @@ TEST_F(DeviceParameters, EachWriteCodeReadsBackWhatWasWritten)
         ASSERT_EQ(0, result) << "read-back after 0x" << std::hex << w.code;
         ASSERT_EQ(52u, p.size());
         EXPECT_EQ(0, U16(p, 0));
-        switch (w.code) {
-        case 0x67:
-            for (size_t i = 0; i < 5; ++i)
-                EXPECT_EQ(w.values[i], U16(p, 2 + 2 * i)) << "id " << i;
-            break;
-        case 0x68:
-            for (size_t i = 0; i < 4; ++i)
-                EXPECT_EQ(w.values[i], U32(p, 12 + 4 * i)) << "id " << i;
-            break;
-        case 0x69:
-            EXPECT_EQ(3, p[28]);
-            EXPECT_EQ(7, p[29]);
-            break;
-        case 0x70:
-            EXPECT_EQ(6, p[30]);
-            EXPECT_EQ(11, p[31]);
-            break;
-        case 0x71:
-            for (size_t i = 0; i < 4; ++i)
-                EXPECT_EQ(w.values[i], U32(p, 32 + 4 * i)) << "id " << i;
-            break;
-        case 0x72:
-            EXPECT_EQ(static_cast<uint32_t>(-25), U32(p, 48));
-            break;
+        for (size_t i = 0; i < w.values.size(); ++i) {
+            const size_t at = w.at + w.width * i;
+            const uint32_t field = w.width == 1 ? p.at(at) : w.width == 2 ? U16(p, at) : U32(p, at);
+            EXPECT_EQ(w.values[i], field) << "code 0x" << std::hex << w.code << " id " << std::dec << i;
         }
     }
     EXPECT_NE(0, Tavo_Interface_RadarDevice_StopCmdMode(h));
@@ -389,19 +387,13 @@ TEST_F(DeviceHangUp, HangUpIsSeenAndExplicitReopenWorks)
     CDevice device;
     ASSERT_TRUE(device.Open(kPortA));
     TAVO_DEVICE_HANDLE h = device.Get();
-    uint8_t buffer[4096];
-    int n = 1;
     int64_t took = 0;
-    for (int reads = 0; n > 0 && reads < 200; ++reads) {
-        const int64_t t0 = NowMs();
-        n = Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0);
-        took = NowMs() - t0;
-    }
-    EXPECT_LE(n, 0);
+    EXPECT_LE(ReadUntilNothing(h, &took), 0);
     EXPECT_LT(took, kHangMs);
     ASSERT_TRUE(first->WaitExited());
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(h));
     // Still gone: reads wait out their time-out and do not spin.
+    uint8_t buffer[4096];
     const int64_t t0 = NowMs();
     EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 300, 0), 0);
     const int64_t stillGone = NowMs() - t0;
@@ -426,11 +418,7 @@ TEST_F(DeviceHangUp, ReadDataReopensAReturningPortByItself)
     CDevice device;
     ASSERT_TRUE(device.Open(kPortA));
     TAVO_DEVICE_HANDLE h = device.Get();
-    uint8_t buffer[4096];
-    int n = 1;
-    for (int reads = 0; n > 0 && reads < 200; ++reads)
-        n = Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0);
-    ASSERT_LE(n, 0);
+    ASSERT_LE(ReadUntilNothing(h), 0);
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(h));
     ASSERT_TRUE(first->WaitExited());
 
@@ -442,6 +430,7 @@ TEST_F(DeviceHangUp, ReadDataReopensAReturningPortByItself)
     EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(h));
     // Close ends the reopening.
     Tavo_Interface_RadarDevice_Serial_Close(h);
+    uint8_t buffer[4096];
     EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 200, 0), 0);
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(h));
 }

@@ -74,6 +74,11 @@ protected:
         Click(Control(m_window, IDC_BTN_CONNECT));
         ASSERT_TRUE(WaitMain(IDC_BTN_CONNECT, L"断开设备"));
     }
+    // Connects to the simulated module once it has started.
+    void ConnectTo(const devtest::CSimulator& sim) {
+        ASSERT_TRUE(sim.Started()) << sim.Problem();
+        ASSERT_NO_FATAL_FAILURE(Connect());
+    }
     // Disconnecting saves the configuration.
     void Disconnect() {
         Click(Control(m_window, IDC_BTN_CONNECT));
@@ -108,6 +113,12 @@ protected:
         std::vector<std::wstring> texts;
         for (int id : kEdits) texts.push_back(GetControlText(m_dialog, id));
         return texts;
+    }
+    // The dialog shows edits, and disconnecting saves values.
+    void ExpectShownAndSaved(const std::vector<std::wstring>& edits, const Values& values) {
+        EXPECT_EQ(edits, Edits());
+        ASSERT_NO_FATAL_FAILURE(Disconnect());
+        EXPECT_TRUE(WaitSaved(values)) << ReadFileBytes(ConfigPath());
     }
     void TypeEdits(const std::vector<std::wstring>& texts) {
         for (size_t i = 0; i < texts.size(); ++i) ASSERT_TRUE(SetEditText(Control(m_dialog, kEdits[i]), texts[i]));
@@ -255,8 +266,7 @@ TEST_F(ParamDialogTest, FailedReadsAndWritesLeaveTheRecordAndRestoreWithoutPortF
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault[0] + " " + fault[1]);
         devtest::CSimulator sim(kPort, fault);
-        ASSERT_TRUE(sim.Started()) << sim.Problem();
-        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(ConnectTo(sim));
         if (!m_dialog) {
             ASSERT_NO_FATAL_FAILURE(ShowDialog());
         }
@@ -270,8 +280,7 @@ TEST_F(ParamDialogTest, FailedReadsAndWritesLeaveTheRecordAndRestoreWithoutPortF
     // ranges, the record keeps all its old values.
     {
         devtest::CSimulator sim(kPort, {"--refuse-code", "0x72"});
-        ASSERT_TRUE(sim.Started()) << sim.Problem();
-        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(ConnectTo(sim));
         ASSERT_NO_FATAL_FAILURE(TypeEdits({L"40", L"400", L"50", L"500", L"25", L"5"}));
         ExpectError(Press(IDC_BTN_SET_PARAM), L"写入距离校准参数失败");
         const std::string log = sim.LogText();
@@ -310,20 +319,16 @@ TEST_F(ParamDialogTest, AModuleThatHangsUpOrAnswersTooLateLeavesTheRecordAsItWas
     const std::vector<std::wstring> typed = {L"40", L"400", L"50", L"500", L"25", L"5"};
     {
         devtest::CSimulator sim(kPort, {"--hangup-mid-reply", "0x73"});
-        ASSERT_TRUE(sim.Started()) << sim.Problem();
-        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(ConnectTo(sim));
         ASSERT_NO_FATAL_FAILURE(ShowDialog());
         ExpectError(Press(IDC_BTN_READ_PARAM), L"读取参数失败");
         EXPECT_TRUE(sim.WaitExited()) << "the module did not hang up";
-        EXPECT_EQ(kOwnEdits, Edits());
-        ASSERT_NO_FATAL_FAILURE(Disconnect());
-        EXPECT_TRUE(WaitSaved(kOwn)) << ReadFileBytes(ConfigPath());
+        ASSERT_NO_FATAL_FAILURE(ExpectShownAndSaved(kOwnEdits, kOwn));
     }
     {
         // The ranges reach the module, which goes when the compensation comes.
         devtest::CSimulator sim(kPort, {"--hangup-on-command", "0x72"});
-        ASSERT_TRUE(sim.Started()) << sim.Problem();
-        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(ConnectTo(sim));
         ASSERT_NO_FATAL_FAILURE(TypeEdits(typed));
         ExpectError(Press(IDC_BTN_SET_PARAM), L"写入距离校准参数失败");
         EXPECT_TRUE(sim.WaitExited()) << "the module did not hang up";
@@ -336,8 +341,7 @@ TEST_F(ParamDialogTest, AModuleThatHangsUpOrAnswersTooLateLeavesTheRecordAsItWas
         // next flow the late answers have all come (the last one, to leaving
         // command mode, is in the module's log).
         devtest::CSimulator sim(kPort, {"--reply-delay", "2200"});
-        ASSERT_TRUE(sim.Started()) << sim.Problem();
-        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(ConnectTo(sim));
         int left = LeftCommandMode(sim);
         ExpectError(Press(IDC_BTN_READ_PARAM), L"读取参数失败");
         EXPECT_TRUE(WaitUntil([&] { return LeftCommandMode(sim) > left; }, kWait));
@@ -348,23 +352,18 @@ TEST_F(ParamDialogTest, AModuleThatHangsUpOrAnswersTooLateLeavesTheRecordAsItWas
         EXPECT_TRUE(WaitSaved(kOwn)) << ReadFileBytes(ConfigPath());
         ASSERT_NO_FATAL_FAILURE(Connect());
         ExpectError(Press(IDC_BTN_RESTORE_DEFAULT), L"写入普通参数失败");
-        EXPECT_EQ(kDefaultEdits, Edits());
-        ASSERT_NO_FATAL_FAILURE(Disconnect());
-        EXPECT_TRUE(WaitSaved(kDefaults)) << ReadFileBytes(ConfigPath());
+        ASSERT_NO_FATAL_FAILURE(ExpectShownAndSaved(kDefaultEdits, kDefaults));
     }
     {
         // The typed values set, then a restore during which the module goes
         // at the third group.
         devtest::CSimulator sim(kPort, {"--hangup-on-command", "0x69"});
-        ASSERT_TRUE(sim.Started()) << sim.Problem();
-        ASSERT_NO_FATAL_FAILURE(Connect());
+        ASSERT_NO_FATAL_FAILURE(ConnectTo(sim));
         ASSERT_NO_FATAL_FAILURE(TypeEdits(typed));
         ExpectInfo(Press(IDC_BTN_SET_PARAM), L"设置参数成功");
         ExpectError(Press(IDC_BTN_RESTORE_DEFAULT), L"写入IIR滤波系数失败");
         EXPECT_TRUE(sim.WaitExited()) << "the module did not hang up";
-        EXPECT_EQ(kDefaultEdits, Edits());
-        ASSERT_NO_FATAL_FAILURE(Disconnect());
-        EXPECT_TRUE(WaitSaved(kDefaults)) << ReadFileBytes(ConfigPath());
+        ASSERT_NO_FATAL_FAILURE(ExpectShownAndSaved(kDefaultEdits, kDefaults));
     }
     EXPECT_EQ(0u, CloseTool());
 }

@@ -41,20 +41,37 @@ public:
     }
 };
 
+// A dialog counting Enter (OnOK) and Escape (OnCancel), which end it unless
+// it ignores them.
+class OkCancelCountingDialog : public CDialogEx {
+public:
+    explicit OkCancelCountingDialog(UINT id, bool ignore) : CDialogEx(id), ignoreOkCancel(ignore) {}
+    int okCalls = 0;
+    int cancelCalls = 0;
+    bool ignoreOkCancel;
+
+protected:
+    void OnOK() override {
+        ++okCalls;
+        if (!ignoreOkCancel) CDialogEx::OnOK();
+    }
+    void OnCancel() override {
+        ++cancelCalls;
+        if (!ignoreOkCancel) CDialogEx::OnCancel();
+    }
+};
+
 // The test dialog: binds its controls, then runs a scenario from a posted
 // message inside its own modal loop and ends with the scenario's result.
-class TestDialog : public CDialogEx {
+class TestDialog : public OkCancelCountingDialog {
 public:
-    explicit TestDialog(UINT id = IDD_TEST_DIALOG) : CDialogEx(id) {}
+    explicit TestDialog(UINT id = IDD_TEST_DIALOG) : OkCancelCountingDialog(id, false) {}
 
     std::function<INT_PTR(TestDialog&)> scenario;
     Swatch swatch;
     ColouredLabel label;
     int initCalls = 0;
-    int okCalls = 0;
-    int cancelCalls = 0;
     int actionClicks = 0;
-    bool ignoreOkCancel = false;
 
 protected:
     void DoDataExchange() override {
@@ -87,14 +104,6 @@ protected:
             return TRUE;
         }
         return FALSE;
-    }
-    void OnOK() override {
-        ++okCalls;
-        if (!ignoreOkCancel) CDialogEx::OnOK();
-    }
-    void OnCancel() override {
-        ++cancelCalls;
-        if (!ignoreOkCancel) CDialogEx::OnCancel();
     }
 };
 
@@ -263,31 +272,22 @@ TEST(ModalDialog, TemplateMayNameItsOwnWindowClass) {
 }
 
 // A modeless dialog that, like the tool's, ignores Enter and Escape.
-class ModelessDialog : public CDialogEx {
+class ModelessDialog : public OkCancelCountingDialog {
 public:
-    ModelessDialog() : CDialogEx(IDD_MODELESS_DIALOG) {}
-    int initCalls = 0, okCalls = 0, cancelCalls = 0, destroyed = 0;
-    bool keep = true;
+    ModelessDialog() : OkCancelCountingDialog(IDD_MODELESS_DIALOG, true) {}
+    int initCalls = 0, destroyed = 0;
 
 protected:
     BOOL OnInitDialog() override {
         ++initCalls;
         return CDialogEx::OnInitDialog();
     }
-    void OnOK() override {
-        ++okCalls;
-        if (!keep) CDialogEx::OnOK();
-    }
-    void OnCancel() override {
-        ++cancelCalls;
-        if (!keep) CDialogEx::OnCancel();
-    }
     void PostNcDestroy() override { ++destroyed; }
 };
 
 TEST(ModelessDialog, CreatedHiddenAndDestroyedByBaseCancel) {
     ModelessDialog dialog;
-    dialog.keep = false;
+    dialog.ignoreOkCancel = false;
     ASSERT_TRUE(dialog.Create(IDD_MODELESS_DIALOG));
     EXPECT_EQ(1, dialog.initCalls);
     EXPECT_FALSE(dialog.IsModal());

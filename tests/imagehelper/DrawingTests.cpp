@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 using namespace imgtest;
 
 namespace {
@@ -11,6 +13,21 @@ namespace {
 struct Canvas {
     explicit Canvas(int w, int h) : image(Solid(w, h, kWhite)), graphics(image.get()) {}
     DWORD At(int x, int y) { return PixelAt(image.get(), x, y); }
+    // The whole of source drawn into dst in the given placing mode.
+    void Draw(const RECT& dst, Gdiplus::Bitmap* source, int mode)
+    {
+        Gdiplus_DrawBitmap(&graphics, &dst, source, nullptr, mode);
+    }
+    // Each spot holds its colour (within 2 per channel).
+    struct Spot {
+        int x, y;
+        DWORD argb;
+    };
+    void ExpectSpots(std::initializer_list<Spot> spots)
+    {
+        for (const Spot& s : spots)
+            EXPECT_PIXEL(image.get(), s.x, s.y, s.argb);
+    }
     BitmapPtr image;
     Gdiplus::Graphics graphics;
 };
@@ -29,46 +46,29 @@ TEST(ImageDrawing, RightToLeftLanguages)
 TEST(ImageDrawing, FitInsideIsCentredAndScaled)
 {
     Canvas canvas(130, 130);
-    BitmapPtr wide = Solid(200, 100, kRed);
-    const RECT dst{10, 10, 110, 110};
-    Gdiplus_DrawBitmap(&canvas.graphics, &dst, wide.get(), nullptr, 1);
-    EXPECT_PIXEL(canvas.image.get(), 60, 34, kWhite);
-    EXPECT_PIXEL(canvas.image.get(), 60, 36, kRed);
-    EXPECT_PIXEL(canvas.image.get(), 60, 83, kRed);
-    EXPECT_PIXEL(canvas.image.get(), 60, 85, kWhite);
-    EXPECT_PIXEL(canvas.image.get(), 11, 60, kRed);
-    EXPECT_PIXEL(canvas.image.get(), 108, 60, kRed);
-    EXPECT_PIXEL(canvas.image.get(), 111, 60, kWhite);
+    canvas.Draw(RECT{10, 10, 110, 110}, Solid(200, 100, kRed).get(), 1);  // a wide image
+    canvas.ExpectSpots({{60, 34, kWhite}, {60, 36, kRed}, {60, 83, kRed}, {60, 85, kWhite}});
+    canvas.ExpectSpots({{11, 60, kRed}, {108, 60, kRed}, {111, 60, kWhite}});
 }
 
 TEST(ImageDrawing, TilesSqueezeTheWholeImageIntoTheLastColumn)
 {
     Canvas canvas(220, 170);
     BitmapPtr tile = Painted(30, 30, [](int x, int) { return x < 15 ? kBlue : kGreen; });
-    const RECT dst{100, 100, 200, 150};
-    Gdiplus_DrawBitmap(&canvas.graphics, &dst, tile.get(), nullptr, 2);
+    canvas.Draw(RECT{100, 100, 200, 150}, tile.get(), 2);
     for (int y : {110, 140}) {
-        EXPECT_PIXEL(canvas.image.get(), 105, y, kBlue);
-        EXPECT_PIXEL(canvas.image.get(), 122, y, kGreen);
-        EXPECT_PIXEL(canvas.image.get(), 165, y, kBlue);
-        EXPECT_PIXEL(canvas.image.get(), 191, y, kBlue);   // 10-wide last column: blue then green
-        EXPECT_PIXEL(canvas.image.get(), 198, y, kGreen);
-        EXPECT_PIXEL(canvas.image.get(), 201, y, kWhite);
+        canvas.ExpectSpots({{105, y, kBlue}, {122, y, kGreen}, {165, y, kBlue}});
+        // 10-wide last column: blue then green
+        canvas.ExpectSpots({{191, y, kBlue}, {198, y, kGreen}, {201, y, kWhite}});
     }
-    EXPECT_PIXEL(canvas.image.get(), 150, 151, kWhite);
-    EXPECT_PIXEL(canvas.image.get(), 99, 120, kWhite);
+    canvas.ExpectSpots({{150, 151, kWhite}, {99, 120, kWhite}});
 }
 
 TEST(ImageDrawing, CentreWithoutScaling)
 {
     Canvas canvas(220, 220);
-    BitmapPtr square = Solid(50, 50, kRed);
-    const RECT dst{100, 100, 200, 200};
-    Gdiplus_DrawBitmap(&canvas.graphics, &dst, square.get(), nullptr, 3);
-    EXPECT_PIXEL(canvas.image.get(), 124, 150, kWhite);
-    EXPECT_PIXEL(canvas.image.get(), 125, 125, kRed);
-    EXPECT_PIXEL(canvas.image.get(), 174, 174, kRed);
-    EXPECT_PIXEL(canvas.image.get(), 175, 150, kWhite);
+    canvas.Draw(RECT{100, 100, 200, 200}, Solid(50, 50, kRed).get(), 3);  // a smaller square
+    canvas.ExpectSpots({{124, 150, kWhite}, {125, 125, kRed}, {174, 174, kRed}, {175, 150, kWhite}});
 }
 
 TEST(ImageDrawing, SourceRectangleAndStretch)

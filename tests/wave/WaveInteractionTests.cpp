@@ -17,6 +17,15 @@ protected:
     }
     void Settle() { ComposeFrame(Chart()); }  // clears the dirty flag
     void Range0(double* lo, double* hi) { Chart().GetChannel(0).buffer.GetValueRange(lo, hi); }
+    // The hover read-out on, naming "#position: value cm", over a window of
+    // 300 samples climbing by 2 from 0.
+    void HoverOverRamp() {
+        ASSERT_TRUE(Chart().SetHoverFormat(0, L"#%d: %.0f cm"));
+        Chart().m_bHoverTip = TRUE;
+        std::vector<int32_t> samples(300);
+        for (int i = 0; i < 300; ++i) samples[i] = 2 * i;
+        Chart().AppendData(0, samples.data(), 300);
+    }
 };
 
 TEST_F(ChartInteraction, EverySwitchOffChangesNothing) {
@@ -151,11 +160,7 @@ TEST_F(ChartInteraction, DoubleClickRestoresTheHomeRanges) {
 }
 
 TEST_F(ChartInteraction, HoverNamesTheSampleUnderThePointer) {
-    ASSERT_TRUE(Chart().SetHoverFormat(0, L"#%d: %.0f cm"));
-    Chart().m_bHoverTip = TRUE;
-    std::vector<int32_t> samples(300);
-    for (int i = 0; i < 300; ++i) samples[i] = 2 * i;
-    Chart().AppendData(0, samples.data(), 300);
+    ASSERT_NO_FATAL_FAILURE(HoverOverRamp());
     Send(WM_MOUSEMOVE, 0, 50, 30);  // first plot column: the window's first sample
     EXPECT_TRUE(Chart().IsTipShown());
     EXPECT_EQ(Chart().GetHoverText(), L"#0: 0 cm");
@@ -185,11 +190,7 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 TEST_F(ChartInteraction, HoverTipShowsInTheAreaTheChartGainedByGrowing) {
-    ASSERT_TRUE(Chart().SetHoverFormat(0, L"#%d: %.0f cm"));
-    Chart().m_bHoverTip = TRUE;
-    std::vector<int32_t> samples(300);
-    for (int i = 0; i < 300; ++i) samples[i] = 2 * i;
-    Chart().AppendData(0, samples.data(), 300);
+    ASSERT_NO_FATAL_FAILURE(HoverOverRamp());
 
     // Twice as wide and high, as the main window's resize makes it.
     ::SetWindowPos(m_host->frame, nullptr, 0, 0, 2 * kChartWidth + 60, 2 * kChartHeight + 80,

@@ -9,6 +9,16 @@ namespace {
 
 using ChartRender = ChartTest;
 
+// The red curve in the back buffer's column x reaches at least as high as
+// row top and at least as low as row bottom.
+testing::AssertionResult CurveReaches(const CWaveWnd& chart, int x, int top, int bottom) {
+    const std::vector<int> rows = RowsOfColour(chart, x, kRed);
+    if (rows.empty()) return testing::AssertionFailure() << "no curve in column " << x;
+    if (rows.front() <= top && rows.back() >= bottom) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "curve in column " << x << " covers rows " << rows.front() << ".."
+                                       << rows.back() << ", not " << top << ".." << bottom;
+}
+
 TEST_F(ChartRender, MainWindowLayoutFramesA400By200Plot) {
     RECT plot = Chart().GetPlotRect();
     EXPECT_EQ(plot.left, 50);
@@ -36,20 +46,16 @@ TEST_F(ChartRender, RedCurveSitsAtTheRowOfItsValue) {
     AppendConstant(400);
     ComposeFrame(Chart());
     // 400 of 0..800 maps to the middle row of the 200-pixel plot; the pen is 4 wide.
-    std::vector<int> rows = RowsOfColour(Chart(), 250, kRed);
+    EXPECT_TRUE(CurveReaches(Chart(), 250, 100, 100));
+    const std::vector<int> rows = RowsOfColour(Chart(), 250, kRed);
     ASSERT_FALSE(rows.empty());
-    EXPECT_LE(rows.front(), 100);
-    EXPECT_GE(rows.back(), 100);
     EXPECT_LE(rows.back() - rows.front(), 4);
     // The background layer stays free of the curve.
     EXPECT_NE(Back(Chart(), 250, 100), kRed);
 
     AppendConstant(200);
     ComposeFrame(Chart());
-    rows = RowsOfColour(Chart(), 250, kRed);
-    ASSERT_FALSE(rows.empty());
-    EXPECT_LE(rows.front(), 150);
-    EXPECT_GE(rows.back(), 150);
+    EXPECT_TRUE(CurveReaches(Chart(), 250, 150, 150));
 }
 
 TEST_F(ChartRender, NewestSampleIsAtTheRightEdge) {
@@ -68,10 +74,7 @@ TEST_F(ChartRender, SmoothCurveIsDrawnInTheSameColour) {
     Chart().SetSmoothCurve(TRUE);
     AppendConstant(400);
     ComposeFrame(Chart());
-    std::vector<int> rows = RowsOfColour(Chart(), 250, kRed);
-    ASSERT_FALSE(rows.empty());
-    EXPECT_LE(rows.front(), 101);
-    EXPECT_GE(rows.back(), 99);
+    EXPECT_TRUE(CurveReaches(Chart(), 250, 101, 99));
 }
 
 TEST_F(ChartRender, UnknownSampleTypeDrawsNoCurve) {

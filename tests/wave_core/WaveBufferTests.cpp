@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -71,6 +72,49 @@ void Allocate(CWaveBuffer& b, int n, int type = WAVE_SAMPLE_INT16)
     ASSERT_EQ(b.GetArraySampleCount(), 2 * n);
 }
 
+// As Allocate, in whole-window mode: only complete windows move into the array.
+void AllocateWholeWindows(CWaveBuffer& b, int n)
+{
+    Allocate(b, n);
+    b.SetWholeWindowsOnly(TRUE);
+}
+
+// Appends count samples climbing by 1 from first.
+void AppendRamp(CWaveBuffer& b, int count, int first = 0)
+{
+    const auto s = Ramp(count, first);
+    b.AppendSamples(s.data(), count);
+}
+
+// What the buffer holds: its array, and the samples staged for a whole window.
+std::pair<std::vector<double>, int> Held(const CWaveBuffer& b)
+{
+    return {Array(b), b.GetStagedSampleCount()};
+}
+
+// Appends slices [from, from + count) of a ramp from 0, each followed by what
+// the buffer holds then.
+struct AppendStep {
+    int from, count;
+    std::vector<double> array;
+    int staged;
+};
+
+void ExpectAppendSteps(CWaveBuffer& b, const std::vector<AppendStep>& steps)
+{
+    const auto s = Ramp(steps.back().from + steps.back().count);
+    for (const AppendStep& step : steps) {
+        b.AppendSamples(s.data() + step.from, step.count);
+        EXPECT_EQ(Held(b), std::make_pair(step.array, step.staged)) << "after " << step.count << " from " << step.from;
+    }
+}
+
+// The append counters: whole windows appended, and samples of the window begun.
+std::pair<int, int> Appended(const CWaveBuffer& b)
+{
+    return {b.GetWindowsAppended(), b.GetPartialCount()};
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ append
@@ -78,11 +122,9 @@ void Allocate(CWaveBuffer& b, int n, int type = WAVE_SAMPLE_INT16)
 TEST(WaveBufferAppend, NeverAllocatedArrayStoresAndCountsNothing)
 {
     CWaveBuffer b;
-    const auto s = Ramp(10);
-    b.AppendSamples(s.data(), 10);
+    AppendRamp(b, 10);
     EXPECT_EQ(b.GetArraySampleCount(), 0);
-    EXPECT_EQ(b.GetWindowsAppended(), 0);
-    EXPECT_EQ(b.GetPartialCount(), 0);
+    EXPECT_EQ(Appended(b), std::make_pair(0, 0));
     EXPECT_EQ(b.GetStagedSampleCount(), 0);
 }
 
@@ -90,46 +132,27 @@ TEST(WaveBufferAppend, MoreThanTheWholeArrayAtOnceKeepsExactlyTheLastMTimesN)
 {
     CWaveBuffer b;
     Allocate(b, 8);
-    const auto s = Ramp(50);
-    b.AppendSamples(s.data(), 50);
-    EXPECT_EQ(Array(b), Seq(34, 16));
-    EXPECT_EQ(b.GetStagedSampleCount(), 0);
-    EXPECT_EQ(b.GetWindowsAppended(), 6);
-    EXPECT_EQ(b.GetPartialCount(), 2);
+    AppendRamp(b, 50);
+    EXPECT_EQ(Held(b), std::make_pair(Seq(34, 16), 0));
+    EXPECT_EQ(Appended(b), std::make_pair(6, 2));
 }
 
 TEST(WaveBufferAppend, WholeWindowModeMovesOnlyCompleteWindows)
 {
     CWaveBuffer b;
-    Allocate(b, 300);
-    b.SetWholeWindowsOnly(TRUE);
-    const auto s = Ramp(650);
-    b.AppendSamples(s.data(), 250);
-    EXPECT_EQ(Array(b), std::vector<double>(600, 0.0));
-    EXPECT_EQ(b.GetStagedSampleCount(), 250);
-
-    b.AppendSamples(s.data() + 250, 100);
-    EXPECT_EQ(Array(b), Concat(std::vector<double>(300, 0.0), Seq(0, 300)));
-    EXPECT_EQ(b.GetStagedSampleCount(), 50);
-
-    b.AppendSamples(s.data() + 350, 250);
-    EXPECT_EQ(Array(b), Seq(0, 600));
-    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+    AllocateWholeWindows(b, 300);
+    ExpectAppendSteps(b, {{0, 250, std::vector<double>(600, 0.0), 250},
+                          {250, 100, Concat(std::vector<double>(300, 0.0), Seq(0, 300)), 50},
+                          {350, 250, Seq(0, 600), 0}});
 }
 
 TEST(WaveBufferAppend, WholeWindowModeBeyondTheArrayKeepsTheLastWindowsAndStagesTheRest)
 {
     CWaveBuffer b;
-    Allocate(b, 4);
-    b.SetWholeWindowsOnly(TRUE);
-    const auto s = Ramp(20);
-    b.AppendSamples(s.data(), 2);
-    b.AppendSamples(s.data() + 2, 17);  // 19 staged-then-new: 16 move, 3 stay
-    EXPECT_EQ(Array(b), Seq(8, 8));
-    EXPECT_EQ(b.GetStagedSampleCount(), 3);
-    b.AppendSamples(s.data() + 19, 1);
-    EXPECT_EQ(Array(b), Seq(12, 8));
-    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+    AllocateWholeWindows(b, 4);
+    ExpectAppendSteps(b, {{0, 2, std::vector<double>(8, 0.0), 2},
+                          {2, 17, Seq(8, 8), 3},  // 19 staged-then-new: 16 move, 3 stay
+                          {19, 1, Seq(12, 8), 0}});
 }
 
 TEST(WaveBufferAppend, WindowCounterCountsWholeWindowsAcrossAnySplit)
@@ -139,15 +162,12 @@ TEST(WaveBufferAppend, WindowCounterCountsWholeWindowsAcrossAnySplit)
     const auto s = Ramp(300);
     b.AppendSamples(s.data(), 300);
     b.AppendSamples(s.data(), 300);
-    EXPECT_EQ(b.GetWindowsAppended(), 2);
-    EXPECT_EQ(b.GetPartialCount(), 0);
+    EXPECT_EQ(Appended(b), std::make_pair(2, 0));
     for (int i = 0; i < 299; ++i)
         b.AppendSamples(s.data() + i, 1);
-    EXPECT_EQ(b.GetWindowsAppended(), 2);
-    EXPECT_EQ(b.GetPartialCount(), 299);
+    EXPECT_EQ(Appended(b), std::make_pair(2, 299));
     b.AppendSamples(s.data(), 1);
-    EXPECT_EQ(b.GetWindowsAppended(), 3);
-    EXPECT_EQ(b.GetPartialCount(), 0);
+    EXPECT_EQ(Appended(b), std::make_pair(3, 0));
 }
 
 TEST(WaveBufferAppend, ZeroNegativeCountsAndNullSamplesAreIgnored)
@@ -162,8 +182,7 @@ TEST(WaveBufferAppend, ZeroNegativeCountsAndNullSamplesAreIgnored)
     b.AppendSamples(s.data(), INT_MIN);
     b.AppendSamples(nullptr, 4);
     EXPECT_EQ(Array(b), before);
-    EXPECT_EQ(b.GetWindowsAppended(), 1);
-    EXPECT_EQ(b.GetPartialCount(), 0);
+    EXPECT_EQ(Appended(b), std::make_pair(1, 0));
 }
 
 // ------------------------------------------------------------------ resize
@@ -171,26 +190,20 @@ TEST(WaveBufferAppend, ZeroNegativeCountsAndNullSamplesAreIgnored)
 TEST(WaveBufferResize, SameWindowCountKeepsArrayAndStagedSamples)
 {
     CWaveBuffer b;
-    Allocate(b, 300);
-    b.SetWholeWindowsOnly(TRUE);
-    const auto s = Ramp(350);
-    b.AppendSamples(s.data(), 350);
+    AllocateWholeWindows(b, 300);
+    AppendRamp(b, 350);
     b.SetHistoryWindows(1);
-    EXPECT_EQ(b.GetStagedSampleCount(), 50);
-    EXPECT_EQ(Array(b), Concat(std::vector<double>(300, 0.0), Seq(0, 300)));
+    EXPECT_EQ(Held(b), std::make_pair(Concat(std::vector<double>(300, 0.0), Seq(0, 300)), 50));
 }
 
 TEST(WaveBufferResize, MoreWindowsKeepOldSamplesInFrontThenZeros)
 {
     CWaveBuffer b;
-    Allocate(b, 3);
-    b.SetWholeWindowsOnly(TRUE);
-    const auto s = Ramp(8, 1);
-    b.AppendSamples(s.data(), 8);  // 6 move, 2 staged
+    AllocateWholeWindows(b, 3);
+    AppendRamp(b, 8, 1);  // 6 move, 2 staged
     b.SetHistoryWindows(2);
     EXPECT_EQ(b.GetWindowsHeld(), 3);
-    EXPECT_EQ(Array(b), (std::vector<double>{1, 2, 3, 4, 5, 6, 0, 0, 0}));
-    EXPECT_EQ(b.GetStagedSampleCount(), 0);
+    EXPECT_EQ(Held(b), std::make_pair(std::vector<double>{1, 2, 3, 4, 5, 6, 0, 0, 0}, 0));
 
     b.SetHistoryWindows(0);
     EXPECT_EQ(Array(b), (std::vector<double>{1, 2, 3}));
@@ -200,15 +213,14 @@ TEST(WaveBufferResize, WindowCountBelowOneOrBeyondMemoryIsIgnored)
 {
     CWaveBuffer b;
     Allocate(b, 4);
-    const auto s = Ramp(8, 1);
-    b.AppendSamples(s.data(), 8);
+    AppendRamp(b, 8, 1);
     const auto before = Array(b);
     for (int k : {-1, -2, INT_MIN, INT_MAX, INT_MAX - 1, 1 << 28}) {
         b.SetHistoryWindows(k);
         EXPECT_EQ(b.GetWindowsHeld(), 2) << k;
         EXPECT_EQ(Array(b), before) << k;
     }
-    b.AppendSamples(s.data(), 1);
+    AppendRamp(b, 1, 1);
     EXPECT_EQ(Array(b).back(), 1.0);
 }
 
@@ -216,8 +228,7 @@ TEST(WaveBufferResize, WindowLengthBelowOneOrBeyondMemoryIsIgnored)
 {
     CWaveBuffer b;
     Allocate(b, 4);
-    const auto s = Ramp(8, 1);
-    b.AppendSamples(s.data(), 8);
+    AppendRamp(b, 8, 1);
     const auto before = Array(b);
     for (int n : {0, -5, INT_MIN, INT_MAX, 1 << 27}) {
         b.SetWindowLength(n);
@@ -233,17 +244,14 @@ TEST(WaveBufferResize, WindowLengthBelowOneOrBeyondMemoryIsIgnored)
 TEST(WaveBufferResize, NewWindowLengthOrWidthGivesAZeroedArrayAndDropsStaging)
 {
     CWaveBuffer b;
-    Allocate(b, 4);
-    b.SetWholeWindowsOnly(TRUE);
+    AllocateWholeWindows(b, 4);
     const auto s = Ramp(6, 1);
     b.AppendSamples(s.data(), 6);
     b.SetWindowLength(4);  // unchanged: nothing happens
-    EXPECT_EQ(b.GetStagedSampleCount(), 2);
-    EXPECT_EQ(Array(b), (std::vector<double>{0, 0, 0, 0, 1, 2, 3, 4}));
+    EXPECT_EQ(Held(b), std::make_pair(std::vector<double>{0, 0, 0, 0, 1, 2, 3, 4}, 2));
 
     b.SetWindowLength(3);
-    EXPECT_EQ(b.GetStagedSampleCount(), 0);
-    EXPECT_EQ(Array(b), std::vector<double>(6, 0.0));
+    EXPECT_EQ(Held(b), std::make_pair(std::vector<double>(6, 0.0), 0));
 
     b.AppendSamples(s.data(), 6);
     b.SetSampleType(WAVE_SAMPLE_INT32);
@@ -350,8 +358,7 @@ TEST(WaveBufferPoints, WindowReachingPastTheArrayIsCutAtItsEnd)
     CWaveBuffer b;
     Allocate(b, 4);  // 2 windows: zoom 0.25 would need 16 samples from index 4
     b.SetValueRange(0.0, 100.0);
-    const auto s = Ramp(8);
-    b.AppendSamples(s.data(), 8);
+    AppendRamp(b, 8);
     const auto pts = Map(b, RECT{0, 0, 4, 100}, 0.25);
     ASSERT_EQ(pts.size(), 4u);
     EXPECT_EQ(pts.back().y, 93);
@@ -408,8 +415,7 @@ TEST(WaveBufferColumn, ReportsTheSampleItsRowAndItsPositionInTheWindow)
     CWaveBuffer b;
     Allocate(b, 10);
     b.SetValueRange(0.0, 100.0);
-    const auto s = Ramp(20, 1);
-    b.AppendSamples(s.data(), 20);
+    AppendRamp(b, 20, 1);
     const RECT plot{50, 50, 60, 150};
     int pos = -1, type = -1;
     double value = 0, y = 0;

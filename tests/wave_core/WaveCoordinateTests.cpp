@@ -6,8 +6,10 @@
 
 #include <climits>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,6 +35,22 @@ void ExpectRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom)
     EXPECT_EQ(r.top, top);
     EXPECT_EQ(r.right, right);
     EXPECT_EQ(r.bottom, bottom);
+}
+
+// Label i's text rectangle and format.
+void ExpectLabel(const CWaveCoordinate& axis, int i, const RECT& rect, UINT format)
+{
+    SCOPED_TRACE("label " + std::to_string(i));
+    const WaveAxisLabelBox b = Box(axis, i);
+    ExpectRect(b.rcText, rect.left, rect.top, rect.right, rect.bottom);
+    EXPECT_EQ(b.nFormat, format);
+}
+
+// The formats of labels given as {label, format}.
+void ExpectFormats(const CWaveCoordinate& axis, std::initializer_list<std::pair<int, UINT>> formats)
+{
+    for (const auto& f : formats)
+        EXPECT_EQ(Box(axis, f.first).nFormat, f.second) << "label " << f.first;
 }
 
 void SetRange(CWaveCoordinate& axis, double min, double max, int ticks)
@@ -172,25 +190,15 @@ TEST(WaveAxisLayout, HorizontalLabelsSpanTheirPitchAlignedToTheirPlace)
     axis.m_rcAxis = RECT{10, 100, 310, 120};
     axis.m_nLabelInset = 5;
 
-    WaveAxisLabelBox b = Box(axis, 0);
-    ExpectRect(b.rcText, 10, 105, 110, 120);
-    EXPECT_EQ(b.nFormat, 0x8020u);
-    b = Box(axis, 1);
-    ExpectRect(b.rcText, 60, 105, 160, 120);
-    EXPECT_EQ(b.nFormat, 0x8021u);
-    b = Box(axis, 2);
-    ExpectRect(b.rcText, 160, 105, 260, 120);
-    b = Box(axis, 3);
-    ExpectRect(b.rcText, 210, 105, 310, 120);
-    EXPECT_EQ(b.nFormat, 0x8022u);
-    EXPECT_EQ(b.strText, L"3");
+    ExpectLabel(axis, 0, RECT{10, 105, 110, 120}, 0x8020u);
+    ExpectLabel(axis, 1, RECT{60, 105, 160, 120}, 0x8021u);
+    ExpectRect(Box(axis, 2).rcText, 160, 105, 260, 120);
+    ExpectLabel(axis, 3, RECT{210, 105, 310, 120}, 0x8022u);
+    EXPECT_EQ(Box(axis, 3).strText, L"3");
 
     axis.m_bAlignStart = FALSE;
-    EXPECT_EQ(Box(axis, 0).nFormat, 0x8028u);
-    EXPECT_EQ(Box(axis, 1).nFormat, 0x8029u);
-    b = Box(axis, 3);
-    EXPECT_EQ(b.nFormat, 0x802Au);
-    ExpectRect(b.rcText, 210, 100, 310, 115);
+    ExpectFormats(axis, {{0, 0x8028u}, {1, 0x8029u}});
+    ExpectLabel(axis, 3, RECT{210, 100, 310, 115}, 0x802Au);
 }
 
 TEST(WaveAxisLayout, VerticalLabelsRunTopToBottomWithTheirFormats)
@@ -201,23 +209,14 @@ TEST(WaveAxisLayout, VerticalLabelsRunTopToBottomWithTheirFormats)
     axis.m_rcAxis = RECT{0, 20, 50, 220};
     axis.m_nLabelInset = 2;
 
-    WaveAxisLabelBox b = Box(axis, 0);
-    ExpectRect(b.rcText, 2, 20, 50, 70);
-    EXPECT_EQ(b.nFormat, 0x8020u);
-    EXPECT_EQ(b.strText, L"4");
-    b = Box(axis, 2);
-    ExpectRect(b.rcText, 2, 95, 50, 145);
-    EXPECT_EQ(b.nFormat, 0x8024u);
-    b = Box(axis, 4);
-    ExpectRect(b.rcText, 2, 170, 50, 220);
-    EXPECT_EQ(b.nFormat, 0x8028u);
+    ExpectLabel(axis, 0, RECT{2, 20, 50, 70}, 0x8020u);
+    EXPECT_EQ(Box(axis, 0).strText, L"4");
+    ExpectLabel(axis, 2, RECT{2, 95, 50, 145}, 0x8024u);
+    ExpectLabel(axis, 4, RECT{2, 170, 50, 220}, 0x8028u);
 
     axis.m_bAlignStart = FALSE;
-    EXPECT_EQ(Box(axis, 0).nFormat, 0x8022u);
-    EXPECT_EQ(Box(axis, 2).nFormat, 0x8026u);
-    b = Box(axis, 4);
-    EXPECT_EQ(b.nFormat, 0x802Au);
-    ExpectRect(b.rcText, 0, 170, 48, 220);
+    ExpectFormats(axis, {{0, 0x8022u}, {2, 0x8026u}});
+    ExpectLabel(axis, 4, RECT{0, 170, 48, 220}, 0x802Au);
 }
 
 TEST(WaveAxisLayout, FractionalPitchRoundsEachEdge)
