@@ -2,6 +2,7 @@
 
 #include "LayoutMath.h"
 #include "Tavo_Common.h"
+#include "handles/ScopedDC.h"
 
 #include <cwchar>
 #include <new>
@@ -90,13 +91,13 @@ BOOL CColorStatic::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
 void CColorStatic::SetFontSize(int points) {
     int dpi = 96;
     {
-        ScopedWindowDC screen(nullptr);
-        if (screen) dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+        WindowDC screen(nullptr);
+        if (screen) dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
     }
     const int height = ctlmath::FontHeightForPoints(points, dpi);
     // The new font is made and handed over before the old one goes, so the
     // window never holds a deleted font, and a failure keeps the old one.
-    ScopedFont font(::CreateFontW(height, 0, 0, 0, 1, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    UniqueFont font(::CreateFontW(height, 0, 0, 0, 1, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFaceName));
     if (!font) return;
     if (m_hWnd) SetFont(font.Get(), TRUE);

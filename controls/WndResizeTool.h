@@ -5,7 +5,7 @@
 // scaled by the smaller ratio.
 #pragma once
 
-#include "framework/ScopedGdi.h"
+#include "handles/UniqueHandle.h"
 #include "Tavo_Common.h"
 
 #include <windows.h>
@@ -16,7 +16,7 @@ public:
     struct ChildRecord {
         HWND hWnd = nullptr;
         RECT rcOrig{};       // at attach, in its parent's client coordinates
-        ScopedFont hFont;    // the font the tool last made for the control
+        UniqueFont hFont;    // the font the tool last made for the control
         LOGFONTW lfOrig{};   // the control's font at attach; all zeros without one
     };
 

@@ -18,8 +18,8 @@ std::unique_ptr<CWinSerialPort> CWinSerialPort::Open(const PortSettings& setting
 {
     wchar_t name[32];
     std::swprintf(name, 32, L"\\\\.\\COM%d", settings.portNum);
-    CKernelHandle handle(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!handle.Valid())
+    UniqueKernelHandle handle(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!handle.IsValid())
         return nullptr;
 
     SetupComm(handle.Get(), kQueueSize, kQueueSize);  // a hint only; some drivers refuse it

@@ -5,44 +5,9 @@
 #include <windows.h>
 
 #include "RadarDeviceCore.h"
+#include "handles/UniqueHandle.h"
 
 namespace radardev {
-
-// Owns one kernel handle.
-class CKernelHandle {
-public:
-    CKernelHandle() = default;
-    explicit CKernelHandle(HANDLE handle) : m_handle(handle) {}
-    ~CKernelHandle() { Reset(); }
-    CKernelHandle(const CKernelHandle&) = delete;
-    CKernelHandle& operator=(const CKernelHandle&) = delete;
-    CKernelHandle(CKernelHandle&& other) noexcept : m_handle(other.Release()) {}
-    CKernelHandle& operator=(CKernelHandle&& other) noexcept
-    {
-        if (this != &other) {
-            Reset();
-            m_handle = other.Release();
-        }
-        return *this;
-    }
-    HANDLE Get() const { return m_handle; }
-    bool Valid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Release()
-    {
-        HANDLE h = m_handle;
-        m_handle = INVALID_HANDLE_VALUE;
-        return h;
-    }
-    void Reset()
-    {
-        if (Valid())
-            CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
-};
 
 class CWinSerialPort final : public IPort {
 public:
@@ -55,10 +20,10 @@ public:
     void Purge() override;
 
 private:
-    explicit CWinSerialPort(CKernelHandle handle) : m_handle(std::move(handle)) {}
+    explicit CWinSerialPort(UniqueKernelHandle handle) : m_handle(std::move(handle)) {}
     bool SetReadTimeout(DWORD totalMs);
 
-    CKernelHandle m_handle;
+    UniqueKernelHandle m_handle;
     DWORD m_readTimeoutMs = MAXDWORD;  // the total read time-out now set in the driver
 };
 

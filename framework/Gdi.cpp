@@ -9,7 +9,7 @@ BOOL CFont::CreatePointFont(int pointSizeTenths, LPCWSTR faceName, HDC dc) {
     LOGFONTW lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
     if (faceName) ::wcsncpy(lf.lfFaceName, faceName, LF_FACESIZE - 1);
-    ScopedWindowDC screen(nullptr);
+    WindowDC screen(nullptr);
     HDC measure = dc ? dc : screen.Get();
     // Tenths of a point to logical units: pixels per inch / 720, as a
     // negative height so the size is the character height, not the cell.
@@ -50,11 +50,7 @@ void CDC::FillSolidRect(const RECT& rect, COLORREF color) {
 
 CClientDC::CClientDC(CWnd* wnd) : CClientDC(wnd ? wnd->m_hWnd : nullptr) {}
 
-CClientDC::CClientDC(HWND hwnd) : m_hWnd(hwnd) { m_hDC = ::GetDC(hwnd); }
-
-CClientDC::~CClientDC() {
-    if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC);
-}
+CClientDC::CClientDC(HWND hwnd) : m_dc(hwnd) { m_hDC = m_dc.Get(); }
 
 CPaintDC::CPaintDC(CWnd* wnd) : CPaintDC(wnd ? wnd->m_hWnd : nullptr) {}
 
@@ -64,17 +60,25 @@ CPaintDC::~CPaintDC() {
     if (m_hDC) ::EndPaint(m_hWnd, &m_ps);
 }
 
+namespace {
+
+// A bitmap for the surface, none when there is no DC or the size is empty.
+HBITMAP SurfaceBitmap(HDC dc, HDC target, int width, int height) {
+    return dc && width > 0 && height > 0 ? ::CreateCompatibleBitmap(target, width, height) : nullptr;
+}
+
+}  // namespace
+
 CMemoryDC::CMemoryDC(HDC target, int width, int height)
-    : m_dc(ScopedCreatedDC::CompatibleWith(target)), m_width(width), m_height(height) {
-    if (!m_dc || width <= 0 || height <= 0) return;
-    m_bitmap.Reset(::CreateCompatibleBitmap(target, width, height));
-    if (!m_bitmap) return;
-    m_oldBitmap = ::SelectObject(m_dc, m_bitmap.Get());
-    m_hDC = m_dc.Get();
+    : m_dc(CompatibleDC(target)),
+      m_bitmap(SurfaceBitmap(m_dc.Get(), target, width, height)),
+      m_selection(m_dc.Get(), m_bitmap.Get()),
+      m_width(width),
+      m_height(height) {
+    if (m_bitmap) m_hDC = m_dc.Get();
 }
 
 CMemoryDC::~CMemoryDC() {
-    if (m_oldBitmap) ::SelectObject(m_dc, m_oldBitmap);
     m_hDC = nullptr;
-    // Members go next: the bitmap first (no longer selected), then the DC.
+    // Members go next: the selection first (the bitmap leaves the DC), then the bitmap, then the DC.
 }

@@ -1,6 +1,8 @@
 // Thin owners of GDI fonts and device contexts.
 #pragma once
 #include "ScopedGdi.h"
+#include "handles/ScopedDC.h"
+#include "handles/UniqueHandle.h"
 
 #include <string>
 
@@ -11,7 +13,6 @@ class CWnd;
 class CFont {
 public:
     CFont() = default;
-    ~CFont() { DeleteObject(); }
     CFont(const CFont&) = delete;
     CFont& operator=(const CFont&) = delete;
 
@@ -31,7 +32,7 @@ public:
     BOOL GetLogFont(LOGFONTW* logFont) const;
 
 private:
-    ScopedFont m_font;
+    UniqueFont m_font;
 };
 
 // A DC the object does not own; base of the owners below.
@@ -65,10 +66,9 @@ class CClientDC : public CDC {
 public:
     explicit CClientDC(CWnd* wnd);
     explicit CClientDC(HWND hwnd);
-    ~CClientDC() override;
 
 private:
-    HWND m_hWnd;
+    WindowDC m_dc;
 };
 
 // BeginPaint / EndPaint; only inside WM_PAINT.
@@ -102,9 +102,9 @@ public:
     }
 
 private:
-    ScopedCreatedDC m_dc;
-    ScopedBitmap m_bitmap;
-    HGDIOBJ m_oldBitmap = nullptr;
+    UniqueCreatedDC m_dc;
+    UniqueBitmap m_bitmap;
+    SelectionGuard m_selection;  // the bitmap in the DC; declared after both, so it is taken out first
     int m_width;
     int m_height;
 };

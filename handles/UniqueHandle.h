@@ -9,122 +9,32 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <cstdio>
-#include <utility>
-
-// GDI objects and created DCs held by owners right now, process wide. A leak
-// check that works where GetGuiResources does not (Wine answers 0); objects
-// made outside these owners are not counted. The main window answers its
-// registered message "Tavo_Ladu330_Pk27Tool.LiveGdiObjects" with it.
-inline std::atomic<long> g_liveScopedGdiObjects{0};
-
-// Traits without book-keeping; a kind that counts its live objects overrides
-// Adopted/Disowned.
-struct UncountedHandle {
-    template <class T>
-    static void Adopted(T) {}
-    template <class T>
-    static void Disowned(T) {}
-};
-
-struct CountedGdiHandle {
-    template <class T>
-    static void Adopted(T) { ++g_liveScopedGdiObjects; }
-    template <class T>
-    static void Disowned(T) { --g_liveScopedGdiObjects; }
-};
-
-template <class Traits>
-class UniqueHandle {
-public:
-    using Type = typename Traits::Type;
-
-    UniqueHandle() = default;
-    explicit UniqueHandle(Type h) { Reset(h); }
-    ~UniqueHandle() { Reset(); }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept { Reset(other.Release()); }
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-
-    Type Get() const { return m_h; }
-    bool IsValid() const { return Traits::IsValid(m_h); }
-    explicit operator bool() const { return IsValid(); }
-
-    // Hands the handle over without closing it; the owner is empty after.
-    Type Release() {
-        if (IsValid()) Traits::Disowned(m_h);
-        return std::exchange(m_h, Traits::Empty());
-    }
-    // Closes what is held (if anything) and takes h.
-    void Reset(Type h = Traits::Empty()) {
-        Type old = std::exchange(m_h, h);
-        if (Traits::IsValid(h)) Traits::Adopted(h);
-        if (Traits::IsValid(old)) {
-            Traits::Close(old);
-            Traits::Disowned(old);
-        }
-    }
-    // For functions that return a handle through a pointer argument.
-    Type* Receive() {
-        Reset();
-        return &m_h;
-    }
-
-private:
-    Type m_h = Traits::Empty();
-};
+#include "handles/UniqueHandleCore.h"
 
 // Kernel objects closed with CloseHandle: files, threads, events, processes,
 // serial ports. Null and INVALID_HANDLE_VALUE both mean "none".
-struct KernelHandleTraits : UncountedHandle {
-    using Type = HANDLE;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { ::CloseHandle(h); }
+struct KernelHandleTraits : NullIsEmpty<HANDLE> {
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::CloseHandle(h); }
 };
 
 // HFONT, HPEN, HBRUSH, HBITMAP, HRGN: DeleteObject, counted.
 template <class T>
-struct GdiObjectTraits : CountedGdiHandle {
-    using Type = T;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { ::DeleteObject(h); }
+struct GdiObjectTraits : NullIsEmpty<T, CountedGdiHandle> {
+    static void Close(T h) { ::DeleteObject(h); }
 };
 
 // DCs from CreateCompatibleDC / CreateDCW: DeleteDC, counted.
-struct CreatedDCTraits : CountedGdiHandle {
-    using Type = HDC;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { ::DeleteDC(h); }
+struct CreatedDCTraits : NullIsEmpty<HDC, CountedGdiHandle> {
+    static void Close(HDC h) { ::DeleteDC(h); }
 };
 
-struct RegistryKeyTraits : UncountedHandle {
-    using Type = HKEY;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { ::RegCloseKey(h); }
+struct RegistryKeyTraits : NullIsEmpty<HKEY> {
+    static void Close(HKEY h) { ::RegCloseKey(h); }
 };
 
-struct GlobalMemoryTraits : UncountedHandle {
-    using Type = HGLOBAL;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { ::GlobalFree(h); }
-};
-
-// C streams (fopen/_wfopen); fclose flushes what is still buffered.
-struct FileStreamTraits : UncountedHandle {
-    using Type = std::FILE*;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { std::fclose(h); }
+struct GlobalMemoryTraits : NullIsEmpty<HGLOBAL> {
+    static void Close(HGLOBAL h) { ::GlobalFree(h); }
 };
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
@@ -136,4 +46,3 @@ using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueCreatedDC = UniqueHandle<CreatedDCTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;
-using UniqueFileStream = UniqueHandle<FileStreamTraits>;

@@ -110,10 +110,7 @@ IMAGEHELPER_API HRGN Gdiplus_CreateRgnFromBitmap(Gdiplus::Bitmap* image, BYTE th
 #include "handles/UniqueHandle.h"
 
 // An image made by the Gdiplus_ functions, freed with Gdiplus_DeleteBitmap.
-struct GdiplusImageTraits : UncountedHandle {
-    using Type = Gdiplus::Bitmap*;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { Gdiplus_DeleteBitmap(h); }
+struct GdiplusImageTraits : NullIsEmpty<Gdiplus::Bitmap*> {
+    static void Close(Gdiplus::Bitmap* h) { Gdiplus_DeleteBitmap(h); }
 };
 using UniqueImage = UniqueHandle<GdiplusImageTraits>;

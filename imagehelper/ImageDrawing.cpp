@@ -18,6 +18,18 @@ Box SourceBox(Bitmap* image, const RECT* source)
     return source ? BoxOf(*source) : whole;
 }
 
+// The source box (the whole image without one) and the destination box of a
+// drawing call. False when there is nothing to draw: no graphics, destination
+// or image, or an empty rectangle (every mode would divide by its size).
+bool DrawingBoxes(Graphics* graphics, const RECT* destination, Bitmap* image, const RECT* source, Box* src, Box* dst)
+{
+    if (graphics == nullptr || destination == nullptr || image == nullptr)
+        return false;
+    *src = SourceBox(image, source);
+    *dst = BoxOf(*destination);
+    return src->w > 0 && src->h > 0 && dst->w > 0 && dst->h > 0;
+}
+
 void Draw(Graphics* graphics, Bitmap* image, const Box& from, const Box& to,
           const Gdiplus::ImageAttributes* attributes = nullptr)
 {
@@ -49,12 +61,8 @@ IMAGEHELPER_API void Gdiplus_DrawBitmap(Graphics* graphics, const RECT* destinat
                                         const RECT* source, int mode)
 {
     EnsureImports();
-    if (graphics == nullptr || destination == nullptr || image == nullptr)
-        return;
-    const Box src = SourceBox(image, source);
-    const Box dst = BoxOf(*destination);
-    // Empty rectangles draw nothing (every mode would divide by their size).
-    if (src.w <= 0 || src.h <= 0 || dst.w <= 0 || dst.h <= 0)
+    Box src, dst;
+    if (!DrawingBoxes(graphics, destination, image, source, &src, &dst))
         return;
     switch (mode) {
     case 0: {
@@ -99,11 +107,8 @@ IMAGEHELPER_API void Gdiplus_DrawAlphaBitmap(Graphics* graphics, const RECT* des
                                              const RECT* source, int stretch, BYTE opacity)
 {
     EnsureImports();
-    if (graphics == nullptr || destination == nullptr || image == nullptr)
-        return;
-    const Box src = SourceBox(image, source);
-    const Box dst = BoxOf(*destination);
-    if (src.w <= 0 || src.h <= 0 || dst.w <= 0 || dst.h <= 0)
+    Box src, dst;
+    if (!DrawingBoxes(graphics, destination, image, source, &src, &dst))
         return;
     // Identity but for the alpha scale: opacity / 256, so 255 is not quite opaque.
     Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0},

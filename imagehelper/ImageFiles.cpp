@@ -195,7 +195,7 @@ IMAGEHELPER_API Bitmap* Gdiplus_LoadBitmapFromData(const void* bytes, unsigned i
     EnsureImports();
     if (bytes == nullptr || count == 0)
         return nullptr;
-    imagehelper::GlobalBlock block(count, GMEM_MOVEABLE | GMEM_ZEROINIT);
+    UniqueGlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, count));
     if (block.Get() == nullptr)
         return nullptr;
     {

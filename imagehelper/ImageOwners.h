@@ -1,10 +1,13 @@
-// Small owners for the GDI, GDI+ and memory objects the image helpers use,
-// and the one way new image handles are made.
+// Scoped locks of GDI+ images and global memory the image helpers use, and
+// the one way new image handles are made. The owners of the handles
+// themselves are those of handles/.
 #pragma once
 
 #include "GdiplusHelper.h"
 #include "ImageHandle.h"
 #include "core/ImageCore.h"
+#include "handles/ScopedDC.h"
+#include "handles/UniqueHandle.h"
 
 #include <new>
 #include <utility>
@@ -71,32 +74,16 @@ private:
     bool m_bLocked = false;
 };
 
-// A movable global memory block.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(SIZE_T bytes, UINT flags = GMEM_MOVEABLE) : m_hMem(GlobalAlloc(flags, bytes)) {}
-    ~GlobalBlock()
-    {
-        if (m_hMem)
-            GlobalFree(m_hMem);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-
-    HGLOBAL Get() const { return m_hMem; }
-    HGLOBAL Release() { return std::exchange(m_hMem, nullptr); }
-    bool Grow(SIZE_T bytes)
-    {
-        HGLOBAL grown = GlobalReAlloc(m_hMem, bytes, GMEM_MOVEABLE);
-        if (grown == nullptr)
-            return false;
-        m_hMem = grown;
-        return true;
-    }
-
-private:
-    HGLOBAL m_hMem;
-};
+// Makes a movable global block bigger; false (the block as it was) when it cannot.
+inline bool GrowGlobal(UniqueGlobalMemory& block, SIZE_T bytes)
+{
+    HGLOBAL grown = GlobalReAlloc(block.Get(), bytes, GMEM_MOVEABLE);
+    if (grown == nullptr)
+        return false;
+    block.Release();  // the old handle is no more once the block has moved
+    block.Reset(grown);
+    return true;
+}
 
 // Holds a global block locked.
 class GlobalPointer {
@@ -114,79 +101,6 @@ public:
 private:
     HGLOBAL m_hMem;
     void* m_pData;
-};
-
-// Any GDI object deleted with DeleteObject (brushes, regions, bitmaps).
-template <typename Handle>
-class GdiObject {
-public:
-    explicit GdiObject(Handle handle = nullptr) : m_handle(handle) {}
-    ~GdiObject() { Reset(); }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    Handle Get() const { return m_handle; }
-    Handle Release() { return std::exchange(m_handle, nullptr); }
-    void Reset(Handle handle = nullptr)
-    {
-        if (m_handle)
-            DeleteObject(m_handle);
-        m_handle = handle;
-    }
-
-private:
-    Handle m_handle;
-};
-
-// The screen's device context.
-class ScreenDC {
-public:
-    ScreenDC() : m_hDC(GetDC(nullptr)) {}
-    ~ScreenDC()
-    {
-        if (m_hDC)
-            ReleaseDC(nullptr, m_hDC);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return m_hDC; }
-
-private:
-    HDC m_hDC;
-};
-
-// A memory device context.
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC compatible) : m_hDC(CreateCompatibleDC(compatible)) {}
-    ~MemoryDC()
-    {
-        if (m_hDC)
-            DeleteDC(m_hDC);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC Get() const { return m_hDC; }
-
-private:
-    HDC m_hDC;
-};
-
-// An object selected into a DC, put back before anything is deleted.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : m_hDC(dc), m_hOld(SelectObject(dc, object)) {}
-    ~SelectedObject()
-    {
-        if (m_hOld)
-            SelectObject(m_hDC, m_hOld);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC m_hDC;
-    HGDIOBJ m_hOld;
 };
 
 }  // namespace imagehelper

@@ -49,7 +49,7 @@ public:
     static constexpr DWORD kStep = 100;
     static constexpr DWORD kFlushAt = 2000;
 
-    RegionBuilder() : m_block(BlockBytes(kStep)), m_capacity(kStep) { Reset(); }
+    RegionBuilder() : m_block(GlobalAlloc(GMEM_MOVEABLE, BlockBytes(kStep))), m_capacity(kStep) { Reset(); }
 
     bool Valid() const { return m_block.Get() != nullptr; }
     bool Failed() const { return m_bFailed; }
@@ -60,7 +60,7 @@ public:
             return;
         if (m_count == m_capacity) {
             Unmap();  // a locked block could not move while it grows
-            if (!m_block.Grow(BlockBytes(m_capacity + kStep))) {
+            if (!GrowGlobal(m_block, BlockBytes(m_capacity + kStep))) {
                 m_bFailed = true;
                 return;
             }
@@ -127,7 +127,7 @@ private:
         header->nRgnSize = 0;
         header->rcBound = m_bound;
         const auto bytes = static_cast<DWORD>(BlockBytes(m_capacity));
-        GdiObject<HRGN> part(ExtCreateRegion(nullptr, bytes, static_cast<RGNDATA*>(m_pLocked->Get())));
+        UniqueRegion part(ExtCreateRegion(nullptr, bytes, static_cast<RGNDATA*>(m_pLocked->Get())));
         Unmap();
         if (part.Get() == nullptr) {
             if (m_count != 0)
@@ -140,13 +140,13 @@ private:
         Reset();
     }
 
-    GlobalBlock m_block;
+    UniqueGlobalMemory m_block;
     std::optional<GlobalPointer> m_pLocked;
     RECT* m_pRects = nullptr;
     DWORD m_capacity;
     DWORD m_count = 0;
     RECT m_bound{};
-    GdiObject<HRGN> m_region;
+    UniqueRegion m_region;
     bool m_bFailed = false;
 };
 

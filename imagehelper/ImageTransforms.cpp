@@ -183,19 +183,19 @@ IMAGEHELPER_API HBITMAP Gdiplus_GetHBitmap(Bitmap* source, DWORD backgroundArgb,
     const Box box = ImageBox(source);
     const int bitsPerPixel = (static_cast<int>(source->GetPixelFormat()) >> 8) & 0xFF;
 
-    ScreenDC screen;
-    MemoryDC memory(screen.Get());
+    WindowDC screen(nullptr);
+    UniqueCreatedDC memory = CompatibleDC(screen.Get());
     if (memory.Get() == nullptr)
         return nullptr;
-    GdiObject<HBITMAP> bitmap(CreateHBitmap(nullptr, box.w, negateHeight ? -box.h : box.h, bitsPerPixel, nullptr, 0));
+    UniqueBitmap bitmap(CreateHBitmap(nullptr, box.w, negateHeight ? -box.h : box.h, bitsPerPixel, nullptr, 0));
     if (bitmap.Get() == nullptr)
         return nullptr;
     {
-        SelectedObject selected(memory.Get(), bitmap.Get());
+        SelectionGuard selected(memory.Get(), bitmap.Get());
         // GDI colours are 0x00BBGGRR: swap red and blue, drop alpha.
         const COLORREF background =
             RGB((backgroundArgb >> 16) & 0xFF, (backgroundArgb >> 8) & 0xFF, backgroundArgb & 0xFF);
-        GdiObject<HBRUSH> brush(CreateSolidBrush(background));
+        UniqueBrush brush(CreateSolidBrush(background));
         const RECT all{0, 0, box.w, box.h};
         FillRect(memory.Get(), &all, brush.Get());
         Gdiplus::Graphics graphics(memory.Get());

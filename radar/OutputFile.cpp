@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -48,22 +49,20 @@ bool COutputFile::Create(const std::wstring& path, int shareFlag) {
         return false;
     }
     std::lock_guard<std::mutex> guard(g_openFilesLock);
-    m_stream = stream;
+    m_stream.Reset(stream);
     g_openFiles.push_back(this);
     return true;
 }
 
 void COutputFile::Close() {
-    FILE* stream = nullptr;
+    UniqueFileStream stream;
     {
         std::lock_guard<std::mutex> guard(g_openFilesLock);
-        stream = m_stream;
-        m_stream = nullptr;
+        stream = std::move(m_stream);
         g_openFiles.erase(std::remove(g_openFiles.begin(), g_openFiles.end(), this), g_openFiles.end());
     }
-    // Every write is flushed at once and nothing is written after a failure:
-    // the close adds nothing to the file.
-    if (stream) fclose(stream);
+    // Closed here, outside the lock. Every write is flushed at once and
+    // nothing is written after a failure: the close adds nothing to the file.
 }
 
 void COutputFile::MarkFailed(DWORD error) {
@@ -77,7 +76,7 @@ void COutputFile::StreamFailed(FILE* stream, DWORD error) {
     {
         std::lock_guard<std::mutex> guard(g_openFilesLock);
         for (COutputFile* file : g_openFiles) {
-            if (file->m_stream == stream) owner = file;
+            if (file->m_stream.Get() == stream) owner = file;
         }
     }
     // Posted without the lock held. The owner is not closed meanwhile: a

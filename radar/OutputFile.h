@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include "handles/UniqueHandleCore.h"
+
 #include <atomic>
 #include <cstdio>
 #include <string>
@@ -33,10 +35,10 @@ public:
     // Closes the stream; the path and any failure stay known.
     void Close();
 
-    FILE* Stream() const { return m_stream; }
+    FILE* Stream() const { return m_stream.Get(); }
     const std::wstring& Path() const { return m_path; }
     // Open and never failed.
-    bool IsWritable() const { return m_stream != nullptr && !Failed(); }
+    bool IsWritable() const { return m_stream && !Failed(); }
     // The last Create could not make the file, or a write to it failed.
     bool Failed() const { return m_error.load() != 0; }
     bool CreateFailed() const { return m_createFailed; }
@@ -51,7 +53,7 @@ public:
     static void StreamFailed(FILE* stream, DWORD error);
 
 private:
-    FILE* m_stream = nullptr;
+    UniqueFileStream m_stream;
     std::wstring m_path;
     bool m_createFailed = false;
     std::atomic<DWORD> m_error{0};

@@ -47,13 +47,10 @@ RecordingSource::RecordingSource(Clock clock, Sleeper sleeper) : m_clock(std::mo
     if (!m_sleep) m_sleep = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 }
 
-RecordingSource::~RecordingSource() {
-    if (m_file) std::fclose(m_file);
-}
+RecordingSource::~RecordingSource() = default;
 
 ReplayProblem RecordingSource::Open(std::FILE* file) {
-    if (m_file) std::fclose(m_file);
-    m_file = file;
+    m_file.Reset(file);
     if (!m_file) return ReplayProblem::CannotOpen;
 
     // A recording made by the tool begins with report frames; a megabyte
@@ -67,12 +64,12 @@ ReplayProblem RecordingSource::Open(std::FILE* file) {
     while (bytes < (1u << 20) && counter.reports == 0) {
         size_t room = 0;
         uint8_t* space = probe.Space(&room);
-        const size_t n = std::fread(space, 1, room, m_file);
+        const size_t n = std::fread(space, 1, room, m_file.Get());
         probe.Commit(n);
         bytes += n;
         if (n < room) break;
     }
-    if (std::ferror(m_file)) return ReplayProblem::CannotOpen;
+    if (std::ferror(m_file.Get())) return ReplayProblem::CannotOpen;
     if (bytes == 0) return ReplayProblem::Empty;
     if (counter.reports == 0) return ReplayProblem::NotARecording;
     Rewind();
@@ -81,8 +78,8 @@ ReplayProblem RecordingSource::Open(std::FILE* file) {
 
 void RecordingSource::Rewind() {
     if (m_file) {
-        std::clearerr(m_file);
-        std::fseek(m_file, 0, SEEK_SET);
+        std::clearerr(m_file.Get());
+        std::fseek(m_file.Get(), 0, SEEK_SET);
     }
     recording::IReportConsumer& consumer = *this;
     m_scanner = std::make_unique<recording::RecordingScanner>(consumer);
@@ -106,7 +103,7 @@ void RecordingSource::OnReport(const recording::Report& report) {
 void RecordingSource::ReadAhead() {
     while (m_frameEnds.empty() && !m_fileDone && m_waiting.size() < kMostWaiting && m_file) {
         uint8_t chunk[kChunk];
-        const size_t n = std::fread(chunk, 1, sizeof chunk, m_file);
+        const size_t n = std::fread(chunk, 1, sizeof chunk, m_file.Get());
         m_waiting.insert(m_waiting.end(), chunk, chunk + n);
         m_scanner->Feed(chunk, n);
         if (n < sizeof chunk) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "RecordingScan.h"
+#include "handles/UniqueHandleCore.h"
 
 namespace radar {
 
@@ -80,7 +81,7 @@ private:
 
     Clock m_clock;
     Sleeper m_sleep;
-    std::FILE* m_file = nullptr;
+    UniqueFileStream m_file;
     std::unique_ptr<recording::RecordingScanner> m_scanner;
     std::vector<uint8_t> m_waiting;    // read from the file, not given yet
     uint64_t m_givenOffset = 0;        // file offset of m_waiting[0]

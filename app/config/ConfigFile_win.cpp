@@ -2,30 +2,13 @@
 
 #include <windows.h>
 
+#include "handles/UniqueHandle.h"
+
 #include <algorithm>
 
 #include <string>
 
 namespace {
-
-class ScopedFile {
-public:
-    explicit ScopedFile(HANDLE h) : m_h(h) {}
-    ~ScopedFile() { Close(); }
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    bool Close() {
-        if (m_h == INVALID_HANDLE_VALUE) return true;
-        BOOL ok = CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-        return ok != FALSE;
-    }
-
-private:
-    HANDLE m_h;
-};
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
     size_t done = 0;
@@ -54,9 +37,9 @@ FileWriteResult WriteFileReplacing(const FilePath& target, const std::string& by
         // Checked by attribute too: an administrator may open a read-only file
         // for writing on some systems, but the user marked it not to be changed.
         if (attributes & FILE_ATTRIBUTE_READONLY) return FileWriteResult::Skipped;
-        ScopedFile probe(CreateFileW(target.c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueKernelHandle probe(CreateFileW(target.c_str(), GENERIC_WRITE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe.IsValid()) return FileWriteResult::Skipped;
     }
 
@@ -64,13 +47,14 @@ FileWriteResult WriteFileReplacing(const FilePath& target, const std::string& by
     bool ok;
     DWORD error = ERROR_SUCCESS;
     {
-        ScopedFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueKernelHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.IsValid()) return failed(GetLastError());
         ok = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
         // A full disk can leave a short write with no error code.
         error = ok ? ERROR_SUCCESS : (GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_DISK_FULL);
-        ok = file.Close() && ok;
+        // Closed here, where a failed close still counts against the write.
+        ok = CloseHandle(file.Release()) && ok;
     }
     if (ok && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return FileWriteResult::Written;

@@ -1,7 +1,8 @@
 // Program path, folders, date file names, whole-file reads, versions.
 #include "Tavo_Common.h"
 #include "../core/CommonInternal.h"
-#include "WinHandles.h"
+#include "WinText.h"
+#include "handles/UniqueHandle.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -67,9 +68,9 @@ int64_t ReadWholeFile(const wchar_t* path, unsigned char** block)
     *block = nullptr;
     if (path == nullptr || *path == L'\0')
         return -1;
-    tavo_common::KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
+    UniqueKernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
         return -1;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxReadBytes)
@@ -176,8 +177,8 @@ int ProgramFolder(DWORD pid, typename Api::Char* out)
         if (n == 0 || n >= TAVO_MAX_PATH)
             return 0;
     } else {
-        tavo_common::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-        if (!process.Valid())
+        UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        if (!process.IsValid())
             return 0;
         n = TAVO_MAX_PATH;
         if (!Api::ImageName(process.Get(), path, &n) || n >= TAVO_MAX_PATH)

@@ -1,7 +1,7 @@
 // Serial ports as the system lists them under HKLM\HARDWARE\DEVICEMAP\SERIALCOMM.
 #include "Tavo_Common.h"
 #include "../core/CommonInternal.h"
-#include "WinHandles.h"
+#include "handles/UniqueHandle.h"
 
 #include <cstring>
 #include <new>
@@ -13,7 +13,7 @@ namespace {
 std::vector<std::wstring> ListedPorts()
 {
     std::vector<std::wstring> names;
-    tavo_common::RegistryKey key;
+    UniqueRegistryKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, key.Receive()) !=
         ERROR_SUCCESS)
         return names;

@@ -1,6 +1,8 @@
 // Process and thread ids, text conversion helpers.
 #include "../core/CommonInternal.h"
-#include "WinHandles.h"
+#include "WinText.h"
+
+#include <windows.h>
 
 namespace tavo_common {
 

@@ -1,6 +1,7 @@
 // CBaseThread over a Win32 thread.
 #include "Tavo_Common.h"
-#include "WinHandles.h"
+#include "WinText.h"
+#include "handles/UniqueHandle.h"
 
 #include <mutex>
 #include <new>
@@ -8,7 +9,7 @@
 
 struct CBaseThread::Impl {
     std::mutex mutex;  // guards the fields below between starting and stopping threads
-    tavo_common::KernelHandle thread;
+    UniqueKernelHandle thread;
     DWORD threadId = 0;
     IThreadFuncInterface* body = nullptr;
     uint64_t userData = 0;
@@ -88,7 +89,7 @@ void CBaseThread::StopThread()
     if (m_pImpl == nullptr)
         return;
     HANDLE h = nullptr;
-    tavo_common::KernelHandle waitOn;  // our own copy: a concurrent restart may close h
+    UniqueKernelHandle waitOn;  // our own copy: a concurrent restart may close h
     {
         std::lock_guard<std::mutex> lock(m_pImpl->mutex);
         h = m_pImpl->thread.Get();

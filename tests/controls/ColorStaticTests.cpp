@@ -89,8 +89,8 @@ TEST_F(ColorStaticTest, SubclassAndSetup) {
         EXPECT_EQ(label->GetStyle() & SS_TYPEMASK, SS_OWNERDRAW);
         EXPECT_TRUE(label->GetStyle() & WS_VISIBLE);
     }
-    ScopedWindowDC screen(nullptr);
-    ScopedCreatedDC dc(::CreateCompatibleDC(screen));
+    WindowDC screen(nullptr);
+    UniqueCreatedDC dc = CompatibleDC(screen.Get());
     EXPECT_EQ(::SendMessageW(dlg.number, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0), TRUE);
 
     dlg.number.m_crText = RGB(1, 2, 3);
@@ -129,8 +129,8 @@ TEST_F(ColorStaticTest, BackgroundColourWithoutPictureOrText) {
     ::RedrawWindow(dlg.picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     RECT client{};
     dlg.picture.GetClientRect(&client);
-    ScopedWindowDC dc(dlg.picture);
-    EXPECT_EQ(::GetPixel(dc, client.right / 2, client.bottom / 2), colour);
+    WindowDC dc(dlg.picture);
+    EXPECT_EQ(::GetPixel(dc.Get(), client.right / 2, client.bottom / 2), colour);
 }
 
 TEST_F(ColorStaticTest, PictureIsStretchedOverWholeControlAndCopied) {
@@ -212,12 +212,12 @@ TEST_F(ColorStaticTest, ManyLinesAndZeroSizeDoNotFail) {
 
     dlg.empty.InitLabel(RGB(1, 2, 3), L"x\ny", 12, 1);
     EXPECT_EQ(CaptureClient(dlg.empty).width, 0);
-    ScopedWindowDC screen(nullptr);
-    ScopedCreatedDC dc(::CreateCompatibleDC(screen));
+    WindowDC screen(nullptr);
+    UniqueCreatedDC dc = CompatibleDC(screen.Get());
     DRAWITEMSTRUCT dis{};
     dis.CtlType = ODT_STATIC;
     dis.hwndItem = dlg.empty;
-    dis.hDC = dc;
+    dis.hDC = dc.Get();
     for (RECT r : {RECT{5, 5, 5, 5}, RECT{10, 10, 0, 0}}) {
         dis.rcItem = r;
         dlg.empty.DrawItem(&dis);
@@ -232,7 +232,7 @@ TEST_F(ColorStaticTest, GdiObjectsStayFlatOverRepaintsAndFontChanges) {
     ASSERT_GE(start, 0) << "this system cannot count GDI objects";
     const long ownedStart = OwnedGdiObjectCount();
     {
-        ScopedBrush brush(::CreateSolidBrush(RGB(1, 2, 3)));
+        UniqueBrush brush(::CreateSolidBrush(RGB(1, 2, 3)));
         ASSERT_EQ(GdiObjectCount(), start + 1);
         ASSERT_EQ(OwnedGdiObjectCount(), ownedStart + 1);
     }

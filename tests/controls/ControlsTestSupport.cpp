@@ -1,6 +1,7 @@
 #include "ControlsTestSupport.h"
 
-#include "framework/ScopedGdi.h"
+#include "handles/ScopedDC.h"
+#include "handles/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -73,12 +74,12 @@ Capture CaptureClient(HWND hwnd) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ScopedWindowDC screen(nullptr);
-    ScopedBitmap bitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ScopedCreatedDC dc(::CreateCompatibleDC(screen));
+    WindowDC screen(nullptr);
+    UniqueBitmap bitmap(::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueCreatedDC dc = CompatibleDC(screen.Get());
     if (!bitmap || !dc || !bits) return capture;
     {
-        SelectObjectGuard select(dc, bitmap);
+        SelectionGuard select(dc.Get(), bitmap.Get());
         auto* p = static_cast<uint32_t*>(bits);
         for (int i = 0; i < capture.width * capture.height; ++i) p[i] = kUnpainted;
         ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
@@ -120,7 +121,7 @@ int CountingMode() {
     mode = -1;
     for (bool bySlots : {false, true}) {
         const long before = RawCount(bySlots);
-        std::vector<ScopedBrush> brushes;
+        std::vector<UniqueBrush> brushes;
         for (int i = 0; i < 5; ++i) brushes.emplace_back(::CreateSolidBrush(RGB(i, 2, 3)));
         const long during = RawCount(bySlots);
         brushes.clear();

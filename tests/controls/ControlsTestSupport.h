@@ -57,7 +57,7 @@ bool Near(uint32_t a, uint32_t b, int tolerance = 3);
 
 // GDI objects of this process; -1 when this system cannot tell.
 long GdiObjectCount();
-// GDI objects and DCs our owners (framework/ScopedGdi.h) hold right now, as
+// GDI objects and DCs our owners (handles/UniqueHandle.h) hold right now, as
 // the tool counts them: every system gives this one; it grows when owners
 // pile up (a font or a record kept past its use).
 long OwnedGdiObjectCount();

@@ -65,7 +65,7 @@ protected:
         }
     }
 
-    ScopedFont font12;
+    UniqueFont font12;
     LabelDialog dlg;
 };
 
@@ -134,7 +134,7 @@ TEST_F(ResizeToolTest, ControlsAndFontsScaleByTheRatios) {
 }
 
 TEST_F(ResizeToolTest, DialogResizeMovesAndRefontsInProportion) {
-    ScopedFont zeroFont(::CreateFontW(0, 0, 0, 0, 400, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体"));
+    UniqueFont zeroFont(::CreateFontW(0, 0, 0, 0, 400, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体"));
     ::SendMessageW(Item(IDC_PORT_TEXT), WM_SETFONT, reinterpret_cast<WPARAM>(zeroFont.Get()), FALSE);
     dlg.tool.AttachWindow(dlg);
     dlg.resizeOnSize = true;

@@ -1,7 +1,7 @@
 #include "TestResources.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
-#include "framework/ScopedGdi.h"
+#include "handles/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,8 @@ public:
         ++drawCalls;
         lastCtlId = dis->CtlID;
         lastRect = dis->rcItem;
-        ScopedBrush brush(::CreateSolidBrush(kSwatchColor));
-        ::FillRect(dis->hDC, &dis->rcItem, brush);
+        UniqueBrush brush(::CreateSolidBrush(kSwatchColor));
+        ::FillRect(dis->hDC, &dis->rcItem, brush.Get());
     }
 };
 

@@ -1,5 +1,6 @@
 #include "framework/Gdi.h"
-#include "framework/ScopedGdi.h"
+#include "handles/ScopedDC.h"
+#include "handles/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@ bool IsLiveGdiObject(HGDIOBJ obj) { return ::GetObjectType(obj) != 0; }
 TEST(GdiOwners, ObjectIsDeletedWhenItsOwnerEnds) {
     HPEN raw = nullptr;
     {
-        ScopedPen pen(::CreatePen(PS_SOLID, 1, RGB(1, 2, 3)));
+        UniquePen pen(::CreatePen(PS_SOLID, 1, RGB(1, 2, 3)));
         raw = pen.Get();
         ASSERT_TRUE(IsLiveGdiObject(raw));
     }
@@ -18,9 +19,9 @@ TEST(GdiOwners, ObjectIsDeletedWhenItsOwnerEnds) {
 }
 
 TEST(GdiOwners, MovingTransfersOwnershipAndResetDeletesTheOldObject) {
-    ScopedBrush first(::CreateSolidBrush(RGB(1, 1, 1)));
+    UniqueBrush first(::CreateSolidBrush(RGB(1, 1, 1)));
     HBRUSH raw = first.Get();
-    ScopedBrush second(std::move(first));
+    UniqueBrush second(std::move(first));
     EXPECT_FALSE(first);
     EXPECT_EQ(raw, second.Get());
     second.Reset(::CreateSolidBrush(RGB(2, 2, 2)));
@@ -30,26 +31,26 @@ TEST(GdiOwners, MovingTransfersOwnershipAndResetDeletesTheOldObject) {
     ::DeleteObject(released);
 }
 
-TEST(GdiOwners, SelectObjectGuardPutsTheOldObjectBackBeforeDeletion) {
-    ScopedCreatedDC dc = ScopedCreatedDC::CompatibleWith(nullptr);
+TEST(GdiOwners, SelectionGuardPutsTheOldObjectBackBeforeDeletion) {
+    UniqueCreatedDC dc = CompatibleDC(nullptr);
     ASSERT_TRUE(dc);
-    HGDIOBJ stockPen = ::GetCurrentObject(dc, OBJ_PEN);
+    HGDIOBJ stockPen = ::GetCurrentObject(dc.Get(), OBJ_PEN);
     HPEN raw = nullptr;
     {
-        ScopedPen pen(::CreatePen(PS_SOLID, 3, RGB(9, 9, 9)));
+        UniquePen pen(::CreatePen(PS_SOLID, 3, RGB(9, 9, 9)));
         raw = pen.Get();
-        SelectObjectGuard guard(dc, pen.Get());  // declared after: released first
-        EXPECT_EQ(raw, ::GetCurrentObject(dc, OBJ_PEN));
+        SelectionGuard guard(dc.Get(), pen.Get());  // declared after: released first
+        EXPECT_EQ(raw, ::GetCurrentObject(dc.Get(), OBJ_PEN));
         EXPECT_EQ(stockPen, guard.Previous());
     }
-    EXPECT_EQ(stockPen, ::GetCurrentObject(dc, OBJ_PEN));
+    EXPECT_EQ(stockPen, ::GetCurrentObject(dc.Get(), OBJ_PEN));
     EXPECT_FALSE(IsLiveGdiObject(raw));
 }
 
 TEST(KernelHandles, ClosedOnceAndInvalidValueIsEmpty) {
     HANDLE raw = nullptr;
     {
-        ScopedHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        UniqueKernelHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         raw = event.Get();
         ASSERT_TRUE(event.IsValid());
         DWORD flags = 0;
@@ -57,7 +58,7 @@ TEST(KernelHandles, ClosedOnceAndInvalidValueIsEmpty) {
     }
     DWORD flags = 0;
     EXPECT_FALSE(::GetHandleInformation(raw, &flags));
-    ScopedHandle invalid(INVALID_HANDLE_VALUE);
+    UniqueKernelHandle invalid(INVALID_HANDLE_VALUE);
     EXPECT_FALSE(invalid.IsValid());
 }
 
@@ -66,8 +67,8 @@ TEST(Fonts, PointSizeIsTenthsOfAPointAtTheScreenResolution) {
     ASSERT_TRUE(font.CreatePointFont(90, L"宋体"));
     LOGFONTW lf{};
     ASSERT_TRUE(font.GetLogFont(&lf));
-    ScopedWindowDC screen(nullptr);
-    EXPECT_EQ(-::MulDiv(90, ::GetDeviceCaps(screen, LOGPIXELSY), 720), lf.lfHeight);
+    WindowDC screen(nullptr);
+    EXPECT_EQ(-::MulDiv(90, ::GetDeviceCaps(screen.Get(), LOGPIXELSY), 720), lf.lfHeight);
     EXPECT_STREQ(L"宋体", lf.lfFaceName);
 }
 
@@ -84,27 +85,27 @@ TEST(Fonts, CreatingAgainReplacesAndDeletesTheOldFont) {
 }
 
 TEST(DeviceContexts, MemoryDCDrawsOffScreenAndCopiesToTheTarget) {
-    ScopedWindowDC screen(nullptr);
-    ScopedCreatedDC target = ScopedCreatedDC::CompatibleWith(screen);
-    ScopedBitmap targetBitmap(::CreateCompatibleBitmap(screen, 20, 10));
-    SelectObjectGuard targetSelection(target, targetBitmap.Get());
+    WindowDC screen(nullptr);
+    UniqueCreatedDC target = CompatibleDC(screen.Get());
+    UniqueBitmap targetBitmap(::CreateCompatibleBitmap(screen.Get(), 20, 10));
+    SelectionGuard targetSelection(target.Get(), targetBitmap.Get());
     HBITMAP surface = nullptr;
     {
-        CMemoryDC memory(target, 20, 10);
+        CMemoryDC memory(target.Get(), 20, 10);
         ASSERT_TRUE(memory.IsValid());
         surface = memory.GetBitmap();
         RECT all{0, 0, 20, 10};
         memory.FillSolidRect(all, RGB(10, 200, 30));
         EXPECT_EQ(surface, ::GetCurrentObject(memory, OBJ_BITMAP));
-        EXPECT_TRUE(memory.CopyTo(target, 0, 0));
+        EXPECT_TRUE(memory.CopyTo(target.Get(), 0, 0));
     }
     EXPECT_FALSE(IsLiveGdiObject(surface));
-    EXPECT_EQ(RGB(10, 200, 30), ::GetPixel(target, 19, 9));
+    EXPECT_EQ(RGB(10, 200, 30), ::GetPixel(target.Get(), 19, 9));
 }
 
 TEST(DeviceContexts, EmptyMemoryDCIsInvalidNotBroken) {
-    ScopedWindowDC screen(nullptr);
-    CMemoryDC memory(screen, 0, 10);
+    WindowDC screen(nullptr);
+    CMemoryDC memory(screen.Get(), 0, 10);
     EXPECT_FALSE(memory.IsValid());
 }
 
