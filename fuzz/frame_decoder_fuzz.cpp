@@ -6,15 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "RadarProtocol.h"
 
 using namespace radarproto;
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
 
 const uint8_t* Find(const uint8_t* from, const uint8_t* end, const std::vector<uint8_t>& needle) {
     if (needle.empty() || static_cast<size_t>(end - from) < needle.size()) return nullptr;
@@ -39,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unsigned piece = 0;
     Frame frame;
     while (at < length) {
-        size_t n = cut == 0 ? length : 1 + ((cut * 31u + piece * 17u) % (cut % 64 + 1));
-        if (n > length - at) n = length - at;
+        const size_t n = fuzzsupport::PieceSize(cut, piece, length - at);
         decoder.Feed(stream + at, n);
         at += n;
         ++piece;

@@ -13,18 +13,11 @@
 #include <cstring>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
 
 namespace {
-
-// Names the broken invariant's line before stopping.
-void CheckAt(bool ok, int line) {
-    if (ok) return;
-    std::fprintf(stderr, "invariant at line %d broken\n", line);
-    std::abort();
-}
-#define Check(ok) CheckAt((ok), __LINE__)
 
 // Events in order: a frame as (state << 16 | distance), an invalid trailer as -1.
 class Recorder : public radar::IReportFrameSink {
@@ -74,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t fed = 0;
     unsigned piece = 0;
     while (fed < length) {
-        size_t n = cut == 0 ? length : 1 + (cut * 31u + piece * 17u) % (cut % 64 + 1);
-        if (n > length - fed) n = length - fed;
+        const size_t n = fuzzsupport::PieceSize(cut, piece, length - fed);
         Check(buffer.AppendBuffer(stream + fed, static_cast<int>(n)) >= 0);
         fed += n;
         ++piece;
