@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "ToolDriver.h"
+#include "WinTestSupport.h"
 
 namespace e2e {
 
@@ -16,8 +17,8 @@ namespace e2e {
 constexpr DWORD kWait = 60000;
 constexpr wchar_t kMainClass[] = L"Tavo_Ladu330_Pk27Tool";
 
-std::string ReadFileBytes(const std::wstring& path);
-void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 
 class ToolTest : public ::testing::Test {
 protected:
