@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +22,21 @@ inline size_t PieceSize(unsigned cut, unsigned piece, size_t left) {
     const size_t n = cut == 0 ? left : 1 + (cut * 31u + piece * 17u) % (cut % 64 + 1);
     return n < left ? n : left;
 }
+
+// An input whose first byte picks how the rest (the stream) is cut into the
+// pieces a target feeds; the input holds at least that byte.
+struct CutInput {
+    CutInput(const uint8_t* data, size_t size) : cut(data[0]), stream(data + 1), length(size - 1) {}
+    // The size of the next piece once fed bytes of the stream have gone.
+    size_t NextPiece(size_t fed) { return PieceSize(cut, m_pieces++, length - fed); }
+
+    const unsigned cut;
+    const uint8_t* const stream;
+    const size_t length;
+
+private:
+    unsigned m_pieces = 0;
+};
 
 }  // namespace fuzzsupport
 

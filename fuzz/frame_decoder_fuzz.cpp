@@ -24,22 +24,19 @@ const uint8_t* Find(const uint8_t* from, const uint8_t* end, const std::vector<u
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    // The first byte picks how the rest is cut into pieces.
-    const unsigned cut = data[0];
-    const uint8_t* stream = data + 1;
-    const size_t length = size - 1;
+    fuzzsupport::CutInput input(data, size);
+    const uint8_t* stream = input.stream;
+    const size_t length = input.length;
 
     FrameDecoder decoder;
     const uint8_t* searchFrom = stream;
     const uint8_t* end = stream + length;
     size_t at = 0;
-    unsigned piece = 0;
     Frame frame;
     while (at < length) {
-        const size_t n = fuzzsupport::PieceSize(cut, piece, length - at);
+        const size_t n = input.NextPiece(at);
         decoder.Feed(stream + at, n);
         at += n;
-        ++piece;
         Check(decoder.Buffered() <= kMaxBuffered);
         while (decoder.Next(frame)) {
             Check(frame.kind == kKindCommand || frame.kind == kKindReply);
