@@ -1,9 +1,19 @@
 #include "ToolFixture.h"
 
+#include "SimFixture.h"
+
 namespace e2e {
 
 using testsupport::ProgramFolder;
 using testsupport::RemoveTree;
+
+::testing::AssertionResult WriteSimScript(const char* name, const std::string& text, std::string& path) {
+    std::string simBinary, sessionDir, problem;
+    if (!devtest::SessionPaths(simBinary, sessionDir, problem)) return ::testing::AssertionFailure() << problem;
+    path = sessionDir + "/" + name;
+    if (!devtest::WriteWholeFile(path, text)) return ::testing::AssertionFailure() << "cannot write " << path;
+    return ::testing::AssertionSuccess();
+}
 
 void ToolTest::SetUp() {
     static int run = 0;

@@ -20,6 +20,10 @@ constexpr wchar_t kMainClass[] = L"Tavo_Ladu330_Pk27Tool";
 using testsupport::ReadFileBytes;
 using testsupport::WriteFileBytes;
 
+// Writes text as the simulator script name in the session's folder (Linux
+// side) and gives its path, for --script.
+::testing::AssertionResult WriteSimScript(const char* name, const std::string& text, std::string& path);
+
 class ToolTest : public ::testing::Test {
 protected:
     void SetUp() override;

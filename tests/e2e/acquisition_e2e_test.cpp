@@ -55,10 +55,8 @@ protected:
 };
 
 TEST_F(AcquisitionTest, ConnectStartRecordStopDisconnect) {
-    std::string simBinary, sessionDir, problem;
-    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
-    const std::string script = sessionDir + "/acq-script.txt";
-    ASSERT_TRUE(devtest::WriteWholeFile(script, "1 300 400\n2 100 400\n0 0 400\n"));
+    std::string script;
+    ASSERT_TRUE(WriteSimScript("acq-script.txt", "1 300 400\n2 100 400\n0 0 400\n", script));
     devtest::CSimulator sim(kPort, {"--script", script, "--bad-trailer-every", "7", "--version-text", "ZUV3917-TEST-1"});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 

@@ -72,10 +72,8 @@ protected:
 };
 
 TEST_F(ReplayTest, ARecordingOfTheModuleReplayedAtTenTimesLogsTheSameReportsAndEndsOnItsLastReport) {
-    std::string simBinary, sessionDir, problem;
-    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
-    const std::string script = sessionDir + "/replay-script.txt";
-    ASSERT_TRUE(devtest::WriteWholeFile(script, "0 0 300\n1 250 600\n2 120 500\n0 0 300\n1 333 400\n"));
+    std::string script;
+    ASSERT_TRUE(WriteSimScript("replay-script.txt", "0 0 300\n1 250 600\n2 120 500\n0 0 300\n1 333 400\n", script));
     devtest::CSimulator sim(kPort, {"--script", script, "--bad-trailer-every", "9"});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 
