@@ -7,13 +7,47 @@
 #include <memory>
 #include <vector>
 
-#include "ChartSetup.h"
 #include "WaveWnd.h"
-#include "WinTestSupport.h"
 
 namespace {
 
-double Now() { return testsupport::SecondsNow(); }
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / frequency.QuadPart;
+}
+
+// The main window's configuration, without the picture's captions: a plain
+// picture of the plot's size stands in for it.
+void Configure(CWaveWnd& chart, Gdiplus::Bitmap* picture, int n) {
+    chart.SetChannelCount(1);
+    chart.SetSmoothCurve(FALSE);
+    chart.SetBackColor(0xFFFFFF);
+    chart.SetPlotBackground(TRUE, 1, 0xFFFFFFFF);
+    chart.SetPlotPicture(picture);
+    chart.SetLineWidth(4);
+    chart.ShowGrid(FALSE);
+    chart.SetChannelColor(0, 0x0000FF);
+    chart.SetSampleType(1);
+    chart.SetValueRange(0.0, 800.0);
+    chart.SetWindowLength(n);
+    chart.ShowLeftAxis(TRUE, 50);
+    chart.ShowRightAxis(TRUE, 50);
+    chart.ShowBottomAxis(TRUE, 24);
+    chart.SetHorzAxesText(100, L"宋体", 0xE8A200, 5, 0);
+    chart.SetVertAxesText(100, L"宋体", 0xE8A200, 2, 0);
+    chart.SetXRange(15.0, 0.0);
+    chart.SetHorzTickCount(4);
+    chart.SetVertTickCount(5);
+    chart.SetVertAxesRange(0.0, 800.0);
+    chart.EnableInteraction(FALSE, FALSE, FALSE, FALSE);
+    chart.InitWindow();
+}
 
 // Mean milliseconds of one DrawFrame (background already built).
 double FrameMs(CWaveWnd& chart, int n, int frames) {
@@ -50,11 +84,11 @@ int main() {
     Gdiplus::Bitmap* picture = Gdiplus_CreateColorBmp(plotW, plotH, 0xFFF0F4FF);
 
     const int frames = 200;
-    wavetest::ConfigureLikeMainWindow(*chart, picture, 300);
+    Configure(*chart, picture, 300);
     RECT plot = chart->GetPlotRect();
     std::printf("plot %ld x %ld\n", plot.right - plot.left, plot.bottom - plot.top);
     double shortMs = FrameMs(*chart, 300, frames);
-    wavetest::ConfigureLikeMainWindow(*chart, picture, 100000);
+    Configure(*chart, picture, 100000);
     double longMs = FrameMs(*chart, 100000, frames);
     std::printf("DrawFrame, 300-sample window:     %8.3f ms\n", shortMs);
     std::printf("DrawFrame, 100000-sample window:  %8.3f ms\n", longMs);
@@ -71,7 +105,7 @@ int main() {
     std::printf("  of which without any curve:     %8.3f ms\n", emptyMs);
     std::printf("  with a 1-pixel pen:             %8.3f ms\n", thinMs);
 
-    wavetest::ConfigureLikeMainWindow(*chart, picture, 300);
+    Configure(*chart, picture, 300);
     std::vector<int32_t> history(300, 123);
     const int calls = 20000;
     double start = Now();

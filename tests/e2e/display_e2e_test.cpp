@@ -174,8 +174,10 @@ protected:
 };
 
 TEST_F(DisplayTest, IndicatorShowsThePictureOfEachStateAndNobodyAfterStop) {
-    std::string script;
-    ASSERT_TRUE(WriteSimScript("display-picture-script.txt", "1 300 1500\n2 120 1500\n0 0 1500\n3 50 1500\n", script));
+    std::string simBinary, sessionDir, problem;
+    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
+    const std::string script = sessionDir + "/display-picture-script.txt";
+    ASSERT_TRUE(devtest::WriteWholeFile(script, "1 300 1500\n2 120 1500\n0 0 1500\n3 50 1500\n"));
     devtest::CSimulator sim(kPort, {"--script", script});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 
@@ -201,8 +203,10 @@ TEST_F(DisplayTest, IndicatorShowsThePictureOfEachStateAndNobodyAfterStop) {
 }
 
 TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
-    std::string script;
-    ASSERT_TRUE(WriteSimScript("display-resize-script.txt", "1 600 60000\n", script));
+    std::string simBinary, sessionDir, problem;
+    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
+    const std::string script = sessionDir + "/display-resize-script.txt";
+    ASSERT_TRUE(devtest::WriteWholeFile(script, "1 600 60000\n"));
     // 300 history entries at 30 ms: the curve crosses the whole plot in 9 s.
     devtest::CSimulator sim(kPort, {"--script", script, "--period", "30"});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
@@ -418,8 +422,10 @@ TEST_F(WideFolderTest, ConfigurationLogRecordingAndPicturesAllWork) {
     std::cout << "[ figures  ] ANSI code page of the session: " << ::GetACP() << "\n";
     ASSERT_TRUE(usedDefault) << "code page " << ::GetACP() << " can spell the folder name: nothing to show here";
 
-    std::string script;
-    ASSERT_TRUE(WriteSimScript("wide-folder-script.txt", "1 300 1500\n2 120 60000\n", script));
+    std::string simBinary, sessionDir, problem;
+    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
+    const std::string script = sessionDir + "/wide-folder-script.txt";
+    ASSERT_TRUE(devtest::WriteWholeFile(script, "1 300 1500\n2 120 60000\n"));
     devtest::CSimulator sim(kPort, {"--script", script});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 

@@ -3,7 +3,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include "ChartSetup.h"
 #include "WaveWnd.h"
 
 namespace wavetest {
@@ -16,6 +15,9 @@ constexpr DWORD kRed = 0xFF0000;  // COLORREF 0x0000FF as a pixel
 
 // A picture of the chart's background: left half green, right half blue.
 Gdiplus::Bitmap* MakeHalvesPicture(int width = 1156, int height = 500);
+
+// The main window's chart set-up (history of n samples, distances 0 to 800).
+void ConfigureLikeMainWindow(CWaveWnd& chart, Gdiplus::Bitmap* picture, int historyCount, double scale = 1.0);
 
 // Composes a frame into the front bitmap as a paint does, without the screen.
 void ComposeFrame(CWaveWnd& chart);
