@@ -16,6 +16,7 @@
 
 #include "SimFixture.h"
 #include "Tavo_DataProcess.h"
+#include "WinTestSupport.h"
 
 using namespace devtest;
 
@@ -24,17 +25,7 @@ namespace {
 constexpr int kPort = 5;
 constexpr int kBaud = 256000;
 
-double NowMsPrecise()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double NowMsPrecise() { return 1000.0 * testsupport::SecondsNow(); }
 
 // Time of bytes on the wire at 8N1: ten bit times each.
 double WireMs(int bytes) { return bytes * 10.0 * 1000.0 / kBaud; }
@@ -82,6 +73,23 @@ double Timed(F call)
     return NowMsPrecise() - t0;
 }
 
+// COM kPort opened at kBaud with sim at its far end; null, said on stderr,
+// when the simulator did not start or the port does not open.
+TAVO_DEVICE_HANDLE OpenPortTo(const CSimulator& sim)
+{
+    if (!sim.Started()) {
+        std::fprintf(stderr, "device_bench: %s\n", sim.Problem().c_str());
+        return nullptr;
+    }
+    TAVO_DEVICE_HANDLE h = Tavo_Interface_RadarDevice_Serial_Create();
+    if (!Tavo_Interface_RadarDevice_Serial_OpenByPortNum(h, kPort, kBaud, 2, 1, 1, 150)) {
+        std::fprintf(stderr, "device_bench: COM%d does not open\n", kPort);
+        Tavo_Interface_RadarDevice_Serial_Destroy(h);
+        return nullptr;
+    }
+    return h;
+}
+
 // The calls with a time-out: each should take about its time-out, never
 // much longer (the device tests only check that they return at all).
 int TimeOuts(int runs)
@@ -89,15 +97,9 @@ int TimeOuts(int runs)
     uint8_t buffer[4096];
     {
         CSimulator sim(kPort, {"--silent"});
-        if (!sim.Started()) {
-            std::fprintf(stderr, "device_bench: %s\n", sim.Problem().c_str());
+        TAVO_DEVICE_HANDLE h = OpenPortTo(sim);
+        if (!h)
             return 1;
-        }
-        TAVO_DEVICE_HANDLE h = Tavo_Interface_RadarDevice_Serial_Create();
-        if (!Tavo_Interface_RadarDevice_Serial_OpenByPortNum(h, kPort, kBaud, 2, 1, 1, 150)) {
-            std::fprintf(stderr, "device_bench: COM%d does not open\n", kPort);
-            return 1;
-        }
         for (int timeout : {50, 300, 1000}) {
             std::vector<double> took;
             for (int i = 0; i < runs; ++i)
@@ -222,15 +224,9 @@ int main()
     // Parameter read (0x73) and the start sequence.
     {
         CSimulator sim(kPort, {"--scenario", "stand-still"});
-        if (!sim.Started()) {
-            std::fprintf(stderr, "device_bench: %s\n", sim.Problem().c_str());
+        TAVO_DEVICE_HANDLE h = OpenPortTo(sim);
+        if (!h)
             return 1;
-        }
-        TAVO_DEVICE_HANDLE h = Tavo_Interface_RadarDevice_Serial_Create();
-        if (!Tavo_Interface_RadarDevice_Serial_OpenByPortNum(h, kPort, kBaud, 2, 1, 1, 150)) {
-            std::fprintf(stderr, "device_bench: COM%d does not open\n", kPort);
-            return 1;
-        }
         Tavo_Interface_RadarDevice_StartCmdMode(h, 2, 150);
         Tavo_Interface_RadarDevice_Protocol_CleanData(h, 500);
         std::vector<double> read;

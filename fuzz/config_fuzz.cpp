@@ -14,17 +14,10 @@
 #include <cstring>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "config/ConfigDocument.h"
 
 namespace {
-
-// Names the broken invariant's line before stopping.
-void CheckAt(bool ok, int line) {
-    if (ok) return;
-    std::fprintf(stderr, "invariant at line %d broken\n", line);
-    std::abort();
-}
-#define Check(ok) CheckAt((ok), __LINE__)
 
 const char* const kIntKeys[] = {"nMotionlessRangeMin", "nMotionlessRangeMax", "nMotionRangeMin", "nMotionRangeMax",
                                 "nOffTime", "nMotionIIR", "nMotionlessIIR", "nMotionWindowRange",

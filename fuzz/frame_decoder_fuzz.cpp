@@ -6,15 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "RadarProtocol.h"
 
 using namespace radarproto;
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
 
 const uint8_t* Find(const uint8_t* from, const uint8_t* end, const std::vector<uint8_t>& needle) {
     if (needle.empty() || static_cast<size_t>(end - from) < needle.size()) return nullptr;
@@ -27,23 +24,19 @@ const uint8_t* Find(const uint8_t* from, const uint8_t* end, const std::vector<u
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    // The first byte picks how the rest is cut into pieces.
-    const unsigned cut = data[0];
-    const uint8_t* stream = data + 1;
-    const size_t length = size - 1;
+    fuzzsupport::CutInput input(data, size);
+    const uint8_t* stream = input.stream;
+    const size_t length = input.length;
 
     FrameDecoder decoder;
     const uint8_t* searchFrom = stream;
     const uint8_t* end = stream + length;
     size_t at = 0;
-    unsigned piece = 0;
     Frame frame;
     while (at < length) {
-        size_t n = cut == 0 ? length : 1 + ((cut * 31u + piece * 17u) % (cut % 64 + 1));
-        if (n > length - at) n = length - at;
+        const size_t n = input.NextPiece(at);
         decoder.Feed(stream + at, n);
         at += n;
-        ++piece;
         Check(decoder.Buffered() <= kMaxBuffered);
         while (decoder.Next(frame)) {
             Check(frame.kind == kKindCommand || frame.kind == kKindReply);

@@ -15,18 +15,11 @@
 #include <cstring>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "ParamCore.h"
 #include "RadarProtocol.h"
 
 namespace {
-
-// Names the broken invariant's line before stopping.
-void CheckAt(bool ok, int line) {
-    if (ok) return;
-    std::fprintf(stderr, "invariant at line %d broken\n", line);
-    std::abort();
-}
-#define Check(ok) CheckAt((ok), __LINE__)
 
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 

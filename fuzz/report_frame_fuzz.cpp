@@ -13,18 +13,11 @@
 #include <cstring>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
 
 namespace {
-
-// Names the broken invariant's line before stopping.
-void CheckAt(bool ok, int line) {
-    if (ok) return;
-    std::fprintf(stderr, "invariant at line %d broken\n", line);
-    std::abort();
-}
-#define Check(ok) CheckAt((ok), __LINE__)
 
 // Events in order: a frame as (state << 16 | distance), an invalid trailer as -1.
 class Recorder : public radar::IReportFrameSink {
@@ -44,10 +37,9 @@ bool IsFrameAt(const uint8_t* p) { return p[0] == 0xAA && p[1] == 0xAA && p[5] =
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    // The first byte picks how the rest is cut into pieces (0: one piece).
-    const unsigned cut = data[0];
-    const uint8_t* stream = data + 1;
-    const size_t length = size - 1;
+    fuzzsupport::CutInput input(data, size);
+    const uint8_t* stream = input.stream;
+    const size_t length = input.length;
 
     Recorder whole;
     const size_t consumed = radar::ScanReportFrames(stream, length, whole);
@@ -72,13 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Recorder pieces;
     CBaseBuffer buffer;
     size_t fed = 0;
-    unsigned piece = 0;
     while (fed < length) {
-        size_t n = cut == 0 ? length : 1 + (cut * 31u + piece * 17u) % (cut % 64 + 1);
-        if (n > length - fed) n = length - fed;
+        const size_t n = input.NextPiece(fed);
         Check(buffer.AppendBuffer(stream + fed, static_cast<int>(n)) >= 0);
         fed += n;
-        ++piece;
         radar::ScanReportBuffer(buffer, pieces);
         const int kept = buffer.GetAvailSize();
         Check(kept >= 0 && kept <= static_cast<int>(radar::kReportFrameSize) - 1);

@@ -38,6 +38,18 @@ std::vector<Reply> Module::Receive(const uint8_t* data, size_t size) {
     return replies;
 }
 
+namespace {
+
+// A command without payload that sets a switch of the module: a payload is
+// refused and leaves the switch alone.
+uint16_t SetWhenEmpty(bool empty, bool& flag, bool value) {
+    if (!empty) return kStatusBadLength;
+    flag = value;
+    return kStatusOk;
+}
+
+}  // namespace
+
 Reply Module::Handle(const Frame& command) {
     char what[96];
     const uint16_t code = command.code;
@@ -49,13 +61,11 @@ Reply Module::Handle(const Frame& command) {
     switch (code) {
     case kEnterCommandMode:
         name = "enter command mode";
-        if (!empty) status = kStatusBadLength;
-        else m_commandMode = true;
+        status = SetWhenEmpty(empty, m_commandMode, true);
         break;
     case kLeaveCommandMode:
         name = "leave command mode";
-        if (!empty) status = kStatusBadLength;
-        else m_commandMode = false;
+        status = SetWhenEmpty(empty, m_commandMode, false);
         break;
     case kReadVersion:
         name = "read version";
@@ -64,13 +74,11 @@ Reply Module::Handle(const Frame& command) {
         break;
     case kStartReporting:
         name = "start reporting";
-        if (!empty) status = kStatusBadLength;
-        else m_reporting = true;
+        status = SetWhenEmpty(empty, m_reporting, true);
         break;
     case kStopReporting:
         name = "stop reporting";
-        if (!empty) status = kStatusBadLength;
-        else m_reporting = false;
+        status = SetWhenEmpty(empty, m_reporting, false);
         break;
     case kReadParameters: {
         name = "read parameters";

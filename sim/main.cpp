@@ -17,11 +17,11 @@
 #include <deque>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "Module.h"
+#include "Options.h"
 #include "Scenario.h"
 
 namespace {
@@ -31,81 +31,9 @@ using Clock = std::chrono::steady_clock;
 volatile sig_atomic_t g_signal = 0;
 void OnSignal(int sig) { g_signal = sig; }
 
-const char kUsage[] =
-    "usage: zuv_sim (--link PATH | --device PATH) [options]\n"
-    "Behaves as the ZUV-3917 module on a serial line (docs/protocol.md).\n"
-    "\n"
-    "Line:\n"
-    "  --link PATH             create a pty (raw) and symlink its slave at PATH;\n"
-    "                          a stale link there is replaced; removed on exit\n"
-    "  --device PATH           use an existing serial device or pty end instead\n"
-    "Module:\n"
-    "  --version-text TEXT     firmware version text (default ZUV3917-2.04.261201)\n"
-    "  --period MS             report period (default 50)\n"
-    "  --scenario NAME         empty | walk-in | stand-still | walk-out | random\n"
-    "                          (default walk-in)\n"
-    "  --seed N                seed of the random scenario and of noise (default 1)\n"
-    "  --script FILE           scenario from FILE: lines \"state distance duration_ms\",\n"
-    "                          # starts a comment\n"
-    "  --no-loop               hold the last step instead of starting over\n"
-    "  --reporting             report from power-up (default: wait for 0x10)\n"
-    "  --line-rate B           report frames back to back, paced to B bytes per\n"
-    "                          second (frames and noise; 25600 is 256000 baud);\n"
-    "                          --period then only advances the scenario\n"
-    "  --frames N              send N report frames, then keep the line quiet\n"
-    "Faults:\n"
-    "  --noise N               N random bytes after every report frame\n"
-    "  --bad-trailer-every N   every Nth report frame has a broken trailer\n"
-    "  --split-writes          write everything in random pieces with 1-3 ms gaps\n"
-    "  --silent                never send report frames\n"
-    "  --reply-0x73-length N   0x73 reply payload of N bytes (51 or 53)\n"
-    "  --status-0x73 S         status S in the 0x73 reply (data still sent)\n"
-    "  --refuse-code C         answer write code C with status 0x0005\n"
-    "  --hangup-after N        after N report frames remove the link, close the\n"
-    "                          line and exit (the port vanishes)\n"
-    "  --reply-delay MS        answer commands MS later\n"
-    "  --hangup-on-command C   when command code C arrives, hang up as\n"
-    "                          --hangup-after does, without answering it\n"
-    "  --hangup-mid-reply C    send the first half of the reply to code C,\n"
-    "                          then hang up\n"
-    "Control:\n"
-    "  --ready-file PATH       written (pid, line path) once the line is ready\n"
-    "  --stop-file PATH        exit cleanly as soon as PATH exists (checked every 20 ms)\n"
-    "  --max-runtime SEC       exit after SEC seconds whatever happens (default 600)\n"
-    "  --exit-with-parent      exit when the parent process goes away\n"
-    "  --log FILE              time-stamped log of every byte block and command\n"
-    "  --log-wall-clock        log time stamps as Unix time (s, microseconds), not\n"
-    "                          seconds since start: comparable with another clock\n"
-    "  --help                  this text\n"
-    "SIGTERM, SIGINT and SIGHUP end it cleanly. Exit status: 0 after a clean end\n"
-    "(including a hang-up), 1 when the line fails, 2 for bad arguments.\n";
-
-struct Settings {
-    std::string link, device, scenario = "walk-in", script, readyFile, stopFile, logFile;
-    bool loop = true, reporting = false, splitWrites = false, silent = false, exitWithParent = false;
-    bool logWallClock = false;
-    long long hangupAfter = -1, replyDelayMs = 0, maxRuntimeS = 600, lineRate = 0, frameLimit = -1;
-    long long hangupOnCommand = -1, hangupMidReply = -1;
-    zuvsim::ModuleOptions module;
-};
-
-bool ParseNumber(const char* text, long long min, long long max, long long& out) {
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(text, &end, 0);
-    if (errno != 0 || end == text || *end != '\0' || v < min || v > max) return false;
-    out = v;
-    return true;
-}
-
 // The command code a reply frame answers (bytes 3 and 4), or -1.
 long long ReplyCode(const std::vector<uint8_t>& reply) {
     return reply.size() >= 5 ? static_cast<long long>(radarproto::GetLe16(&reply[3])) : -1;
-}
-
-int Usage(const std::string& problem) {
-    std::fprintf(stderr, "zuv_sim: %s\n%s", problem.c_str(), kUsage);
-    return 2;
 }
 
 class Log {
@@ -269,72 +197,13 @@ void RemoveLink(const std::string& path, const std::string& target) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Settings s;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&](const char*& out) {
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        auto number = [&](long long min, long long max, long long& out) {
-            const char* v;
-            return value(v) && ParseNumber(v, min, max, out);
-        };
-        const char* v = nullptr;
-        long long n = 0;
-        bool ok = true;
-        if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (a == "--link") ok = value(v) && (s.link = v, true);
-        else if (a == "--device") ok = value(v) && (s.device = v, true);
-        else if (a == "--version-text") ok = value(v) && (s.module.versionText = v, s.module.versionText.size() <= 1000);
-        else if (a == "--period") ok = number(1, 60000, n) && (s.module.periodMs = static_cast<uint32_t>(n), true);
-        else if (a == "--scenario") ok = value(v) && (s.scenario = v, true);
-        else if (a == "--seed") ok = number(0, INT64_MAX, n) && (s.module.seed = static_cast<uint64_t>(n), true);
-        else if (a == "--script") ok = value(v) && (s.script = v, true);
-        else if (a == "--no-loop") s.loop = false;
-        else if (a == "--reporting") s.reporting = true;
-        else if (a == "--line-rate") ok = number(1, 100000000, s.lineRate);
-        else if (a == "--frames") ok = number(0, INT64_MAX, s.frameLimit);
-        else if (a == "--log-wall-clock") s.logWallClock = true;
-        else if (a == "--noise") ok = number(0, 1000, n) && (s.module.noisePerFrame = static_cast<uint32_t>(n), true);
-        else if (a == "--bad-trailer-every") ok = number(1, 1000000, n) && (s.module.badTrailerEvery = static_cast<uint32_t>(n), true);
-        else if (a == "--split-writes") s.splitWrites = true;
-        else if (a == "--silent") s.silent = true;
-        else if (a == "--reply-0x73-length") ok = number(0, 1024, n) && (s.module.reply73Length = static_cast<size_t>(n), true);
-        else if (a == "--status-0x73") ok = number(0, 0xFFFF, n) && (s.module.status73 = static_cast<uint16_t>(n), true);
-        else if (a == "--refuse-code") ok = number(0, 0xFFFF, n) && (s.module.refuseCode = static_cast<int>(n), true);
-        else if (a == "--hangup-after") ok = number(0, INT64_MAX, s.hangupAfter);
-        else if (a == "--reply-delay") ok = number(0, 60000, s.replyDelayMs);
-        else if (a == "--hangup-on-command") ok = number(0, 0xFFFF, s.hangupOnCommand);
-        else if (a == "--hangup-mid-reply") ok = number(0, 0xFFFF, s.hangupMidReply);
-        else if (a == "--ready-file") ok = value(v) && (s.readyFile = v, true);
-        else if (a == "--stop-file") ok = value(v) && (s.stopFile = v, true);
-        else if (a == "--max-runtime") ok = number(1, 86400, s.maxRuntimeS);
-        else if (a == "--exit-with-parent") s.exitWithParent = true;
-        else if (a == "--log") ok = value(v) && (s.logFile = v, true);
-        else return Usage("unknown option " + a);
-        if (!ok) return Usage("bad or missing value for " + a);
-    }
-    if (s.link.empty() == s.device.empty()) return Usage("give exactly one of --link and --device");
-
+    zuvsim::Settings s;
     zuvsim::Scenario scenario;
-    if (!s.script.empty()) {
-        std::ifstream in(s.script, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string error;
-        if (!in || !zuvsim::Scenario::Parse(text.str(), scenario, error))
-            return Usage(s.script + ": " + (in ? error : std::string("cannot read")));
-    } else if (!zuvsim::Scenario::Builtin(s.scenario, s.module.seed, scenario)) {
-        return Usage("unknown scenario " + s.scenario);
-    }
-    scenario.loop = s.loop;
+    const int status = zuvsim::ParseCommandLine(argc, argv, s, scenario);
+    if (status >= 0) return status;
 
     Log log(s.logFile, s.logWallClock);
-    if (log.Failed(s.logFile)) return Usage("cannot open log " + s.logFile);
+    if (log.Failed(s.logFile)) return zuvsim::Usage("cannot open log " + s.logFile);
 
     struct sigaction sa{};
     sa.sa_handler = OnSignal;
@@ -409,6 +278,20 @@ int main(int argc, char** argv) {
     std::deque<std::pair<Clock::time_point, zuvsim::Reply>> pending;
     const char* why = nullptr;
     int rc = 0;
+    // Report frames out; false (why and rc set) when the line failed or the
+    // hang-up count is reached.
+    auto sendReports = [&](const std::vector<uint8_t>& bytes) {
+        if (!send(bytes)) {
+            why = "line failed";
+            rc = 1;
+            return false;
+        }
+        if (hungUp()) {
+            why = "hang-up";
+            return false;
+        }
+        return true;
+    };
 
     while (!why) {
         const auto now = Clock::now();
@@ -460,32 +343,14 @@ int main(int argc, char** argv) {
                     chunk.insert(chunk.end(), frame.begin(), frame.end());
                     pacedBytes += static_cast<long long>(frame.size());
                 }
-                if (!send(chunk)) {
-                    why = "line failed";
-                    rc = 1;
-                    break;
-                }
-                if (hungUp()) {
-                    why = "hang-up";
-                    break;
-                }
+                if (!sendReports(chunk)) break;
             }
             nextFrame = now + std::chrono::milliseconds(2);
         } else if (now >= nextFrame) {
             // The report frame that is due.
             nextFrame += period;
             if (nextFrame < now) nextFrame = now + period;  // fell behind: no burst
-            if (!s.silent && module.Sending() && framesLeft()) {
-                if (!send(module.Tick())) {
-                    why = "line failed";
-                    rc = 1;
-                    break;
-                }
-                if (hungUp()) {
-                    why = "hang-up";
-                    break;
-                }
-            }
+            if (!s.silent && module.Sending() && framesLeft() && !sendReports(module.Tick())) break;
         }
 
         auto wake = std::min(nextFrame, now + std::chrono::milliseconds(20));

@@ -3,9 +3,4 @@
 # Figures only; never a pass or fail on time. Usage: bench/imagehelper/run.sh [build dir]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build/img-win}
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "${JOBS:-2}" --target imagehelper_bench
-"$root/scripts/wine-session.sh" "$build/wine-bench" -- \
-  sh -c "cd '$build/bin' && /usr/lib/wine/wine64 imagehelper_bench.exe"
+exec "$root/bench/wine-bench.sh" imagehelper_bench "${1:-$root/build/img-win}"

@@ -20,7 +20,9 @@
 
 #include "RadarProtocol.h"
 #include "SimFixture.h"
+#include "SimLog.h"
 #include "ToolDriver.h"
+#include "WinTestSupport.h"
 #include "resource.h"
 
 namespace {
@@ -30,35 +32,11 @@ using namespace tooldriver;
 constexpr DWORD kWait = 60000;
 constexpr double kLineBytesPerSecond = 25600.0;
 
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else ::DeleteFileW(path.c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
+using testsupport::ProgramFolder;
+using testsupport::RemoveTree;
+using testsupport::ReportBlocks;
+using testsupport::TxBlock;
+using testsupport::ReadFileBytes;
 
 // Unix time in seconds from the system clock (Wine's is the host's).
 double UnixNow() {
@@ -68,52 +46,7 @@ double UnixNow() {
     return static_cast<double>(t - 116444736000000000ull) / 1e7;
 }
 
-struct TxBlock {
-    double time;
-    std::string bytes;
-};
-
-// The simulator's TX blocks after the reply to "leave command mode" (the
-// last command of the tool's start sequence): the report stream.
-std::vector<TxBlock> ReportBlocks(const std::string& simLog) {
-    std::vector<TxBlock> blocks;
-    std::istringstream lines(simLog);
-    std::string line;
-    bool replyNext = false;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string time, tag, hex;
-        fields >> time >> tag;
-        if (tag == "CMD") {
-            if (line.find("leave command mode") != std::string::npos) blocks.clear();
-            replyNext = true;
-            continue;
-        }
-        if (tag != "TX") continue;
-        if (replyNext) {
-            replyNext = false;
-            continue;
-        }
-        TxBlock block{std::atof(time.c_str()), std::string()};
-        while (fields >> hex && hex.size() == 2) block.bytes += static_cast<char>(std::stoi(hex, nullptr, 16));
-        blocks.push_back(std::move(block));
-    }
-    return blocks;
-}
-
-size_t WholeFrameCount(const std::string& data) {
-    size_t count = 0;
-    for (size_t pos = 0; pos + radarproto::kReportSize <= data.size();) {
-        const uint8_t* frame = reinterpret_cast<const uint8_t*>(data.data() + pos);
-        if (radarproto::HasReportHeader(frame) && radarproto::HasReportTrailer(frame)) {
-            ++count;
-            pos += radarproto::kReportSize;
-        } else {
-            ++pos;
-        }
-    }
-    return count;
-}
+size_t WholeFrameCount(const std::string& data) { return testsupport::FramesIn(data).size(); }
 
 size_t CountOf(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -133,7 +66,7 @@ public:
         do {
             const std::wstring name = found.cFileName;
             if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-            std::string cmdline = ReadBytes(L"Z:\\proc\\" + name + L"\\cmdline");
+            std::string cmdline = ReadFileBytes(L"Z:\\proc\\" + name + L"\\cmdline");
             std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
             const std::string narrow(marker.begin(), marker.end());
             if (cmdline.find(narrow) != std::string::npos && cmdline.find("Tavo_Ladu330_Pk27Tool.exe") != std::string::npos) {
@@ -147,7 +80,7 @@ public:
     std::string Pid() const { return std::string(m_pid.begin(), m_pid.end()); }
     // User plus system time in seconds (clock ticks of 1/100 s).
     double CpuSeconds() const {
-        const std::string stat = ReadBytes(L"Z:\\proc\\" + m_pid + L"\\stat");
+        const std::string stat = ReadFileBytes(L"Z:\\proc\\" + m_pid + L"\\stat");
         const size_t close = stat.rfind(')');
         if (close == std::string::npos) return -1;
         std::istringstream fields(stat.substr(close + 2));
@@ -161,7 +94,7 @@ public:
     }
     // Resident set size in KB.
     long RssKb() const {
-        std::istringstream lines(ReadBytes(L"Z:\\proc\\" + m_pid + L"\\status"));
+        std::istringstream lines(ReadFileBytes(L"Z:\\proc\\" + m_pid + L"\\status"));
         std::string line;
         while (std::getline(lines, line))
             if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
@@ -230,17 +163,14 @@ public:
         HANDLE search = ::FindFirstFileW((m_folder + L"\\Log\\*" + extension).c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) return std::string();
         ::FindClose(search);
-        return ReadBytes(m_folder + L"\\Log\\" + found.cFileName);
+        return ReadFileBytes(m_folder + L"\\Log\\" + found.cFileName);
     }
     ULONGLONG LogFolderFileSize(const wchar_t* extension) const {
         WIN32_FIND_DATAW found;
         HANDLE search = ::FindFirstFileW((m_folder + L"\\Log\\*" + extension).c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) return 0;
         ::FindClose(search);
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!::GetFileAttributesExW((m_folder + L"\\Log\\" + found.cFileName).c_str(), GetFileExInfoStandard, &data))
-            return 0;
-        return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return SizeOrZero(m_folder + L"\\Log\\" + found.cFileName);
     }
     // The size of the data file of the current run (0 before there is one).
     ULONGLONG DataFileSize() {
@@ -251,15 +181,17 @@ public:
             ::FindClose(search);
             m_dataFile = m_folder + L"\\Log\\" + found.cFileName;
         }
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!::GetFileAttributesExW(m_dataFile.c_str(), GetFileExInfoStandard, &data)) return 0;
-        return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return SizeOrZero(m_dataFile);
     }
     HWND Window() const { return m_window; }
     HANDLE Handle() const { return m_tool.Handle(); }
     const std::wstring& Folder() const { return m_folder; }
 
 private:
+    static ULONGLONG SizeOrZero(const std::wstring& path) {
+        const long long size = testsupport::FileSize(path);
+        return size < 0 ? 0 : static_cast<ULONGLONG>(size);
+    }
     bool Fail(const std::wstring& what) {
         std::fprintf(stderr, "tool_bench: %ls\n", what.c_str());
         return false;

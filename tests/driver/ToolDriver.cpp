@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "WinTestSupport.h"
+
 namespace tooldriver {
 
 Process::~Process() {
@@ -81,13 +83,7 @@ std::vector<DWORD> IconPixels(HICON icon) {
     HBITMAP colour = info.hbmColor ? info.hbmColor : info.hbmMask;
     BITMAP bm{};
     if (::GetObjectW(colour, sizeof(bm), &bm) && bm.bmWidth > 0 && bm.bmHeight > 0) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = bm.bmWidth;
-        bi.bmiHeader.biHeight = -bm.bmHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO bi = testsupport::TopDownBitmapInfo(bm.bmWidth, bm.bmHeight);
         pixels.resize(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
         HDC screen = ::GetDC(nullptr);
         if (!::GetDIBits(screen, colour, 0, bm.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS)) pixels.clear();
@@ -98,48 +94,11 @@ std::vector<DWORD> IconPixels(HICON icon) {
     return pixels;
 }
 
-// Pixels of a window's client area as the screen shows them.
-std::vector<DWORD> ScreenPixels(HWND hwnd, int* width, int* height) {
-    RECT rc{};
-    ::GetClientRect(hwnd, &rc);
-    POINT origin{0, 0};
-    ::ClientToScreen(hwnd, &origin);
-    *width = rc.right;
-    *height = rc.bottom;
-    std::vector<DWORD> pixels;
-    if (*width <= 0 || *height <= 0) return pixels;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, *width, *height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, *width, *height, screen, origin.x, origin.y, SRCCOPY);
-    ::SelectObject(memory, old);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = *width;
-    bi.bmiHeader.biHeight = -*height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    pixels.resize(static_cast<size_t>(*width) * *height);
-    if (!::GetDIBits(memory, bitmap, 0, *height, pixels.data(), &bi, DIB_RGB_COLORS)) pixels.clear();
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // A system icon drawn at the given size over a plain background.
 std::vector<DWORD> RenderedIcon(LPCWSTR id, int width, int height, DWORD background) {
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = testsupport::TopDownBitmapInfo(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     std::vector<DWORD> pixels;
@@ -180,7 +139,7 @@ BoxIcon IconOnScreen(HWND iconStatic) {
     std::vector<DWORD> shown;
     // The box may not have painted its icon yet: wait for non-uniform pixels.
     WaitUntil([&] {
-        shown = ScreenPixels(iconStatic, &width, &height);
+        shown = testsupport::ScreenPixels(iconStatic, width, height);
         return std::any_of(shown.begin(), shown.end(), [&](DWORD p) { return (p & 0xFFFFFF) != (shown[0] & 0xFFFFFF); });
     }, 3000);
     if (shown.empty()) return BoxIcon::Unknown;

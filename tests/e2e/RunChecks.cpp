@@ -1,8 +1,5 @@
 #include "RunChecks.h"
 
-#include <regex>
-#include <sstream>
-
 #include "ToolDriver.h"
 #include "ToolFixture.h"
 #include "resource.h"
@@ -86,58 +83,6 @@ std::string Describe(const std::vector<MessageBoxInfo>& boxes) {
     std::string text;
     for (const MessageBoxInfo& box : boxes) text += "[" + Utf8(box.caption) + ": " + Utf8(box.text) + "] ";
     return text;
-}
-
-std::string BytesSent(const std::string& simLog) {
-    std::istringstream lines(simLog);
-    std::string line, bytes;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string time, tag, hex;
-        fields >> time >> tag;
-        if (tag != "TX") continue;
-        std::string block;
-        while (fields >> hex && hex.size() == 2 && isxdigit(static_cast<unsigned char>(hex[0])))
-            block += static_cast<char>(std::stoi(hex, nullptr, 16));
-        // "(N dropped)": the last N bytes of the block never reached the line.
-        size_t dropped = 0;
-        if (hex.size() > 1 && hex[0] == '(') dropped = std::stoul(hex.substr(1));
-        bytes += block.substr(0, block.size() - (dropped < block.size() ? dropped : block.size()));
-    }
-    return bytes;
-}
-
-std::vector<long> FramesIn(const std::string& data) {
-    std::vector<long> frames;
-    for (size_t pos = 0; pos + 7 <= data.size();) {
-        auto b = [&](size_t i) { return static_cast<unsigned char>(data[pos + i]); };
-        if (b(0) == 0xAA && b(1) == 0xAA && b(5) == 0x55 && b(6) == 0x55) {
-            frames.push_back(static_cast<long>(b(2)) << 16 | (b(3) | b(4) << 8));
-            pos += 7;
-        } else {
-            ++pos;
-        }
-    }
-    return frames;
-}
-
-std::vector<long> FramesLogged(const std::string& log) {
-    std::vector<long> frames;
-    std::regex line("State=(\\d+), M_D=(\\d{3,})\\r\\n");
-    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator(); ++it)
-        frames.push_back(std::stol((*it)[1]) << 16 | std::stol((*it)[2]));
-    return frames;
-}
-
-std::string FirstIncompleteLine(const std::string& text) {
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find('\n', start);
-        if (end == std::string::npos) return text.substr(start);
-        if (end == start || text[end - 1] != '\r') return text.substr(start, end - start + 1);
-        start = end + 1;
-    }
-    return std::string();
 }
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* extension) {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "SimLog.h"
 #include "ToolDriver.h"
 #include "ToolFixture.h"
 
@@ -47,17 +48,11 @@ std::vector<tooldriver::MessageBoxInfo> CloseWatchingForBoxes(HWND window, const
 std::string Describe(const std::vector<tooldriver::MessageBoxInfo>& boxes);
 std::string Utf8(const std::wstring& text);
 
-// Every byte the simulator wrote to the line, in order, from its log (TX
-// blocks, without the bytes it had to drop).
-std::string BytesSent(const std::string& simLog);
-
-// Whole report frames of a byte stream as (state << 16 | distance), found
-// with the tool's own rules (skip one byte unless a whole frame starts here).
-std::vector<long> FramesIn(const std::string& bytes);
-// The frames the log reports, one "State=%d, M_D=%03d\r\n" line each.
-std::vector<long> FramesLogged(const std::string& log);
-// Empty, or the first line of text that does not end with "\r\n".
-std::string FirstIncompleteLine(const std::string& text);
+// The simulator's log and report frames: tests/support/SimLog.h.
+using testsupport::BytesSent;
+using testsupport::FirstIncompleteLine;
+using testsupport::FramesIn;
+using testsupport::FramesLogged;
 
 // The files of one extension in folder, by name.
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* extension);

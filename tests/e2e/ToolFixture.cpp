@@ -1,51 +1,18 @@
 #include "ToolFixture.h"
 
-#include <fstream>
-#include <sstream>
+#include "SimFixture.h"
 
 namespace e2e {
 
-namespace {
+using testsupport::ProgramFolder;
+using testsupport::RemoveTree;
 
-std::wstring ThisProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
-}  // namespace
-
-std::string ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out << bytes;
+::testing::AssertionResult WriteSimScript(const char* name, const std::string& text, std::string& path) {
+    std::string simBinary, sessionDir, problem;
+    if (!devtest::SessionPaths(simBinary, sessionDir, problem)) return ::testing::AssertionFailure() << problem;
+    path = sessionDir + "/" + name;
+    if (!devtest::WriteWholeFile(path, text)) return ::testing::AssertionFailure() << "cannot write " << path;
+    return ::testing::AssertionSuccess();
 }
 
 void ToolTest::SetUp() {
@@ -57,7 +24,7 @@ void ToolTest::SetUp() {
     RemoveTree(m_folder);
     ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
     // The tool runs from a copy of the folder users get (the build's dist/).
-    std::wstring from = ThisProgramFolder() + L"\\..\\dist\\Tavo_Ladu330_Pk27Tool";
+    std::wstring from = ProgramFolder() + L"\\..\\dist\\Tavo_Ladu330_Pk27Tool";
     for (const wchar_t* file : {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll", L"Tavo_DataProcess.dll"}) {
         ASSERT_TRUE(::CopyFileW((from + L"\\" + file).c_str(), Path(file).c_str(), FALSE))
             << "copying the tool's files";

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "ToolDriver.h"
+#include "WinTestSupport.h"
 
 namespace e2e {
 
@@ -16,8 +17,12 @@ namespace e2e {
 constexpr DWORD kWait = 60000;
 constexpr wchar_t kMainClass[] = L"Tavo_Ladu330_Pk27Tool";
 
-std::string ReadFileBytes(const std::wstring& path);
-void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
+
+// Writes text as the simulator script name in the session's folder (Linux
+// side) and gives its path, for --script.
+::testing::AssertionResult WriteSimScript(const char* name, const std::string& text, std::string& path);
 
 class ToolTest : public ::testing::Test {
 protected:

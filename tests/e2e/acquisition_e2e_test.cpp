@@ -3,11 +3,10 @@
 #include "ToolFixture.h"
 
 #include <iostream>
-#include <regex>
-#include <sstream>
 #include <vector>
 
 #include "SimFixture.h"
+#include "SimLog.h"
 #include "resource.h"
 
 namespace e2e {
@@ -17,61 +16,8 @@ using namespace tooldriver;
 
 constexpr int kPort = 12;
 
-// Report frames the simulator wrote, in order, after reporting began: the TX
-// blocks of its log that follow the reply to "leave command mode".
-std::string ReportBytesSent(const std::string& simLog) {
-    std::istringstream lines(simLog);
-    std::string line, bytes;
-    bool reporting = false, replyNext = false;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string time, tag;
-        fields >> time >> tag;
-        if (tag == "CMD") {
-            // A command is logged just before its reply goes out.
-            reporting = line.find("leave command mode") != std::string::npos;
-            if (reporting) bytes.clear();
-            replyNext = true;
-            continue;
-        }
-        if (tag != "TX") continue;
-        if (replyNext) {
-            replyNext = false;
-            continue;
-        }
-        if (!reporting) continue;
-        std::string hex;
-        while (fields >> hex && hex.size() == 2) bytes += static_cast<char>(std::stoi(hex, nullptr, 16));
-    }
-    return bytes;
-}
-
-struct Frame {
-    int state;
-    int distance;
-};
-
-std::vector<Frame> WholeFrames(const std::string& data) {
-    std::vector<Frame> frames;
-    for (size_t pos = 0; pos + 7 <= data.size();) {
-        auto b = [&](size_t i) { return static_cast<unsigned char>(data[pos + i]); };
-        if (b(0) == 0xAA && b(1) == 0xAA && b(5) == 0x55 && b(6) == 0x55) {
-            frames.push_back({b(2), b(3) | (b(4) << 8)});
-            pos += 7;
-        } else {
-            ++pos;
-        }
-    }
-    return frames;
-}
-
-std::vector<Frame> LoggedFrames(const std::string& log) {
-    std::vector<Frame> frames;
-    std::regex line("State=(\\d+), M_D=(\\d{3,})\\r\\n");
-    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator(); ++it)
-        frames.push_back({std::stoi((*it)[1]), std::stoi((*it)[2])});
-    return frames;
-}
+using testsupport::FramesIn;
+using testsupport::FramesLogged;
 
 class AcquisitionTest : public ToolTest {
 protected:
@@ -109,10 +55,8 @@ protected:
 };
 
 TEST_F(AcquisitionTest, ConnectStartRecordStopDisconnect) {
-    std::string simBinary, sessionDir, problem;
-    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
-    const std::string script = sessionDir + "/acq-script.txt";
-    ASSERT_TRUE(devtest::WriteWholeFile(script, "1 300 400\n2 100 400\n0 0 400\n"));
+    std::string script;
+    ASSERT_TRUE(WriteSimScript("acq-script.txt", "1 300 400\n2 100 400\n0 0 400\n", script));
     devtest::CSimulator sim(kPort, {"--script", script, "--bad-trailer-every", "7", "--version-text", "ZUV3917-TEST-1"});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 
@@ -136,7 +80,7 @@ TEST_F(AcquisitionTest, ConnectStartRecordStopDisconnect) {
         return GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == 1 &&
                GetControlText(m_window, IDC_STATIC_DISTANCE) == L"100";
     }, kWait));
-    EXPECT_TRUE(WaitUntil([&] { return WholeFrames(ReadLogFolderFile(L".dat")).size() >= 40; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return FramesIn(ReadLogFolderFile(L".dat")).size() >= 40; }, kWait));
 
     const ULONGLONG before = ::GetTickCount64();
     Click(Control(m_window, IDC_BTN_START), 10000);
@@ -148,17 +92,17 @@ TEST_F(AcquisitionTest, ConnectStartRecordStopDisconnect) {
 
     // The recording is exactly what the module sent once reporting began.
     const std::string data = ReadLogFolderFile(L".dat");
-    const std::string sent = ReportBytesSent(sim.LogText());
+    const std::string sent = testsupport::ReportBytesSent(sim.LogText());
     ASSERT_GE(sent.size(), data.size());
     EXPECT_EQ(sent.substr(0, data.size()), data);
 
     // One log line per frame, in order, and the broken trailers noted.
-    std::vector<Frame> recorded = WholeFrames(data);
-    std::vector<Frame> logged = LoggedFrames(ReadLogFolderFile(L".log"));
+    std::vector<long> recorded = FramesIn(data);
+    std::vector<long> logged = FramesLogged(ReadLogFolderFile(L".log"));
     ASSERT_EQ(recorded.size(), logged.size());
     for (size_t i = 0; i < recorded.size(); ++i) {
-        EXPECT_EQ(recorded[i].state, logged[i].state) << i;
-        EXPECT_EQ(recorded[i].distance, logged[i].distance) << i;
+        EXPECT_EQ(testsupport::FrameState(recorded[i]), testsupport::FrameState(logged[i])) << i;
+        EXPECT_EQ(testsupport::FrameDistance(recorded[i]), testsupport::FrameDistance(logged[i])) << i;
     }
     EXPECT_NE(std::string::npos, ReadLogFolderFile(L".log").find("Tailer TAG Invalid!\r\n"));
 

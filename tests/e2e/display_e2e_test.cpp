@@ -15,10 +15,10 @@
 #include <memory>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <vector>
 
 #include "SimFixture.h"
+#include "SimLog.h"
 #include "resource.h"
 
 namespace e2e {
@@ -28,77 +28,12 @@ using namespace tooldriver;
 
 constexpr int kPort = 12;
 
-std::wstring ThisProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/"));
-}
+using testsupport::BytesSent;
+using testsupport::ProgramFolder;
+using testsupport::ScreenPixels;
 
-// Every byte of the simulator's TX blocks, in order (replies included).
-std::string BytesSent(const std::string& simLog) {
-    std::istringstream lines(simLog);
-    std::string line, bytes;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string time, tag, hex;
-        fields >> time >> tag;
-        if (tag != "TX") continue;
-        while (fields >> hex && hex.size() == 2) bytes += static_cast<char>(std::stoi(hex, nullptr, 16));
-    }
-    return bytes;
-}
-
-// Whole report frames, found the way the tool's parser finds them.
-size_t WholeFrameCount(const std::string& data) {
-    size_t count = 0;
-    for (size_t pos = 0; pos + 7 <= data.size();) {
-        auto b = [&](size_t i) { return static_cast<unsigned char>(data[pos + i]); };
-        if (b(0) == 0xAA && b(1) == 0xAA && b(5) == 0x55 && b(6) == 0x55) {
-            ++count;
-            pos += 7;
-        } else {
-            ++pos;
-        }
-    }
-    return count;
-}
-
-size_t LoggedFrameCount(const std::string& log) {
-    std::regex line("State=\\d+, M_D=\\d{3,}\\r\\n");
-    return static_cast<size_t>(std::distance(std::sregex_iterator(log.begin(), log.end(), line), std::sregex_iterator()));
-}
-
-// A window's client area as the screen shows it, as 0x00RRGGBB pixels.
-std::vector<DWORD> ClientPixels(HWND hwnd, int& width, int& height) {
-    RECT rc{};
-    ::GetClientRect(hwnd, &rc);
-    POINT origin{0, 0};
-    ::ClientToScreen(hwnd, &origin);
-    width = rc.right;
-    height = rc.bottom;
-    std::vector<DWORD> pixels;
-    if (width <= 0 || height <= 0) return pixels;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    ::SelectObject(memory, old);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    pixels.resize(static_cast<size_t>(width) * height);
-    if (!::GetDIBits(memory, bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS)) pixels.clear();
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
-}
+size_t WholeFrameCount(const std::string& data) { return testsupport::FramesIn(data).size(); }
+size_t LoggedFrameCount(const std::string& log) { return testsupport::FramesLogged(log).size(); }
 
 // A picture file stretched over width x height the way the indicator label
 // draws it (edges mirrored, default interpolation).
@@ -153,15 +88,10 @@ protected:
         for (const wchar_t* file : kPictures) {
             const std::wstring target = Path(L"Image\\") + file;
             if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-                ASSERT_TRUE(::CopyFileW((ThisProgramFolder() + L"\\Image\\" + file).c_str(), target.c_str(), FALSE));
+                ASSERT_TRUE(::CopyFileW((ProgramFolder() + L"\\Image\\" + file).c_str(), target.c_str(), FALSE));
             }
         }
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::Ok, Gdiplus::GdiplusStartup(&m_gdiplus, &input, nullptr));
-    }
-    void TearDown() override {
-        ToolTest::TearDown();
-        if (m_gdiplus) Gdiplus::GdiplusShutdown(m_gdiplus);
+        ASSERT_TRUE(m_gdiplus.Started());
     }
 
     std::vector<std::wstring> LogFolderFiles(const wchar_t* extension) {
@@ -218,11 +148,11 @@ protected:
     int PictureShown() {
         HWND indicator = Control(m_window, IDC_STATIC_INDICATOR);
         int width = 0, height = 0;
-        std::vector<DWORD> shown = ClientPixels(indicator, width, height);
+        std::vector<DWORD> shown = ScreenPixels(indicator, width, height);
         double best = 1e9, second = 1e9;
         int bestIndex = -1;
         for (int i = 0; i < 3; ++i) {
-            const double d = MeanDifference(shown, RenderedPicture(ThisProgramFolder() + L"\\Image\\" + kPictures[i],
+            const double d = MeanDifference(shown, RenderedPicture(ProgramFolder() + L"\\Image\\" + kPictures[i],
                                                                    width, height));
             if (d < best) {
                 second = best;
@@ -246,7 +176,7 @@ protected:
 
     static constexpr const wchar_t* kPictures[3] = {L"HumanNobody.png", L"HumanMotion.png", L"HumanMotionLess.png"};
     static constexpr int kNobody = 0, kMotion = 1, kMotionless = 2;
-    ULONG_PTR m_gdiplus = 0;
+    testsupport::GdiplusSession m_gdiplus;
     std::set<std::wstring> m_wrongCounts;
 };
 
@@ -292,7 +222,7 @@ TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
     // distance 600 of 800) or low (the zeros of a fresh history).
     int width = 0, height = 0;
     auto leftEnd = [&](bool& high, bool& low) {
-        std::vector<DWORD> pixels = ClientPixels(chart, width, height);
+        std::vector<DWORD> pixels = ScreenPixels(chart, width, height);
         high = low = false;
         if (pixels.empty()) return;
         for (int x = width * 9 / 100; x < width * 12 / 100; ++x) {

@@ -72,10 +72,8 @@ protected:
 };
 
 TEST_F(ReplayTest, ARecordingOfTheModuleReplayedAtTenTimesLogsTheSameReportsAndEndsOnItsLastReport) {
-    std::string simBinary, sessionDir, problem;
-    ASSERT_TRUE(devtest::SessionPaths(simBinary, sessionDir, problem)) << problem;
-    const std::string script = sessionDir + "/replay-script.txt";
-    ASSERT_TRUE(devtest::WriteWholeFile(script, "0 0 300\n1 250 600\n2 120 500\n0 0 300\n1 333 400\n"));
+    std::string script;
+    ASSERT_TRUE(WriteSimScript("replay-script.txt", "0 0 300\n1 250 600\n2 120 500\n0 0 300\n1 333 400\n", script));
     devtest::CSimulator sim(kPort, {"--script", script, "--bad-trailer-every", "9"});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 
@@ -164,13 +162,6 @@ TEST_F(ReplayTest, StopPausesStartResumesWithNoReportLostOrRepeated) {
     EXPECT_EQ(0u, CloseTool());
 }
 
-// The size of a file, or -1 when it cannot be read.
-long long FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // The report lines of a log, counted (a log of 100,000 lines is too long for
 // the regular expression).
 size_t CountReports(const std::string& log) {
@@ -228,11 +219,11 @@ TEST_F(ReplayTest, AThousandTimesFasterTheWindowPaintsStopsWhenClickedAndLogsEve
     // Resumed to the end: when is the end handled after the last report?
     Click(start);
     ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
-    long long size = FileSize(logPath);
+    long long size = testsupport::FileSize(logPath);
     ULONGLONG lastGrowth = ::GetTickCount64();
     ASSERT_TRUE(WaitUntil(
         [&] {
-            const long long now = FileSize(logPath);
+            const long long now = testsupport::FileSize(logPath);
             if (now != size) size = now, lastGrowth = ::GetTickCount64();
             return GetControlText(m_window, IDC_BTN_START) == L"开始";
         },
@@ -256,32 +247,10 @@ struct Curve {
 Curve CurveShown(HWND window) {
     HWND chart = Control(window, IDC_STATIC_WAVE);
     ::RedrawWindow(chart, nullptr, nullptr, RDW_UPDATENOW);  // a pending paint first
-    RECT rc{};
-    ::GetClientRect(chart, &rc);
-    POINT origin{0, 0};
-    ::ClientToScreen(chart, &origin);
-    const int width = rc.right, height = rc.bottom;
+    int width = 0, height = 0;
+    const std::vector<DWORD> pixels = testsupport::ScreenPixels(chart, width, height);
     Curve curve;
-    if (width <= 0 || height <= 0) return curve;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    ::SelectObject(memory, old);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    const bool read = ::GetDIBits(memory, bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS) != 0;
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    if (!read) return curve;
+    if (pixels.empty()) return curve;
     auto red = [](DWORD p) {
         const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
         return r > 200 && g < 90 && b < 90;

@@ -4,21 +4,14 @@
 
 #include <cstdlib>
 
+#include "HelperGdiplusEnvironment.h"
+
 namespace imgtest {
 
 namespace {
 
-// GDI+ for the whole test program, started the way outside callers start it.
-class GdiplusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { m_pRecord = Gdiplus_Init(); }
-    void TearDown() override { Gdiplus_DeInit(m_pRecord); }
-
-private:
-    GdiplusStartupRecord* m_pRecord = nullptr;
-};
-
-::testing::Environment* const gEnvironment = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+::testing::Environment* const gEnvironment =
+    ::testing::AddGlobalTestEnvironment(new testsupport::HelperGdiplusEnvironment);
 
 }  // namespace
 

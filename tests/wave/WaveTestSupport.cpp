@@ -4,19 +4,13 @@
 
 #include <memory>
 
+#include "HelperGdiplusEnvironment.h"
+
 namespace wavetest {
 namespace {
 
-class GdiplusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { m_pRecord = Gdiplus_Init(); }
-    void TearDown() override { Gdiplus_DeInit(m_pRecord); }
-
-private:
-    GdiplusStartupRecord* m_pRecord = nullptr;
-};
-
-::testing::Environment* const gEnvironment = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+::testing::Environment* const gEnvironment =
+    ::testing::AddGlobalTestEnvironment(new testsupport::HelperGdiplusEnvironment);
 
 }  // namespace
 

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "WinTestSupport.h"
+
 namespace {
 
 // A white 32-bit top-down bitmap selected into a memory DC.
@@ -14,12 +16,7 @@ class Canvas {
 public:
     Canvas(int w, int h) : m_w(w), m_h(h)
     {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
+        BITMAPINFO bi = testsupport::TopDownBitmapInfo(w, h);
         m_dc = ::CreateCompatibleDC(nullptr);
         m_bitmap = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_pixels), nullptr, 0);
         m_old = ::SelectObject(m_dc, m_bitmap);

@@ -1,0 +1,143 @@
+#include "Options.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace zuvsim {
+namespace {
+
+const char kUsage[] =
+    "usage: zuv_sim (--link PATH | --device PATH) [options]\n"
+    "Behaves as the ZUV-3917 module on a serial line (docs/protocol.md).\n"
+    "\n"
+    "Line:\n"
+    "  --link PATH             create a pty (raw) and symlink its slave at PATH;\n"
+    "                          a stale link there is replaced; removed on exit\n"
+    "  --device PATH           use an existing serial device or pty end instead\n"
+    "Module:\n"
+    "  --version-text TEXT     firmware version text (default ZUV3917-2.04.261201)\n"
+    "  --period MS             report period (default 50)\n"
+    "  --scenario NAME         empty | walk-in | stand-still | walk-out | random\n"
+    "                          (default walk-in)\n"
+    "  --seed N                seed of the random scenario and of noise (default 1)\n"
+    "  --script FILE           scenario from FILE: lines \"state distance duration_ms\",\n"
+    "                          # starts a comment\n"
+    "  --no-loop               hold the last step instead of starting over\n"
+    "  --reporting             report from power-up (default: wait for 0x10)\n"
+    "  --line-rate B           report frames back to back, paced to B bytes per\n"
+    "                          second (frames and noise; 25600 is 256000 baud);\n"
+    "                          --period then only advances the scenario\n"
+    "  --frames N              send N report frames, then keep the line quiet\n"
+    "Faults:\n"
+    "  --noise N               N random bytes after every report frame\n"
+    "  --bad-trailer-every N   every Nth report frame has a broken trailer\n"
+    "  --split-writes          write everything in random pieces with 1-3 ms gaps\n"
+    "  --silent                never send report frames\n"
+    "  --reply-0x73-length N   0x73 reply payload of N bytes (51 or 53)\n"
+    "  --status-0x73 S         status S in the 0x73 reply (data still sent)\n"
+    "  --refuse-code C         answer write code C with status 0x0005\n"
+    "  --hangup-after N        after N report frames remove the link, close the\n"
+    "                          line and exit (the port vanishes)\n"
+    "  --reply-delay MS        answer commands MS later\n"
+    "  --hangup-on-command C   when command code C arrives, hang up as\n"
+    "                          --hangup-after does, without answering it\n"
+    "  --hangup-mid-reply C    send the first half of the reply to code C,\n"
+    "                          then hang up\n"
+    "Control:\n"
+    "  --ready-file PATH       written (pid, line path) once the line is ready\n"
+    "  --stop-file PATH        exit cleanly as soon as PATH exists (checked every 20 ms)\n"
+    "  --max-runtime SEC       exit after SEC seconds whatever happens (default 600)\n"
+    "  --exit-with-parent      exit when the parent process goes away\n"
+    "  --log FILE              time-stamped log of every byte block and command\n"
+    "  --log-wall-clock        log time stamps as Unix time (s, microseconds), not\n"
+    "                          seconds since start: comparable with another clock\n"
+    "  --help                  this text\n"
+    "SIGTERM, SIGINT and SIGHUP end it cleanly. Exit status: 0 after a clean end\n"
+    "(including a hang-up), 1 when the line fails, 2 for bad arguments.\n";
+
+bool ParseNumber(const char* text, long long min, long long max, long long& out) {
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text, &end, 0);
+    if (errno != 0 || end == text || *end != '\0' || v < min || v > max) return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr, "zuv_sim: %s\n%s", problem.c_str(), kUsage);
+    return 2;
+}
+
+int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](const char*& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        auto number = [&](long long min, long long max, long long& out) {
+            const char* v;
+            return value(v) && ParseNumber(v, min, max, out);
+        };
+        const char* v = nullptr;
+        long long n = 0;
+        bool ok = true;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--link") ok = value(v) && (s.link = v, true);
+        else if (a == "--device") ok = value(v) && (s.device = v, true);
+        else if (a == "--version-text") ok = value(v) && (s.module.versionText = v, s.module.versionText.size() <= 1000);
+        else if (a == "--period") ok = number(1, 60000, n) && (s.module.periodMs = static_cast<uint32_t>(n), true);
+        else if (a == "--scenario") ok = value(v) && (s.scenario = v, true);
+        else if (a == "--seed") ok = number(0, INT64_MAX, n) && (s.module.seed = static_cast<uint64_t>(n), true);
+        else if (a == "--script") ok = value(v) && (s.script = v, true);
+        else if (a == "--no-loop") s.loop = false;
+        else if (a == "--reporting") s.reporting = true;
+        else if (a == "--line-rate") ok = number(1, 100000000, s.lineRate);
+        else if (a == "--frames") ok = number(0, INT64_MAX, s.frameLimit);
+        else if (a == "--log-wall-clock") s.logWallClock = true;
+        else if (a == "--noise") ok = number(0, 1000, n) && (s.module.noisePerFrame = static_cast<uint32_t>(n), true);
+        else if (a == "--bad-trailer-every") ok = number(1, 1000000, n) && (s.module.badTrailerEvery = static_cast<uint32_t>(n), true);
+        else if (a == "--split-writes") s.splitWrites = true;
+        else if (a == "--silent") s.silent = true;
+        else if (a == "--reply-0x73-length") ok = number(0, 1024, n) && (s.module.reply73Length = static_cast<size_t>(n), true);
+        else if (a == "--status-0x73") ok = number(0, 0xFFFF, n) && (s.module.status73 = static_cast<uint16_t>(n), true);
+        else if (a == "--refuse-code") ok = number(0, 0xFFFF, n) && (s.module.refuseCode = static_cast<int>(n), true);
+        else if (a == "--hangup-after") ok = number(0, INT64_MAX, s.hangupAfter);
+        else if (a == "--reply-delay") ok = number(0, 60000, s.replyDelayMs);
+        else if (a == "--hangup-on-command") ok = number(0, 0xFFFF, s.hangupOnCommand);
+        else if (a == "--hangup-mid-reply") ok = number(0, 0xFFFF, s.hangupMidReply);
+        else if (a == "--ready-file") ok = value(v) && (s.readyFile = v, true);
+        else if (a == "--stop-file") ok = value(v) && (s.stopFile = v, true);
+        else if (a == "--max-runtime") ok = number(1, 86400, s.maxRuntimeS);
+        else if (a == "--exit-with-parent") s.exitWithParent = true;
+        else if (a == "--log") ok = value(v) && (s.logFile = v, true);
+        else return Usage("unknown option " + a);
+        if (!ok) return Usage("bad or missing value for " + a);
+    }
+    if (s.link.empty() == s.device.empty()) return Usage("give exactly one of --link and --device");
+
+    if (!s.script.empty()) {
+        std::ifstream in(s.script, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string error;
+        if (!in || !Scenario::Parse(text.str(), scenario, error))
+            return Usage(s.script + ": " + (in ? error : std::string("cannot read")));
+    } else if (!Scenario::Builtin(s.scenario, s.module.seed, scenario)) {
+        return Usage("unknown scenario " + s.scenario);
+    }
+    scenario.loop = s.loop;
+    return -1;
+}
+
+}  // namespace zuvsim
