@@ -40,28 +40,19 @@ BOOL CParamConfigDlg::OnInitDialog() {
     return TRUE;
 }
 
-BOOL CParamConfigDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == WM_CLOSE) {
-        OnClose();
-        result = 0;
-        return TRUE;
-    }
-    return CDialogEx::OnMessage(msg, wParam, lParam, result);
+bool CParamConfigDlg::OnClose() {
+    ShowWindow(SW_HIDE);
+    return true;
 }
 
-BOOL CParamConfigDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) == BN_CLICKED) {
-        switch (LOWORD(wParam)) {
-        case IDC_BTN_READ_PARAM: OnBnClickedReadParam(); return TRUE;
-        case IDC_BTN_SET_PARAM: OnBnClickedSetParam(); return TRUE;
-        case IDC_BTN_RESTORE_DEFAULT: OnBnClickedRestoreDefault(); return TRUE;
-        default: break;
-        }
+bool CParamConfigDlg::OnButtonClicked(UINT id) {
+    switch (id) {
+    case IDC_BTN_READ_PARAM: OnBnClickedReadParam(); return true;
+    case IDC_BTN_SET_PARAM: OnBnClickedSetParam(); return true;
+    case IDC_BTN_RESTORE_DEFAULT: OnBnClickedRestoreDefault(); return true;
+    default: return false;
     }
-    return CDialogEx::OnCommand(wParam, lParam);
 }
-
-void CParamConfigDlg::OnClose() { ShowWindow(SW_HIDE); }
 
 void CParamConfigDlg::OnBnClickedReadParam() {
     if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {

@@ -26,11 +26,11 @@ protected:
     // Enter and Escape do nothing: the dialog closes only through its close box.
     void OnOK() override {}
     void OnCancel() override {}
-    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // The close box hides the dialog.
+    bool OnClose() override;
+    bool OnButtonClicked(UINT id) override;
 
 private:
-    void OnClose();
     void OnBnClickedReadParam();
     void OnBnClickedSetParam();
     void OnBnClickedRestoreDefault();

@@ -15,7 +15,7 @@ constexpr int kMaxPatternLength = 1024;
 
 }  // namespace
 
-void CWaveWnd::OnPaint() {
+bool CWaveWnd::OnPaint() {
     CPaintDC paint(this);
     // Cleared only once BeginPaint has validated the update region: an append
     // from now on invalidates again and gets the next paint. Cleared before,
@@ -23,13 +23,14 @@ void CWaveWnd::OnPaint() {
     // request and leave the flag set with no paint coming: the chart froze.
     m_bRepaintRequested.store(false);
     ++m_nPaintCount;
-    if (!m_hFrontBitmap || !m_pFrontPixels) return;  // empty client area: only validate
+    if (!m_hFrontBitmap || !m_pFrontPixels) return true;  // empty client area: only validate
     ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(paint);
-    if (!memory) return;
+    if (!memory) return true;
     SelectObjectGuard select(memory, m_hFrontBitmap);
     CDC dc(memory);
     DrawFrame(&dc);
     ::BitBlt(paint, 0, 0, m_nClientWidth, m_nClientHeight, memory, 0, 0, SRCCOPY);
+    return true;
 }
 
 void CWaveWnd::BuildPoints(WaveChannel& channel) {

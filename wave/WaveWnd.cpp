@@ -3,7 +3,6 @@
 #include "WaveWnd.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <cstdio>
 
@@ -24,8 +23,6 @@ void SetAxisWrap(CWaveCoordinate& axis, double low, double high, double period) 
     axis.m_fWrapHigh = high;
     axis.m_fWrapPeriod = period;
 }
-
-POINT PointFromLParam(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
 }  // namespace
 
@@ -70,45 +67,10 @@ CWaveWnd::~CWaveWnd() {
 // ---------------------------------------------------------------- messages
 
 BOOL CWaveWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    result = 0;
-    switch (msg) {
-    case WM_DESTROY:
-        OnDestroy();
-        return TRUE;
-    case WM_PAINT:
-        OnPaint();
-        return TRUE;
-    case WM_ERASEBKGND:
-        result = TRUE;  // the frame covers every pixel: erasing would only flicker
-        return TRUE;
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return TRUE;
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_LBUTTONUP:
-        OnLButtonUp(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_LBUTTONDBLCLK:
-        OnLButtonDblClk(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_MOUSEMOVE:
-        OnMouseMove(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_MOUSELEAVE:
-        OnMouseLeave();
-        return TRUE;
-    case WM_MOUSEWHEEL:
-        OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_SETTEXT:
-        // Stored only: a static control would paint its text over the chart at once.
-        result = ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    if (msg != WM_SETTEXT) return FALSE;
+    // Stored only: a static control would paint its text over the chart at once.
+    result = ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+    return TRUE;
 }
 
 void CWaveWnd::PreSubclassWindow() {
@@ -117,7 +79,7 @@ void CWaveWnd::PreSubclassWindow() {
     CWnd::PreSubclassWindow();
 }
 
-void CWaveWnd::OnDestroy() {
+bool CWaveWnd::OnDestroy() {
     DefWindowProc(WM_DESTROY, 0, 0);
     m_hRepaintTarget.store(nullptr);
     DeleteBitmaps();
@@ -128,14 +90,16 @@ void CWaveWnd::OnDestroy() {
     m_bTrackingLeave = FALSE;
     m_bDragging = FALSE;
     Redraw();
+    return true;
 }
 
-void CWaveWnd::OnSize(UINT type, int cx, int cy) {
+bool CWaveWnd::OnSize(UINT type, int cx, int cy) {
     DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
-    if (cx == m_nClientWidth && cy == m_nClientHeight) return;
+    if (cx == m_nClientWidth && cy == m_nClientHeight) return true;
     m_nClientWidth = cx;
     m_nClientHeight = cy;
     RebuildBitmaps();
+    return true;
 }
 
 // ----------------------------------------------------------- configuration
@@ -505,25 +469,27 @@ BOOL CWaveWnd::AnyChannelEnabled() const {
     return FALSE;
 }
 
-void CWaveWnd::OnLButtonDown(UINT flags, POINT point) {
+bool CWaveWnd::OnLButtonDown(UINT flags, POINT point) {
     DefWindowProc(WM_LBUTTONDOWN, flags, MAKELPARAM(point.x, point.y));
-    if (!AnySwitch()) return;
+    if (!AnySwitch()) return true;
     ::SetCapture(m_hWnd);
     m_ptLastMouse = point;
     m_bDragging = TRUE;
     m_bFirstMoveX = m_bFirstMoveY = TRUE;
+    return true;
 }
 
-void CWaveWnd::OnLButtonUp(UINT flags, POINT point) {
+bool CWaveWnd::OnLButtonUp(UINT flags, POINT point) {
     DefWindowProc(WM_LBUTTONUP, flags, MAKELPARAM(point.x, point.y));
-    if (!AnySwitch()) return;
+    if (!AnySwitch()) return true;
     ::ReleaseCapture();
     m_bDragging = m_bFirstMoveX = m_bFirstMoveY = FALSE;
+    return true;
 }
 
-void CWaveWnd::OnLButtonDblClk(UINT flags, POINT point) {
+bool CWaveWnd::OnLButtonDblClk(UINT flags, POINT point) {
     DefWindowProc(WM_LBUTTONDBLCLK, flags, MAKELPARAM(point.x, point.y));
-    if (!AnySwitch()) return;
+    if (!AnySwitch()) return true;
     SetSideAxesRange(m_fYMin, m_fYMax);
     m_nScrollOffset = 0;
     SetHorzAxesRange(m_fXStart, m_fXEnd);
@@ -534,9 +500,10 @@ void CWaveWnd::OnLButtonDblClk(UINT flags, POINT point) {
         ch.buffer.SetScrollOffset(0);
     }
     Redraw();
+    return true;
 }
 
-void CWaveWnd::OnMouseMove(UINT flags, POINT point) {
+bool CWaveWnd::OnMouseMove(UINT flags, POINT point) {
     DefWindowProc(WM_MOUSEMOVE, flags, MAKELPARAM(point.x, point.y));
     if (m_bDragging && AnyChannelEnabled()) {
         if (m_bDragY) {
@@ -567,34 +534,36 @@ void CWaveWnd::OnMouseMove(UINT flags, POINT point) {
                 }
             }
         }
-        return;  // no hover read-out during a drag
+        return true;  // no hover read-out during a drag
     }
     if (!m_bTrackingLeave) {
         TRACKMOUSEEVENT tme{sizeof(tme), TME_HOVER | TME_LEAVE, m_hWnd, HOVER_DEFAULT};
         ::_TrackMouseEvent(&tme);
         m_bTrackingLeave = TRUE;
     }
-    if (!m_bHoverTip) return;
+    if (!m_bHoverTip) return true;
     if (::PtInRect(&m_rcPlot, point)) {
-        if (point.x == m_ptLastHover.x && point.y == m_ptLastHover.y) return;
+        if (point.x == m_ptLastHover.x && point.y == m_ptLastHover.y) return true;
         m_ptLastHover = point;
         UpdateHoverTip();
     } else {
         m_toolTip.Activate(FALSE);
         m_bTipShown = FALSE;
     }
+    return true;
 }
 
-void CWaveWnd::OnMouseLeave() {
+bool CWaveWnd::OnMouseLeave() {
     m_bTrackingLeave = FALSE;
     DefWindowProc(WM_MOUSELEAVE, 0, 0);
     if (m_bHoverTip && m_bTipShown) {
         m_toolTip.Activate(FALSE);
         m_bTipShown = FALSE;
     }
+    return true;
 }
 
-void CWaveWnd::OnMouseWheel(UINT flags, short delta, POINT screenPoint) {
+bool CWaveWnd::OnMouseWheel(UINT flags, short delta, POINT screenPoint) {
     const WPARAM wParam = MAKEWPARAM(flags, static_cast<WORD>(delta));
     const LPARAM lParam = MAKELPARAM(screenPoint.x, screenPoint.y);
     POINT point = screenPoint;
@@ -626,6 +595,7 @@ void CWaveWnd::OnMouseWheel(UINT flags, short delta, POINT screenPoint) {
         }
     }
     DefWindowProc(WM_MOUSEWHEEL, wParam, lParam);
+    return true;
 }
 
 void CWaveWnd::UpdateHoverTip() {

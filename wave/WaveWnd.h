@@ -196,18 +196,21 @@ public:
     void* m_pHoverTextContext = nullptr;
 
 protected:
+    // WM_SETTEXT: the text is stored only.
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PreSubclassWindow() override;
 
-    void OnDestroy();
-    void OnPaint();
-    void OnSize(UINT type, int cx, int cy);
-    void OnLButtonDown(UINT flags, POINT point);
-    void OnLButtonUp(UINT flags, POINT point);
-    void OnLButtonDblClk(UINT flags, POINT point);
-    void OnMouseMove(UINT flags, POINT point);
-    void OnMouseLeave();
-    void OnMouseWheel(UINT flags, short delta, POINT screenPoint);
+    // Each handler runs the default processing first, then its own.
+    bool OnDestroy() override;
+    bool OnPaint() override;
+    bool OnEraseBkgnd(HDC) override { return true; }  // the frame covers every pixel: erasing would only flicker
+    bool OnSize(UINT type, int cx, int cy) override;
+    bool OnLButtonDown(UINT flags, POINT point) override;
+    bool OnLButtonUp(UINT flags, POINT point) override;
+    bool OnLButtonDblClk(UINT flags, POINT point) override;
+    bool OnMouseMove(UINT flags, POINT point) override;
+    bool OnMouseLeave() override;
+    bool OnMouseWheel(UINT flags, short delta, POINT screenPoint) override;
 
 private:
     static int ClampChannel(int i) { return i < 0 ? 0 : (i >= kWaveMaxChannels ? kWaveMaxChannels - 1 : i); }
