@@ -40,7 +40,10 @@ private:
     // The number at the start of the control's text (0 when there is none).
     double GetEditNumber(int id) const;
 
-    void OpenCommandMode();
+    // Writes the groups in order within one spell of command mode; the first
+    // that fails is told and ends it (false). Nothing is rolled back.
+    template <class Groups>
+    bool WriteGroups(const Groups& groups);
     void ShowError(UINT textId);
     void ShowSuccess(UINT textId);
 
