@@ -26,7 +26,7 @@ bool CWaveWnd::OnPaint() {
     if (!m_hFrontBitmap || !m_pFrontPixels) return true;  // empty client area: only validate
     ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(paint);
     if (!memory) return true;
-    SelectObjectGuard select(memory, m_hFrontBitmap);
+    SelectObjectGuard select(memory, m_hFrontBitmap.Get());
     CDC dc(memory);
     DrawFrame(&dc);
     ::BitBlt(paint, 0, 0, m_nClientWidth, m_nClientHeight, memory, 0, 0, SRCCOPY);
@@ -156,14 +156,14 @@ void CWaveWnd::RenderBackground() {
         if (m_nPlotBackMode == 1 && m_pPlotPictureScaled) {
             // The picture was scaled when the bitmaps were made; if the axes
             // changed since, copy only what fits so no row runs past the plot.
-            const int cw = std::min<int>(pw, static_cast<int>(m_pPlotPictureScaled->GetWidth()));
-            const int ch = std::min<int>(ph, static_cast<int>(m_pPlotPictureScaled->GetHeight()));
+            const int cw = std::min<int>(pw, static_cast<int>(m_pPlotPictureScaled.Get()->GetWidth()));
+            const int ch = std::min<int>(ph, static_cast<int>(m_pPlotPictureScaled.Get()->GetHeight()));
             RECT source;
             SetRectXY(&source, 0, 0, cw, ch);
             unsigned char* destination = reinterpret_cast<unsigned char*>(m_pBackPixels) +
                                          (static_cast<size_t>(m_rcPlot.top) * width + m_rcPlot.left) * 4;
             if (cw > 0 && ch > 0)
-                Gdiplus_GetBitmapBuffer(m_pPlotPictureScaled, &source, PixelFormat32bppARGB, destination, stride);
+                Gdiplus_GetBitmapBuffer(m_pPlotPictureScaled.Get(), &source, PixelFormat32bppARGB, destination, stride);
         } else {
             DrawColorOnBuffer(m_nPlotBackColor, m_pBackPixels, &m_rcPlot, stride);
         }
@@ -174,10 +174,10 @@ void CWaveWnd::RenderBackground() {
 
     ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(nullptr);
     if (!memory) return;
-    SelectObjectGuard select(memory, m_hBackBitmap);
+    SelectObjectGuard select(memory, m_hBackBitmap.Get());
     CDC dc(memory);
     if (m_pDrawHook)
-        m_pDrawHook->OnDrawBackground(&dc, m_hBackBitmap, m_pBackPixels, width, height, stride, m_rcLeftAxis,
+        m_pDrawHook->OnDrawBackground(&dc, m_hBackBitmap.Get(), m_pBackPixels, width, height, stride, m_rcLeftAxis,
                                       m_rcTopAxis, m_rcRightAxis, m_rcBottomAxis, m_rcPlot, m_pDrawHookContext);
     struct Shown {
         BOOL show;
@@ -230,8 +230,8 @@ void CWaveWnd::DrawOverlayTexts(CDC* dc) {
         Gdiplus::RectF rect(static_cast<Gdiplus::REAL>(layout.left), static_cast<Gdiplus::REAL>(layout.top),
                             static_cast<Gdiplus::REAL>(layout.right - layout.left),
                             static_cast<Gdiplus::REAL>(layout.bottom - layout.top));
-        graphics.DrawString(item->strText.c_str(), static_cast<INT>(item->strText.size()), item->pFont, rect,
-                            item->format, &brush);
+        graphics.DrawString(item->strText.c_str(), static_cast<INT>(item->strText.size()), item->pFont.get(), rect,
+                            item->format.get(), &brush);
     }
 }
 

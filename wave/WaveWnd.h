@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "framework/Wnd.h"
 #include "GdiplusHelper.h"
 #include "Tavo_Common.h"
+#include "handles/UniqueHandle.h"
 #include "WaveBuffer.h"
 #include "WaveCoordinate.h"
 #include "WaveLayout.h"
@@ -40,8 +42,8 @@ struct WaveChannel {
 struct WaveOverlayText {
     std::wstring strText;
     RECT rcText{0, 0, 0, 0};  // empty: the whole plot
-    Gdiplus::Font* pFont = nullptr;
-    Gdiplus::StringFormat* format = nullptr;
+    std::unique_ptr<Gdiplus::Font> pFont;
+    std::unique_ptr<Gdiplus::StringFormat> format;
     DWORD nArgb = 0xFF000000;
 };
 
@@ -148,8 +150,8 @@ public:
     // ---- read access for owners and tests (user-interface thread) ----
     const DWORD* GetBackPixels() const { return m_pBackPixels; }
     const DWORD* GetFrontPixels() const { return m_pFrontPixels; }
-    HBITMAP GetFrontBitmap() const { return m_hFrontBitmap; }
-    HBITMAP GetBackBitmap() const { return m_hBackBitmap; }
+    HBITMAP GetFrontBitmap() const { return m_hFrontBitmap.Get(); }
+    HBITMAP GetBackBitmap() const { return m_hBackBitmap.Get(); }
     int GetClientWidth() const { return m_nClientWidth; }
     int GetClientHeight() const { return m_nClientHeight; }
     RECT GetPlotRect() const { return m_rcPlot; }
@@ -183,7 +185,7 @@ public:
     // Guards m_overlayTexts, which any thread may fill; drawing (UI thread)
     // and OnDestroy read and empty it under this lock.
     CBaseLock m_overlayLock;
-    CPtrListCtrl m_overlayTexts;     // of WaveOverlayText*, owned
+    CPtrListCtrl m_overlayTexts;     // of WaveOverlayText*, owned: freed by DeleteOverlayTexts
     BOOL m_bHoverTip = FALSE;
     std::wstring m_strHoverFormat[kWaveMaxChannels];
     BOOL m_bMarkers = FALSE;
@@ -200,7 +202,7 @@ protected:
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PreSubclassWindow() override;
 
-    // Each handler runs the default processing first, then its own.
+    // Each handler runs the default processing first, then its own (WaveInput.cpp: the mouse).
     bool OnDestroy() override;
     bool OnPaint() override;
     bool OnEraseBkgnd(HDC) override { return true; }  // the frame covers every pixel: erasing would only flicker
@@ -219,7 +221,6 @@ private:
     void AppendLocked(int channel, const void* samples, int count);
     void RequestRepaint();
     void DeleteBitmaps();
-    void DeletePictures();
     void DeleteOverlayTexts();
     void SetHorzAxesRange(double min, double max);
     void SetSideAxesRange(double min, double max);
@@ -232,8 +233,8 @@ private:
     BOOL m_bPlotBackground = TRUE;
     int m_nPlotBackMode = 0;
     COLORREF m_nPlotBackColor = 0;
-    Gdiplus::Bitmap* m_pPlotPicture = nullptr;        // owned copy
-    Gdiplus::Bitmap* m_pPlotPictureScaled = nullptr;  // owned, plot-sized
+    UniqueImage m_pPlotPicture;        // a copy of the owner's picture
+    UniqueImage m_pPlotPictureScaled;  // the copy resized to the plot
     int m_nLineWidth = 3;
     BOOL m_bGrid = TRUE;
     int m_nGridPatternLength = 1;
@@ -242,9 +243,9 @@ private:
     // Written by the user-interface thread, read by AppendData on any thread.
     std::atomic<int> m_nChannelCount{1};
     WaveChannel m_channels[kWaveMaxChannels];
-    HBITMAP m_hFrontBitmap = nullptr;  // owned; pixels live as long as it
+    UniqueBitmap m_hFrontBitmap;  // its pixels live as long as it
     DWORD* m_pFrontPixels = nullptr;
-    HBITMAP m_hBackBitmap = nullptr;   // owned
+    UniqueBitmap m_hBackBitmap;
     DWORD* m_pBackPixels = nullptr;
     COLORREF m_nBackColor;
     RECT m_rcPlot{0, 0, 0, 0};
