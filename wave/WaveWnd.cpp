@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
 #include <new>
 
 namespace {
@@ -22,6 +23,17 @@ void SetAxisWrap(CWaveCoordinate& axis, double low, double high, double period) 
     axis.m_fWrapLow = low;
     axis.m_fWrapHigh = high;
     axis.m_fWrapPeriod = period;
+}
+
+// The label font, colour, inset and decimals of a pair of axes.
+void SetAxesText(std::initializer_list<CWaveCoordinate*> axes, int pointSizeTenths, LPCWSTR faceName, COLORREF color,
+                 int inset, int decimals) {
+    for (CWaveCoordinate* axis : axes) {
+        axis->m_font.CreatePointFont(pointSizeTenths, faceName ? faceName : L"");
+        axis->m_nTextColor = color;
+        axis->m_nLabelInset = inset;
+        axis->m_nDecimals = decimals;
+    }
 }
 
 }  // namespace
@@ -182,47 +194,24 @@ void CWaveWnd::SetWholeWindowsOnly(BOOL whole) {
 
 void CWaveWnd::ShowCounter(BOOL show) { m_bCounter = show; }
 
-void CWaveWnd::ShowLeftAxis(BOOL show, int width) {
-    m_bLeftAxis = show;
-    m_nLeftAxisWidth = width;
+void CWaveWnd::ShowAxis(BOOL* shown, int* thickness, BOOL show, int size) {
+    *shown = show;
+    *thickness = size;
     Redraw();
 }
 
-void CWaveWnd::ShowRightAxis(BOOL show, int width) {
-    m_bRightAxis = show;
-    m_nRightAxisWidth = width;
-    Redraw();
-}
-
-void CWaveWnd::ShowTopAxis(BOOL show, int height) {
-    m_bTopAxis = show;
-    m_nTopAxisHeight = height;
-    Redraw();
-}
-
-void CWaveWnd::ShowBottomAxis(BOOL show, int height) {
-    m_bBottomAxis = show;
-    m_nBottomAxisHeight = height;
-    Redraw();
-}
+void CWaveWnd::ShowLeftAxis(BOOL show, int width) { ShowAxis(&m_bLeftAxis, &m_nLeftAxisWidth, show, width); }
+void CWaveWnd::ShowRightAxis(BOOL show, int width) { ShowAxis(&m_bRightAxis, &m_nRightAxisWidth, show, width); }
+void CWaveWnd::ShowTopAxis(BOOL show, int height) { ShowAxis(&m_bTopAxis, &m_nTopAxisHeight, show, height); }
+void CWaveWnd::ShowBottomAxis(BOOL show, int height) { ShowAxis(&m_bBottomAxis, &m_nBottomAxisHeight, show, height); }
 
 void CWaveWnd::SetHorzAxesText(int pointSizeTenths, LPCWSTR faceName, COLORREF color, int inset, int decimals) {
-    for (CWaveCoordinate* axis : {&m_topAxis, &m_bottomAxis}) {
-        axis->m_font.CreatePointFont(pointSizeTenths, faceName ? faceName : L"");
-        axis->m_nTextColor = color;
-        axis->m_nLabelInset = inset;
-        axis->m_nDecimals = decimals;
-    }
+    SetAxesText({&m_topAxis, &m_bottomAxis}, pointSizeTenths, faceName, color, inset, decimals);
     Redraw();
 }
 
 void CWaveWnd::SetVertAxesText(int pointSizeTenths, LPCWSTR faceName, COLORREF color, int inset, int decimals) {
-    for (CWaveCoordinate* axis : {&m_leftAxis, &m_rightAxis}) {
-        axis->m_font.CreatePointFont(pointSizeTenths, faceName ? faceName : L"");
-        axis->m_nTextColor = color;
-        axis->m_nLabelInset = inset;
-        axis->m_nDecimals = decimals;
-    }
+    SetAxesText({&m_leftAxis, &m_rightAxis}, pointSizeTenths, faceName, color, inset, decimals);
     Redraw();
 }
 
@@ -318,7 +307,8 @@ BOOL CWaveWnd::AddOverlayText(LPCWSTR text, const RECT* rect, LPCWSTR faceName, 
     if (rect) item->rcText = *rect;
     // GDI+ objects come from its own allocator, which returns null on failure.
     const Gdiplus::REAL size = emSize > 0 ? emSize : 10.0f;
-    item->pFont.reset(new Gdiplus::Font(faceName ? faceName : L"", size, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel));
+    item->pFont.reset(
+        new Gdiplus::Font(faceName ? faceName : L"", size, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel));
     if (item->pFont && item->pFont->GetLastStatus() != Gdiplus::Ok) {
         // A face the system lacks gives no usable font: take its sans-serif one.
         item->pFont.reset(new Gdiplus::Font(Gdiplus::FontFamily::GenericSansSerif(), size, Gdiplus::FontStyleRegular,

@@ -222,6 +222,8 @@ private:
     void RequestRepaint();
     void DeleteBitmaps();
     void DeleteOverlayTexts();
+    // One axis shown or hidden with its thickness across (width or height).
+    void ShowAxis(BOOL* shown, int* thickness, BOOL show, int size);
     void SetHorzAxesRange(double min, double max);
     void SetSideAxesRange(double min, double max);
     void BuildPoints(WaveChannel& channel);
@@ -257,22 +259,11 @@ private:
     int m_nScrollOffset = 0;
     double m_fZoom = 1.0;
     double m_fYMin = -32767.0, m_fYMax = 32767.0;
-    BOOL m_bLeftAxis = FALSE;
-    int m_nLeftAxisWidth = 40;
-    CWaveCoordinate m_leftAxis;
-    RECT m_rcLeftAxis;
-    BOOL m_bRightAxis = FALSE;
-    int m_nRightAxisWidth = 40;
-    CWaveCoordinate m_rightAxis;
-    RECT m_rcRightAxis;
-    BOOL m_bTopAxis = FALSE;
-    int m_nTopAxisHeight = 20;
-    CWaveCoordinate m_topAxis;
-    RECT m_rcTopAxis;
-    BOOL m_bBottomAxis = FALSE;
-    int m_nBottomAxisHeight = 20;
-    CWaveCoordinate m_bottomAxis;
-    RECT m_rcBottomAxis;
+    // The four axes: shown, thickness across the axis, the axis, its rectangle.
+    BOOL m_bLeftAxis = FALSE, m_bRightAxis = FALSE, m_bTopAxis = FALSE, m_bBottomAxis = FALSE;
+    int m_nLeftAxisWidth = 40, m_nRightAxisWidth = 40, m_nTopAxisHeight = 20, m_nBottomAxisHeight = 20;
+    CWaveCoordinate m_leftAxis, m_rightAxis, m_topAxis, m_bottomAxis;
+    RECT m_rcLeftAxis, m_rcRightAxis, m_rcTopAxis, m_rcBottomAxis;
     BOOL m_bWheelZoomY = FALSE, m_bDragY = FALSE, m_bWheelZoomX = FALSE, m_bDragX = FALSE;
     POINT m_ptLastMouse{0, 0};
     BOOL m_bDragging = FALSE, m_bFirstMoveX = TRUE, m_bFirstMoveY = TRUE;
