@@ -75,19 +75,6 @@ void CColorStatic::PreSubclassWindow() {
     if (m_font.GetSafeHandle()) SetFont(m_font.GetSafeHandle(), TRUE);
 }
 
-BOOL CColorStatic::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
-    switch (msg) {
-    case WM_ERASEBKGND:
-        result = OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
-        return TRUE;
-    case WM_DESTROY:
-        OnDestroy();
-        return FALSE;  // the static's own handling follows
-    default:
-        return FALSE;
-    }
-}
-
 void CColorStatic::SetFontSize(int points) {
     int dpi = 96;
     {

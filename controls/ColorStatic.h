@@ -30,9 +30,7 @@ public:
 
 protected:
     void PreSubclassWindow() override;
-    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void OnDestroy() {}
-    BOOL OnEraseBkgnd(HDC) { return TRUE; }  // DrawItem paints every pixel
+    bool OnEraseBkgnd(HDC) override { return true; }  // DrawItem paints every pixel
 
     // Draws text line by line into rect (see the class comment).
     void LayoutLines(Gdiplus::Graphics& graphics, const Gdiplus::Font& font, const wchar_t* text, int length,

@@ -4,7 +4,6 @@
 #include "WinApp.h"
 
 #include <algorithm>
-#include <exception>
 #include <vector>
 
 namespace {
@@ -114,28 +113,28 @@ void CDialog::OnCancel() {
     else DestroyWindow();
 }
 
-LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+bool CDialog::DispatchTyped(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (msg == WM_INITDIALOG) {
-        LRESULT result = 0;
-        if (OnMessage(msg, wParam, lParam, result)) return result;
-        return OnInitDialog();
+        result = OnInitDialog();
+        return true;
     }
-    if (msg == WM_COMMAND) {
-        LRESULT result = 0;
-        if (OnMessage(msg, wParam, lParam, result)) return result;
-        if (OnCommand(wParam, lParam)) return 0;
-        // IDOK/IDCANCEL come from the dialog manager (Enter, Escape, the close
-        // box: lParam 0) or from buttons with those ids.
-        const UINT id = LOWORD(wParam);
-        if ((id == IDOK || id == IDCANCEL) && (lParam == 0 || HIWORD(wParam) == BN_CLICKED)) {
-            if (id == IDOK) OnOK();
-            else OnCancel();
-            return 0;
-        }
-        if (ReflectToChild(msg, wParam, lParam, &result)) return result;
-        return DefWindowProc(msg, wParam, lParam);
+    if (CWnd::DispatchTyped(msg, wParam, lParam, result)) return true;
+    if (msg != WM_COMMAND) return false;
+    // IDOK/IDCANCEL come from the dialog manager (Enter, Escape, the close
+    // box: lParam 0) or from buttons with those ids.
+    const UINT id = LOWORD(wParam);
+    if ((id == IDOK || id == IDCANCEL) && (lParam == 0 || HIWORD(wParam) == BN_CLICKED)) {
+        if (id == IDOK) OnOK();
+        else OnCancel();
+        result = 0;
+        return true;
     }
-    return CWnd::WindowProc(msg, wParam, lParam);
+    return false;
+}
+
+void CDialog::ReleaseWindow() {
+    RegisterModeless(false);
+    CWnd::ReleaseWindow();
 }
 
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM) {
@@ -158,23 +157,10 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
     bool defaultRequested = false;
     bool* outer = dialog->m_pDefaultRequested;
     dialog->m_pDefaultRequested = &defaultRequested;
-    bool threw = false;
-    LRESULT result = DispatchGuarded(dialog, msg, wParam, lParam, &threw);
+    const LRESULT result = RouteMessage(dialog, msg, wParam, lParam);
     dialog->m_pDefaultRequested = outer;
 
-    if (msg == WM_NCDESTROY) {
-        dialog->RegisterModeless(false);
-        dialog->Detach();
-        try {
-            dialog->PostNcDestroy();
-        } catch (const std::exception& e) {
-            ReportException(dialog, msg, e.what());
-        } catch (...) {
-            ReportException(dialog, msg, nullptr);
-        }
-        return FALSE;
-    }
-    if (threw) return msg == WM_INITDIALOG ? TRUE : FALSE;
+    if (msg == WM_NCDESTROY) return FALSE;
     if (defaultRequested) return msg == WM_INITDIALOG ? TRUE : FALSE;
     if (ReturnsResultDirectly(msg)) return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);

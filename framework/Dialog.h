@@ -26,7 +26,6 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
 
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     bool IsModal() const { return m_bModal; }
@@ -37,6 +36,10 @@ public:
     static bool PreTranslateForModeless(MSG* msg);
 
 protected:
+    // Adds WM_INITDIALOG (OnInitDialog) and, after OnCommand, IDOK and IDCANCEL.
+    bool DispatchTyped(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void ReleaseWindow() override;
+
     UINT m_nTemplateId;
     CWnd* m_pParentWnd;
 

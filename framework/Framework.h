@@ -4,6 +4,7 @@
 #include "Dialog.h"
 #include "Gdi.h"
 #include "ResourceStrings.h"
-#include "ScopedGdi.h"
+#include "handles/ScopedDC.h"
+#include "handles/UniqueHandle.h"
 #include "WinApp.h"
 #include "Wnd.h"

@@ -1,6 +1,7 @@
 // Thin owners of GDI fonts and device contexts.
 #pragma once
-#include "ScopedGdi.h"
+#include "handles/ScopedDC.h"
+#include "handles/UniqueHandle.h"
 #include "handles/ScopedDC.h"
 #include "handles/UniqueHandle.h"
 

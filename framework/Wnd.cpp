@@ -22,6 +22,48 @@ void DefaultExceptionSink(CWnd*, UINT msg, const char* what) {
 
 CWnd::ExceptionSink gExceptionSink = DefaultExceptionSink;
 
+void ReportTo(CWnd* wnd, UINT msg, const char* what) {
+    try {
+        if (gExceptionSink) gExceptionSink(wnd, msg, what);
+    } catch (...) {
+    }
+}
+
+// Runs body with every exception caught and reported; false when it threw.
+template <class Body>
+bool RunGuarded(CWnd* wnd, UINT msg, Body body) {
+    try {
+        body();
+        return true;
+    } catch (const std::exception& e) {
+        ReportTo(wnd, msg, e.what());
+    } catch (...) {
+        ReportTo(wnd, msg, nullptr);
+    }
+    return false;
+}
+
+POINT PointFromLParam(LPARAM lParam) {
+    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+bool IsReflected(UINT msg) {
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 CWnd::CWnd() = default;
@@ -135,47 +177,27 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         wnd->PreSubclassWindow();
     }
     if (!wnd) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    return RouteMessage(wnd, msg, wParam, lParam);
+}
 
-    bool threw = false;
-    LRESULT result = DispatchGuarded(wnd, msg, wParam, lParam, &threw);
-    if (threw) {
-        // Leave the message to the default procedure so that, for example,
+LRESULT CWnd::RouteMessage(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const HWND hwnd = wnd->m_hWnd;
+    LRESULT result = 0;
+    if (!RunGuarded(wnd, msg, [&] { result = wnd->WindowProc(msg, wParam, lParam); })) {
+        // Leave the message to the default processing so that, for example,
         // WM_PAINT still validates the window instead of repeating forever.
-        result = wnd->m_pfnSuper ? ::CallWindowProcW(wnd->m_pfnSuper, hwnd, msg, wParam, lParam)
-                                 : ::DefWindowProcW(hwnd, msg, wParam, lParam);
+        RunGuarded(wnd, msg, [&] { result = wnd->DefWindowProc(msg, wParam, lParam); });
     }
-    if (msg == WM_NCDESTROY) {
-        wnd->UnsubclassWindow();
-        wnd->m_bOwnWindow = false;
-        try {
-            wnd->PostNcDestroy();
-        } catch (const std::exception& e) {
-            ReportException(wnd, msg, e.what());
-        } catch (...) {
-            ReportException(wnd, msg, nullptr);
-        }
+    if (msg == WM_NCDESTROY && wnd->m_hWnd == hwnd && hwnd) {
+        wnd->ReleaseWindow();
+        RunGuarded(wnd, msg, [&] { wnd->PostNcDestroy(); });
     }
     return result;
 }
 
-LRESULT CWnd::DispatchGuarded(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* threw) {
-    *threw = false;
-    try {
-        return wnd->WindowProc(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        ReportException(wnd, msg, e.what());
-    } catch (...) {
-        ReportException(wnd, msg, nullptr);
-    }
-    *threw = true;
-    return 0;
-}
-
-void CWnd::ReportException(CWnd* wnd, UINT msg, const char* what) {
-    try {
-        if (gExceptionSink) gExceptionSink(wnd, msg, what);
-    } catch (...) {
-    }
+void CWnd::ReleaseWindow() {
+    UnsubclassWindow();
+    m_bOwnWindow = false;
 }
 
 CWnd::ExceptionSink CWnd::SetExceptionSink(ExceptionSink sink) {
@@ -187,30 +209,39 @@ CWnd::ExceptionSink CWnd::SetExceptionSink(ExceptionSink sink) {
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (OnMessage(msg, wParam, lParam, result)) return result;
-    switch (msg) {
-    case WM_COMMAND:
-        if (OnCommand(wParam, lParam)) return 0;
-        if (ReflectToChild(msg, wParam, lParam, &result)) return result;
-        break;
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-        if (ReflectToChild(msg, wParam, lParam, &result)) return result;
-        break;
-    default:
-        break;
-    }
+    if (DispatchTyped(msg, wParam, lParam, result)) return result;
+    if (IsReflected(msg) && ReflectToChild(msg, wParam, lParam, &result)) return result;
     return DefWindowProc(msg, wParam, lParam);
+}
+
+bool CWnd::DispatchTyped(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    const UINT flags = static_cast<UINT>(wParam);
+    switch (msg) {
+    case WM_CLOSE: return OnClose();
+    case WM_DESTROY: return OnDestroy();
+    case WM_SIZE: return OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_PAINT: return OnPaint();
+    case WM_ERASEBKGND:
+        if (!OnEraseBkgnd(reinterpret_cast<HDC>(wParam))) return false;
+        result = TRUE;
+        return true;
+    case WM_TIMER: return OnTimer(static_cast<UINT_PTR>(wParam));
+    case WM_MOUSEMOVE: return OnMouseMove(flags, PointFromLParam(lParam));
+    case WM_LBUTTONDOWN: return OnLButtonDown(flags, PointFromLParam(lParam));
+    case WM_LBUTTONUP: return OnLButtonUp(flags, PointFromLParam(lParam));
+    case WM_LBUTTONDBLCLK: return OnLButtonDblClk(flags, PointFromLParam(lParam));
+    case WM_MOUSELEAVE: return OnMouseLeave();
+    case WM_MOUSEWHEEL:
+        return OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), PointFromLParam(lParam));
+    case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    default: return false;
+    }
 }
 
 BOOL CWnd::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return FALSE; }
 
-BOOL CWnd::OnCommand(WPARAM, LPARAM) { return FALSE; }
+bool CWnd::OnCommand(UINT id, UINT code) { return code == BN_CLICKED && OnButtonClicked(id); }
 
 BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 

@@ -1,8 +1,11 @@
 // CWnd: a C++ object attached to a window. Messages arrive at WindowProc,
-// which offers them to OnMessage (derived classes: one switch calling small
-// OnXxx members), then to the framework's own handling (commands, reflection
-// of owner-draw and colour messages to child objects), then to DefWindowProc.
-// No exception ever leaves a window procedure.
+// which offers them to the raw OnMessage hook (registered and WM_USER/WM_APP
+// messages), then decodes the common ones once into small typed handlers
+// (OnClose, OnSize, OnPaint, OnTimer, the mouse, OnCommand/OnButtonClicked),
+// then reflects owner-draw and colour messages to child objects, then calls
+// DefWindowProc. A typed handler returns true when it handled the message; a
+// window overrides only what it handles. No exception ever leaves a window
+// procedure.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -40,10 +43,29 @@ public:
     BOOL DestroyWindow();
 
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-    // Return TRUE when handled; result is then the message's result.
+    // Raw hook, offered every message first. Return TRUE when handled; result
+    // is then the message's result.
     virtual BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // WM_COMMAND not taken by OnMessage. Return TRUE when handled.
-    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+
+    // Typed handlers: true when handled (the message's result is then 0, and
+    // TRUE for OnEraseBkgnd); false lets the default processing follow.
+    virtual bool OnClose() { return false; }
+    virtual bool OnDestroy() { return false; }
+    virtual bool OnSize(UINT type, int cx, int cy) { return false; }
+    virtual bool OnPaint() { return false; }
+    virtual bool OnEraseBkgnd(HDC dc) { return false; }
+    virtual bool OnTimer(UINT_PTR id) { return false; }
+    // Mouse positions are in client coordinates, except the wheel's (screen).
+    virtual bool OnMouseMove(UINT flags, POINT point) { return false; }
+    virtual bool OnLButtonDown(UINT flags, POINT point) { return false; }
+    virtual bool OnLButtonUp(UINT flags, POINT point) { return false; }
+    virtual bool OnLButtonDblClk(UINT flags, POINT point) { return false; }
+    virtual bool OnMouseLeave() { return false; }
+    virtual bool OnMouseWheel(UINT flags, short delta, POINT screenPoint) { return false; }
+    // WM_COMMAND: the control, menu or accelerator id and the notification
+    // code. Base: OnButtonClicked(id) for BN_CLICKED, otherwise not handled.
+    virtual bool OnCommand(UINT id, UINT code);
+    virtual bool OnButtonClicked(UINT id) { return false; }
     // A message the parent reflects to this child (WM_DRAWITEM, WM_MEASUREITEM,
     // WM_CTLCOLOR*, WM_COMMAND, WM_NOTIFY). Return TRUE when handled.
     virtual BOOL OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
@@ -120,9 +142,15 @@ protected:
     void Attach(HWND hwnd);
     void Detach();
 
-    // Runs WindowProc with every exception caught; shared by the static procedures.
-    static LRESULT DispatchGuarded(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* threw);
-    static void ReportException(CWnd* wnd, UINT msg, const char* what);
+    // The one path of a message from a window procedure to its object: WindowProc
+    // behind the exception wall (a handler that threw leaves the message to
+    // DefWindowProc); at WM_NCDESTROY the object lets go of the window
+    // (ReleaseWindow) and PostNcDestroy runs, once per window.
+    static LRESULT RouteMessage(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // Decodes msg into the typed handlers above. True when one handled it.
+    virtual bool DispatchTyped(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // At WM_NCDESTROY: puts a subclassed window's procedure back and detaches.
+    virtual void ReleaseWindow();
 
     // Reflects a notification to the child object it concerns.
     BOOL ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);

@@ -3,9 +3,9 @@
 
 class IToolDlgInterface {
 public:
-    virtual ~IToolDlgInterface() {}
+    virtual ~IToolDlgInterface() = default;
     // Fills the parameter record with the factory defaults.
-    virtual void LoadDefaultParameters() {}
+    virtual void LoadDefaultParameters() = 0;
     // Ends a running acquisition; when it returns no device read is under way.
-    virtual void StopAcquisition() {}
+    virtual void StopAcquisition() = 0;
 };

@@ -1,5 +1,6 @@
 #include "ParamConfigDlg.h"
 
+#include <initializer_list>
 #include <string>
 
 #include "ParamCore.h"
@@ -8,7 +9,14 @@
 
 namespace {
 
-constexpr int kCommandTimeoutMs = 2000;
+// Entering command mode: tries, and how long each waits for the module's reply.
+constexpr int kEnterCommandModeAttempts = 2;
+constexpr int kEnterCommandModeReplyMs = 150;
+// Reports still arriving after command mode was entered are dropped until the
+// line is quiet, waiting at most this long.
+constexpr int kQuietLineMaxWaitMs = 500;
+// How long a read or write command waits for its reply.
+constexpr int kCommandReplyMs = 2000;
 
 // The message shown when a write command of this code fails.
 UINT WriteFailedText(uint16_t code) {
@@ -22,10 +30,31 @@ UINT WriteFailedText(uint16_t code) {
     }
 }
 
-bool Write(TAVO_DEVICE_HANDLE device, const ParamWriteGroup& group) {
-    return Tavo_Interface_RadarDevice_Protocol_SetParameter(device, group.code, group.count, group.ids, group.values,
-                                                            kCommandTimeoutMs) != 0;
-}
+// Command mode for the length of a scope: entered, and the input cleaned, at
+// construction; left at destruction, on every path out.
+class CommandModeScope {
+public:
+    explicit CommandModeScope(TAVO_DEVICE_HANDLE device) : m_hDevice(device) {
+        Tavo_Interface_RadarDevice_StartCmdMode(device, kEnterCommandModeAttempts, kEnterCommandModeReplyMs);
+        Tavo_Interface_RadarDevice_Protocol_CleanData(device, kQuietLineMaxWaitMs);
+    }
+    ~CommandModeScope() { Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice); }
+    CommandModeScope(const CommandModeScope&) = delete;
+    CommandModeScope& operator=(const CommandModeScope&) = delete;
+
+    bool Write(const ParamWriteGroup& group) const {
+        return Tavo_Interface_RadarDevice_Protocol_SetParameter(m_hDevice, group.code, group.count, group.ids,
+                                                                group.values, kCommandReplyMs) != 0;
+    }
+    // Reads the parameters into param; false leaves it partly decoded.
+    bool Read(RadarParam* param) const {
+        return Tavo_Interface_RadarDevice_Protocol_SendCommand(m_hDevice, radarproto::kReadParameters, nullptr, 0,
+                                                               ParseParamResponse, param, kCommandReplyMs) == 0;
+    }
+
+private:
+    TAVO_DEVICE_HANDLE m_hDevice;
+};
 
 }  // namespace
 
@@ -40,28 +69,19 @@ BOOL CParamConfigDlg::OnInitDialog() {
     return TRUE;
 }
 
-BOOL CParamConfigDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == WM_CLOSE) {
-        OnClose();
-        result = 0;
-        return TRUE;
-    }
-    return CDialogEx::OnMessage(msg, wParam, lParam, result);
+bool CParamConfigDlg::OnClose() {
+    ShowWindow(SW_HIDE);
+    return true;
 }
 
-BOOL CParamConfigDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) == BN_CLICKED) {
-        switch (LOWORD(wParam)) {
-        case IDC_BTN_READ_PARAM: OnBnClickedReadParam(); return TRUE;
-        case IDC_BTN_SET_PARAM: OnBnClickedSetParam(); return TRUE;
-        case IDC_BTN_RESTORE_DEFAULT: OnBnClickedRestoreDefault(); return TRUE;
-        default: break;
-        }
+bool CParamConfigDlg::OnButtonClicked(UINT id) {
+    switch (id) {
+    case IDC_BTN_READ_PARAM: OnBnClickedReadParam(); return true;
+    case IDC_BTN_SET_PARAM: OnBnClickedSetParam(); return true;
+    case IDC_BTN_RESTORE_DEFAULT: OnBnClickedRestoreDefault(); return true;
+    default: return false;
     }
-    return CDialogEx::OnCommand(wParam, lParam);
 }
-
-void CParamConfigDlg::OnClose() { ShowWindow(SW_HIDE); }
 
 void CParamConfigDlg::OnBnClickedReadParam() {
     if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
@@ -69,20 +89,17 @@ void CParamConfigDlg::OnBnClickedReadParam() {
         return;
     }
     if (m_pToolDlg) m_pToolDlg->StopAcquisition();
-    OpenCommandMode();
+    CommandModeScope mode(m_hDevice);  // left after the message box
     // Decoded into a copy, taken only when the whole command succeeded: a
     // failed read leaves the record as it was.
     RadarParam read = m_pParam ? *m_pParam : RadarParam();
-    const uint16_t result = Tavo_Interface_RadarDevice_Protocol_SendCommand(
-        m_hDevice, radarproto::kReadParameters, nullptr, 0, ParseParamResponse, &read, kCommandTimeoutMs);
-    if (result == 0 && m_pParam) {
+    if (mode.Read(&read) && m_pParam) {
         *m_pParam = read;
         UpdateParamEdits();
         ShowSuccess(IDS_READ_PARAM_OK);
     } else {
         ShowError(IDS_READ_PARAM_FAILED);
     }
-    Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
 }
 
 void CParamConfigDlg::OnBnClickedSetParam() {
@@ -100,16 +117,8 @@ void CParamConfigDlg::OnBnClickedSetParam() {
     sent.nDistanceCalibration = TruncateToInt32(GetEditNumber(IDC_EDIT_DISTANCE_CALIB));
 
     if (m_pToolDlg) m_pToolDlg->StopAcquisition();
-    OpenCommandMode();
-    for (const ParamWriteGroup& group : {GeneralWriteGroup(sent), CalibrationWriteGroup(sent)}) {
-        if (!Write(m_hDevice, group)) {
-            // Nothing is rolled back: the module keeps what the earlier write set.
-            ShowError(WriteFailedText(group.code));
-            Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
-            return;
-        }
-    }
-    Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
+    if (!WriteGroups(std::initializer_list<ParamWriteGroup>{GeneralWriteGroup(sent), CalibrationWriteGroup(sent)}))
+        return;
     if (m_pParam) {
         m_pParam->nMotionRangeMax = sent.nMotionRangeMax;
         m_pParam->nMotionRangeMin = sent.nMotionRangeMin;
@@ -128,16 +137,20 @@ void CParamConfigDlg::OnBnClickedRestoreDefault() {
     }
     UpdateParamEdits();
     // No connection test: with the port closed the first write fails and says so.
-    OpenCommandMode();
-    for (const ParamWriteGroup& group : AllWriteGroups(m_pParam ? *m_pParam : RadarParam())) {
-        if (!Write(m_hDevice, group)) {
-            ShowError(WriteFailedText(group.code));
-            Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
-            return;
+    if (!WriteGroups(AllWriteGroups(m_pParam ? *m_pParam : RadarParam()))) return;
+    ShowSuccess(IDS_RESTORE_DEFAULT_OK);
+}
+
+template <class Groups>
+bool CParamConfigDlg::WriteGroups(const Groups& groups) {
+    CommandModeScope mode(m_hDevice);
+    for (const ParamWriteGroup& group : groups) {
+        if (!mode.Write(group)) {
+            ShowError(WriteFailedText(group.code));  // told while still in command mode
+            return false;
         }
     }
-    Tavo_Interface_RadarDevice_StopCmdMode(m_hDevice);
-    ShowSuccess(IDS_RESTORE_DEFAULT_OK);
+    return true;
 }
 
 void CParamConfigDlg::UpdateParamEdits() {
@@ -152,11 +165,6 @@ void CParamConfigDlg::UpdateParamEdits() {
 }
 
 double CParamConfigDlg::GetEditNumber(int id) const { return EditTextToNumber(GetDlgItemTextW(id).c_str()); }
-
-void CParamConfigDlg::OpenCommandMode() {
-    Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, 2, 150);
-    Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, 500);
-}
 
 void CParamConfigDlg::ShowError(UINT textId) {
     const std::wstring caption = LoadResString(IDS_CAPTION_ERROR);

@@ -26,11 +26,11 @@ protected:
     // Enter and Escape do nothing: the dialog closes only through its close box.
     void OnOK() override {}
     void OnCancel() override {}
-    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // The close box hides the dialog.
+    bool OnClose() override;
+    bool OnButtonClicked(UINT id) override;
 
 private:
-    void OnClose();
     void OnBnClickedReadParam();
     void OnBnClickedSetParam();
     void OnBnClickedRestoreDefault();
@@ -40,7 +40,10 @@ private:
     // The number at the start of the control's text (0 when there is none).
     double GetEditNumber(int id) const;
 
-    void OpenCommandMode();
+    // Writes the groups in order within one spell of command mode; the first
+    // that fails is told and ends it (false). Nothing is rolled back.
+    template <class Groups>
+    bool WriteGroups(const Groups& groups);
     void ShowError(UINT textId);
     void ShowSuccess(UINT textId);
 

@@ -22,7 +22,7 @@ constexpr int kHistorySpanMs = 15000;
 constexpr ULONGLONG kMinDisplayIntervalMs = 20;
 constexpr COLORREF kNoticeColor = RGB(0xC0, 0, 0);
 
-// Answered with the number of GDI objects our owners hold (framework/ScopedGdi.h):
+// Answered with the number of GDI objects our owners hold (handles/UniqueHandle.h):
 // a leak check from outside, since Wine's GetGuiResources answers 0.
 UINT LiveGdiObjectsMessage() {
     static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.LiveGdiObjects");
@@ -187,21 +187,9 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
-    case WM_CLOSE:
-        OnClose();
-        break;  // default processing follows
-    case WM_DESTROY:
-        OnDestroy();
-        break;
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        break;  // default processing follows
     case WM_RADAR_STATE:
         result = OnRadarState();
         return TRUE;
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        break;  // default processing follows
     case WM_REPLAY:
         result = OnReplay(wParam);
         return TRUE;
@@ -222,23 +210,43 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     return CDialogEx::OnMessage(msg, wParam, lParam, result);
 }
 
-BOOL CTavo_Ladu330_Pk27ToolDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    const int id = LOWORD(wParam);
-    // A replay has no port, no connection and no module parameters.
-    if (m_replay && (id == IDC_BTN_REFRESH || id == IDC_BTN_CONNECT || id == IDC_BTN_PARAM_CONFIG)) return TRUE;
-    if (HIWORD(wParam) == BN_CLICKED) {
-        switch (LOWORD(wParam)) {
-        case IDC_BTN_REFRESH: OnBnClickedRefresh(); return TRUE;
-        case IDC_BTN_CONNECT: OnBnClickedConnect(); return TRUE;
-        case IDC_BTN_START: OnBnClickedStart(); return TRUE;
-        case IDC_BTN_PARAM_CONFIG: OnBnClickedParamConfig(); return TRUE;
-        default: break;
-        }
-    }
-    return CDialogEx::OnCommand(wParam, lParam);
+bool CTavo_Ladu330_Pk27ToolDlg::OnClose() {
+    SaveSettingsAndClose();
+    return false;
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::OnClose() {
+bool CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
+    ReleaseAtDestroy();
+    return false;
+}
+
+bool CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
+    FitToSize(type, cx, cy);
+    return false;
+}
+
+bool CTavo_Ladu330_Pk27ToolDlg::OnTimer(UINT_PTR id) {
+    OnTimerElapsed(id);
+    return false;
+}
+
+bool CTavo_Ladu330_Pk27ToolDlg::OnCommand(UINT id, UINT code) {
+    // A replay has no port, no connection and no module parameters.
+    if (m_replay && (id == IDC_BTN_REFRESH || id == IDC_BTN_CONNECT || id == IDC_BTN_PARAM_CONFIG)) return true;
+    return CDialogEx::OnCommand(id, code);
+}
+
+bool CTavo_Ladu330_Pk27ToolDlg::OnButtonClicked(UINT id) {
+    switch (id) {
+    case IDC_BTN_REFRESH: OnBnClickedRefresh(); return true;
+    case IDC_BTN_CONNECT: OnBnClickedConnect(); return true;
+    case IDC_BTN_START: OnBnClickedStart(); return true;
+    case IDC_BTN_PARAM_CONFIG: OnBnClickedParamConfig(); return true;
+    default: return false;
+    }
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::SaveSettingsAndClose() {
     // Saved here too, while the window can still say that it failed; the
     // save at destruction writes the same again.
     ReadBaudRate();
@@ -246,7 +254,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnClose() {
     EndDialog(IDCANCEL);
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
+void CTavo_Ladu330_Pk27ToolDlg::FitToSize(UINT type, int cx, int cy) {
     if (type == SIZE_MINIMIZED || type == SIZE_MAXHIDE) return;
     double ratioX = 1.0, ratioY = 1.0;
     if (!m_resizeTool.ResizeChildren(cx, cy, &ratioX, &ratioY)) return;
@@ -258,7 +266,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnSize(UINT type, int cx, int cy) {
     RestartWaveChart();
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::OnDestroy() {
+void CTavo_Ladu330_Pk27ToolDlg::ReleaseAtDestroy() {
     // The dialog borrows the device handle: it goes before the handle does.
     m_paramDlg.DestroyWindow();
     m_bClosing = true;

@@ -71,17 +71,24 @@ protected:
     // Enter and Escape do nothing: the window closes only through its close box.
     void OnOK() override {}
     void OnCancel() override {}
+    // The tool's own messages (WM_RADAR_STATE, WM_REPLAY, WM_FILE_FAILED) and the test queries.
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // Close, destroy, size and timer let the default processing follow.
+    bool OnClose() override;
+    bool OnDestroy() override;
+    bool OnSize(UINT type, int cx, int cy) override;
+    bool OnTimer(UINT_PTR id) override;
+    bool OnCommand(UINT id, UINT code) override;
+    bool OnButtonClicked(UINT id) override;
 
 private:
-    void OnClose();
-    void OnDestroy();
+    void SaveSettingsAndClose();
+    void ReleaseAtDestroy();
     void OnBnClickedRefresh();
     void OnBnClickedConnect();
     void OnBnClickedStart();
     void OnBnClickedParamConfig();
-    void OnSize(UINT type, int cx, int cy);
+    void FitToSize(UINT type, int cx, int cy);
     LRESULT OnRadarState();
     void ShowLatestState();
     void OpenReplay();
@@ -111,7 +118,7 @@ private:
     // Watches the connected port while the user is connected: a notice says
     // when it is gone and goes when it is back.
     void WatchPort(bool on);
-    void OnTimer(UINT_PTR id);
+    void OnTimerElapsed(UINT_PTR id);
     // Shows or hides one notice (a string id) in the chart's status line.
     void SetNotice(UINT stringId, bool shown);
 

@@ -125,7 +125,7 @@ void CTavo_Ladu330_Pk27ToolDlg::WatchPort(bool on) {
         ::KillTimer(m_hWnd, kPortWatchTimer);
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::OnTimer(UINT_PTR id) {
+void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
     if (id == kDisplayTimer) return ShowLatestState();
     if (id != kPortWatchTimer) return;
     if (!m_bConnected) return WatchPort(false);

@@ -7,6 +7,14 @@
 
 namespace {
 
+// One field read under the buffer's lock.
+template <class T>
+T ReadLocked(CBaseLock& lock, const T& field)
+{
+    CAutoBaseLock guard(lock);
+    return field;
+}
+
 // Rounds half away from zero and clamps into [lo, hi]; NaN gives lo. Doing
 // the clamp in double keeps every conversion to int defined.
 int64_t RoundClamp(double v, int64_t lo, int64_t hi)
@@ -330,35 +338,11 @@ BOOL CWaveBuffer::SampleAtColumn(const RECT& plot, double zoom, int x, int* pos,
     return TRUE;
 }
 
-int CWaveBuffer::GetSampleType() const
-{
-    CAutoBaseLock guard(m_lock);
-    return m_nSampleType;
-}
-
-int CWaveBuffer::GetWindowLength() const
-{
-    CAutoBaseLock guard(m_lock);
-    return m_nWindowLength;
-}
-
-int CWaveBuffer::GetWindowsHeld() const
-{
-    CAutoBaseLock guard(m_lock);
-    return m_nWindowsHeld;
-}
-
-int CWaveBuffer::GetScrollOffset() const
-{
-    CAutoBaseLock guard(m_lock);
-    return m_nScrollOffset;
-}
-
-BOOL CWaveBuffer::IsWholeWindowsOnly() const
-{
-    CAutoBaseLock guard(m_lock);
-    return m_bWholeWindowsOnly;
-}
+int CWaveBuffer::GetSampleType() const { return ReadLocked(m_lock, m_nSampleType); }
+int CWaveBuffer::GetWindowLength() const { return ReadLocked(m_lock, m_nWindowLength); }
+int CWaveBuffer::GetWindowsHeld() const { return ReadLocked(m_lock, m_nWindowsHeld); }
+int CWaveBuffer::GetScrollOffset() const { return ReadLocked(m_lock, m_nScrollOffset); }
+BOOL CWaveBuffer::IsWholeWindowsOnly() const { return ReadLocked(m_lock, m_bWholeWindowsOnly); }
 
 void CWaveBuffer::GetValueRange(double* min, double* max) const
 {
@@ -369,17 +353,8 @@ void CWaveBuffer::GetValueRange(double* min, double* max) const
         *max = m_fValueMax;
 }
 
-int64_t CWaveBuffer::GetWindowsAppended() const
-{
-    CAutoBaseLock guard(m_lock);
-    return m_nWindowsAppended;
-}
-
-int CWaveBuffer::GetPartialCount() const
-{
-    CAutoBaseLock guard(m_lock);
-    return m_nPartialCount;
-}
+int64_t CWaveBuffer::GetWindowsAppended() const { return ReadLocked(m_lock, m_nWindowsAppended); }
+int CWaveBuffer::GetPartialCount() const { return ReadLocked(m_lock, m_nPartialCount); }
 
 int CWaveBuffer::GetArraySampleCount() const
 {

@@ -25,12 +25,8 @@ struct WaveAxisLabel {
 };
 
 // DrawText format bits the axis uses (the values of DT_*).
-constexpr UINT WAVE_DT_CENTER = 0x1;
-constexpr UINT WAVE_DT_RIGHT = 0x2;
-constexpr UINT WAVE_DT_VCENTER = 0x4;
-constexpr UINT WAVE_DT_BOTTOM = 0x8;
-constexpr UINT WAVE_DT_SINGLELINE = 0x20;
-constexpr UINT WAVE_DT_END_ELLIPSIS = 0x8000;
+constexpr UINT WAVE_DT_CENTER = 0x1, WAVE_DT_RIGHT = 0x2, WAVE_DT_VCENTER = 0x4, WAVE_DT_BOTTOM = 0x8,
+               WAVE_DT_SINGLELINE = 0x20, WAVE_DT_END_ELLIPSIS = 0x8000;
 
 // One label ready to draw: its text, the rectangle DrawText gets and the format.
 struct WaveAxisLabelBox {

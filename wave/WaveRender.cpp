@@ -15,7 +15,7 @@ constexpr int kMaxPatternLength = 1024;
 
 }  // namespace
 
-void CWaveWnd::OnPaint() {
+bool CWaveWnd::OnPaint() {
     CPaintDC paint(this);
     // Cleared only once BeginPaint has validated the update region: an append
     // from now on invalidates again and gets the next paint. Cleared before,
@@ -23,13 +23,14 @@ void CWaveWnd::OnPaint() {
     // request and leave the flag set with no paint coming: the chart froze.
     m_bRepaintRequested.store(false);
     ++m_nPaintCount;
-    if (!m_hFrontBitmap || !m_pFrontPixels) return;  // empty client area: only validate
-    ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(paint);
-    if (!memory) return;
-    SelectObjectGuard select(memory, m_hFrontBitmap);
-    CDC dc(memory);
+    if (!m_hFrontBitmap || !m_pFrontPixels) return true;  // empty client area: only validate
+    UniqueCreatedDC memory = CompatibleDC(paint);
+    if (!memory) return true;
+    SelectionGuard select(memory.Get(), m_hFrontBitmap.Get());
+    CDC dc(memory.Get());
     DrawFrame(&dc);
-    ::BitBlt(paint, 0, 0, m_nClientWidth, m_nClientHeight, memory, 0, 0, SRCCOPY);
+    ::BitBlt(paint, 0, 0, m_nClientWidth, m_nClientHeight, memory.Get(), 0, 0, SRCCOPY);
+    return true;
 }
 
 void CWaveWnd::BuildPoints(WaveChannel& channel) {
@@ -80,7 +81,7 @@ void CWaveWnd::DrawFrame(CDC* dc) {
 
     if (m_bCounter) {
         std::wstring text = m_strCounterPrefix + std::to_wstring(static_cast<long long>(windows));
-        SelectObjectGuard font(*dc, m_counterFont.GetSafeHandle());
+        SelectionGuard font(*dc, m_counterFont.GetSafeHandle());
         const int oldMode = dc->SetBkMode(TRANSPARENT);
         const COLORREF oldColor = dc->SetTextColor(m_nCounterColor);
         RECT rc = m_rcPlot;
@@ -98,7 +99,7 @@ void CWaveWnd::DrawStatusText(CDC* dc) {
     if (m_strStatus.empty()) return;
     // On an opaque band in the background colour: readable over the curve and
     // the plot picture alike.
-    SelectObjectGuard font(*dc, GetFont());
+    SelectionGuard font(*dc, GetFont());
     const int oldMode = dc->SetBkMode(OPAQUE);
     const COLORREF oldBack = ::SetBkColor(*dc, m_nBackColor);
     const COLORREF oldColor = dc->SetTextColor(m_nStatusColor);
@@ -136,9 +137,9 @@ void CWaveWnd::DrawCurve(CDC* dc, CPtrArrayCtrl* points, int lineWidth, COLORREF
         graphics.DrawCurve(&pen, reinterpret_cast<const Gdiplus::Point*>(pts.data()), count);
         return;
     }
-    ScopedPen pen(::CreatePen(PS_SOLID, lineWidth, color & 0xFFFFFF));
+    UniquePen pen(::CreatePen(PS_SOLID, lineWidth, color & 0xFFFFFF));
     if (!pen) return;
-    SelectObjectGuard select(*dc, pen);
+    SelectionGuard select(*dc, pen.Get());
     ::Polyline(*dc, pts.data(), count);
 }
 
@@ -155,14 +156,14 @@ void CWaveWnd::RenderBackground() {
         if (m_nPlotBackMode == 1 && m_pPlotPictureScaled) {
             // The picture was scaled when the bitmaps were made; if the axes
             // changed since, copy only what fits so no row runs past the plot.
-            const int cw = std::min<int>(pw, static_cast<int>(m_pPlotPictureScaled->GetWidth()));
-            const int ch = std::min<int>(ph, static_cast<int>(m_pPlotPictureScaled->GetHeight()));
+            const int cw = std::min<int>(pw, static_cast<int>(m_pPlotPictureScaled.Get()->GetWidth()));
+            const int ch = std::min<int>(ph, static_cast<int>(m_pPlotPictureScaled.Get()->GetHeight()));
             RECT source;
             SetRectXY(&source, 0, 0, cw, ch);
             unsigned char* destination = reinterpret_cast<unsigned char*>(m_pBackPixels) +
                                          (static_cast<size_t>(m_rcPlot.top) * width + m_rcPlot.left) * 4;
             if (cw > 0 && ch > 0)
-                Gdiplus_GetBitmapBuffer(m_pPlotPictureScaled, &source, PixelFormat32bppARGB, destination, stride);
+                Gdiplus_GetBitmapBuffer(m_pPlotPictureScaled.Get(), &source, PixelFormat32bppARGB, destination, stride);
         } else {
             DrawColorOnBuffer(m_nPlotBackColor, m_pBackPixels, &m_rcPlot, stride);
         }
@@ -171,12 +172,12 @@ void CWaveWnd::RenderBackground() {
         DrawGridOnBuffer(m_pBackPixels, width, height, m_rcPlot, m_fGridColSpacing, m_fGridRowSpacing,
                          m_nGridPatternLength, m_nGridColor, m_nGridCenterColor);
 
-    ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(nullptr);
+    UniqueCreatedDC memory = CompatibleDC(nullptr);
     if (!memory) return;
-    SelectObjectGuard select(memory, m_hBackBitmap);
-    CDC dc(memory);
+    SelectionGuard select(memory.Get(), m_hBackBitmap.Get());
+    CDC dc(memory.Get());
     if (m_pDrawHook)
-        m_pDrawHook->OnDrawBackground(&dc, m_hBackBitmap, m_pBackPixels, width, height, stride, m_rcLeftAxis,
+        m_pDrawHook->OnDrawBackground(&dc, m_hBackBitmap.Get(), m_pBackPixels, width, height, stride, m_rcLeftAxis,
                                       m_rcTopAxis, m_rcRightAxis, m_rcBottomAxis, m_rcPlot, m_pDrawHookContext);
     struct Shown {
         BOOL show;
@@ -186,7 +187,7 @@ void CWaveWnd::RenderBackground() {
     for (const Shown& s : axes) {
         if (!s.show) continue;
         const int oldMode = dc.SetBkMode(TRANSPARENT);
-        SelectObjectGuard font(dc, s.axis->m_font.GetSafeHandle());
+        SelectionGuard font(dc, s.axis->m_font.GetSafeHandle());
         const COLORREF oldColor = dc.SetTextColor(s.axis->m_nTextColor);
         s.axis->Draw(&dc);
         dc.SetTextColor(oldColor);
@@ -229,8 +230,8 @@ void CWaveWnd::DrawOverlayTexts(CDC* dc) {
         Gdiplus::RectF rect(static_cast<Gdiplus::REAL>(layout.left), static_cast<Gdiplus::REAL>(layout.top),
                             static_cast<Gdiplus::REAL>(layout.right - layout.left),
                             static_cast<Gdiplus::REAL>(layout.bottom - layout.top));
-        graphics.DrawString(item->strText.c_str(), static_cast<INT>(item->strText.size()), item->pFont, rect,
-                            item->format, &brush);
+        graphics.DrawString(item->strText.c_str(), static_cast<INT>(item->strText.size()), item->pFont.get(), rect,
+                            item->format.get(), &brush);
     }
 }
 

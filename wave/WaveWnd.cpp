@@ -1,11 +1,11 @@
-// CWaveWnd: construction, configuration, layout, bitmaps, appends and mouse
-// interaction. Painting is in WaveRender.cpp.
+// CWaveWnd: construction, configuration, layout, bitmaps and appends. Mouse
+// interaction is in WaveInput.cpp, painting in WaveRender.cpp.
 #include "WaveWnd.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
-#include <cstdio>
+#include <initializer_list>
+#include <new>
 
 namespace {
 
@@ -25,7 +25,16 @@ void SetAxisWrap(CWaveCoordinate& axis, double low, double high, double period) 
     axis.m_fWrapPeriod = period;
 }
 
-POINT PointFromLParam(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+// The label font, colour, inset and decimals of a pair of axes.
+void SetAxesText(std::initializer_list<CWaveCoordinate*> axes, int pointSizeTenths, LPCWSTR faceName, COLORREF color,
+                 int inset, int decimals) {
+    for (CWaveCoordinate* axis : axes) {
+        axis->m_font.CreatePointFont(pointSizeTenths, faceName ? faceName : L"");
+        axis->m_nTextColor = color;
+        axis->m_nLabelInset = inset;
+        axis->m_nDecimals = decimals;
+    }
+}
 
 }  // namespace
 
@@ -60,55 +69,19 @@ CWaveWnd::CWaveWnd() : m_nBackColor(::GetSysColor(COLOR_BTNFACE)) {
 }
 
 CWaveWnd::~CWaveWnd() {
-    // Normally OnDestroy has freed these already; a chart that never had a
-    // window (or outlived it without WM_DESTROY) frees them here.
-    DeleteBitmaps();
-    DeletePictures();
+    // Normally OnDestroy has freed them already; a chart that never had a
+    // window (or outlived it without WM_DESTROY) frees them here. The owners
+    // free the rest.
     DeleteOverlayTexts();
 }
 
 // ---------------------------------------------------------------- messages
 
 BOOL CWaveWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    result = 0;
-    switch (msg) {
-    case WM_DESTROY:
-        OnDestroy();
-        return TRUE;
-    case WM_PAINT:
-        OnPaint();
-        return TRUE;
-    case WM_ERASEBKGND:
-        result = TRUE;  // the frame covers every pixel: erasing would only flicker
-        return TRUE;
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return TRUE;
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_LBUTTONUP:
-        OnLButtonUp(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_LBUTTONDBLCLK:
-        OnLButtonDblClk(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_MOUSEMOVE:
-        OnMouseMove(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_MOUSELEAVE:
-        OnMouseLeave();
-        return TRUE;
-    case WM_MOUSEWHEEL:
-        OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), PointFromLParam(lParam));
-        return TRUE;
-    case WM_SETTEXT:
-        // Stored only: a static control would paint its text over the chart at once.
-        result = ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    if (msg != WM_SETTEXT) return FALSE;
+    // Stored only: a static control would paint its text over the chart at once.
+    result = ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+    return TRUE;
 }
 
 void CWaveWnd::PreSubclassWindow() {
@@ -117,25 +90,26 @@ void CWaveWnd::PreSubclassWindow() {
     CWnd::PreSubclassWindow();
 }
 
-void CWaveWnd::OnDestroy() {
+bool CWaveWnd::OnDestroy() {
     DefWindowProc(WM_DESTROY, 0, 0);
-    m_hRepaintTarget.store(nullptr);
+    m_hRepaintTarget.store(nullptr);  // appends from other threads stop invalidating first
     DeleteBitmaps();
-    DeletePictures();
+    m_pPlotPictureScaled.Reset();
+    m_pPlotPicture.Reset();
     m_counterFont.DeleteObject();
     DeleteOverlayTexts();
-    m_bTipShown = FALSE;
-    m_bTrackingLeave = FALSE;
-    m_bDragging = FALSE;
+    m_bTipShown = m_bTrackingLeave = m_bDragging = FALSE;
     Redraw();
+    return true;
 }
 
-void CWaveWnd::OnSize(UINT type, int cx, int cy) {
+bool CWaveWnd::OnSize(UINT type, int cx, int cy) {
     DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
-    if (cx == m_nClientWidth && cy == m_nClientHeight) return;
+    if (cx == m_nClientWidth && cy == m_nClientHeight) return true;
     m_nClientWidth = cx;
     m_nClientHeight = cy;
     RebuildBitmaps();
+    return true;
 }
 
 // ----------------------------------------------------------- configuration
@@ -162,8 +136,7 @@ void CWaveWnd::SetPlotBackground(BOOL enable, int mode, COLORREF color) {
 }
 
 void CWaveWnd::SetPlotPicture(Gdiplus::Bitmap* picture) {
-    if (m_pPlotPicture) Gdiplus_DeleteBitmap(m_pPlotPicture);
-    m_pPlotPicture = picture ? Gdiplus_CopyBitmap(picture) : nullptr;
+    m_pPlotPicture.Reset(picture ? Gdiplus_CopyBitmap(picture) : nullptr);
 }
 
 void CWaveWnd::SetLineWidth(int width) { m_nLineWidth = width; }
@@ -221,47 +194,24 @@ void CWaveWnd::SetWholeWindowsOnly(BOOL whole) {
 
 void CWaveWnd::ShowCounter(BOOL show) { m_bCounter = show; }
 
-void CWaveWnd::ShowLeftAxis(BOOL show, int width) {
-    m_bLeftAxis = show;
-    m_nLeftAxisWidth = width;
+void CWaveWnd::ShowAxis(BOOL* shown, int* thickness, BOOL show, int size) {
+    *shown = show;
+    *thickness = size;
     Redraw();
 }
 
-void CWaveWnd::ShowRightAxis(BOOL show, int width) {
-    m_bRightAxis = show;
-    m_nRightAxisWidth = width;
-    Redraw();
-}
-
-void CWaveWnd::ShowTopAxis(BOOL show, int height) {
-    m_bTopAxis = show;
-    m_nTopAxisHeight = height;
-    Redraw();
-}
-
-void CWaveWnd::ShowBottomAxis(BOOL show, int height) {
-    m_bBottomAxis = show;
-    m_nBottomAxisHeight = height;
-    Redraw();
-}
+void CWaveWnd::ShowLeftAxis(BOOL show, int width) { ShowAxis(&m_bLeftAxis, &m_nLeftAxisWidth, show, width); }
+void CWaveWnd::ShowRightAxis(BOOL show, int width) { ShowAxis(&m_bRightAxis, &m_nRightAxisWidth, show, width); }
+void CWaveWnd::ShowTopAxis(BOOL show, int height) { ShowAxis(&m_bTopAxis, &m_nTopAxisHeight, show, height); }
+void CWaveWnd::ShowBottomAxis(BOOL show, int height) { ShowAxis(&m_bBottomAxis, &m_nBottomAxisHeight, show, height); }
 
 void CWaveWnd::SetHorzAxesText(int pointSizeTenths, LPCWSTR faceName, COLORREF color, int inset, int decimals) {
-    for (CWaveCoordinate* axis : {&m_topAxis, &m_bottomAxis}) {
-        axis->m_font.CreatePointFont(pointSizeTenths, faceName ? faceName : L"");
-        axis->m_nTextColor = color;
-        axis->m_nLabelInset = inset;
-        axis->m_nDecimals = decimals;
-    }
+    SetAxesText({&m_topAxis, &m_bottomAxis}, pointSizeTenths, faceName, color, inset, decimals);
     Redraw();
 }
 
 void CWaveWnd::SetVertAxesText(int pointSizeTenths, LPCWSTR faceName, COLORREF color, int inset, int decimals) {
-    for (CWaveCoordinate* axis : {&m_leftAxis, &m_rightAxis}) {
-        axis->m_font.CreatePointFont(pointSizeTenths, faceName ? faceName : L"");
-        axis->m_nTextColor = color;
-        axis->m_nLabelInset = inset;
-        axis->m_nDecimals = decimals;
-    }
+    SetAxesText({&m_leftAxis, &m_rightAxis}, pointSizeTenths, faceName, color, inset, decimals);
     Redraw();
 }
 
@@ -351,38 +301,34 @@ void CWaveWnd::SetStatusText(const std::wstring& text, COLORREF color) {
 }
 
 BOOL CWaveWnd::AddOverlayText(LPCWSTR text, const RECT* rect, LPCWSTR faceName, float emSize, DWORD argb) {
-    auto* item = new (std::nothrow) WaveOverlayText;
+    std::unique_ptr<WaveOverlayText> item(new (std::nothrow) WaveOverlayText);
     if (!item) return FALSE;
     item->strText = text ? text : L"";
     if (rect) item->rcText = *rect;
     // GDI+ objects come from its own allocator, which returns null on failure.
     const Gdiplus::REAL size = emSize > 0 ? emSize : 10.0f;
-    item->pFont = new Gdiplus::Font(faceName ? faceName : L"", size, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    item->pFont.reset(
+        new Gdiplus::Font(faceName ? faceName : L"", size, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel));
     if (item->pFont && item->pFont->GetLastStatus() != Gdiplus::Ok) {
         // A face the system lacks gives no usable font: take its sans-serif one.
-        delete item->pFont;
-        item->pFont = new Gdiplus::Font(Gdiplus::FontFamily::GenericSansSerif(), size, Gdiplus::FontStyleRegular,
-                                        Gdiplus::UnitPixel);
+        item->pFont.reset(new Gdiplus::Font(Gdiplus::FontFamily::GenericSansSerif(), size, Gdiplus::FontStyleRegular,
+                                            Gdiplus::UnitPixel));
     }
     if (item->pFont && item->pFont->GetLastStatus() != Gdiplus::Ok) {
         // Not every system has the generic families either; the GUI font exists everywhere.
-        delete item->pFont;
+        item->pFont.reset();
         LOGFONTW lf{};
         ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
         lf.lfHeight = -static_cast<LONG>(size);
         lf.lfWidth = 0;
-        ScopedWindowDC screen(nullptr);
-        item->pFont = new Gdiplus::Font(screen, &lf);
+        WindowDC screen(nullptr);
+        item->pFont.reset(new Gdiplus::Font(screen.Get(), &lf));
     }
-    item->format = new Gdiplus::StringFormat();
+    item->format.reset(new Gdiplus::StringFormat());
     item->nArgb = argb;
     CAutoBaseLock hold(m_overlayLock);
-    if (m_overlayTexts.AddData(item, -1) < 0) {
-        delete item->pFont;
-        delete item->format;
-        delete item;
-        return FALSE;
-    }
+    if (m_overlayTexts.AddData(item.get(), -1) < 0) return FALSE;
+    item.release();  // the list holds it now; DeleteOverlayTexts frees it
     return TRUE;
 }
 
@@ -401,26 +347,16 @@ void CWaveWnd::SetSideAxesRange(double min, double max) {
 void CWaveWnd::DeleteBitmaps() {
     // The bitmaps are never left selected: every DC that selects one puts the
     // previous bitmap back before it is deleted.
-    if (m_hFrontBitmap) ::DeleteObject(m_hFrontBitmap);
-    if (m_hBackBitmap) ::DeleteObject(m_hBackBitmap);
-    m_hFrontBitmap = m_hBackBitmap = nullptr;
     m_pFrontPixels = m_pBackPixels = nullptr;
-}
-
-void CWaveWnd::DeletePictures() {
-    if (m_pPlotPictureScaled) Gdiplus_DeleteBitmap(m_pPlotPictureScaled);
-    if (m_pPlotPicture) Gdiplus_DeleteBitmap(m_pPlotPicture);
-    m_pPlotPictureScaled = m_pPlotPicture = nullptr;
+    m_hFrontBitmap.Reset();
+    m_hBackBitmap.Reset();
 }
 
 void CWaveWnd::DeleteOverlayTexts() {
     CAutoBaseLock hold(m_overlayLock);
     for (int i = 0, n = m_overlayTexts.GetCount(); i < n; ++i) {
-        auto* item = static_cast<WaveOverlayText*>(m_overlayTexts.GetAt(i));
-        if (!item) continue;
-        delete item->pFont;
-        delete item->format;
-        delete item;
+        // Freed here, with its font and format.
+        std::unique_ptr<WaveOverlayText> item(static_cast<WaveOverlayText*>(m_overlayTexts.GetAt(i)));
     }
     m_overlayTexts.RemoveAll();
 }
@@ -430,8 +366,8 @@ void CWaveWnd::RebuildBitmaps() {
     if (m_nClientWidth <= 0 || m_nClientHeight <= 0) return;
     void* front = nullptr;
     void* back = nullptr;
-    m_hFrontBitmap = CreateHBitmap(&front, m_nClientWidth, m_nClientHeight, 32, nullptr, 0);
-    m_hBackBitmap = CreateHBitmap(&back, m_nClientWidth, m_nClientHeight, 32, nullptr, 0);
+    m_hFrontBitmap.Reset(CreateHBitmap(&front, m_nClientWidth, m_nClientHeight, 32, nullptr, 0));
+    m_hBackBitmap.Reset(CreateHBitmap(&back, m_nClientWidth, m_nClientHeight, 32, nullptr, 0));
     if (!m_hFrontBitmap || !m_hBackBitmap || !front || !back) {
         DeleteBitmaps();  // out of memory: paint nothing rather than half a chart
         return;
@@ -439,10 +375,10 @@ void CWaveWnd::RebuildBitmaps() {
     m_pFrontPixels = static_cast<DWORD*>(front);
     m_pBackPixels = static_cast<DWORD*>(back);
     CalcLayout();
-    if (m_pPlotPictureScaled) Gdiplus_DeleteBitmap(m_pPlotPictureScaled);
-    m_pPlotPictureScaled = nullptr;
+    m_pPlotPictureScaled.Reset();
     const int pw = m_rcPlot.right - m_rcPlot.left, ph = m_rcPlot.bottom - m_rcPlot.top;
-    if (m_pPlotPicture && pw > 0 && ph > 0) m_pPlotPictureScaled = Gdiplus_ResizeBitmap(m_pPlotPicture, pw, ph, 0, 0);
+    if (m_pPlotPicture && pw > 0 && ph > 0)
+        m_pPlotPictureScaled.Reset(Gdiplus_ResizeBitmap(m_pPlotPicture.Get(), pw, ph, 0, 0));
     Redraw();
 }
 
@@ -494,182 +430,4 @@ void CWaveWnd::RequestRepaint() {
     if (m_bRepaintRequested.exchange(true)) return;  // a paint is on its way
     RECT scratch;
     if (!::GetUpdateRect(target, &scratch, FALSE)) ::InvalidateRect(target, nullptr, FALSE);
-}
-
-// -------------------------------------------------------------- interaction
-
-BOOL CWaveWnd::AnyChannelEnabled() const {
-    const int count = m_nChannelCount.load();
-    for (int i = 0; i < count; ++i)
-        if (m_channels[i].bEnabled) return TRUE;
-    return FALSE;
-}
-
-void CWaveWnd::OnLButtonDown(UINT flags, POINT point) {
-    DefWindowProc(WM_LBUTTONDOWN, flags, MAKELPARAM(point.x, point.y));
-    if (!AnySwitch()) return;
-    ::SetCapture(m_hWnd);
-    m_ptLastMouse = point;
-    m_bDragging = TRUE;
-    m_bFirstMoveX = m_bFirstMoveY = TRUE;
-}
-
-void CWaveWnd::OnLButtonUp(UINT flags, POINT point) {
-    DefWindowProc(WM_LBUTTONUP, flags, MAKELPARAM(point.x, point.y));
-    if (!AnySwitch()) return;
-    ::ReleaseCapture();
-    m_bDragging = m_bFirstMoveX = m_bFirstMoveY = FALSE;
-}
-
-void CWaveWnd::OnLButtonDblClk(UINT flags, POINT point) {
-    DefWindowProc(WM_LBUTTONDBLCLK, flags, MAKELPARAM(point.x, point.y));
-    if (!AnySwitch()) return;
-    SetSideAxesRange(m_fYMin, m_fYMax);
-    m_nScrollOffset = 0;
-    SetHorzAxesRange(m_fXStart, m_fXEnd);
-    m_fZoom = 1.0;
-    for (WaveChannel& ch : m_channels) {
-        ch.buffer.SetHistoryWindows(1);
-        ch.buffer.SetValueRange(m_fYMin, m_fYMax);
-        ch.buffer.SetScrollOffset(0);
-    }
-    Redraw();
-}
-
-void CWaveWnd::OnMouseMove(UINT flags, POINT point) {
-    DefWindowProc(WM_MOUSEMOVE, flags, MAKELPARAM(point.x, point.y));
-    if (m_bDragging && AnyChannelEnabled()) {
-        if (m_bDragY) {
-            const int dy = point.y - m_ptLastMouse.y;
-            if (WaveDragExceeds(dy, m_bFirstMoveY != FALSE)) {
-                m_bFirstMoveY = FALSE;
-                m_ptLastMouse.y = point.y;
-                double min0 = 0, max0 = 0, lo = 0, hi = 0;
-                m_channels[0].buffer.GetValueRange(&min0, &max0);
-                if (WaveCalcVertPan(min0, max0, m_rcPlot.bottom - m_rcPlot.top, dy, &lo, &hi)) {
-                    for (WaveChannel& ch : m_channels) ch.buffer.SetValueRange(lo, hi);
-                    SetSideAxesRange(lo, hi);
-                    Redraw();
-                }
-            }
-        }
-        if (m_bDragX) {
-            const int dx = point.x - m_ptLastMouse.x;
-            if (WaveDragExceeds(dx, m_bFirstMoveX != FALSE)) {
-                WaveHorzPan pan = WaveCalcHorzPan(m_nWindowLength, m_fZoom, m_nClientWidth, m_nScrollOffset, dx);
-                if (pan.moved) {
-                    m_bFirstMoveX = FALSE;
-                    m_ptLastMouse.x = point.x;
-                    SetHorzAxesRange(m_topAxis.m_fMin - pan.shift, m_topAxis.m_fMax - pan.shift);
-                    m_nScrollOffset = pan.scrollOffset;
-                    for (WaveChannel& ch : m_channels) ch.buffer.SetScrollOffset(m_nScrollOffset);
-                    Redraw();
-                }
-            }
-        }
-        return;  // no hover read-out during a drag
-    }
-    if (!m_bTrackingLeave) {
-        TRACKMOUSEEVENT tme{sizeof(tme), TME_HOVER | TME_LEAVE, m_hWnd, HOVER_DEFAULT};
-        ::_TrackMouseEvent(&tme);
-        m_bTrackingLeave = TRUE;
-    }
-    if (!m_bHoverTip) return;
-    if (::PtInRect(&m_rcPlot, point)) {
-        if (point.x == m_ptLastHover.x && point.y == m_ptLastHover.y) return;
-        m_ptLastHover = point;
-        UpdateHoverTip();
-    } else {
-        m_toolTip.Activate(FALSE);
-        m_bTipShown = FALSE;
-    }
-}
-
-void CWaveWnd::OnMouseLeave() {
-    m_bTrackingLeave = FALSE;
-    DefWindowProc(WM_MOUSELEAVE, 0, 0);
-    if (m_bHoverTip && m_bTipShown) {
-        m_toolTip.Activate(FALSE);
-        m_bTipShown = FALSE;
-    }
-}
-
-void CWaveWnd::OnMouseWheel(UINT flags, short delta, POINT screenPoint) {
-    const WPARAM wParam = MAKEWPARAM(flags, static_cast<WORD>(delta));
-    const LPARAM lParam = MAKELPARAM(screenPoint.x, screenPoint.y);
-    POINT point = screenPoint;
-    ::ScreenToClient(m_hWnd, &point);
-    if ((m_bWheelZoomY || m_bWheelZoomX) && ::PtInRect(&m_rcPlot, point) && AnyChannelEnabled()) {
-        // The key state of the message itself counts as well as the
-        // keyboard's: both say Ctrl was down when the wheel turned.
-        const bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0 || (flags & MK_CONTROL) != 0;
-        if (m_bWheelZoomX && ctrl) {
-            WaveTimeZoom z = WaveCalcTimeZoom(m_nWindowLength, m_rcPlot.right - m_rcPlot.left, m_fZoom,
-                                              m_nScrollOffset, point.x - m_rcPlot.left, delta, m_fXStart, m_fXEnd);
-            if (z.accepted) {
-                m_fZoom = z.zoom;
-                for (WaveChannel& ch : m_channels) ch.buffer.SetHistoryWindows(z.historyWindows);
-                SetHorzAxesRange(z.axisMin, z.axisMax);
-                m_nScrollOffset = z.scrollOffset;
-                for (WaveChannel& ch : m_channels) ch.buffer.SetScrollOffset(m_nScrollOffset);
-                Redraw();
-            }
-        } else if (m_bWheelZoomY) {
-            double min0 = 0, max0 = 0, lo = 0, hi = 0;
-            m_channels[0].buffer.GetValueRange(&min0, &max0);
-            if (WaveCalcValueZoom(min0, max0, m_rcPlot.bottom - m_rcPlot.top, point.y - m_rcPlot.top, delta, &lo,
-                                  &hi)) {
-                for (WaveChannel& ch : m_channels) ch.buffer.SetValueRange(lo, hi);
-                SetSideAxesRange(lo, hi);
-                Redraw();
-            }
-        }
-    }
-    DefWindowProc(WM_MOUSEWHEEL, wParam, lParam);
-}
-
-void CWaveWnd::UpdateHoverTip() {
-    const int mx = m_ptLastHover.x - m_rcPlot.left;
-    const int my = m_ptLastHover.y - m_rcPlot.top;
-    const int count = m_nChannelCount.load();
-    int best = -1, bestPos = 0;
-    double bestDistance = m_nClientHeight, bestValue = 0.0;
-    for (int i = 0; i < count; ++i) {
-        if (!m_channels[i].bEnabled) continue;
-        int pos = 0, type = 0;
-        double value = 0.0, y = 0.0;
-        if (!m_channels[i].buffer.SampleAtColumn(m_rcPlot, m_fZoom, mx, &pos, &type, &value, &y)) continue;
-        const double d = my > y ? my - y : y - my;
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = i;
-            bestPos = pos;
-            bestValue = value;
-        }
-    }
-    if (best < 0) return;
-    const int position = WaveHoverPosition(m_nWindowLength, m_nScrollOffset, bestPos);
-    std::wstring text;
-    if (m_pHoverTextHook) {
-        text = m_pHoverTextHook->GetHoverText(best, position, m_nScrollOffset, m_nWindowLength, bestValue,
-                                              m_pHoverTextContext);
-    } else if (!m_strHoverFormat[best].empty() && WaveHoverFormatIsSafe(m_strHoverFormat[best].c_str())) {
-        wchar_t buffer[512];
-        int n = std::swprintf(buffer, 512, m_strHoverFormat[best].c_str(), position, bestValue);
-        if (n > 0) text.assign(buffer, n < 512 ? n : 511);
-    }
-    m_strLastHoverText = text;
-    m_toolTip.UpdateTipText(text.c_str(), this, CToolTipCtrl::WindowToolId(this));
-    if (!m_bTipShown) {
-        m_toolTip.Activate(TRUE);
-        m_bTipShown = TRUE;
-    }
-    MSG msg{};
-    msg.hwnd = m_hWnd;
-    msg.message = WM_MOUSEMOVE;
-    msg.wParam = 0;
-    msg.lParam = MAKELPARAM(m_ptLastHover.x & 0xFFFF, m_ptLastHover.y & 0xFFFF);
-    msg.time = 0;
-    msg.pt = m_ptLastHover;
-    m_toolTip.RelayEvent(&msg);
 }

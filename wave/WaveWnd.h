@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "framework/Wnd.h"
 #include "GdiplusHelper.h"
 #include "Tavo_Common.h"
+#include "handles/UniqueHandle.h"
 #include "WaveBuffer.h"
 #include "WaveCoordinate.h"
 #include "WaveLayout.h"
@@ -40,8 +42,8 @@ struct WaveChannel {
 struct WaveOverlayText {
     std::wstring strText;
     RECT rcText{0, 0, 0, 0};  // empty: the whole plot
-    Gdiplus::Font* pFont = nullptr;
-    Gdiplus::StringFormat* format = nullptr;
+    std::unique_ptr<Gdiplus::Font> pFont;
+    std::unique_ptr<Gdiplus::StringFormat> format;
     DWORD nArgb = 0xFF000000;
 };
 
@@ -148,8 +150,8 @@ public:
     // ---- read access for owners and tests (user-interface thread) ----
     const DWORD* GetBackPixels() const { return m_pBackPixels; }
     const DWORD* GetFrontPixels() const { return m_pFrontPixels; }
-    HBITMAP GetFrontBitmap() const { return m_hFrontBitmap; }
-    HBITMAP GetBackBitmap() const { return m_hBackBitmap; }
+    HBITMAP GetFrontBitmap() const { return m_hFrontBitmap.Get(); }
+    HBITMAP GetBackBitmap() const { return m_hBackBitmap.Get(); }
     int GetClientWidth() const { return m_nClientWidth; }
     int GetClientHeight() const { return m_nClientHeight; }
     RECT GetPlotRect() const { return m_rcPlot; }
@@ -183,7 +185,7 @@ public:
     // Guards m_overlayTexts, which any thread may fill; drawing (UI thread)
     // and OnDestroy read and empty it under this lock.
     CBaseLock m_overlayLock;
-    CPtrListCtrl m_overlayTexts;     // of WaveOverlayText*, owned
+    CPtrListCtrl m_overlayTexts;     // of WaveOverlayText*, owned: freed by DeleteOverlayTexts
     BOOL m_bHoverTip = FALSE;
     std::wstring m_strHoverFormat[kWaveMaxChannels];
     BOOL m_bMarkers = FALSE;
@@ -196,18 +198,21 @@ public:
     void* m_pHoverTextContext = nullptr;
 
 protected:
+    // WM_SETTEXT: the text is stored only.
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PreSubclassWindow() override;
 
-    void OnDestroy();
-    void OnPaint();
-    void OnSize(UINT type, int cx, int cy);
-    void OnLButtonDown(UINT flags, POINT point);
-    void OnLButtonUp(UINT flags, POINT point);
-    void OnLButtonDblClk(UINT flags, POINT point);
-    void OnMouseMove(UINT flags, POINT point);
-    void OnMouseLeave();
-    void OnMouseWheel(UINT flags, short delta, POINT screenPoint);
+    // Each handler runs the default processing first, then its own (WaveInput.cpp: the mouse).
+    bool OnDestroy() override;
+    bool OnPaint() override;
+    bool OnEraseBkgnd(HDC) override { return true; }  // the frame covers every pixel: erasing would only flicker
+    bool OnSize(UINT type, int cx, int cy) override;
+    bool OnLButtonDown(UINT flags, POINT point) override;
+    bool OnLButtonUp(UINT flags, POINT point) override;
+    bool OnLButtonDblClk(UINT flags, POINT point) override;
+    bool OnMouseMove(UINT flags, POINT point) override;
+    bool OnMouseLeave() override;
+    bool OnMouseWheel(UINT flags, short delta, POINT screenPoint) override;
 
 private:
     static int ClampChannel(int i) { return i < 0 ? 0 : (i >= kWaveMaxChannels ? kWaveMaxChannels - 1 : i); }
@@ -216,8 +221,9 @@ private:
     void AppendLocked(int channel, const void* samples, int count);
     void RequestRepaint();
     void DeleteBitmaps();
-    void DeletePictures();
     void DeleteOverlayTexts();
+    // One axis shown or hidden with its thickness across (width or height).
+    void ShowAxis(BOOL* shown, int* thickness, BOOL show, int size);
     void SetHorzAxesRange(double min, double max);
     void SetSideAxesRange(double min, double max);
     void BuildPoints(WaveChannel& channel);
@@ -229,8 +235,8 @@ private:
     BOOL m_bPlotBackground = TRUE;
     int m_nPlotBackMode = 0;
     COLORREF m_nPlotBackColor = 0;
-    Gdiplus::Bitmap* m_pPlotPicture = nullptr;        // owned copy
-    Gdiplus::Bitmap* m_pPlotPictureScaled = nullptr;  // owned, plot-sized
+    UniqueImage m_pPlotPicture;        // a copy of the owner's picture
+    UniqueImage m_pPlotPictureScaled;  // the copy resized to the plot
     int m_nLineWidth = 3;
     BOOL m_bGrid = TRUE;
     int m_nGridPatternLength = 1;
@@ -239,9 +245,9 @@ private:
     // Written by the user-interface thread, read by AppendData on any thread.
     std::atomic<int> m_nChannelCount{1};
     WaveChannel m_channels[kWaveMaxChannels];
-    HBITMAP m_hFrontBitmap = nullptr;  // owned; pixels live as long as it
+    UniqueBitmap m_hFrontBitmap;  // its pixels live as long as it
     DWORD* m_pFrontPixels = nullptr;
-    HBITMAP m_hBackBitmap = nullptr;   // owned
+    UniqueBitmap m_hBackBitmap;
     DWORD* m_pBackPixels = nullptr;
     COLORREF m_nBackColor;
     RECT m_rcPlot{0, 0, 0, 0};
@@ -253,22 +259,11 @@ private:
     int m_nScrollOffset = 0;
     double m_fZoom = 1.0;
     double m_fYMin = -32767.0, m_fYMax = 32767.0;
-    BOOL m_bLeftAxis = FALSE;
-    int m_nLeftAxisWidth = 40;
-    CWaveCoordinate m_leftAxis;
-    RECT m_rcLeftAxis;
-    BOOL m_bRightAxis = FALSE;
-    int m_nRightAxisWidth = 40;
-    CWaveCoordinate m_rightAxis;
-    RECT m_rcRightAxis;
-    BOOL m_bTopAxis = FALSE;
-    int m_nTopAxisHeight = 20;
-    CWaveCoordinate m_topAxis;
-    RECT m_rcTopAxis;
-    BOOL m_bBottomAxis = FALSE;
-    int m_nBottomAxisHeight = 20;
-    CWaveCoordinate m_bottomAxis;
-    RECT m_rcBottomAxis;
+    // The four axes: shown, thickness across the axis, the axis, its rectangle.
+    BOOL m_bLeftAxis = FALSE, m_bRightAxis = FALSE, m_bTopAxis = FALSE, m_bBottomAxis = FALSE;
+    int m_nLeftAxisWidth = 40, m_nRightAxisWidth = 40, m_nTopAxisHeight = 20, m_nBottomAxisHeight = 20;
+    CWaveCoordinate m_leftAxis, m_rightAxis, m_topAxis, m_bottomAxis;
+    RECT m_rcLeftAxis, m_rcRightAxis, m_rcTopAxis, m_rcBottomAxis;
     BOOL m_bWheelZoomY = FALSE, m_bDragY = FALSE, m_bWheelZoomX = FALSE, m_bDragX = FALSE;
     POINT m_ptLastMouse{0, 0};
     BOOL m_bDragging = FALSE, m_bFirstMoveX = TRUE, m_bFirstMoveY = TRUE;

@@ -35,9 +35,9 @@ double FrameMs(CWaveWnd& chart, int n, int frames) {
     std::vector<int32_t> history(n);
     for (int i = 0; i < n; ++i) history[i] = (i * 37) % 800;
     chart.AppendData(0, history.data(), n);
-    ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(nullptr);
-    SelectObjectGuard select(memory, chart.GetFrontBitmap());
-    CDC dc(memory);
+    UniqueCreatedDC memory = CompatibleDC(nullptr);
+    SelectionGuard select(memory.Get(), chart.GetFrontBitmap());
+    CDC dc(memory.Get());
     chart.DrawFrame(&dc);  // builds the background once
     ::GdiFlush();
     double start = Now();

@@ -1,3 +1,4 @@
+#include "PumpMessages.h"
 #include "TestResources.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
@@ -98,30 +99,12 @@ protected:
             return FALSE;
         }
     }
-    BOOL OnCommand(WPARAM wParam, LPARAM) override {
-        if (LOWORD(wParam) == IDC_ACTION_BUTTON && HIWORD(wParam) == BN_CLICKED) {
-            ++actionClicks;
-            return TRUE;
-        }
-        return FALSE;
+    bool OnButtonClicked(UINT id) override {
+        if (id != IDC_ACTION_BUTTON) return false;
+        ++actionClicks;
+        return true;
     }
 };
-
-// Runs the thread's messages until done() holds; false after a long time-out.
-template <class Done>
-bool PumpUntil(Done done, DWORD timeoutMs = 20000) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (::GetTickCount64() >= deadline) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
 
 void PostKey(HWND hwnd, WPARAM key) {
     ::PostMessageW(hwnd, WM_KEYDOWN, key, 1);

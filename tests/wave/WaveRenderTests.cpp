@@ -182,8 +182,8 @@ TEST_F(ChartRender, PaintMessageCopiesTheFrameToTheScreen) {
     std::vector<int> rows = RowsOfColour(Chart(), 250, kRed);
     ASSERT_FALSE(rows.empty());
     // The screen shows the same pixel (read back through a window DC).
-    ScopedWindowDC dc(Chart());
-    COLORREF onScreen = ::GetPixel(dc, 250, rows.front());
+    WindowDC dc(Chart());
+    COLORREF onScreen = ::GetPixel(dc.Get(), 250, rows.front());
     if (onScreen != CLR_INVALID) {
         EXPECT_EQ(onScreen, RGB(255, 0, 0));
     }

@@ -30,9 +30,9 @@ void ConfigureLikeMainWindow(CWaveWnd& chart, Gdiplus::Bitmap* picture, int hist
 }
 
 void ComposeFrame(CWaveWnd& chart) {
-    ScopedCreatedDC memory = ScopedCreatedDC::CompatibleWith(nullptr);
-    SelectObjectGuard select(memory, chart.GetFrontBitmap());
-    CDC dc(memory);
+    UniqueCreatedDC memory = CompatibleDC(nullptr);
+    SelectionGuard select(memory.Get(), chart.GetFrontBitmap());
+    CDC dc(memory.Get());
     chart.DrawFrame(&dc);
     ::GdiFlush();
 }

@@ -22,16 +22,16 @@ protected:
         ::SendMessageW(GetDlgItem(IDC_OPTION_CHECK), BM_SETCHECK, BST_CHECKED, 0);
         return TRUE;
     }
-    BOOL OnCommand(WPARAM wParam, LPARAM) override {
-        switch (LOWORD(wParam)) {
+    bool OnCommand(UINT id, UINT code) override {
+        switch (id) {
         case IDC_GREET_BUTTON:
-            if (HIWORD(wParam) == BN_CLICKED) OnGreet();
-            return TRUE;
+            if (code == BN_CLICKED) OnGreet();
+            return true;
         case IDC_CHOICE_COMBO:
-            if (HIWORD(wParam) == CBN_SELCHANGE) OnChoiceChanged();
-            return TRUE;
+            if (code == CBN_SELCHANGE) OnChoiceChanged();
+            return true;
         default:
-            return FALSE;
+            return false;
         }
     }
     // Enter does nothing; only the close box ends the program.
