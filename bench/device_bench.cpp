@@ -35,11 +35,9 @@ struct Stats {
     size_t n = 0;
 };
 
-Stats Summarise(std::vector<double> v)
-{
+Stats Summarise(std::vector<double> v) {
     Stats s;
-    if (v.empty())
-        return s;
+    if (v.empty()) return s;
     std::sort(v.begin(), v.end());
     s.n = v.size();
     s.median = v[v.size() / 2];
@@ -49,8 +47,7 @@ Stats Summarise(std::vector<double> v)
     return s;
 }
 
-void Report(const char* what, const std::vector<double>& samples, double wireMs, double targetMs)
-{
+void Report(const char* what, const std::vector<double>& samples, double wireMs, double targetMs) {
     const Stats s = Summarise(samples);
     std::printf("%-34s n=%-3zu median %7.2f ms  p95 %7.2f ms  min %7.2f  max %7.2f\n", what, s.n, s.median, s.p95,
                 s.min, s.max);
@@ -66,8 +63,7 @@ uint16_t KeepNothing(int, const unsigned char*, int, void*) { return 0; }
 
 // Milliseconds one call takes.
 template <typename F>
-double Timed(F call)
-{
+double Timed(F call) {
     const double t0 = NowMsPrecise();
     call();
     return NowMsPrecise() - t0;
@@ -75,8 +71,7 @@ double Timed(F call)
 
 // COM kPort opened at kBaud with sim at its far end; null, said on stderr,
 // when the simulator did not start or the port does not open.
-TAVO_DEVICE_HANDLE OpenPortTo(const CSimulator& sim)
-{
+TAVO_DEVICE_HANDLE OpenPortTo(const CSimulator& sim) {
     if (!sim.Started()) {
         std::fprintf(stderr, "device_bench: %s\n", sim.Problem().c_str());
         return nullptr;
@@ -92,18 +87,17 @@ TAVO_DEVICE_HANDLE OpenPortTo(const CSimulator& sim)
 
 // The calls with a time-out: each should take about its time-out, never
 // much longer (the device tests only check that they return at all).
-int TimeOuts(int runs)
-{
+int TimeOuts(int runs) {
     uint8_t buffer[4096];
     {
         CSimulator sim(kPort, {"--silent"});
         TAVO_DEVICE_HANDLE h = OpenPortTo(sim);
-        if (!h)
-            return 1;
+        if (!h) return 1;
         for (int timeout : {50, 300, 1000}) {
             std::vector<double> took;
             for (int i = 0; i < runs; ++i)
-                took.push_back(Timed([&] { Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, timeout, 0); }));
+                took.push_back(
+                    Timed([&] { Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, timeout, 0); }));
             const std::string what = "ReadData, silent module, " + std::to_string(timeout) + " ms";
             Report(what.c_str(), took, 0, timeout);
         }
@@ -142,11 +136,10 @@ int TimeOuts(int runs)
             for (int i = 0; i < runs; ++i) {
                 uint16_t result = 0;
                 const double ms = Timed([&] {
-                    result = Tavo_Interface_RadarDevice_Protocol_SendCommand(h, 0x03, nullptr, 0, KeepNothing, nullptr,
-                                                                             300);
+                    result =
+                        Tavo_Interface_RadarDevice_Protocol_SendCommand(h, 0x03, nullptr, 0, KeepNothing, nullptr, 300);
                 });
-                if (result == TAVO_RADAR_ERR_TIMEOUT)
-                    took.push_back(ms);
+                if (result == TAVO_RADAR_ERR_TIMEOUT) took.push_back(ms);
                 Sleep(1300);  // the late reply comes and goes before the next command
             }
         }
@@ -164,8 +157,7 @@ int TimeOuts(int runs)
                 double last = 0;
                 for (int reads = 0; n > 0 && reads < 200; ++reads)
                     last = Timed([&] { n = Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0); });
-                if (n <= 0)
-                    seen.push_back(last);
+                if (n <= 0) seen.push_back(last);
                 sim.WaitExited();
                 gone.push_back(Timed([&] { Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 300, 0); }));
             }
@@ -200,16 +192,14 @@ int TimeOuts(int runs)
     return 0;
 }
 
-int Runs(const char* name, int fallback)
-{
+int Runs(const char* name, int fallback) {
     const char* v = std::getenv(name);
     return v && std::atoi(v) > 0 ? std::atoi(v) : fallback;
 }
 
 }  // namespace
 
-int main()
-{
+int main() {
     std::string simBinary, dir, problem;
     if (!SessionPaths(simBinary, dir, problem)) {
         std::fprintf(stderr, "device_bench: %s\n", problem.c_str());
@@ -225,8 +215,7 @@ int main()
     {
         CSimulator sim(kPort, {"--scenario", "stand-still"});
         TAVO_DEVICE_HANDLE h = OpenPortTo(sim);
-        if (!h)
-            return 1;
+        if (!h) return 1;
         Tavo_Interface_RadarDevice_StartCmdMode(h, 2, 150);
         Tavo_Interface_RadarDevice_Protocol_CleanData(h, 500);
         std::vector<double> read;
@@ -284,7 +273,8 @@ int main()
                 continue;
             }
             uint8_t buffer[4096];
-            for (int reads = 0; reads < 100 && Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0) > 0;)
+            for (int reads = 0;
+                 reads < 100 && Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0) > 0;)
                 ++reads;
             first.WaitExited();
         }
@@ -327,9 +317,10 @@ int main()
     Report("reopen to first report bytes", firstBytes, 0, 1000.0);
     Report("launch to first bytes (bound)", launchToBytes, 0, 1000.0);
     Report("explicit Serial_OpenByPortNum", explicitOpen, 0, 1000.0);
-    std::printf("%-34s failures %d. Reopen times count from the simulator's ready file being seen (polled\n"
-                "%-34s every 10 ms; the link appears just before it, so 0 means reopened by then); the bound\n"
-                "%-34s counts from launching the simulator and includes its start-up.\n\n",
-                "", failures, "", "");
+    std::printf(
+        "%-34s failures %d. Reopen times count from the simulator's ready file being seen (polled\n"
+        "%-34s every 10 ms; the link appears just before it, so 0 means reopened by then); the bound\n"
+        "%-34s counts from launching the simulator and includes its start-up.\n\n",
+        "", failures, "", "");
     return TimeOuts(timeoutRuns);
 }

@@ -138,8 +138,8 @@ void CColorStatic::DrawItem(LPDRAWITEMSTRUCT drawItem) {
                 Gdiplus::ImageAttributes edges;
                 edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
                 graphics.DrawImage(m_pPicture.get(), Gdiplus::Rect(0, 0, width, height), 0, 0,
-                                   static_cast<INT>(m_pPicture->GetWidth()),
-                                   static_cast<INT>(m_pPicture->GetHeight()), Gdiplus::UnitPixel, &edges);
+                                   static_cast<INT>(m_pPicture->GetWidth()), static_cast<INT>(m_pPicture->GetHeight()),
+                                   Gdiplus::UnitPixel, &edges);
             } else {
                 Gdiplus::SolidBrush background(ColorOf(m_crBackground));
                 graphics.FillRectangle(&background, 0, 0, width, height);
@@ -161,8 +161,8 @@ void CColorStatic::DrawItem(LPDRAWITEMSTRUCT drawItem) {
     memory.CopyTo(drawItem->hDC, item.left, item.top);
 }
 
-void CColorStatic::LayoutLines(Gdiplus::Graphics& graphics, const Gdiplus::Font& font, const wchar_t* text,
-                               int length, const RECT& rect) {
+void CColorStatic::LayoutLines(Gdiplus::Graphics& graphics, const Gdiplus::Font& font, const wchar_t* text, int length,
+                               const RECT& rect) {
     CPtrArrayCtrl pieces;
     SplitBlock block(DevideStringByCharListW(text, length, L"\n", 1, 0, &pieces, -1));
     const int count = pieces.GetCount();
@@ -184,16 +184,18 @@ void CColorStatic::LayoutLines(Gdiplus::Graphics& graphics, const Gdiplus::Font&
         lines[i] = line;
         lengths[i] = n;
         Gdiplus::RectF box;
-        if (n > 0 && graphics.MeasureString(line, n, &font, layout, &box) == Gdiplus::Ok) heights[i] = box.Height;
-        else heights[i] = 0.0f;
+        if (n > 0 && graphics.MeasureString(line, n, &font, layout, &box) == Gdiplus::Ok)
+            heights[i] = box.Height;
+        else
+            heights[i] = 0.0f;
     }
 
     Gdiplus::StringFormat* format = Format();
     Gdiplus::StringAlignment lineAlign = Gdiplus::StringAlignmentCenter;
     if (format) lineAlign = format->GetLineAlignment();
     float gap = 0.0f;
-    const std::vector<float> tops = ctlmath::LineTops(m_nLineGap, static_cast<int>(lineAlign), top,
-                                                      static_cast<float>(rect.bottom), heights, &gap);
+    const std::vector<float> tops =
+        ctlmath::LineTops(m_nLineGap, static_cast<int>(lineAlign), top, static_cast<float>(rect.bottom), heights, &gap);
 
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     Gdiplus::SolidBrush brush(ColorOf(m_crText));

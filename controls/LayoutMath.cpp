@@ -15,12 +15,9 @@ float FirstLineTop(int align, float top, float bottom, float sumOfLineHeights, i
     const float height = bottom - top;
     const float n = static_cast<float>(lineCount);
     switch (align) {
-    case kAlignCenter:
-        return top + gap + (height - sumOfLineHeights - (n + 1.0f) * gap) / 2.0f;
-    case kAlignFar:
-        return bottom - sumOfLineHeights - n * gap;
-    default:
-        return top + gap;
+    case kAlignCenter: return top + gap + (height - sumOfLineHeights - (n + 1.0f) * gap) / 2.0f;
+    case kAlignFar: return bottom - sumOfLineHeights - n * gap;
+    default: return top + gap;
     }
 }
 

@@ -15,9 +15,9 @@ public:
     // One per descendant control, owned by the tool.
     struct ChildRecord {
         HWND hWnd = nullptr;
-        RECT rcOrig{};       // at attach, in its parent's client coordinates
-        UniqueFont hFont;    // the font the tool last made for the control
-        LOGFONTW lfOrig{};   // the control's font at attach; all zeros without one
+        RECT rcOrig{};      // at attach, in its parent's client coordinates
+        UniqueFont hFont;   // the font the tool last made for the control
+        LOGFONTW lfOrig{};  // the control's font at attach; all zeros without one
     };
 
     CWndResizeTool() = default;

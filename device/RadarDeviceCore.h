@@ -62,10 +62,10 @@ typedef uint16_t (*ReplyHandler)(int hasStatus, const unsigned char* data, int l
 class CRadarDeviceCore {
 public:
     static constexpr int kReadBlockSize = 4096;
-    static constexpr int kQuietMs = 20;           // CleanData: this much silence ends it
-    static constexpr int kReopenIntervalMs = 100; // gone port: one open attempt this often
-    static constexpr int kOpenRetryPauseMs = 100; // pause between open attempts
-    static constexpr int kReadSliceMs = 100;      // longest single wait, so a vanished port shows quickly
+    static constexpr int kQuietMs = 20;            // CleanData: this much silence ends it
+    static constexpr int kReopenIntervalMs = 100;  // gone port: one open attempt this often
+    static constexpr int kOpenRetryPauseMs = 100;  // pause between open attempts
+    static constexpr int kReadSliceMs = 100;       // longest single wait, so a vanished port shows quickly
 
     explicit CRadarDeviceCore(std::unique_ptr<IPortSystem> system);
     ~CRadarDeviceCore();
@@ -104,7 +104,7 @@ private:
     uint16_t ExchangeLocked(uint16_t code, const uint8_t* payload, size_t size, int timeoutMs,
                             radarproto::Frame& reply);
     uint16_t SimpleCommandLocked(uint16_t code, int timeoutMs);  // 0 when status 0
-    bool EnsurePortLocked();  // one reopen attempt when the port is wanted but gone
+    bool EnsurePortLocked();                                     // one reopen attempt when the port is wanted but gone
     bool TryReopenLocked();
     void MarkGoneLocked();
 
@@ -117,13 +117,13 @@ private:
 
     // Guarded by m_mutex (written by whichever thread holds it: the control
     // thread for open/close/commands, the acquisition thread in ReadData).
-    std::unique_ptr<IPort> m_port;       // null while closed or gone
-    bool m_wanted = false;               // a port was opened and not closed: keep reopening it
+    std::unique_ptr<IPort> m_port;  // null while closed or gone
+    bool m_wanted = false;          // a port was opened and not closed: keep reopening it
     PortSettings m_settings;
     int m_replyTimeoutMs = 150;
     int64_t m_nextReopenMs = 0;
     radarproto::FrameDecoder m_decoder;
-    std::vector<uint8_t> m_pending;      // stream bytes read behind a reply; ReadData hands them out first
+    std::vector<uint8_t> m_pending;  // stream bytes read behind a reply; ReadData hands them out first
 
     // Written under m_mutex, read lock-free by IsConnected on any thread.
     std::atomic<bool> m_connected{false};

@@ -6,9 +6,7 @@
 
 int gFrameworkEntryPointAnchor = 0;
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    return AfxWinMain(instance, showCommand);
-}
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) { return AfxWinMain(instance, showCommand); }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
     return AfxWinMain(instance, showCommand);

@@ -34,8 +34,10 @@ BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCWSTR text, const RECT* rect, UINT_PTR i
     if (!m_hWnd || !wnd || !wnd->m_hWnd) return FALSE;
     TTTOOLINFOW info = MakeToolInfo(wnd, id);
     info.uFlags = TTF_SUBCLASS;
-    if (rect) info.rect = *rect;
-    else ::GetClientRect(wnd->m_hWnd, &info.rect);
+    if (rect)
+        info.rect = *rect;
+    else
+        ::GetClientRect(wnd->m_hWnd, &info.rect);
     info.hinst = nullptr;
     info.lpszText = const_cast<LPWSTR>(text ? text : LPSTR_TEXTCALLBACKW);
     return SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) ? TRUE : FALSE;

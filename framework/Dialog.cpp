@@ -40,10 +40,8 @@ bool ReturnsResultDirectly(UINT msg) {
     case WM_COMPAREITEM:
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-        return true;
-    default:
-        return false;
+    case WM_QUERYDRAGICON: return true;
+    default: return false;
     }
 }
 
@@ -104,13 +102,17 @@ BOOL CDialog::OnInitDialog() {
 }
 
 void CDialog::OnOK() {
-    if (m_bModal) EndDialog(IDOK);
-    else DestroyWindow();
+    if (m_bModal)
+        EndDialog(IDOK);
+    else
+        DestroyWindow();
 }
 
 void CDialog::OnCancel() {
-    if (m_bModal) EndDialog(IDCANCEL);
-    else DestroyWindow();
+    if (m_bModal)
+        EndDialog(IDCANCEL);
+    else
+        DestroyWindow();
 }
 
 bool CDialog::DispatchTyped(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -124,8 +126,10 @@ bool CDialog::DispatchTyped(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     // box: lParam 0) or from buttons with those ids.
     const UINT id = LOWORD(wParam);
     if ((id == IDOK || id == IDCANCEL) && (lParam == 0 || HIWORD(wParam) == BN_CLICKED)) {
-        if (id == IDOK) OnOK();
-        else OnCancel();
+        if (id == IDOK)
+            OnOK();
+        else
+            OnCancel();
         result = 0;
         return true;
     }

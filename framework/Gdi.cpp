@@ -23,11 +23,11 @@ BOOL CFont::CreateFontIndirectW(const LOGFONTW* logFont) {
     return m_font ? TRUE : FALSE;
 }
 
-BOOL CFont::CreateFontW(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                        BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision,
-                        BYTE quality, BYTE pitchAndFamily, LPCWSTR faceName) {
-    m_font.Reset(::CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut,
-                               charSet, outPrecision, clipPrecision, quality, pitchAndFamily, faceName));
+BOOL CFont::CreateFontW(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+                        BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                        BYTE pitchAndFamily, LPCWSTR faceName) {
+    m_font.Reset(::CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
+                               outPrecision, clipPrecision, quality, pitchAndFamily, faceName));
     return m_font ? TRUE : FALSE;
 }
 

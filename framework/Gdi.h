@@ -20,9 +20,9 @@ public:
     // Size in tenths of a point for the given DC (the screen when null).
     BOOL CreatePointFont(int pointSizeTenths, LPCWSTR faceName, HDC dc = nullptr);
     BOOL CreateFontIndirectW(const LOGFONTW* logFont);
-    BOOL CreateFontW(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                     BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision,
-                     BYTE quality, BYTE pitchAndFamily, LPCWSTR faceName);
+    BOOL CreateFontW(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+                     BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                     BYTE pitchAndFamily, LPCWSTR faceName);
     // Takes ownership of a font made elsewhere.
     void Attach(HFONT font) { m_font.Reset(font); }
     HFONT Detach() { return m_font.Release(); }

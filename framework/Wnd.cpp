@@ -15,8 +15,8 @@ const wchar_t kFrameworkClass[] = L"FrameworkWindow";
 thread_local CWnd* tCreating = nullptr;
 
 void DefaultExceptionSink(CWnd*, UINT msg, const char* what) {
-    std::string line = "framework: exception in handler of message 0x" + std::to_string(msg) + ": " +
-                       (what ? what : "unknown") + "\n";
+    std::string line =
+        "framework: exception in handler of message 0x" + std::to_string(msg) + ": " + (what ? what : "unknown") + "\n";
     ::OutputDebugStringA(line.c_str());
 }
 
@@ -25,8 +25,7 @@ CWnd::ExceptionSink gExceptionSink = DefaultExceptionSink;
 void ReportTo(CWnd* wnd, UINT msg, const char* what) {
     try {
         if (gExceptionSink) gExceptionSink(wnd, msg, what);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 // Runs body with every exception caught and reported; false when it threw.
@@ -57,10 +56,8 @@ bool IsReflected(UINT msg) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-        return true;
-    default:
-        return false;
+    case WM_CTLCOLORSCROLLBAR: return true;
+    default: return false;
     }
 }
 
@@ -117,8 +114,7 @@ HWND CWnd::UnsubclassWindow() {
     if (!hwnd) return nullptr;
     // Only put the old procedure back if nobody subclassed on top of us;
     // otherwise we would cut their procedure out of the chain.
-    if (m_pfnSuper &&
-        ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)) {
+    if (m_pfnSuper && ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)) {
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     }
     m_pfnSuper = nullptr;
@@ -126,8 +122,8 @@ HWND CWnd::UnsubclassWindow() {
     return hwnd;
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
-                    CWnd* parent, UINT id, LPVOID param) {
+BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                    UINT id, LPVOID param) {
     if (m_hWnd) return FALSE;
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     if (!className) {
@@ -147,9 +143,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
     CWnd* outer = tCreating;
     tCreating = this;
     HMENU menuOrId = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
-    HWND hwnd = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top,
-                                  parent ? parent->m_hWnd : nullptr, menuOrId, instance, param);
+    HWND hwnd = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
+                                  rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr, menuOrId, instance, param);
     tCreating = outer;
     if (!hwnd) {
         if (m_hWnd) Detach();
@@ -273,11 +268,8 @@ BOOL CWnd::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-        child = reinterpret_cast<HWND>(lParam);
-        break;
-    default:
-        break;
+    case WM_CTLCOLORSCROLLBAR: child = reinterpret_cast<HWND>(lParam); break;
+    default: break;
     }
     if (!child || child == m_hWnd) return FALSE;
     CWnd* object = FromHandlePermanent(child);
@@ -318,7 +310,8 @@ BOOL ModifyStyleWord(HWND hwnd, int index, DWORD remove, DWORD add, UINT flags) 
     LONG_PTR changed = (style & ~static_cast<LONG_PTR>(remove)) | add;
     if (changed == style) return FALSE;
     ::SetWindowLongPtrW(hwnd, index, changed);
-    if (flags) ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
+    if (flags)
+        ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
     return TRUE;
 }
 }  // namespace

@@ -38,8 +38,8 @@ public:
     // Creates a window with this object attached. className null: the
     // framework's own window class, whose windows reach the object from
     // WM_NCCREATE on; other classes are subclassed once created.
-    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
-                  CWnd* parent, UINT id, LPVOID param = nullptr);
+    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                  UINT id, LPVOID param = nullptr);
     BOOL DestroyWindow();
 
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -94,7 +94,9 @@ public:
     BOOL SetDlgItemTextW(int id, const std::wstring& text) { return ::SetDlgItemTextW(m_hWnd, id, text.c_str()); }
     BOOL SetDlgItemTextW(int id, LPCWSTR text) { return ::SetDlgItemTextW(m_hWnd, id, text ? text : L""); }
     std::wstring GetDlgItemTextW(int id) const;
-    BOOL SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { return ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
+    BOOL SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) {
+        return ::SetDlgItemInt(m_hWnd, id, value, isSigned);
+    }
     UINT GetDlgItemInt(int id, BOOL* translated = nullptr, BOOL isSigned = TRUE) const {
         return ::GetDlgItemInt(m_hWnd, id, translated, isSigned);
     }
@@ -111,7 +113,9 @@ public:
     void SetFont(HFONT font, BOOL redraw = TRUE) { SendMessage(WM_SETFONT, (WPARAM)font, redraw); }
     void SetFont(CFont* font, BOOL redraw = TRUE);
     HFONT GetFont() const { return (HFONT)SendMessage(WM_GETFONT); }
-    HICON SetIcon(HICON icon, BOOL big) { return (HICON)SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, (LPARAM)icon); }
+    HICON SetIcon(HICON icon, BOOL big) {
+        return (HICON)SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, (LPARAM)icon);
+    }
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     CWnd* GetParentWnd() const { return FromHandlePermanent(GetParent()); }
     HWND SetFocus() { return ::SetFocus(m_hWnd); }

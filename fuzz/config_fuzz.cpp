@@ -19,6 +19,8 @@
 
 namespace {
 
+// Field tables stay packed, as the key lists they follow.
+// clang-format off
 const char* const kIntKeys[] = {"nMotionlessRangeMin", "nMotionlessRangeMax", "nMotionRangeMin", "nMotionRangeMax",
                                 "nOffTime", "nMotionIIR", "nMotionlessIIR", "nMotionWindowRange",
                                 "nMotionlessWindowRange", "nDistanceCalibration", "ReportTimeMS"};
@@ -38,6 +40,7 @@ float* FloatFields(RadarParam& p, size_t i) {
                        &p.fMotionlessFarEndCoef, &p.fKalman1, &p.fKalman2, &p.fKalman3, &p.fKalman4};
     return fields[i];
 }
+// clang-format on
 
 bool Holds(pugi::xml_node element, const char* key) {
     return element && FindAttributeNoCase(element, key) && *FindAttributeNoCase(element, key).value();
@@ -83,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memset(&reread, 0, sizeof reread);
     LoadConfigValues(again, baudAgain, reread);
     Check(baudAgain == baud);
-    for (size_t i = 0; i < sizeof kIntKeys / sizeof *kIntKeys; ++i) Check(*IntFields(reread, i) == *IntFields(loaded, i));
+    for (size_t i = 0; i < sizeof kIntKeys / sizeof *kIntKeys; ++i)
+        Check(*IntFields(reread, i) == *IntFields(loaded, i));
     for (size_t i = 0; i < sizeof kFloatKeys / sizeof *kFloatKeys; ++i) {
         const double was = *FloatFields(loaded, i), now = *FloatFields(reread, i);
         Check(std::fabs(now - was) <= 1e-6 + 1e-6 * std::fabs(was));

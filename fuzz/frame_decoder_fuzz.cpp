@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         while (decoder.Next(frame)) {
             Check(frame.kind == kKindCommand || frame.kind == kKindReply);
             Check(frame.payload.size() <= kMaxPayload);
-            const std::vector<uint8_t> again = EncodeFrame(frame.kind, frame.code, frame.payload.data(), frame.payload.size());
+            const std::vector<uint8_t> again =
+                EncodeFrame(frame.kind, frame.code, frame.payload.data(), frame.payload.size());
             const uint8_t* found = Find(searchFrom, stream + at, again);
             Check(found != nullptr);
             searchFrom = found + again.size();
@@ -52,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 ModuleParameters p;
                 const ModuleParameters before = p;
                 const uint16_t status = ApplyParameterWrite(frame.code, pairs, p);
-                if (status != kStatusOk)
-                    Check(EncodeParameterReply(0, p) == EncodeParameterReply(0, before));
+                if (status != kStatusOk) Check(EncodeParameterReply(0, p) == EncodeParameterReply(0, before));
                 Check(EncodeParameterReply(status, p).size() == kParameterReplySize);
             }
         }

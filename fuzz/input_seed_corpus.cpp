@@ -45,11 +45,11 @@ Bytes Cat(uint8_t cut, std::initializer_list<Bytes> parts) {
 void ReportSeeds(Writer& w) {
     w.Add(Cat(0, {Report(1, 300)}));
     w.Add(Cat(3, {Report(1, 300), Report(2, 100), Report(0, 0)}));
-    w.Add(Cat(1, {{0x00}, Report(1, 300)}));                      // one byte skipped
-    w.Add(Cat(5, {{0xAA}, Report(2, 100)}));                      // stray header byte
-    w.Add(Cat(7, {Report(0xAA, 0x5555), Report(2, 0xFFFF)}));     // tested bytes only at 0, 1, 5, 6
+    w.Add(Cat(1, {{0x00}, Report(1, 300)}));                                      // one byte skipped
+    w.Add(Cat(5, {{0xAA}, Report(2, 100)}));                                      // stray header byte
+    w.Add(Cat(7, {Report(0xAA, 0x5555), Report(2, 0xFFFF)}));                     // tested bytes only at 0, 1, 5, 6
     w.Add(Cat(9, {{0xAA, 0xAA, 0x01, 0x2C, 0x01, 0x55, 0x54}, Report(1, 301)}));  // broken trailer
-    w.Add(Cat(2, {{0xAA, 0xAA, 0x01}}));                          // a frame's start only
+    w.Add(Cat(2, {{0xAA, 0xAA, 0x01}}));                                          // a frame's start only
     Bytes reply = {0xC5, 0x5C, 0x81, 0x03, 0x00, 0x02, 0x00, 0x00, 0x00, 0x12, 0x34, 0x5C, 0xC5};
     w.Add(Cat(13, {Report(1, 50), reply, Report(2, 60), {0x13, 0x11, 0xAA, 0x55}, Report(1, 70)}));
 }
@@ -57,19 +57,22 @@ void ReportSeeds(Writer& w) {
 void ConfigSeeds(Writer& w) {
     w.Add(std::string());
     w.Add("<?xml version=\"1.0\"?>\n<AppConfig />\n");
-    w.Add("<?xml version=\"1.0\"?>\n<AppConfig\n\tLanguage=\"ENG\"\n\tBaudRate=\"256000\"\n"
-          "\tnMotionlessRangeMin=\"30\"\n\tnMotionlessRangeMax=\"425\"\n\tnMotionRangeMin=\"30\"\n"
-          "\tnMotionRangeMax=\"717\"\n\tnOffTime=\"20\"\n\tfMotionNearEndCoef=\"40.000000\"\n"
-          "\tfMotionFarEndCoef=\"6.000000\"\n\tfMotionlessNearEndCoef=\"40.000000\"\n"
-          "\tfMotionlessFarEndCoef=\"9.000000\"\n\tnMotionIIR=\"2\"\n\tnMotionlessIIR=\"8\"\n"
-          "\tnMotionWindowRange=\"5\"\n\tnMotionlessWindowRange=\"10\"\n\tfKalman1=\"0.500000\"\n"
-          "\tfKalman2=\"0.500000\"\n\tfKalman3=\"0.850000\"\n\tfKalman4=\"0.150000\"\n"
-          "\tnDistanceCalibration=\"-5\"\n\tReportTimeMS=\"50\" />\n");
+    w.Add(
+        "<?xml version=\"1.0\"?>\n<AppConfig\n\tLanguage=\"ENG\"\n\tBaudRate=\"256000\"\n"
+        "\tnMotionlessRangeMin=\"30\"\n\tnMotionlessRangeMax=\"425\"\n\tnMotionRangeMin=\"30\"\n"
+        "\tnMotionRangeMax=\"717\"\n\tnOffTime=\"20\"\n\tfMotionNearEndCoef=\"40.000000\"\n"
+        "\tfMotionFarEndCoef=\"6.000000\"\n\tfMotionlessNearEndCoef=\"40.000000\"\n"
+        "\tfMotionlessFarEndCoef=\"9.000000\"\n\tnMotionIIR=\"2\"\n\tnMotionlessIIR=\"8\"\n"
+        "\tnMotionWindowRange=\"5\"\n\tnMotionlessWindowRange=\"10\"\n\tfKalman1=\"0.500000\"\n"
+        "\tfKalman2=\"0.500000\"\n\tfKalman3=\"0.850000\"\n\tfKalman4=\"0.150000\"\n"
+        "\tnDistanceCalibration=\"-5\"\n\tReportTimeMS=\"50\" />\n");
     w.Add("<appconfig baudrate=\"9600\" BAUDRATE=\"1200\" language=\"cht\" Site=\"lab 2\"><Note>x</Note></appconfig>");
-    w.Add("<AppConfig BaudRate=\"99999999999\" fKalman1=\"1e308\" fKalman2=\"NaN\" nOffTime=\"-1\" "
-          "fKalman3=\"-3.4e39\" nMotionIIR=\" +7 \" fKalman4=\"inf\" ReportTimeMS=\"0x10\"/>");
+    w.Add(
+        "<AppConfig BaudRate=\"99999999999\" fKalman1=\"1e308\" fKalman2=\"NaN\" nOffTime=\"-1\" "
+        "fKalman3=\"-3.4e39\" nMotionIIR=\" +7 \" fKalman4=\"inf\" ReportTimeMS=\"0x10\"/>");
     w.Add("<AppConfig Language=\"ENG\" BaudRate=\"9600\"><Note>half a hand edit</AppConfig");
-    w.Add("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!-- c --><?pi x?><!DOCTYPE a><AppConfig a=\"&amp;&#x41;\"/>");
+    w.Add(
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!-- c --><?pi x?><!DOCTYPE a><AppConfig a=\"&amp;&#x41;\"/>");
     w.Add(Bytes{0xEF, 0xBB, 0xBF, '<', 'A', 'p', 'p', 'C', 'o', 'n', 'f', 'i', 'g', '/', '>'});
     // UTF-16LE with a byte-order mark.
     const std::string narrow = "<AppConfig BaudRate=\"115200\"/>";
@@ -99,8 +102,8 @@ void ParamSeeds(Writer& w) {
     w.Add(noStatus);
     w.Add(Bytes(reply.begin(), reply.end() - 1));  // 51 bytes
     w.Add(Bytes{1, 0xFF, 0xFF, 0x7F, 0x80, 0xC0, 0x7F});
-    for (const char* text : {"30", "  -12.5e3xyz", ".5", "5.", "+1e", "1e400", "-1e-400", "99999999999", "nan",
-                             "inf", "0x10", "\t\n717cm", "-", "2147483647.9", "-2147483648.5"}) {
+    for (const char* text : {"30", "  -12.5e3xyz", ".5", "5.", "+1e", "1e400", "-1e-400", "99999999999", "nan", "inf",
+                             "0x10", "\t\n717cm", "-", "2147483647.9", "-2147483648.5"}) {
         w.Add(std::string("\x02") + text);
     }
 }
@@ -114,9 +117,12 @@ int main(int argc, char** argv) {
     }
     const std::string kind = argv[1];
     Writer w(argv[2]);
-    if (kind == "report") ReportSeeds(w);
-    else if (kind == "config") ConfigSeeds(w);
-    else if (kind == "param") ParamSeeds(w);
+    if (kind == "report")
+        ReportSeeds(w);
+    else if (kind == "config")
+        ConfigSeeds(w);
+    else if (kind == "param")
+        ParamSeeds(w);
     else {
         std::fprintf(stderr, "input_seed_corpus: unknown kind %s\n", kind.c_str());
         return 2;

@@ -48,7 +48,8 @@ void RawReply(const uint8_t* data, size_t size) {
     for (int32_t v : {record.nMotionRangeMax, record.nMotionRangeMin, record.nMotionlessRangeMax,
                       record.nMotionlessRangeMin, record.nOffTime})
         Check(v >= 0 && v <= 0xFFFF);
-    for (int32_t v : {record.nMotionIIR, record.nMotionlessIIR, record.nMotionWindowRange, record.nMotionlessWindowRange})
+    for (int32_t v :
+         {record.nMotionIIR, record.nMotionlessIIR, record.nMotionWindowRange, record.nMotionlessWindowRange})
         Check(v >= 0 && v <= 0xFF);
     // No record, no data: refused, never a crash.
     Check(ParseParamResponse(hasStatus, reply, length, nullptr) == kParamReplyUnusable);
@@ -97,8 +98,10 @@ void EditText(const uint8_t* data, size_t size) {
     Check(SameNumber(value, EditTextToNumber((wide + L"\u4E2D").c_str())));
 
     const int32_t cut = TruncateToInt32(value);
-    if (value >= -2147483648.0 && value < 2147483648.0) Check(cut == static_cast<int32_t>(std::trunc(value)));
-    else Check(cut == (value < 0 ? INT32_MIN : INT32_MAX));
+    if (value >= -2147483648.0 && value < 2147483648.0)
+        Check(cut == static_cast<int32_t>(std::trunc(value)));
+    else
+        Check(cut == (value < 0 ? INT32_MIN : INT32_MAX));
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
         EncodeCommand(kWriteGeneral, write67),
         EncodeReply(kWriteGeneral, kStatusUnknownId),
         EncodeCommand(kReadParameters),
-        EncodeFrame(kKindReply, kReadParameters, EncodeParameterReply(0, ModuleParameters{}).data(), kParameterReplySize),
+        EncodeFrame(kKindReply, kReadParameters, EncodeParameterReply(0, ModuleParameters{}).data(),
+                    kParameterReplySize),
     };
     bool ok = true;
     for (size_t i = 0; i < frames.size(); ++i) ok &= write(static_cast<uint8_t>(i % 2 ? 0 : 7), frames[i]);

@@ -25,9 +25,13 @@ struct UncountedHandle {
 
 struct CountedGdiHandle {
     template <class T>
-    static void Adopted(T) { ++g_liveScopedGdiObjects; }
+    static void Adopted(T) {
+        ++g_liveScopedGdiObjects;
+    }
     template <class T>
-    static void Disowned(T) { --g_liveScopedGdiObjects; }
+    static void Disowned(T) {
+        --g_liveScopedGdiObjects;
+    }
 };
 
 // Most kinds: null is "none" and anything else a handle; the kind adds Close.

@@ -27,13 +27,13 @@
 namespace Gdiplus {
 using std::max;
 using std::min;
-}
+}  // namespace Gdiplus
 #include <gdiplus.h>
 
 #ifdef IMAGEHELPER_BUILD
-#  define IMAGEHELPER_API extern "C" __declspec(dllexport)
+#define IMAGEHELPER_API extern "C" __declspec(dllexport)
 #else
-#  define IMAGEHELPER_API extern "C"
+#define IMAGEHELPER_API extern "C"
 #endif
 
 // 0 BMP, 1 JPEG, 2 GIF, 3 TIFF, 4 PNG.

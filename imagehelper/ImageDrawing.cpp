@@ -12,8 +12,7 @@ using namespace imagehelper;
 namespace {
 
 // The caller's source rectangle, or the whole image.
-Box SourceBox(Bitmap* image, const RECT* source)
-{
+Box SourceBox(Bitmap* image, const RECT* source) {
     const Box whole = ImageBox(image);
     return source ? BoxOf(*source) : whole;
 }
@@ -21,25 +20,21 @@ Box SourceBox(Bitmap* image, const RECT* source)
 // The source box (the whole image without one) and the destination box of a
 // drawing call. False when there is nothing to draw: no graphics, destination
 // or image, or an empty rectangle (every mode would divide by its size).
-bool DrawingBoxes(Graphics* graphics, const RECT* destination, Bitmap* image, const RECT* source, Box* src, Box* dst)
-{
-    if (graphics == nullptr || destination == nullptr || image == nullptr)
-        return false;
+bool DrawingBoxes(Graphics* graphics, const RECT* destination, Bitmap* image, const RECT* source, Box* src, Box* dst) {
+    if (graphics == nullptr || destination == nullptr || image == nullptr) return false;
     *src = SourceBox(image, source);
     *dst = BoxOf(*destination);
     return src->w > 0 && src->h > 0 && dst->w > 0 && dst->h > 0;
 }
 
 void Draw(Graphics* graphics, Bitmap* image, const Box& from, const Box& to,
-          const Gdiplus::ImageAttributes* attributes = nullptr)
-{
+          const Gdiplus::ImageAttributes* attributes = nullptr) {
     graphics->DrawImage(image, RectOf(to), from.x, from.y, from.w, from.h, Gdiplus::UnitPixel, attributes);
 }
 
 }  // namespace
 
-IMAGEHELPER_API int Gdiplus_GetStringFormat(int languageId)
-{
+IMAGEHELPER_API int Gdiplus_GetStringFormat(int languageId) {
     EnsureImports();
     const int language = languageId & 0xFFFF;
     return language == 0x0401 || language == 0x040D ? 1 : 0;
@@ -47,34 +42,28 @@ IMAGEHELPER_API int Gdiplus_GetStringFormat(int languageId)
 
 IMAGEHELPER_API void Gdiplus_DrawText(Graphics* graphics, const wchar_t* text, const Gdiplus::RectF* layout,
                                       const Gdiplus::Color* color, const Gdiplus::StringFormat* format,
-                                      const Gdiplus::Font* font)
-{
+                                      const Gdiplus::Font* font) {
     EnsureImports();
-    if (graphics == nullptr || text == nullptr || text[0] == L'\0' || layout == nullptr || color == nullptr)
-        return;
+    if (graphics == nullptr || text == nullptr || text[0] == L'\0' || layout == nullptr || color == nullptr) return;
     Gdiplus::SolidBrush brush(*color);
     graphics->SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     graphics->DrawString(text, -1, font, *layout, format, &brush);
 }
 
-IMAGEHELPER_API void Gdiplus_DrawBitmap(Graphics* graphics, const RECT* destination, Bitmap* image,
-                                        const RECT* source, int mode)
-{
+IMAGEHELPER_API void Gdiplus_DrawBitmap(Graphics* graphics, const RECT* destination, Bitmap* image, const RECT* source,
+                                        int mode) {
     EnsureImports();
     Box src, dst;
-    if (!DrawingBoxes(graphics, destination, image, source, &src, &dst))
-        return;
+    if (!DrawingBoxes(graphics, destination, image, source, &src, &dst)) return;
     switch (mode) {
     case 0: {
         Box from;
-        if (imagecore::PlanDrawCover(src, dst, &from))
-            Draw(graphics, image, from, dst);
+        if (imagecore::PlanDrawCover(src, dst, &from)) Draw(graphics, image, from, dst);
         break;
     }
     case 1: {
         Box to;
-        if (imagecore::PlanDrawFit(src, dst, &to))
-            Draw(graphics, image, src, to);
+        if (imagecore::PlanDrawFit(src, dst, &to)) Draw(graphics, image, src, to);
         break;
     }
     case 2: {
@@ -97,25 +86,18 @@ IMAGEHELPER_API void Gdiplus_DrawBitmap(Graphics* graphics, const RECT* destinat
         Draw(graphics, image, from, to);
         break;
     }
-    default:
-        Draw(graphics, image, src, dst);
-        break;
+    default: Draw(graphics, image, src, dst); break;
     }
 }
 
 IMAGEHELPER_API void Gdiplus_DrawAlphaBitmap(Graphics* graphics, const RECT* destination, Bitmap* image,
-                                             const RECT* source, int stretch, BYTE opacity)
-{
+                                             const RECT* source, int stretch, BYTE opacity) {
     EnsureImports();
     Box src, dst;
-    if (!DrawingBoxes(graphics, destination, image, source, &src, &dst))
-        return;
+    if (!DrawingBoxes(graphics, destination, image, source, &src, &dst)) return;
     // Identity but for the alpha scale: opacity / 256, so 255 is not quite opaque.
-    Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0},
-                                    {0, 1, 0, 0, 0},
-                                    {0, 0, 1, 0, 0},
-                                    {0, 0, 0, opacity * 0.00390625f, 0},
-                                    {0, 0, 0, 0, 1}}};
+    Gdiplus::ColorMatrix matrix = {
+        {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, opacity * 0.00390625f, 0}, {0, 0, 0, 0, 1}}};
     Gdiplus::ImageAttributes attributes;
     attributes.SetColorMatrix(&matrix, Gdiplus::ColorMatrixFlagsDefault, Gdiplus::ColorAdjustTypeBitmap);
     if (stretch) {
@@ -127,29 +109,23 @@ IMAGEHELPER_API void Gdiplus_DrawAlphaBitmap(Graphics* graphics, const RECT* des
     }
 }
 
-IMAGEHELPER_API void Gdiplus_FillRect(Graphics* graphics, const RECT* rect, const Gdiplus::Brush* brush)
-{
+IMAGEHELPER_API void Gdiplus_FillRect(Graphics* graphics, const RECT* rect, const Gdiplus::Brush* brush) {
     EnsureImports();
-    if (graphics == nullptr || rect == nullptr || brush == nullptr)
-        return;
+    if (graphics == nullptr || rect == nullptr || brush == nullptr) return;
     graphics->FillRectangle(brush, static_cast<INT>(rect->left), static_cast<INT>(rect->top),
                             static_cast<INT>(rect->right - rect->left), static_cast<INT>(rect->bottom - rect->top));
 }
 
 IMAGEHELPER_API void Gdiplus_FillPolygon(Graphics* graphics, const Gdiplus::Point* points, int count,
-                                         const Gdiplus::Brush* brush)
-{
+                                         const Gdiplus::Brush* brush) {
     EnsureImports();
-    if (graphics == nullptr || points == nullptr || brush == nullptr)
-        return;
+    if (graphics == nullptr || points == nullptr || brush == nullptr) return;
     graphics->FillPolygon(brush, points, count, Gdiplus::FillModeAlternate);
 }
 
-IMAGEHELPER_API void Gdiplus_DrawRect(Graphics* graphics, const RECT* rect, DWORD argb, float penWidth)
-{
+IMAGEHELPER_API void Gdiplus_DrawRect(Graphics* graphics, const RECT* rect, DWORD argb, float penWidth) {
     EnsureImports();
-    if (graphics == nullptr || rect == nullptr)
-        return;
+    if (graphics == nullptr || rect == nullptr) return;
     Gdiplus::Pen pen(Gdiplus::Color(argb), penWidth);
     graphics->DrawRectangle(&pen, static_cast<Gdiplus::REAL>(rect->left), static_cast<Gdiplus::REAL>(rect->top),
                             static_cast<Gdiplus::REAL>(rect->right - rect->left) - penWidth,

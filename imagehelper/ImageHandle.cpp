@@ -44,43 +44,36 @@ const void* TableAddress() { return &kHandleTable.scalarDeletingDestructor; }
 // Fields are read and written as bytes: the layout is the contract, whoever
 // constructed the object.
 template <typename Field>
-Field ReadField(const Gdiplus::Bitmap* image, size_t offset)
-{
+Field ReadField(const Gdiplus::Bitmap* image, size_t offset) {
     Field value;
     std::memcpy(&value, reinterpret_cast<const char*>(image) + offset, sizeof value);
     return value;
 }
 
 template <typename Field>
-void WriteField(Gdiplus::Bitmap* image, size_t offset, Field value)
-{
+void WriteField(Gdiplus::Bitmap* image, size_t offset, Field value) {
     std::memcpy(reinterpret_cast<char*>(image) + offset, &value, sizeof value);
 }
 
-bool CarriesOurTable(const Gdiplus::Bitmap* image)
-{
+bool CarriesOurTable(const Gdiplus::Bitmap* image) {
     return ReadField<const void*>(image, offsetof(HandleLayout, table)) == TableAddress();
 }
 
-void* ScalarDeletingDestructor(Gdiplus::Bitmap* self, unsigned int flags)
-{
+void* ScalarDeletingDestructor(Gdiplus::Bitmap* self, unsigned int flags) {
     EnsureImports();
     DestroyHandle(self, (flags & 1u) != 0);
     return self;
 }
 
-Gdiplus::Image* CloneSlot(Gdiplus::Bitmap* self)
-{
+Gdiplus::Image* CloneSlot(Gdiplus::Bitmap* self) {
     EnsureImports();
     return CloneHandle(self);
 }
 
 }  // namespace
 
-Gdiplus::Bitmap* FinishHandle(Gdiplus::Bitmap* image)
-{
-    if (image == nullptr)
-        return nullptr;
+Gdiplus::Bitmap* FinishHandle(Gdiplus::Bitmap* image) {
+    if (image == nullptr) return nullptr;
     if (image->GetLastStatus() != Gdiplus::Ok) {
         DestroyHandle(image, true);
         return nullptr;
@@ -91,24 +84,18 @@ Gdiplus::Bitmap* FinishHandle(Gdiplus::Bitmap* image)
     return image;
 }
 
-void DestroyHandle(Gdiplus::Bitmap* image, bool freeMemory)
-{
-    if (image == nullptr)
-        return;
+void DestroyHandle(Gdiplus::Bitmap* image, bool freeMemory) {
+    if (image == nullptr) return;
     const bool ours = CarriesOurTable(image);
     // Qualified: GCC's own destructor, reached without the table.
     image->Gdiplus::Bitmap::~Bitmap();
-    if (!freeMemory)
-        return;
+    if (!freeMemory) return;
     Gdiplus::DllExports::GdipFree(image);
-    if (ours)
-        gLiveHandles.fetch_sub(1, std::memory_order_relaxed);
+    if (ours) gLiveHandles.fetch_sub(1, std::memory_order_relaxed);
 }
 
-Gdiplus::Bitmap* CloneHandle(Gdiplus::Bitmap* source)
-{
-    if (source == nullptr)
-        return nullptr;
+Gdiplus::Bitmap* CloneHandle(Gdiplus::Bitmap* source) {
+    if (source == nullptr) return nullptr;
     Gdiplus::GpImage* copy = nullptr;
     const Gdiplus::Status status = Gdiplus::DllExports::GdipCloneImage(
         ReadField<Gdiplus::GpImage*>(source, offsetof(HandleLayout, nativeImage)), &copy);

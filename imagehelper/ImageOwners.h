@@ -18,30 +18,23 @@ namespace imagehelper {
 // does), lets GDI+ make the native image, and keeps the result as a handle
 // (ImageHandle.h) only when its status is Ok.
 template <typename... Args>
-Gdiplus::Bitmap* NewBitmap(Args&&... args)
-{
+Gdiplus::Bitmap* NewBitmap(Args&&... args) {
     void* memory = Gdiplus::DllExports::GdipAlloc(sizeof(Gdiplus::Bitmap));
-    if (memory == nullptr)
-        return nullptr;
+    if (memory == nullptr) return nullptr;
     return FinishHandle(::new (memory) Gdiplus::Bitmap(std::forward<Args>(args)...));
 }
 
 // A new image with GDI+-owned pixels, transparent black.
-inline Gdiplus::Bitmap* NewImage(int width, int height, Gdiplus::PixelFormat format = PixelFormat32bppARGB)
-{
+inline Gdiplus::Bitmap* NewImage(int width, int height, Gdiplus::PixelFormat format = PixelFormat32bppARGB) {
     return NewBitmap(width, height, 0, format, static_cast<BYTE*>(nullptr));
 }
 
 // Width and height through the wrapper, so failures reach the image's status.
-inline imagecore::Box ImageBox(Gdiplus::Bitmap* image)
-{
+inline imagecore::Box ImageBox(Gdiplus::Bitmap* image) {
     return imagecore::Box{0, 0, static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight())};
 }
 
-inline imagecore::Box BoxOf(const RECT& r)
-{
-    return imagecore::Box{r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
+inline imagecore::Box BoxOf(const RECT& r) { return imagecore::Box{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
 inline Gdiplus::Rect RectOf(const imagecore::Box& b) { return Gdiplus::Rect(b.x, b.y, b.w, b.h); }
 
@@ -50,15 +43,12 @@ inline Gdiplus::Rect RectOf(const imagecore::Box& b) { return Gdiplus::Rect(b.x,
 class BitmapBits {
 public:
     BitmapBits(Gdiplus::Bitmap* image, const imagecore::Box& box, UINT mode, Gdiplus::PixelFormat format)
-        : m_pImage(image)
-    {
+        : m_pImage(image) {
         const Gdiplus::Rect rect = RectOf(box);
         m_bLocked = image->LockBits(&rect, mode, format, &m_data) == Gdiplus::Ok;
     }
-    ~BitmapBits()
-    {
-        if (m_bLocked)
-            m_pImage->UnlockBits(&m_data);
+    ~BitmapBits() {
+        if (m_bLocked) m_pImage->UnlockBits(&m_data);
     }
     BitmapBits(const BitmapBits&) = delete;
     BitmapBits& operator=(const BitmapBits&) = delete;
@@ -75,11 +65,9 @@ private:
 };
 
 // Makes a movable global block bigger; false (the block as it was) when it cannot.
-inline bool GrowGlobal(UniqueGlobalMemory& block, SIZE_T bytes)
-{
+inline bool GrowGlobal(UniqueGlobalMemory& block, SIZE_T bytes) {
     HGLOBAL grown = GlobalReAlloc(block.Get(), bytes, GMEM_MOVEABLE);
-    if (grown == nullptr)
-        return false;
+    if (grown == nullptr) return false;
     block.Release();  // the old handle is no more once the block has moved
     block.Reset(grown);
     return true;
@@ -89,10 +77,8 @@ inline bool GrowGlobal(UniqueGlobalMemory& block, SIZE_T bytes)
 class GlobalPointer {
 public:
     explicit GlobalPointer(HGLOBAL block) : m_hMem(block), m_pData(block ? GlobalLock(block) : nullptr) {}
-    ~GlobalPointer()
-    {
-        if (m_pData)
-            GlobalUnlock(m_hMem);
+    ~GlobalPointer() {
+        if (m_pData) GlobalUnlock(m_hMem);
     }
     GlobalPointer(const GlobalPointer&) = delete;
     GlobalPointer& operator=(const GlobalPointer&) = delete;

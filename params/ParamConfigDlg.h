@@ -47,7 +47,7 @@ private:
     void ShowError(UINT textId);
     void ShowSuccess(UINT textId);
 
-    TAVO_DEVICE_HANDLE m_hDevice = nullptr;  // borrowed; null until set
+    TAVO_DEVICE_HANDLE m_hDevice = nullptr;   // borrowed; null until set
     IToolDlgInterface* m_pToolDlg = nullptr;  // borrowed; calls skipped while null
     RadarParam* m_pParam;                     // the main window's record
 };

@@ -17,9 +17,15 @@ typedef uint32_t COLORREF;
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
 
-struct RECT { LONG left, top, right, bottom; };
-struct POINT { LONG x, y; };
-struct SIZE { LONG cx, cy; };
+struct RECT {
+    LONG left, top, right, bottom;
+};
+struct POINT {
+    LONG x, y;
+};
+struct SIZE {
+    LONG cx, cy;
+};
 
 #ifndef TRUE
 #define TRUE 1

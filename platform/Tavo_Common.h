@@ -18,13 +18,13 @@
 #include "TavoTypes.h"
 
 #if defined(_WIN32) && !defined(TAVO_COMMON_STATIC)
-#  ifdef TAVO_COMMON_BUILD
-#    define TAVO_COMMON_API __declspec(dllexport)
-#  else
-#    define TAVO_COMMON_API __declspec(dllimport)
-#  endif
+#ifdef TAVO_COMMON_BUILD
+#define TAVO_COMMON_API __declspec(dllexport)
 #else
-#  define TAVO_COMMON_API
+#define TAVO_COMMON_API __declspec(dllimport)
+#endif
+#else
+#define TAVO_COMMON_API
 #endif
 
 #ifdef _WIN32
@@ -57,8 +57,8 @@ public:
     CBaseThread(const CBaseThread&) = delete;
     CBaseThread& operator=(const CBaseThread&) = delete;
 
-    int StartThread(const char* name, IThreadFuncInterface* body, uint64_t userData,
-                    int priority, int stackSize, int flags);
+    int StartThread(const char* name, IThreadFuncInterface* body, uint64_t userData, int priority, int stackSize,
+                    int flags);
     void StopThread();
     BOOL IsRunning() const;
     uint64_t GetUserData() const;
@@ -82,11 +82,11 @@ public:
     CBaseBuffer(const CBaseBuffer&) = delete;
     CBaseBuffer& operator=(const CBaseBuffer&) = delete;
 
-    int AppendBuffer(const void* data, int size);   // bytes appended in order
-    int SetBuffer(const void* data, int size);      // content := size bytes at data
-    unsigned char* GetBuffer();                      // first byte (null when empty)
-    int GetAvailSize() const;                        // number of bytes held
-    void Delete();                                   // empty; storage released
+    int AppendBuffer(const void* data, int size);  // bytes appended in order
+    int SetBuffer(const void* data, int size);     // content := size bytes at data
+    unsigned char* GetBuffer();                    // first byte (null when empty)
+    int GetAvailSize() const;                      // number of bytes held
+    void Delete();                                 // empty; storage released
 
 private:
     unsigned char* m_pData;
@@ -167,7 +167,7 @@ public:
     int AddData(void* p, int index);
     int GetCount() const;
     void* GetAt(int index) const;
-    int RemoveAt(int index, int count);   // returns the number removed
+    int RemoveAt(int index, int count);  // returns the number removed
     virtual void RemoveAll();
 
 private:
@@ -188,7 +188,7 @@ public:
     int AddData(void* p, int index);
     int GetCount() const;
     void* GetAt(int index) const;
-    int RemoveAt(int index, int count);   // takes entries out; returns the number removed
+    int RemoveAt(int index, int count);  // takes entries out; returns the number removed
     virtual void RemoveAll();
 
 private:
@@ -251,10 +251,10 @@ TAVO_COMMON_API int RecursiveCreateDirectoryW(const wchar_t* path);
 // A file name (no folder) made of prefix, the local date and time, and ext
 // (with or without its dot), into out (260 characters). Names never repeat
 // within one process. timeMode/flag/reserved: see the implementation notes.
-TAVO_COMMON_API int GetFileNameByDateA(char* out, const char* ext, const char* prefix,
-                                       const char* suffix, int reserved1, int flag, int reserved2);
-TAVO_COMMON_API int GetFileNameByDateW(wchar_t* out, const wchar_t* ext, const wchar_t* prefix,
-                                       const wchar_t* suffix, int reserved1, int flag, int reserved2);
+TAVO_COMMON_API int GetFileNameByDateA(char* out, const char* ext, const char* prefix, const char* suffix,
+                                       int reserved1, int flag, int reserved2);
+TAVO_COMMON_API int GetFileNameByDateW(wchar_t* out, const wchar_t* ext, const wchar_t* prefix, const wchar_t* suffix,
+                                       int reserved1, int flag, int reserved2);
 // Reads a whole file. Returns its size and hands out a block (followed by a
 // NUL byte not counted in the size) to give back with ReleaseFileData; the
 // block stays null and the result is -1 when the file cannot be read.
@@ -276,9 +276,16 @@ TAVO_COMMON_API int IsFileExistW(const wchar_t* path);
 
 // Type codes of DigtalStringToValue.
 enum TavoValueType {
-    TAVO_VALUE_INT8 = 1, TAVO_VALUE_UINT8 = 2, TAVO_VALUE_INT16 = 3, TAVO_VALUE_UINT16 = 4,
-    TAVO_VALUE_INT32 = 5, TAVO_VALUE_UINT32 = 6, TAVO_VALUE_INT64 = 7, TAVO_VALUE_UINT64 = 8,
-    TAVO_VALUE_FLOAT = 9, TAVO_VALUE_DOUBLE = 10
+    TAVO_VALUE_INT8 = 1,
+    TAVO_VALUE_UINT8 = 2,
+    TAVO_VALUE_INT16 = 3,
+    TAVO_VALUE_UINT16 = 4,
+    TAVO_VALUE_INT32 = 5,
+    TAVO_VALUE_UINT32 = 6,
+    TAVO_VALUE_INT64 = 7,
+    TAVO_VALUE_UINT64 = 8,
+    TAVO_VALUE_FLOAT = 9,
+    TAVO_VALUE_DOUBLE = 10
 };
 
 extern "C" {
@@ -294,8 +301,8 @@ TAVO_COMMON_API int DigtalStringToValue(const char* text, int length, void* out,
 // maxPieces pieces (-1: no limit), the last one keeping the rest. Returns the
 // block, which owns the texts and is given back with Internal_DelArrayW; null
 // when there is nothing to split (empty text).
-TAVO_COMMON_API void* DevideStringByCharListW(const wchar_t* text, int length, const wchar_t* seps,
-                                              int nseps, int flags, CPtrArrayCtrl* pieces, int maxPieces);
+TAVO_COMMON_API void* DevideStringByCharListW(const wchar_t* text, int length, const wchar_t* seps, int nseps,
+                                              int flags, CPtrArrayCtrl* pieces, int maxPieces);
 extern "C" TAVO_COMMON_API void Internal_DelArrayW(void* block);
 
 // ---------------------------------------------------------------------------
@@ -328,8 +335,8 @@ TAVO_COMMON_API void DrawColorOnBuffer(COLORREF color, void* bits, const RECT* r
 // bytesPerPixel (4) bytes per pixel; pixel k of the line takes
 // pattern[k % patternLength], stored unchanged. Pixels outside the buffer are
 // not written. flags: reserved (0).
-TAVO_COMMON_API void DrawLineOnBuffer(void* bits, POINT from, POINT to, int w, int h, int stride,
-                                      int bytesPerPixel, int patternLength, const DWORD* pattern, int flags);
+TAVO_COMMON_API void DrawLineOnBuffer(void* bits, POINT from, POINT to, int w, int h, int stride, int bytesPerPixel,
+                                      int patternLength, const DWORD* pattern, int flags);
 // rect := (left, top, right, bottom).
 TAVO_COMMON_API void SetRectXY(RECT* rect, int left, int top, int right, int bottom);
 // out := rect clipped to bounds (all zero when they do not meet). Nonzero

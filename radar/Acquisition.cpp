@@ -10,10 +10,10 @@ namespace radar {
 namespace {
 
 constexpr wchar_t kFilePrefix[] = L"Ladu330Pk27TOOL_";
-constexpr int kReadTimeoutMs = 2000;        // longest wait for the module: stop takes at most this long
-constexpr int kReplayWaitMs = 100;          // longest wait for a replayed frame: stop stays prompt
-constexpr int kDefaultBlockSize = 4096;     // when the device library names none
-constexpr int kHistorySpanMs = 15000;       // the chart shows the last 15 s of reports
+constexpr int kReadTimeoutMs = 2000;     // longest wait for the module: stop takes at most this long
+constexpr int kReplayWaitMs = 100;       // longest wait for a replayed frame: stop stays prompt
+constexpr int kDefaultBlockSize = 4096;  // when the device library names none
+constexpr int kHistorySpanMs = 15000;    // the chart shows the last 15 s of reports
 constexpr int kThreadStackBytes = 0x400000;
 
 }  // namespace

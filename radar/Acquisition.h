@@ -149,20 +149,20 @@ private:
 
     IAcquisitionSink& m_sink;
     const std::wstring m_folder;
-    IByteSource* m_source = nullptr;            // UI thread sets while stopped; the thread reads through it
-    COutputFile m_logFile;                      // UI thread opens/closes; written through the log sink from any thread
-    COutputFile m_dataFile;                     // UI thread opens/closes; the acquisition thread writes while it runs
-    std::atomic<int32_t> m_nState{0};           // acquisition thread writes, then tells the sink
-    std::atomic<int32_t> m_nDistance{0};        // same
+    IByteSource* m_source = nullptr;      // UI thread sets while stopped; the thread reads through it
+    COutputFile m_logFile;                // UI thread opens/closes; written through the log sink from any thread
+    COutputFile m_dataFile;               // UI thread opens/closes; the acquisition thread writes while it runs
+    std::atomic<int32_t> m_nState{0};     // acquisition thread writes, then tells the sink
+    std::atomic<int32_t> m_nDistance{0};  // same
     // Set by the acquisition thread when it tells of a state, cleared by the
     // UI thread when it takes it: one telling pending at most, so no report
     // rate can flood the window's queue.
     std::atomic<bool> m_bStatePending{false};
-    CBaseLock m_historyLock;                    // guards m_history between the threads
+    CBaseLock m_historyLock;  // guards m_history between the threads
     DistanceHistory m_history;
-    std::atomic<int32_t> m_nHistoryCount{0};    // UI thread writes (under the lock)
+    std::atomic<int32_t> m_nHistoryCount{0};  // UI thread writes (under the lock)
     CBaseThread m_thread;
-    std::atomic<int32_t> m_bStopThread{0};      // UI thread sets, acquisition thread polls
+    std::atomic<int32_t> m_bStopThread{0};  // UI thread sets, acquisition thread polls
 };
 
 }  // namespace radar

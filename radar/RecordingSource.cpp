@@ -37,7 +37,8 @@ bool ParseReplaySpeed(const std::string& text, double& speed) {
     return true;
 }
 
-RecordingSource::RecordingSource(Clock clock, Sleeper sleeper) : m_clock(std::move(clock)), m_sleep(std::move(sleeper)) {
+RecordingSource::RecordingSource(Clock clock, Sleeper sleeper)
+    : m_clock(std::move(clock)), m_sleep(std::move(sleeper)) {
     if (!m_clock) {
         m_clock = [] {
             using namespace std::chrono;

@@ -44,7 +44,7 @@ bool ParseReplaySpeed(const std::string& text, double& speed);
 
 class RecordingSource : private recording::IReportConsumer {
 public:
-    using Clock = std::function<int64_t()>;                  // milliseconds, monotonic
+    using Clock = std::function<int64_t()>;  // milliseconds, monotonic
     using Sleeper = std::function<void(int64_t ms)>;
 
     // Real time by default; tests give their own clock and sleep.

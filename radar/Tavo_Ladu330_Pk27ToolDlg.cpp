@@ -39,9 +39,9 @@ UINT ChartPaintsMessage() {
 // The system's text for an error code, without its line end.
 std::wstring SystemMessage(DWORD error) {
     wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring message = n > 0 && text ? std::wstring(text, n) : std::wstring();
     if (text) LocalFree(text);
     while (!message.empty() && iswspace(message.back())) message.pop_back();
@@ -187,15 +187,9 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
-    case WM_RADAR_STATE:
-        result = OnRadarState();
-        return TRUE;
-    case WM_REPLAY:
-        result = OnReplay(wParam);
-        return TRUE;
-    case WM_FILE_FAILED:
-        result = OnFileFailed();
-        return TRUE;
+    case WM_RADAR_STATE: result = OnRadarState(); return TRUE;
+    case WM_REPLAY: result = OnReplay(wParam); return TRUE;
+    case WM_FILE_FAILED: result = OnFileFailed(); return TRUE;
     default:
         if (msg == LiveGdiObjectsMessage()) {
             result = g_liveScopedGdiObjects.load();
@@ -303,8 +297,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
     // A new run: what the last one could not write is told afresh.
     m_fileFailureShown = false;
     MSG stale;
-    while (::PeekMessageW(&stale, m_hWnd, WM_FILE_FAILED, WM_FILE_FAILED, PM_REMOVE)) {
-    }
+    while (::PeekMessageW(&stale, m_hWnd, WM_FILE_FAILED, WM_FILE_FAILED, PM_REMOVE)) {}
     // A log that could not be made at start-up, or failed in an earlier run,
     // is begun anew.
     if (!m_acquisition.LogFile().IsWritable()) OpenLogFile();
@@ -331,8 +324,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     // stop), the data file closes; nothing is posted after this.
     m_acquisition.Stop();
     MSG pending;
-    while (::PeekMessageW(&pending, m_hWnd, WM_RADAR_STATE, WM_RADAR_STATE, PM_REMOVE)) {
-    }
+    while (::PeekMessageW(&pending, m_hWnd, WM_RADAR_STATE, WM_RADAR_STATE, PM_REMOVE)) {}
     ::KillTimer(m_hWnd, kDisplayTimer);
     m_indicator.SetPicture(m_pImgNobody.Get());
     ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, 0);
@@ -386,8 +378,7 @@ void CTavo_Ladu330_Pk27ToolDlg::UpdatePresenceDisplay() {
     // Reports repeat the same state and often the same distance: redrawing
     // (and copying the picture) only on a change keeps 20 reports a second cheap.
     const bool all = !m_shown.valid;
-    if (all || button != m_shown.button)
-        ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, button);
+    if (all || button != m_shown.button) ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, button);
     if (all || picture != m_shown.picture) {
         m_indicator.SetPicture(picture);
         m_indicator.Invalidate(TRUE);

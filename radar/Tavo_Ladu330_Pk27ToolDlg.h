@@ -131,37 +131,37 @@ private:
     static constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;  // 0x40010
     static constexpr int kDefaultReportTimeMs = 50;
     static constexpr UINT_PTR kPortWatchTimer = 1;
-    static constexpr UINT_PTR kDisplayTimer = 2;    // shows the newest state when it came too soon
+    static constexpr UINT_PTR kDisplayTimer = 2;  // shows the newest state when it came too soon
 
     HICON m_hIcon = nullptr;
     CWndResizeTool m_resizeTool;
-    double m_fScale = 1.0;                      // smaller of the resize tool's two ratios
-    CColorStatic m_indicator;                   // 1400: presence picture
-    CColorStatic m_distanceLabel;               // 1403: distance, cm
-    CColorStatic m_unitLabel;                   // 1107: unit text
-    CStatic m_versionLabel;                     // 1208: firmware version, clipped when long
-    CToolTipCtrl m_versionTip;                  // the whole version text over the label
-    CWaveWnd m_waveWnd;                         // 1500: distance chart; AppendData from the acquisition thread
-    bool m_configFailureShown = false;          // UI thread: a failed save of the settings was told this run
-    bool m_bClosing = false;                    // UI thread: OnDestroy has begun
-    bool m_fileFailureShown = false;            // UI thread: this run's box about its files was shown
-    int32_t m_nState = 0;                       // UI thread: the state shown, taken from the acquisition
-    int32_t m_nDistance = 0;                    // same
-    ULONGLONG m_lastStateShownMs = 0;           // UI thread: when the display last took the state
+    double m_fScale = 1.0;              // smaller of the resize tool's two ratios
+    CColorStatic m_indicator;           // 1400: presence picture
+    CColorStatic m_distanceLabel;       // 1403: distance, cm
+    CColorStatic m_unitLabel;           // 1107: unit text
+    CStatic m_versionLabel;             // 1208: firmware version, clipped when long
+    CToolTipCtrl m_versionTip;          // the whole version text over the label
+    CWaveWnd m_waveWnd;                 // 1500: distance chart; AppendData from the acquisition thread
+    bool m_configFailureShown = false;  // UI thread: a failed save of the settings was told this run
+    bool m_bClosing = false;            // UI thread: OnDestroy has begun
+    bool m_fileFailureShown = false;    // UI thread: this run's box about its files was shown
+    int32_t m_nState = 0;               // UI thread: the state shown, taken from the acquisition
+    int32_t m_nDistance = 0;            // same
+    ULONGLONG m_lastStateShownMs = 0;   // UI thread: when the display last took the state
     int32_t m_nMaxDistance = 800;
-    int32_t m_nHistoryCount = 0;                // UI thread: length of the acquisition's distance history
+    int32_t m_nHistoryCount = 0;  // UI thread: length of the acquisition's distance history
     int32_t m_nBaudRate = 256000;
-    TAVO_DEVICE_HANDLE m_hDevice = nullptr;     // UI thread; the acquisition thread reads through m_deviceSource
+    TAVO_DEVICE_HANDLE m_hDevice = nullptr;  // UI thread; the acquisition thread reads through m_deviceSource
     CBaseStringA m_strVersion;
     // UI thread. The user's connection, as button 1103 shows it: it stays set
     // while a connected port is away, so the next click disconnects.
     BOOL m_bConnected = FALSE;
-    BOOL m_bRunning = FALSE;                    // UI thread
+    BOOL m_bRunning = FALSE;  // UI thread
     UniqueImage m_pImgNobody;
     UniqueImage m_pImgMotion;
     UniqueImage m_pImgMotionless;
     RadarParam m_param;
-    std::vector<UINT> m_notices;                // UI thread: string ids shown in the chart's status line
+    std::vector<UINT> m_notices;  // UI thread: string ids shown in the chart's status line
     // What UpdatePresenceDisplay last put on screen (UI thread); not valid
     // after anything else changed those controls.
     struct ShownPresence {
@@ -181,5 +181,5 @@ private:
     std::unique_ptr<radar::ReplayByteSource> m_replaySource;  // over m_replay
     // Its thread, files and history; it tells this window through the sink.
     radar::CAcquisition m_acquisition{*this, radar::CAcquisition::ProgramLogFolder()};
-    CParamConfigDlg m_paramDlg{&m_param};       // modeless, hidden until button 1104; lives as long as this window
+    CParamConfigDlg m_paramDlg{&m_param};  // modeless, hidden until button 1104; lives as long as this window
 };

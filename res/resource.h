@@ -1,78 +1,78 @@
 // Resource identifiers of the tool.
 #pragma once
 
-#define IDR_MAINFRAME              128
-#define IDB_CHART_BACKGROUND       198
-#define IDD_PARAM_CONFIG           199
-#define IDD_MAIN                   1000
+#define IDR_MAINFRAME 128
+#define IDB_CHART_BACKGROUND 198
+#define IDD_PARAM_CONFIG 199
+#define IDD_MAIN 1000
 
 // Main window controls
-#define IDC_BTN_REFRESH            1100
-#define IDC_COMBO_PORT             1101
-#define IDC_EDIT_BAUDRATE          1102
-#define IDC_BTN_CONNECT            1103
-#define IDC_BTN_PARAM_CONFIG       1104
-#define IDC_BTN_START              1105
-#define IDC_STATIC_UNIT            1107
-#define IDC_STATIC_VERSION         1208
-#define IDC_STATIC_INDICATOR       1400
-#define IDC_RADIO_MOTION           1401
-#define IDC_RADIO_MOTIONLESS       1402
-#define IDC_STATIC_DISTANCE        1403
-#define IDC_STATIC_WAVE            1500
+#define IDC_BTN_REFRESH 1100
+#define IDC_COMBO_PORT 1101
+#define IDC_EDIT_BAUDRATE 1102
+#define IDC_BTN_CONNECT 1103
+#define IDC_BTN_PARAM_CONFIG 1104
+#define IDC_BTN_START 1105
+#define IDC_STATIC_UNIT 1107
+#define IDC_STATIC_VERSION 1208
+#define IDC_STATIC_INDICATOR 1400
+#define IDC_RADIO_MOTION 1401
+#define IDC_RADIO_MOTIONLESS 1402
+#define IDC_STATIC_DISTANCE 1403
+#define IDC_STATIC_WAVE 1500
 
 // Parameter dialog controls
-#define IDC_EDIT_MOTIONLESS_MIN    1187
-#define IDC_EDIT_MOTIONLESS_MAX    1188
-#define IDC_EDIT_MOTION_MIN        1189
-#define IDC_EDIT_MOTION_MAX        1190
-#define IDC_EDIT_OFF_TIME          1191
-#define IDC_BTN_READ_PARAM         1193
-#define IDC_EDIT_DISTANCE_CALIB    1198
-#define IDC_BTN_SET_PARAM          1199
-#define IDC_BTN_RESTORE_DEFAULT    1200
+#define IDC_EDIT_MOTIONLESS_MIN 1187
+#define IDC_EDIT_MOTIONLESS_MAX 1188
+#define IDC_EDIT_MOTION_MIN 1189
+#define IDC_EDIT_MOTION_MAX 1190
+#define IDC_EDIT_OFF_TIME 1191
+#define IDC_BTN_READ_PARAM 1193
+#define IDC_EDIT_DISTANCE_CALIB 1198
+#define IDC_BTN_SET_PARAM 1199
+#define IDC_BTN_RESTORE_DEFAULT 1200
 
 // Strings
-#define IDS_SOCKETS_INIT_FAILED    102
-#define IDS_CAPTION_INFO           50001
-#define IDS_CAPTION_ERROR          50002
-#define IDS_START                  50010
-#define IDS_STOP                   50011
-#define IDS_CONNECT                50012
-#define IDS_DISCONNECT             50013
-#define IDS_OPEN_DEVICE_FAILED     50014
-#define IDS_NO_DEVICE              50015
-#define IDS_READ_PARAM_OK          50020
-#define IDS_READ_PARAM_FAILED      50021
-#define IDS_SET_PARAM_OK           50022
-#define IDS_DEVICE_NOT_CONNECTED   50043
-#define IDS_WRITE_GENERAL_FAILED   50044
-#define IDS_WRITE_NOISE_FAILED     50045
-#define IDS_WRITE_IIR_FAILED       50046
-#define IDS_WRITE_WINDOW_FAILED    50047
+#define IDS_SOCKETS_INIT_FAILED 102
+#define IDS_CAPTION_INFO 50001
+#define IDS_CAPTION_ERROR 50002
+#define IDS_START 50010
+#define IDS_STOP 50011
+#define IDS_CONNECT 50012
+#define IDS_DISCONNECT 50013
+#define IDS_OPEN_DEVICE_FAILED 50014
+#define IDS_NO_DEVICE 50015
+#define IDS_READ_PARAM_OK 50020
+#define IDS_READ_PARAM_FAILED 50021
+#define IDS_SET_PARAM_OK 50022
+#define IDS_DEVICE_NOT_CONNECTED 50043
+#define IDS_WRITE_GENERAL_FAILED 50044
+#define IDS_WRITE_NOISE_FAILED 50045
+#define IDS_WRITE_IIR_FAILED 50046
+#define IDS_WRITE_WINDOW_FAILED 50047
 #define IDS_WRITE_ALPHABETA_FAILED 50048
-#define IDS_WRITE_CALIB_FAILED     50049
-#define IDS_RESTORE_DEFAULT_OK     50050
+#define IDS_WRITE_CALIB_FAILED 50049
+#define IDS_RESTORE_DEFAULT_OK 50050
 // Notices in the chart's status line and the messages that go with them.
-#define IDS_NOTICE_PORT_LOST       50060
-#define IDS_NOTICE_NO_ANSWER       50061
-#define IDS_START_PORT_LOST        50062
-#define IDS_SETTINGS_SAVE_FAILED   50063
+#define IDS_NOTICE_PORT_LOST 50060
+#define IDS_NOTICE_NO_ANSWER 50061
+#define IDS_START_PORT_LOST 50062
+#define IDS_SETTINGS_SAVE_FAILED 50063
 #define IDS_NOTICE_SETTINGS_NOT_SAVED 50064
 // The log and data files: what could not be created or written.
-#define IDS_FILE_CREATE_FAILED     50070
-#define IDS_FILE_WRITE_FAILED      50071
-#define IDS_FILES_NOT_WRITTEN      50072
-#define IDS_NOTICE_NOT_RECORDING   50073
-#define IDS_NOTICE_NOT_LOGGING     50074
+#define IDS_FILE_CREATE_FAILED 50070
+#define IDS_FILE_WRITE_FAILED 50071
+#define IDS_FILES_NOT_WRITTEN 50072
+#define IDS_NOTICE_NOT_RECORDING 50073
+#define IDS_NOTICE_NOT_LOGGING 50074
 // The firmware version label's prefix, and a recording that cannot be replayed
 // ("%s" stands for the file name or the speed).
-#define IDS_FIRMWARE_VERSION       50080
-#define IDS_REPLAY_CANNOT_OPEN     50081
-#define IDS_REPLAY_EMPTY           50082
+#define IDS_FIRMWARE_VERSION 50080
+#define IDS_REPLAY_CANNOT_OPEN 50081
+#define IDS_REPLAY_EMPTY 50082
 #define IDS_REPLAY_NOT_A_RECORDING 50083
-#define IDS_REPLAY_BAD_SPEED       50084
+#define IDS_REPLAY_BAD_SPEED 50084
 
 #ifndef IDC_STATIC
-#define IDC_STATIC                 (-1)
+#define IDC_STATIC (-1)
 #endif

@@ -69,8 +69,10 @@ Reply Module::Handle(const Frame& command) {
         break;
     case kReadVersion:
         name = "read version";
-        if (!empty) status = kStatusBadLength;
-        else data.assign(m_options.versionText.begin(), m_options.versionText.end());
+        if (!empty)
+            status = kStatusBadLength;
+        else
+            data.assign(m_options.versionText.begin(), m_options.versionText.end());
         break;
     case kStartReporting:
         name = "start reporting";
@@ -82,8 +84,10 @@ Reply Module::Handle(const Frame& command) {
         break;
     case kReadParameters: {
         name = "read parameters";
-        if (!m_commandMode) status = kStatusNeedsCommandMode;
-        else if (!empty) status = kStatusBadLength;
+        if (!m_commandMode)
+            status = kStatusNeedsCommandMode;
+        else if (!empty)
+            status = kStatusBadLength;
         if (status != kStatusOk) break;
         std::vector<uint8_t> payload = EncodeParameterReply(m_options.status73, m_parameters);
         payload.resize(m_options.reply73Length, 0);
@@ -95,10 +99,14 @@ Reply Module::Handle(const Frame& command) {
         if (code >= kWriteGeneral && code <= kWriteCalibration) {
             name = "write parameters";
             std::vector<ParameterPair> pairs;
-            if (!m_commandMode) status = kStatusNeedsCommandMode;
-            else if (!DecodeParameterWrite(command.payload, pairs)) status = kStatusBadLength;
-            else if (static_cast<int>(code) == m_options.refuseCode) status = kStatusRefused;
-            else status = ApplyParameterWrite(code, pairs, m_parameters);
+            if (!m_commandMode)
+                status = kStatusNeedsCommandMode;
+            else if (!DecodeParameterWrite(command.payload, pairs))
+                status = kStatusBadLength;
+            else if (static_cast<int>(code) == m_options.refuseCode)
+                status = kStatusRefused;
+            else
+                status = ApplyParameterWrite(code, pairs, m_parameters);
         } else {
             status = kStatusUnknownCommand;
         }
@@ -111,8 +119,7 @@ Reply Module::Handle(const Frame& command) {
         const ModuleParameters& p = m_parameters;
         char holds[160];
         std::snprintf(holds, sizeof holds, "; holds general %d %d %d %d %d calibration %d", p.motionRangeMax,
-                      p.motionRangeMin, p.motionlessRangeMax, p.motionlessRangeMin, p.offTime,
-                      p.distanceCalibration);
+                      p.motionRangeMin, p.motionlessRangeMax, p.motionlessRangeMin, p.offTime, p.distanceCalibration);
         description += holds;
     }
     return Reply{EncodeReply(code, status, data), description};

@@ -93,35 +93,64 @@ int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario) {
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
-        } else if (a == "--link") ok = value(v) && (s.link = v, true);
-        else if (a == "--device") ok = value(v) && (s.device = v, true);
-        else if (a == "--version-text") ok = value(v) && (s.module.versionText = v, s.module.versionText.size() <= 1000);
-        else if (a == "--period") ok = number(1, 60000, n) && (s.module.periodMs = static_cast<uint32_t>(n), true);
-        else if (a == "--scenario") ok = value(v) && (s.scenario = v, true);
-        else if (a == "--seed") ok = number(0, INT64_MAX, n) && (s.module.seed = static_cast<uint64_t>(n), true);
-        else if (a == "--script") ok = value(v) && (s.script = v, true);
-        else if (a == "--no-loop") s.loop = false;
-        else if (a == "--reporting") s.reporting = true;
-        else if (a == "--line-rate") ok = number(1, 100000000, s.lineRate);
-        else if (a == "--frames") ok = number(0, INT64_MAX, s.frameLimit);
-        else if (a == "--log-wall-clock") s.logWallClock = true;
-        else if (a == "--noise") ok = number(0, 1000, n) && (s.module.noisePerFrame = static_cast<uint32_t>(n), true);
-        else if (a == "--bad-trailer-every") ok = number(1, 1000000, n) && (s.module.badTrailerEvery = static_cast<uint32_t>(n), true);
-        else if (a == "--split-writes") s.splitWrites = true;
-        else if (a == "--silent") s.silent = true;
-        else if (a == "--reply-0x73-length") ok = number(0, 1024, n) && (s.module.reply73Length = static_cast<size_t>(n), true);
-        else if (a == "--status-0x73") ok = number(0, 0xFFFF, n) && (s.module.status73 = static_cast<uint16_t>(n), true);
-        else if (a == "--refuse-code") ok = number(0, 0xFFFF, n) && (s.module.refuseCode = static_cast<int>(n), true);
-        else if (a == "--hangup-after") ok = number(0, INT64_MAX, s.hangupAfter);
-        else if (a == "--reply-delay") ok = number(0, 60000, s.replyDelayMs);
-        else if (a == "--hangup-on-command") ok = number(0, 0xFFFF, s.hangupOnCommand);
-        else if (a == "--hangup-mid-reply") ok = number(0, 0xFFFF, s.hangupMidReply);
-        else if (a == "--ready-file") ok = value(v) && (s.readyFile = v, true);
-        else if (a == "--stop-file") ok = value(v) && (s.stopFile = v, true);
-        else if (a == "--max-runtime") ok = number(1, 86400, s.maxRuntimeS);
-        else if (a == "--exit-with-parent") s.exitWithParent = true;
-        else if (a == "--log") ok = value(v) && (s.logFile = v, true);
-        else return Usage("unknown option " + a);
+        } else if (a == "--link")
+            ok = value(v) && (s.link = v, true);
+        else if (a == "--device")
+            ok = value(v) && (s.device = v, true);
+        else if (a == "--version-text")
+            ok = value(v) && (s.module.versionText = v, s.module.versionText.size() <= 1000);
+        else if (a == "--period")
+            ok = number(1, 60000, n) && (s.module.periodMs = static_cast<uint32_t>(n), true);
+        else if (a == "--scenario")
+            ok = value(v) && (s.scenario = v, true);
+        else if (a == "--seed")
+            ok = number(0, INT64_MAX, n) && (s.module.seed = static_cast<uint64_t>(n), true);
+        else if (a == "--script")
+            ok = value(v) && (s.script = v, true);
+        else if (a == "--no-loop")
+            s.loop = false;
+        else if (a == "--reporting")
+            s.reporting = true;
+        else if (a == "--line-rate")
+            ok = number(1, 100000000, s.lineRate);
+        else if (a == "--frames")
+            ok = number(0, INT64_MAX, s.frameLimit);
+        else if (a == "--log-wall-clock")
+            s.logWallClock = true;
+        else if (a == "--noise")
+            ok = number(0, 1000, n) && (s.module.noisePerFrame = static_cast<uint32_t>(n), true);
+        else if (a == "--bad-trailer-every")
+            ok = number(1, 1000000, n) && (s.module.badTrailerEvery = static_cast<uint32_t>(n), true);
+        else if (a == "--split-writes")
+            s.splitWrites = true;
+        else if (a == "--silent")
+            s.silent = true;
+        else if (a == "--reply-0x73-length")
+            ok = number(0, 1024, n) && (s.module.reply73Length = static_cast<size_t>(n), true);
+        else if (a == "--status-0x73")
+            ok = number(0, 0xFFFF, n) && (s.module.status73 = static_cast<uint16_t>(n), true);
+        else if (a == "--refuse-code")
+            ok = number(0, 0xFFFF, n) && (s.module.refuseCode = static_cast<int>(n), true);
+        else if (a == "--hangup-after")
+            ok = number(0, INT64_MAX, s.hangupAfter);
+        else if (a == "--reply-delay")
+            ok = number(0, 60000, s.replyDelayMs);
+        else if (a == "--hangup-on-command")
+            ok = number(0, 0xFFFF, s.hangupOnCommand);
+        else if (a == "--hangup-mid-reply")
+            ok = number(0, 0xFFFF, s.hangupMidReply);
+        else if (a == "--ready-file")
+            ok = value(v) && (s.readyFile = v, true);
+        else if (a == "--stop-file")
+            ok = value(v) && (s.stopFile = v, true);
+        else if (a == "--max-runtime")
+            ok = number(1, 86400, s.maxRuntimeS);
+        else if (a == "--exit-with-parent")
+            s.exitWithParent = true;
+        else if (a == "--log")
+            ok = value(v) && (s.logFile = v, true);
+        else
+            return Usage("unknown option " + a);
         if (!ok) return Usage("bad or missing value for " + a);
     }
     if (s.link.empty() == s.device.empty()) return Usage("give exactly one of --link and --device");

@@ -68,7 +68,8 @@ bool Scenario::Parse(const std::string& text, Scenario& out, std::string& error)
         }
         if (!(fields >> distance >> duration) || (fields >> extra) || state < 0 || state > 255 || distance < 0 ||
             distance > 65535 || duration <= 0 || duration > 86400000) {
-            error = "line " + std::to_string(number) + ": expected \"state distance duration_ms\" (0-255, 0-65535, 1-86400000)";
+            error = "line " + std::to_string(number) +
+                    ": expected \"state distance duration_ms\" (0-255, 0-65535, 1-86400000)";
             return false;
         }
         s.Add(static_cast<uint8_t>(state), static_cast<uint16_t>(distance), static_cast<uint32_t>(duration));

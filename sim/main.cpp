@@ -169,7 +169,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
 
 // Makes PATH a symlink to target, replacing an old link but never a file.
 bool MakeLink(const std::string& path, const std::string& target, std::string& error) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
         error = path + " exists and is not a symlink";
         return false;
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
     Log log(s.logFile, s.logWallClock);
     if (log.Failed(s.logFile)) return zuvsim::Usage("cannot open log " + s.logFile);
 
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, nullptr);
@@ -271,9 +271,7 @@ int main(int argc, char** argv) {
     bool paced = false;
     Clock::time_point paceStart;
     long long pacedBytes = 0;
-    auto framesLeft = [&] {
-        return s.frameLimit < 0 || module.ReportFrames() < static_cast<uint64_t>(s.frameLimit);
-    };
+    auto framesLeft = [&] { return s.frameLimit < 0 || module.ReportFrames() < static_cast<uint64_t>(s.frameLimit); };
     auto hungUp = [&] { return s.hangupAfter >= 0 && module.ReportFrames() >= static_cast<uint64_t>(s.hangupAfter); };
     std::deque<std::pair<Clock::time_point, zuvsim::Reply>> pending;
     const char* why = nullptr;
@@ -295,10 +293,14 @@ int main(int argc, char** argv) {
 
     while (!why) {
         const auto now = Clock::now();
-        if (g_signal) why = "signal";
-        else if (!s.stopFile.empty() && access(s.stopFile.c_str(), F_OK) == 0) why = "stop file";
-        else if (now >= deadline) why = "maximum run time";
-        else if (s.exitWithParent && getppid() != parent) why = "parent gone";
+        if (g_signal)
+            why = "signal";
+        else if (!s.stopFile.empty() && access(s.stopFile.c_str(), F_OK) == 0)
+            why = "stop file";
+        else if (now >= deadline)
+            why = "maximum run time";
+        else if (s.exitWithParent && getppid() != parent)
+            why = "parent gone";
         if (why) break;
 
         // Replies that are due.

@@ -9,36 +9,29 @@ namespace {
 
 // One field read under the buffer's lock.
 template <class T>
-T ReadLocked(CBaseLock& lock, const T& field)
-{
+T ReadLocked(CBaseLock& lock, const T& field) {
     CAutoBaseLock guard(lock);
     return field;
 }
 
 // Rounds half away from zero and clamps into [lo, hi]; NaN gives lo. Doing
 // the clamp in double keeps every conversion to int defined.
-int64_t RoundClamp(double v, int64_t lo, int64_t hi)
-{
-    if (hi < lo)
-        hi = lo;
-    if (std::isnan(v) || v <= static_cast<double>(lo))
-        return lo;
-    if (v >= static_cast<double>(hi))
-        return hi;
+int64_t RoundClamp(double v, int64_t lo, int64_t hi) {
+    if (hi < lo) hi = lo;
+    if (std::isnan(v) || v <= static_cast<double>(lo)) return lo;
+    if (v >= static_cast<double>(hi)) return hi;
     return std::min(hi, std::max(lo, static_cast<int64_t>(std::round(v))));
 }
 
 template <class T>
-double ReadAs(const unsigned char* p, int64_t index)
-{
+double ReadAs(const unsigned char* p, int64_t index) {
     T v;
     std::memcpy(&v, p + index * static_cast<int64_t>(sizeof(T)), sizeof(T));
     return static_cast<double>(v);
 }
 
 // Sample at index converted to double; false for an encoding nothing draws.
-bool ReadSample(const unsigned char* p, int type, int64_t index, double* out)
-{
+bool ReadSample(const unsigned char* p, int type, int64_t index, double* out) {
     switch (type) {
     case WAVE_SAMPLE_INT16: *out = ReadAs<int16_t>(p, index); return true;
     case WAVE_SAMPLE_INT32: *out = ReadAs<int32_t>(p, index); return true;
@@ -50,10 +43,8 @@ bool ReadSample(const unsigned char* p, int type, int64_t index, double* out)
 // Row of a value in a plot h pixels high: max at 0, min at h (clamped to
 // h - 1). An empty or unusable range puts values at or above max on top and
 // the rest at the bottom instead of dividing by zero.
-int64_t RowOf(double v, double vmin, double vmax, int64_t h)
-{
-    if (h <= 0)
-        return 0;
+int64_t RowOf(double v, double vmin, double vmax, int64_t h) {
+    if (h <= 0) return 0;
     const double range = vmax - vmin;
     double y;
     if (range == 0.0 || !std::isfinite(range))
@@ -65,8 +56,7 @@ int64_t RowOf(double v, double vmin, double vmax, int64_t h)
 
 }  // namespace
 
-int WaveBytesPerSample(int sampleType)
-{
+int WaveBytesPerSample(int sampleType) {
     switch (sampleType) {
     case WAVE_SAMPLE_INT32: return 4;
     case WAVE_SAMPLE_DOUBLE: return 8;
@@ -84,29 +74,21 @@ CWaveBuffer::CWaveBuffer()
       m_bWholeWindowsOnly(FALSE),
       m_pSamples(nullptr),
       m_nWindowsAppended(0),
-      m_nPartialCount(0)
-{
-}
+      m_nPartialCount(0) {}
 
 CWaveBuffer::~CWaveBuffer() { delete[] m_pSamples; }
 
-int64_t CWaveBuffer::ArrayBytesLocked() const
-{
-    if (m_pSamples == nullptr)
-        return 0;
+int64_t CWaveBuffer::ArrayBytesLocked() const {
+    if (m_pSamples == nullptr) return 0;
     return int64_t(m_nWindowsHeld) * m_nWindowLength * WaveBytesPerSample(m_nSampleType);
 }
 
-bool CWaveBuffer::ReallocateLocked(int type, int n, int m, bool keep)
-{
-    if (n < 1 || m < 1)
-        return false;
+bool CWaveBuffer::ReallocateLocked(int type, int n, int m, bool keep) {
+    if (n < 1 || m < 1) return false;
     const int64_t bytes = int64_t(m) * n * WaveBytesPerSample(type);
-    if (bytes > kMaxArrayBytes)
-        return false;
+    if (bytes > kMaxArrayBytes) return false;
     auto* fresh = new (std::nothrow) unsigned char[static_cast<size_t>(bytes)];
-    if (fresh == nullptr)
-        return false;
+    if (fresh == nullptr) return false;
     int64_t kept = 0;
     if (keep && m_pSamples != nullptr) {
         kept = std::min(bytes, ArrayBytesLocked());
@@ -122,14 +104,11 @@ bool CWaveBuffer::ReallocateLocked(int type, int n, int m, bool keep)
     return true;
 }
 
-void CWaveBuffer::AppendSamples(const void* samples, int count)
-{
-    if (count <= 0 || samples == nullptr)
-        return;
+void CWaveBuffer::AppendSamples(const void* samples, int count) {
+    if (count <= 0 || samples == nullptr) return;
     CAutoBaseLock guard(m_lock);
     const int64_t n = m_nWindowLength;
-    if (m_pSamples == nullptr || n < 1)
-        return;
+    if (m_pSamples == nullptr || n < 1) return;
     const int64_t b = WaveBytesPerSample(m_nSampleType);
 
     const int64_t partial = int64_t(m_nPartialCount) + count;
@@ -154,8 +133,7 @@ void CWaveBuffer::AppendSamples(const void* samples, int count)
     const int64_t cap = int64_t(m_nWindowsHeld) * n;
     const int64_t take = std::min(moved, cap);
     unsigned char* arr = m_pSamples;
-    if (take < cap)
-        std::memmove(arr, arr + take * b, static_cast<size_t>((cap - take) * b));
+    if (take < cap) std::memmove(arr, arr + take * b, static_cast<size_t>((cap - take) * b));
     // Copy samples [moved - take, moved) of the staged-then-new sequence.
     unsigned char* dst = arr + (cap - take) * b;
     int64_t from = moved - take;
@@ -165,8 +143,7 @@ void CWaveBuffer::AppendSamples(const void* samples, int count)
         dst += k * b;
         from += k;
     }
-    if (from < moved)
-        std::memcpy(dst, in + (from - staged) * b, static_cast<size_t>((moved - from) * b));
+    if (from < moved) std::memcpy(dst, in + (from - staged) * b, static_cast<size_t>((moved - from) * b));
 
     // What stays staged: samples [moved, total).
     if (moved < staged) {
@@ -174,23 +151,18 @@ void CWaveBuffer::AppendSamples(const void* samples, int count)
         m_staging.AppendBuffer(in, static_cast<int>(count * b));
     } else {
         m_staging.SetBuffer(nullptr, 0);
-        if (keepStaged > 0)
-            m_staging.AppendBuffer(in + (moved - staged) * b, static_cast<int>(keepStaged * b));
+        if (keepStaged > 0) m_staging.AppendBuffer(in + (moved - staged) * b, static_cast<int>(keepStaged * b));
     }
 }
 
-void CWaveBuffer::SetHistoryWindows(int k)
-{
-    if (k < 0 || k >= INT32_MAX)
-        return;
+void CWaveBuffer::SetHistoryWindows(int k) {
+    if (k < 0 || k >= INT32_MAX) return;
     CAutoBaseLock guard(m_lock);
-    if (k + 1 == m_nWindowsHeld)
-        return;
+    if (k + 1 == m_nWindowsHeld) return;
     ReallocateLocked(m_nSampleType, m_nWindowLength, k + 1, true);
 }
 
-void CWaveBuffer::SetSampleType(int type)
-{
+void CWaveBuffer::SetSampleType(int type) {
     CAutoBaseLock guard(m_lock);
     const int64_t bytes = int64_t(m_nWindowsHeld) * m_nWindowLength * WaveBytesPerSample(type);
     if (bytes != ArrayBytesLocked()) {
@@ -200,10 +172,8 @@ void CWaveBuffer::SetSampleType(int type)
     m_nSampleType = type;
 }
 
-void CWaveBuffer::SetWindowLength(int n)
-{
-    if (n < 1)
-        return;
+void CWaveBuffer::SetWindowLength(int n) {
+    if (n < 1) return;
     CAutoBaseLock guard(m_lock);
     const int64_t bytes = int64_t(m_nWindowsHeld) * n * WaveBytesPerSample(m_nSampleType);
     if (bytes != ArrayBytesLocked()) {
@@ -213,53 +183,44 @@ void CWaveBuffer::SetWindowLength(int n)
     m_nWindowLength = n;
 }
 
-void CWaveBuffer::SetValueRange(double min, double max)
-{
+void CWaveBuffer::SetValueRange(double min, double max) {
     CAutoBaseLock guard(m_lock);
     m_fValueMin = min;
     m_fValueMax = max;
 }
 
-void CWaveBuffer::SetScrollOffset(int offset)
-{
+void CWaveBuffer::SetScrollOffset(int offset) {
     CAutoBaseLock guard(m_lock);
     m_nScrollOffset = offset;
 }
 
-void CWaveBuffer::SetWholeWindowsOnly(BOOL whole)
-{
+void CWaveBuffer::SetWholeWindowsOnly(BOOL whole) {
     CAutoBaseLock guard(m_lock);
     m_bWholeWindowsOnly = whole;
 }
 
-bool CWaveBuffer::VisibleWindowLocked(double zoom, int offset, int64_t* start, int64_t* count) const
-{
+bool CWaveBuffer::VisibleWindowLocked(double zoom, int offset, int64_t* start, int64_t* count) const {
     const int64_t n = m_nWindowLength;
-    if (m_pSamples == nullptr || n < 1 || !(zoom > 0.0))
-        return false;
+    if (m_pSamples == nullptr || n < 1 || !(zoom > 0.0)) return false;
     const int64_t cap = int64_t(m_nWindowsHeld) * n;
     const int64_t first = n - std::clamp<int64_t>(offset, 0, n);
     // int(N / zoom), limited to what lies in the array from the window's
     // start: a zoom that the array was not sized for shows less, never reads
     // past its end.
     const int64_t cnt = RoundClamp(std::trunc(static_cast<double>(n) / zoom), 0, cap - first);
-    if (first >= cap || cnt <= 0)
-        return false;
+    if (first >= cap || cnt <= 0) return false;
     *start = first;
     *count = cnt;
     return true;
 }
 
 template <class T>
-void CWaveBuffer::MapLocked(const RECT& plot, double zoom, CPtrArrayCtrl& points)
-{
+void CWaveBuffer::MapLocked(const RECT& plot, double zoom, CPtrArrayCtrl& points) {
     int64_t start = 0, cnt = 0;
-    if (!VisibleWindowLocked(zoom, m_nScrollOffset, &start, &cnt))
-        return;
+    if (!VisibleWindowLocked(zoom, m_nScrollOffset, &start, &cnt)) return;
     const int64_t w = int64_t(plot.right) - plot.left;
     const int64_t h = int64_t(plot.bottom) - plot.top;
-    if (w <= 0)
-        return;
+    if (w <= 0) return;
     // One sample or one column: a single point from the window's first
     // sample (the general formulas would divide by zero).
     const double step = cnt > 1 && w > 1 ? std::max(1.0, double(w - 1) / double(cnt - 1)) : double(w);
@@ -275,30 +236,24 @@ void CWaveBuffer::MapLocked(const RECT& plot, double zoom, CPtrArrayCtrl& points
 }
 
 template <class T>
-void CWaveBuffer::MapToPointsAs(int code, const RECT& plot, double zoom, CPtrArrayCtrl& points)
-{
+void CWaveBuffer::MapToPointsAs(int code, const RECT& plot, double zoom, CPtrArrayCtrl& points) {
     CAutoBaseLock guard(m_lock);
-    if (m_nSampleType == code)
-        MapLocked<T>(plot, zoom, points);
+    if (m_nSampleType == code) MapLocked<T>(plot, zoom, points);
 }
 
-void CWaveBuffer::MapToPointsInt16(const RECT& plot, double zoom, CPtrArrayCtrl& points)
-{
+void CWaveBuffer::MapToPointsInt16(const RECT& plot, double zoom, CPtrArrayCtrl& points) {
     MapToPointsAs<int16_t>(WAVE_SAMPLE_INT16, plot, zoom, points);
 }
 
-void CWaveBuffer::MapToPointsInt32(const RECT& plot, double zoom, CPtrArrayCtrl& points)
-{
+void CWaveBuffer::MapToPointsInt32(const RECT& plot, double zoom, CPtrArrayCtrl& points) {
     MapToPointsAs<int32_t>(WAVE_SAMPLE_INT32, plot, zoom, points);
 }
 
-void CWaveBuffer::MapToPointsDouble(const RECT& plot, double zoom, CPtrArrayCtrl& points)
-{
+void CWaveBuffer::MapToPointsDouble(const RECT& plot, double zoom, CPtrArrayCtrl& points) {
     MapToPointsAs<double>(WAVE_SAMPLE_DOUBLE, plot, zoom, points);
 }
 
-void CWaveBuffer::MapToPoints(const RECT& plot, double zoom, CPtrArrayCtrl& points)
-{
+void CWaveBuffer::MapToPoints(const RECT& plot, double zoom, CPtrArrayCtrl& points) {
     CAutoBaseLock guard(m_lock);
     switch (m_nSampleType) {
     case WAVE_SAMPLE_INT16: MapLocked<int16_t>(plot, zoom, points); break;
@@ -308,33 +263,24 @@ void CWaveBuffer::MapToPoints(const RECT& plot, double zoom, CPtrArrayCtrl& poin
     }
 }
 
-BOOL CWaveBuffer::SampleAtColumn(const RECT& plot, double zoom, int x, int* pos, int* type, double* value,
-                                 double* y)
-{
+BOOL CWaveBuffer::SampleAtColumn(const RECT& plot, double zoom, int x, int* pos, int* type, double* value, double* y) {
     CAutoBaseLock guard(m_lock);
     const int64_t n = m_nWindowLength;
-    if (n < 1)
-        return FALSE;
+    if (n < 1) return FALSE;
     const int64_t w = int64_t(plot.right) - plot.left;
     const int64_t h = int64_t(plot.bottom) - plot.top;
-    if (x < 0 || x >= w)
-        return FALSE;
+    if (x < 0 || x >= w) return FALSE;
     m_nScrollOffset = static_cast<int32_t>(std::clamp<int64_t>(m_nScrollOffset, 0, n));
     int64_t start = 0, cnt = 0;
-    if (!VisibleWindowLocked(zoom, m_nScrollOffset, &start, &cnt))
-        return FALSE;
-    if (type)
-        *type = m_nSampleType;
+    if (!VisibleWindowLocked(zoom, m_nScrollOffset, &start, &cnt)) return FALSE;
+    if (type) *type = m_nSampleType;
     const double ratio = cnt > 1 && w > 1 ? double(cnt - 1) / double(w - 1) : 0.0;
     const int64_t idx = start + RoundClamp(ratio * x, 0, cnt - 1);
     double v = value ? *value : 0.0;
     ReadSample(m_pSamples, m_nSampleType, idx, &v);
-    if (value)
-        *value = v;
-    if (y)
-        *y = static_cast<double>(RowOf(v, m_fValueMin, m_fValueMax, h));
-    if (pos)
-        *pos = static_cast<int>((idx + m_nScrollOffset) % n);
+    if (value) *value = v;
+    if (y) *y = static_cast<double>(RowOf(v, m_fValueMin, m_fValueMax, h));
+    if (pos) *pos = static_cast<int>((idx + m_nScrollOffset) % n);
     return TRUE;
 }
 
@@ -344,41 +290,33 @@ int CWaveBuffer::GetWindowsHeld() const { return ReadLocked(m_lock, m_nWindowsHe
 int CWaveBuffer::GetScrollOffset() const { return ReadLocked(m_lock, m_nScrollOffset); }
 BOOL CWaveBuffer::IsWholeWindowsOnly() const { return ReadLocked(m_lock, m_bWholeWindowsOnly); }
 
-void CWaveBuffer::GetValueRange(double* min, double* max) const
-{
+void CWaveBuffer::GetValueRange(double* min, double* max) const {
     CAutoBaseLock guard(m_lock);
-    if (min)
-        *min = m_fValueMin;
-    if (max)
-        *max = m_fValueMax;
+    if (min) *min = m_fValueMin;
+    if (max) *max = m_fValueMax;
 }
 
 int64_t CWaveBuffer::GetWindowsAppended() const { return ReadLocked(m_lock, m_nWindowsAppended); }
 int CWaveBuffer::GetPartialCount() const { return ReadLocked(m_lock, m_nPartialCount); }
 
-int CWaveBuffer::GetArraySampleCount() const
-{
+int CWaveBuffer::GetArraySampleCount() const {
     CAutoBaseLock guard(m_lock);
     return m_pSamples ? m_nWindowsHeld * m_nWindowLength : 0;
 }
 
-int CWaveBuffer::GetStagedSampleCount() const
-{
+int CWaveBuffer::GetStagedSampleCount() const {
     CAutoBaseLock guard(m_lock);
     return m_staging.GetAvailSize() / WaveBytesPerSample(m_nSampleType);
 }
 
-int CWaveBuffer::ReadSamples(int first, int count, double* out) const
-{
+int CWaveBuffer::ReadSamples(int first, int count, double* out) const {
     CAutoBaseLock guard(m_lock);
-    if (m_pSamples == nullptr || out == nullptr || first < 0 || count <= 0)
-        return 0;
+    if (m_pSamples == nullptr || out == nullptr || first < 0 || count <= 0) return 0;
     const int64_t cap = int64_t(m_nWindowsHeld) * m_nWindowLength;
     const int64_t last = std::min<int64_t>(cap, int64_t(first) + count);
     int copied = 0;
     for (int64_t i = first; i < last; ++i, ++copied) {
-        if (!ReadSample(m_pSamples, m_nSampleType, i, &out[copied]))
-            return 0;
+        if (!ReadSample(m_pSamples, m_nSampleType, i, &out[copied])) return 0;
     }
     return copied;
 }

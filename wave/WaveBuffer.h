@@ -22,18 +22,15 @@ enum WaveSampleType {
 
 // A chart point as stored in a CPtrArrayCtrl entry: x in the low 32 bits,
 // y in the high 32 bits, both client pixels. The entry is never dereferenced.
-inline void* WavePointPack(int x, int y)
-{
-    const uint64_t v = static_cast<uint64_t>(static_cast<uint32_t>(x)) |
-                       (static_cast<uint64_t>(static_cast<uint32_t>(y)) << 32);
+inline void* WavePointPack(int x, int y) {
+    const uint64_t v =
+        static_cast<uint64_t>(static_cast<uint32_t>(x)) | (static_cast<uint64_t>(static_cast<uint32_t>(y)) << 32);
     return reinterpret_cast<void*>(static_cast<uintptr_t>(v));
 }
-inline int WavePointX(const void* p)
-{
+inline int WavePointX(const void* p) {
     return static_cast<int32_t>(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p) & 0xFFFFFFFFu));
 }
-inline int WavePointY(const void* p)
-{
+inline int WavePointY(const void* p) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)) >> 32));
 }
 

@@ -80,22 +80,22 @@ public:
 
     // Settings, written by the owner (user-interface thread) directly; the
     // chart rebuilds its background afterwards.
-    BOOL m_bVertical;       // TRUE: labels top to bottom (left, right axes)
-    BOOL m_bAlignStart;     // TRUE: against the top/left edge; FALSE: bottom/right
-    int m_nTickCount;       // number of labels
-    double m_fMin;          // first label (leftmost; bottom of a vertical axis)
-    double m_fMax;          // last label (rightmost; top of a vertical axis)
+    BOOL m_bVertical;    // TRUE: labels top to bottom (left, right axes)
+    BOOL m_bAlignStart;  // TRUE: against the top/left edge; FALSE: bottom/right
+    int m_nTickCount;    // number of labels
+    double m_fMin;       // first label (leftmost; bottom of a vertical axis)
+    double m_fMax;       // last label (rightmost; top of a vertical axis)
     double m_fWrapLow;
     double m_fWrapHigh;
-    double m_fWrapPeriod;   // <= 0: no wrapping
-    RECT m_rcAxis;          // client pixels, set by the chart's layout
+    double m_fWrapPeriod;  // <= 0: no wrapping
+    RECT m_rcAxis;         // client pixels, set by the chart's layout
 #ifdef _WIN32
-    CFont m_font;           // 8-point "黑体" until the owner replaces it
+    CFont m_font;  // 8-point "黑体" until the owner replaces it
 #endif
     COLORREF m_nTextColor;
-    int m_nLabelInset;      // pixels between the aligned edge and the labels
-    int m_nDecimals;        // < 0: automatic
-    CPtrArrayCtrl m_labels; // owned WaveAxisLabel items
+    int m_nLabelInset;       // pixels between the aligned edge and the labels
+    int m_nDecimals;         // < 0: automatic
+    CPtrArrayCtrl m_labels;  // owned WaveAxisLabel items
 
 private:
     // Font and text colour: GDI on Windows, plain defaults on the host.

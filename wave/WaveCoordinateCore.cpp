@@ -15,30 +15,19 @@ constexpr double kWrapSlack = 1e-16;
 
 // Half away from zero, clamped to the range of a RECT coordinate (start plus
 // a rounded offset is summed in double, so no int can overflow on the way).
-LONG RoundToLong(double v)
-{
-    if (std::isnan(v))
-        return 0;
+LONG RoundToLong(double v) {
+    if (std::isnan(v)) return 0;
     v = std::round(v);
-    if (v <= static_cast<double>(INT32_MIN))
-        return INT32_MIN;
-    if (v >= static_cast<double>(INT32_MAX))
-        return INT32_MAX;
+    if (v <= static_cast<double>(INT32_MIN)) return INT32_MIN;
+    if (v >= static_cast<double>(INT32_MAX)) return INT32_MAX;
     return static_cast<LONG>(v);
 }
 
-LONG AddClamped(LONG a, LONG b)
-{
-    return static_cast<LONG>(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX));
-}
+LONG AddClamped(LONG a, LONG b) { return static_cast<LONG>(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX)); }
 
-LONG SubClamped(LONG a, LONG b)
-{
-    return static_cast<LONG>(std::clamp<int64_t>(int64_t(a) - b, INT32_MIN, INT32_MAX));
-}
+LONG SubClamped(LONG a, LONG b) { return static_cast<LONG>(std::clamp<int64_t>(int64_t(a) - b, INT32_MIN, INT32_MAX)); }
 
-std::wstring Widen(const std::string& s)
-{
+std::wstring Widen(const std::string& s) {
     // Formatted numbers are plain ASCII.
     return std::wstring(s.begin(), s.end());
 }
@@ -57,8 +46,7 @@ CWaveCoordinate::CWaveCoordinate()
       m_rcAxis{0, 0, 0, 0},
       m_nTextColor(0),
       m_nLabelInset(0),
-      m_nDecimals(-1)
-{
+      m_nDecimals(-1) {
     InitDrawing();
 }
 
@@ -68,74 +56,58 @@ CWaveCoordinate::~CWaveCoordinate() { DeleteLabels(); }
 void CWaveCoordinate::InitDrawing() { m_nTextColor = RGB(0, 0, 0); }
 #endif
 
-void CWaveCoordinate::DeleteLabels()
-{
-    for (int i = 0; i < m_labels.GetCount(); ++i)
-        delete static_cast<WaveAxisLabel*>(m_labels.GetAt(i));
+void CWaveCoordinate::DeleteLabels() {
+    for (int i = 0; i < m_labels.GetCount(); ++i) delete static_cast<WaveAxisLabel*>(m_labels.GetAt(i));
     m_labels.RemoveAll();
 }
 
-void CWaveCoordinate::SetLabels(const CPtrArrayCtrl* source)
-{
+void CWaveCoordinate::SetLabels(const CPtrArrayCtrl* source) {
     DeleteLabels();
-    if (source == nullptr || source == &m_labels)
-        return;
+    if (source == nullptr || source == &m_labels) return;
     for (int i = 0; i < source->GetCount(); ++i) {
         const auto* item = static_cast<const WaveAxisLabel*>(source->GetAt(i));
-        if (item == nullptr)
-            continue;
+        if (item == nullptr) continue;
         auto* copy = new (std::nothrow) WaveAxisLabel(*item);
-        if (copy != nullptr && m_labels.AddData(copy, -1) < 0)
-            delete copy;
+        if (copy != nullptr && m_labels.AddData(copy, -1) < 0) delete copy;
     }
 }
 
-const WaveAxisLabel* CWaveCoordinate::FindLabel(int i) const
-{
+const WaveAxisLabel* CWaveCoordinate::FindLabel(int i) const {
     for (int k = 0; k < m_labels.GetCount(); ++k) {
         const auto* item = static_cast<const WaveAxisLabel*>(m_labels.GetAt(k));
-        if (item != nullptr && item->nKey == i)
-            return item;
+        if (item != nullptr && item->nKey == i) return item;
     }
     return nullptr;
 }
 
 int CWaveCoordinate::GetLabelCount() const { return m_nTickCount > 0 ? m_nTickCount : 0; }
 
-double CWaveCoordinate::GetStep() const
-{
+double CWaveCoordinate::GetStep() const {
     // A single label has no neighbour to step to (and no division by zero).
     return m_nTickCount > 1 ? (m_fMax - m_fMin) / (m_nTickCount - 1) : 0.0;
 }
 
-int CWaveCoordinate::GetDecimals() const
-{
-    if (m_nDecimals >= 0)
-        return std::min(m_nDecimals, kMaxDecimals);
+int CWaveCoordinate::GetDecimals() const {
+    if (m_nDecimals >= 0) return std::min(m_nDecimals, kMaxDecimals);
     int d = 0;
-    for (double v = GetStep(); std::fabs(v) < 1.0 && d < 10; v *= 10.0)
-        ++d;
+    for (double v = GetStep(); std::fabs(v) < 1.0 && d < 10; v *= 10.0) ++d;
     return d;
 }
 
-double CWaveCoordinate::GetLabelValue(int i) const
-{
+double CWaveCoordinate::GetLabelValue(int i) const {
     const int d = GetDecimals();
     const int k = m_bVertical ? m_nTickCount - 1 - i : i;
     double value = m_fMin + k * GetStep();
     const double p = std::pow(10.0, d);
     const double scaled = std::round(p * value) / p;
-    if (std::isfinite(scaled))
-        value = scaled;  // beyond double's range the unrounded value is shown
+    if (std::isfinite(scaled)) value = scaled;  // beyond double's range the unrounded value is shown
 
     const double period = m_fWrapPeriod;
-    if (period > 0.0 && std::isfinite(value) &&
-        (value < m_fWrapLow - kWrapSlack || value > m_fWrapHigh + kWrapSlack)) {
+    if (period > 0.0 && std::isfinite(value) && (value < m_fWrapLow - kWrapSlack || value > m_fWrapHigh + kWrapSlack)) {
         // Whole periods taken off toward zero; in double, so a quotient
         // beyond 32 bits stays defined.
         const double q = std::trunc(value / period);
-        if (std::isfinite(q))
-            value -= q * period;
+        if (std::isfinite(q)) value -= q * period;
         if (value < m_fWrapLow - kWrapSlack)
             value += period;
         else if (value > m_fWrapHigh + kWrapSlack)
@@ -144,27 +116,22 @@ double CWaveCoordinate::GetLabelValue(int i) const
     return value;
 }
 
-std::wstring CWaveCoordinate::GetLabelText(int i) const
-{
-    if (const WaveAxisLabel* fixed = FindLabel(i))
-        return fixed->strText;
+std::wstring CWaveCoordinate::GetLabelText(int i) const {
+    if (const WaveAxisLabel* fixed = FindLabel(i)) return fixed->strText;
     char format[16];
     std::snprintf(format, sizeof format, "%%.%df", GetDecimals());
     const double value = GetLabelValue(i);
     const int len = std::snprintf(nullptr, 0, format, value);
-    if (len <= 0)
-        return std::wstring();
+    if (len <= 0) return std::wstring();
     std::string text(static_cast<size_t>(len) + 1, '\0');
     std::snprintf(&text[0], text.size(), format, value);
     text.resize(static_cast<size_t>(len));
     return Widen(text);
 }
 
-BOOL CWaveCoordinate::GetLabelBox(int i, WaveAxisLabelBox* box) const
-{
+BOOL CWaveCoordinate::GetLabelBox(int i, WaveAxisLabelBox* box) const {
     const int count = GetLabelCount();
-    if (box == nullptr || i < 0 || i >= count)
-        return FALSE;
+    if (box == nullptr || i < 0 || i >= count) return FALSE;
 
     const RECT& rc = m_rcAxis;
     const LONG start = m_bVertical ? rc.top : rc.left;

@@ -9,14 +9,12 @@ static_assert(WAVE_DT_CENTER == DT_CENTER && WAVE_DT_RIGHT == DT_RIGHT && WAVE_D
                   WAVE_DT_END_ELLIPSIS == DT_END_ELLIPSIS,
               "label formats are DrawText's");
 
-void CWaveCoordinate::InitDrawing()
-{
+void CWaveCoordinate::InitDrawing() {
     m_font.CreatePointFont(80, L"黑体");
     m_nTextColor = ::GetSysColor(COLOR_WINDOWTEXT);
 }
 
-void CWaveCoordinate::Draw(CDC* dc)
-{
+void CWaveCoordinate::Draw(CDC* dc) {
     if (m_bVertical)
         DrawVertical(dc);
     else
@@ -28,13 +26,10 @@ void CWaveCoordinate::DrawHorizontal(CDC* dc) { DrawLabels(dc); }
 
 void CWaveCoordinate::DrawVertical(CDC* dc) { DrawLabels(dc); }
 
-void CWaveCoordinate::DrawLabels(CDC* dc)
-{
-    if (dc == nullptr || dc->GetSafeHdc() == nullptr)
-        return;
+void CWaveCoordinate::DrawLabels(CDC* dc) {
+    if (dc == nullptr || dc->GetSafeHdc() == nullptr) return;
     WaveAxisLabelBox box;
     for (int i = 0; i < GetLabelCount(); ++i) {
-        if (GetLabelBox(i, &box))
-            dc->DrawTextW(box.strText, &box.rcText, box.nFormat);
+        if (GetLabelBox(i, &box)) dc->DrawTextW(box.strText, &box.rcText, box.nFormat);
     }
 }

@@ -117,8 +117,8 @@ bool CWaveWnd::OnMouseWheel(UINT flags, short delta, POINT screenPoint) {
         // keyboard's: both say Ctrl was down when the wheel turned.
         const bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0 || (flags & MK_CONTROL) != 0;
         if (m_bWheelZoomX && ctrl) {
-            WaveTimeZoom z = WaveCalcTimeZoom(m_nWindowLength, m_rcPlot.right - m_rcPlot.left, m_fZoom,
-                                              m_nScrollOffset, point.x - m_rcPlot.left, delta, m_fXStart, m_fXEnd);
+            WaveTimeZoom z = WaveCalcTimeZoom(m_nWindowLength, m_rcPlot.right - m_rcPlot.left, m_fZoom, m_nScrollOffset,
+                                              point.x - m_rcPlot.left, delta, m_fXStart, m_fXEnd);
             if (z.accepted) {
                 m_fZoom = z.zoom;
                 for (WaveChannel& ch : m_channels) ch.buffer.SetHistoryWindows(z.historyWindows);

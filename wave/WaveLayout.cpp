@@ -122,8 +122,7 @@ bool WaveCalcVertPan(double minValue, double maxValue, int plotH, int dy, double
     return true;
 }
 
-bool WaveCalcValueZoom(double minValue, double maxValue, int plotH, int my, int delta, double* newMin,
-                       double* newMax) {
+bool WaveCalcValueZoom(double minValue, double maxValue, int plotH, int my, int delta, double* newMin, double* newMax) {
     if (plotH <= 0) return false;
     double v = maxValue - (maxValue - minValue) * my / plotH;
     double up = maxValue - v, down = v - minValue;
@@ -185,8 +184,8 @@ bool WaveCalcMarkerBand(int position, int plotW, int windowLength, int markerWid
     int half = width / 2;
     band->column = TruncToInt(at);
     band->x0 = Clamp(TruncToInt(at - half), 0, plotW - 1);
-    band->x1 = Clamp(static_cast<int>(std::min<int64_t>(static_cast<int64_t>(band->x0) + width, plotW - 1)), 0,
-                     plotW - 1);
+    band->x1 =
+        Clamp(static_cast<int>(std::min<int64_t>(static_cast<int64_t>(band->x0) + width, plotW - 1)), 0, plotW - 1);
     return true;
 }
 
@@ -206,8 +205,8 @@ bool WaveHoverFormatIsSafe(const wchar_t* format) {
         wchar_t c = *p;
         if (c == 0) return false;
         bool isInt = c == L'd' || c == L'i' || c == L'u' || c == L'x' || c == L'X' || c == L'o';
-        bool isDouble = c == L'f' || c == L'F' || c == L'e' || c == L'E' || c == L'g' || c == L'G' ||
-                        c == L'a' || c == L'A';
+        bool isDouble =
+            c == L'f' || c == L'F' || c == L'e' || c == L'E' || c == L'g' || c == L'G' || c == L'a' || c == L'A';
         if (conversions == 0 && isInt) {
             conversions = 1;
         } else if (conversions == 1 && isDouble) {

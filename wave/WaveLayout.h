@@ -97,7 +97,7 @@ int64_t WaveWrap(int64_t value, int64_t n);
 
 // Horizontal pan of dx pixels: shift = trunc(dx x (N / zoom) / clientW).
 struct WaveHorzPan {
-    bool moved = false;    // 0 < |shift| < int(visible)
+    bool moved = false;  // 0 < |shift| < int(visible)
     int shift = 0;
     int scrollOffset = 0;  // (offset + shift) mod N when moved
 };
@@ -108,8 +108,7 @@ WaveHorzPan WaveCalcHorzPan(int windowLength, double zoom, int clientW, int scro
 bool WaveCalcVertPan(double minValue, double maxValue, int plotH, int dy, double* newMin, double* newMax);
 
 // Value zoom about the value under the pointer (my pixels below the plot top).
-bool WaveCalcValueZoom(double minValue, double maxValue, int plotH, int my, int delta, double* newMin,
-                       double* newMax);
+bool WaveCalcValueZoom(double minValue, double maxValue, int plotH, int my, int delta, double* newMin, double* newMax);
 
 // Time zoom of one wheel notch at mx pixels right of the plot's left edge.
 struct WaveTimeZoom {

@@ -182,7 +182,9 @@ void CWaveWnd::RenderBackground() {
     struct Shown {
         BOOL show;
         CWaveCoordinate* axis;
-    } axes[] = {{m_bLeftAxis, &m_leftAxis}, {m_bTopAxis, &m_topAxis}, {m_bRightAxis, &m_rightAxis},
+    } axes[] = {{m_bLeftAxis, &m_leftAxis},
+                {m_bTopAxis, &m_topAxis},
+                {m_bRightAxis, &m_rightAxis},
                 {m_bBottomAxis, &m_bottomAxis}};
     for (const Shown& s : axes) {
         if (!s.show) continue;
@@ -250,8 +252,7 @@ void CWaveWnd::DrawMarkers() {
             if (!m_channels[i].bEnabled) continue;
             int pos = 0, type = 0;
             double value = 0.0, y = 0.0;
-            if (!m_channels[i].buffer.SampleAtColumn(m_rcPlot, m_fZoom, band.column, &pos, &type, &value, &y))
-                continue;
+            if (!m_channels[i].buffer.SampleAtColumn(m_rcPlot, m_fZoom, band.column, &pos, &type, &value, &y)) continue;
             if (y < best) {
                 best = y;
                 found = true;

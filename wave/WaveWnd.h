@@ -60,8 +60,8 @@ public:
     // Just before a channel's curve is drawn, with its points.
     virtual BOOL OnPrepareCurve(int channel, RECT plot, CPtrArrayCtrl* points, void* context) { return FALSE; }
     // Nonzero: the hook drew the curve itself.
-    virtual BOOL OnDrawCurve(CDC* dc, RECT plot, int channel, CPtrArrayCtrl* points, int lineWidth,
-                             COLORREF color, BOOL smooth, void* context) {
+    virtual BOOL OnDrawCurve(CDC* dc, RECT plot, int channel, CPtrArrayCtrl* points, int lineWidth, COLORREF color,
+                             BOOL smooth, void* context) {
         return FALSE;
     }
 };
@@ -175,23 +175,23 @@ public:
     int64_t GetPaintCount() const { return m_nPaintCount; }
 
     // ---- settings the owner sets directly, followed by Redraw ----
-    int m_nGridRows = 16;            // below 1 counts as 1
-    int m_nPointBudget = -1;         // > 0: keep about this many points across the plot
+    int m_nGridRows = 16;     // below 1 counts as 1
+    int m_nPointBudget = -1;  // > 0: keep about this many points across the plot
     BOOL m_bCounter = FALSE;
     std::wstring m_strCounterPrefix;
-    CFont m_counterFont;             // no font: the DC's default
+    CFont m_counterFont;  // no font: the DC's default
     COLORREF m_nCounterColor = RGB(0, 0, 0);
     UINT m_nCounterFormat = DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX;
     // Guards m_overlayTexts, which any thread may fill; drawing (UI thread)
     // and OnDestroy read and empty it under this lock.
     CBaseLock m_overlayLock;
-    CPtrListCtrl m_overlayTexts;     // of WaveOverlayText*, owned: freed by DeleteOverlayTexts
+    CPtrListCtrl m_overlayTexts;  // of WaveOverlayText*, owned: freed by DeleteOverlayTexts
     BOOL m_bHoverTip = FALSE;
     std::wstring m_strHoverFormat[kWaveMaxChannels];
     BOOL m_bMarkers = FALSE;
     int m_nMarkerWidth = 3;
     DWORD m_nMarkerColor = 0xFFFF00;
-    CPtrArrayCtrl m_markers;         // marker positions (ints stored as entries)
+    CPtrArrayCtrl m_markers;  // marker positions (ints stored as entries)
     IWaveDrawHook* m_pDrawHook = nullptr;
     void* m_pDrawHookContext = nullptr;
     IWaveHoverText* m_pHoverTextHook = nullptr;
@@ -252,7 +252,7 @@ private:
     COLORREF m_nBackColor;
     RECT m_rcPlot{0, 0, 0, 0};
     double m_fGridColSpacing = 8.0, m_fGridRowSpacing = 8.0;
-    BOOL m_bGridColumns = FALSE;       // the layout found a column spacing
+    BOOL m_bGridColumns = FALSE;  // the layout found a column spacing
     BOOL m_bBackgroundDirty = FALSE;
     double m_fXStart = 0.0, m_fXEnd = 63.0;
     int m_nWindowLength = 64;
@@ -288,10 +288,10 @@ private:
 
     std::vector<uint64_t> m_scratchPoints;  // paint-time scratch, UI thread
 
-    int64_t m_nPaintCount = 0;              // WM_PAINTs handled
-    std::wstring m_strStatus;               // drawn over the plot's corner
+    int64_t m_nPaintCount = 0;  // WM_PAINTs handled
+    std::wstring m_strStatus;   // drawn over the plot's corner
     COLORREF m_nStatusColor = RGB(0, 0, 0);
-    bool m_bPlainTextSaved = false;         // m_strPlainText holds the text before any status
+    bool m_bPlainTextSaved = false;  // m_strPlainText holds the text before any status
     std::wstring m_strPlainText;
 
     void DrawStatusText(CDC* dc);

@@ -21,6 +21,8 @@ struct ConfigKey {
     size_t offset;  // into RadarParam
 };
 
+// Key tables stay packed: one entry a line would repeat the same list twice.
+// clang-format off
 #define INT_KEY(f) {#f, KeyType::Int, offsetof(RadarParam, f)}
 #define FLOAT_KEY(f) {#f, KeyType::Float, offsetof(RadarParam, f)}
 
@@ -47,9 +49,12 @@ const ConfigKey kSaveOrder[] = {
 
 #undef INT_KEY
 #undef FLOAT_KEY
+// clang-format on
 
 template <typename T>
-T& FieldAt(RadarParam& p, size_t offset) { return *reinterpret_cast<T*>(reinterpret_cast<char*>(&p) + offset); }
+T& FieldAt(RadarParam& p, size_t offset) {
+    return *reinterpret_cast<T*>(reinterpret_cast<char*>(&p) + offset);
+}
 template <typename T>
 const T& FieldAt(const RadarParam& p, size_t offset) {
     return *reinterpret_cast<const T*>(reinterpret_cast<const char*>(&p) + offset);

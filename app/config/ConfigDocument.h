@@ -71,8 +71,8 @@ void StoreConfigValues(XMLParser& parser, int32_t baudRate, const RadarParam& pa
 // UI language chosen by the Language attribute (any case): "ENG" English,
 // "CHT" traditional Chinese, anything else (also missing) simplified Chinese.
 struct UiLanguage {
-    uint16_t langId;         // identifier handed to the system's preferred-language list
-    uint16_t resourceLangId; // language of the string resources the tool loads
+    uint16_t langId;          // identifier handed to the system's preferred-language list
+    uint16_t resourceLangId;  // language of the string resources the tool loads
 };
 UiLanguage ChooseUiLanguage(const char* languageValue);
 // The Language attribute's text, "CHS" without element or attribute.

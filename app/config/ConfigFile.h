@@ -4,9 +4,9 @@
 #include <string>
 
 enum class FileWriteResult {
-    Written,   // the new content is in place
-    Skipped,   // the file exists but may not be written (read-only, locked): left as it was
-    Failed,    // writing the new content failed (disk full, folder gone): old file left as it was
+    Written,  // the new content is in place
+    Skipped,  // the file exists but may not be written (read-only, locked): left as it was
+    Failed,   // writing the new content failed (disk full, folder gone): old file left as it was
 };
 
 #ifdef _WIN32

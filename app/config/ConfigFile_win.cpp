@@ -47,8 +47,8 @@ FileWriteResult WriteFileReplacing(const FilePath& target, const std::string& by
     bool ok;
     DWORD error = ERROR_SUCCESS;
     {
-        UniqueKernelHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueKernelHandle file(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.IsValid()) return failed(GetLastError());
         ok = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
         // A full disk can leave a short write with no error code.

@@ -18,8 +18,7 @@ constexpr int kSize = 4096;
 constexpr int kRounds = 5;
 constexpr double kMegapixels = kSize * double(kSize) / 1e6;
 
-double Now()
-{
+double Now() {
     static LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
         QueryPerformanceFrequency(&f);
@@ -31,8 +30,7 @@ double Now()
 }
 
 // Best of kRounds, in milliseconds: the least disturbed run on a shared machine.
-double BestMs(const std::function<void()>& work)
-{
+double BestMs(const std::function<void()>& work) {
     double best = 1e30;
     for (int i = 0; i < kRounds; ++i) {
         const double start = Now();
@@ -42,8 +40,7 @@ double BestMs(const std::function<void()>& work)
     return best;
 }
 
-uint32_t Noise(uint32_t x)
-{
+uint32_t Noise(uint32_t x) {
     x ^= x >> 16;
     x *= 0x7feb352d;
     x ^= x >> 15;
@@ -54,15 +51,12 @@ uint32_t Noise(uint32_t x)
 
 // Photo-like content: smooth colour gradients with grain, and an alpha mask
 // shaped like a cut-out subject (a lumpy blob with a soft, noisy edge).
-Gdiplus::Bitmap* MakePicture()
-{
+Gdiplus::Bitmap* MakePicture() {
     Gdiplus::Bitmap* image = Gdiplus_CreateBitmap(kSize, kSize, PixelFormat32bppARGB);
-    if (image == nullptr)
-        return nullptr;
+    if (image == nullptr) return nullptr;
     const Gdiplus::Rect all(0, 0, kSize, kSize);
     Gdiplus::BitmapData data{};
-    if (image->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
-        return image;
+    if (image->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) != Gdiplus::Ok) return image;
     for (int y = 0; y < kSize; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(data.Scan0) + ptrdiff_t(y) * data.Stride);
         for (int x = 0; x < kSize; ++x) {
@@ -82,16 +76,14 @@ Gdiplus::Bitmap* MakePicture()
     return image;
 }
 
-void Report(const char* name, double ms, double copyMs, double target)
-{
+void Report(const char* name, double ms, double copyMs, double target) {
     std::printf("%-28s %9.2f ms  %7.3f ms/MP  %6.2f x copy  (target within %.0fx)\n", name, ms, ms / kMegapixels,
                 ms / copyMs, target);
 }
 
 }  // namespace
 
-int main()
-{
+int main() {
     GdiplusStartupRecord* gdiplus = Gdiplus_Init();
     Gdiplus::Bitmap* picture = MakePicture();
     Gdiplus::Bitmap* alphaTarget = Gdiplus_CopyBitmap(picture);

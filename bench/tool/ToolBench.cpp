@@ -33,10 +33,10 @@ constexpr DWORD kWait = 60000;
 constexpr double kLineBytesPerSecond = 25600.0;
 
 using testsupport::ProgramFolder;
+using testsupport::ReadFileBytes;
 using testsupport::RemoveTree;
 using testsupport::ReportBlocks;
 using testsupport::TxBlock;
-using testsupport::ReadFileBytes;
 
 // Unix time in seconds from the system clock (Wine's is the host's).
 double UnixNow() {
@@ -69,7 +69,8 @@ public:
             std::string cmdline = ReadFileBytes(L"Z:\\proc\\" + name + L"\\cmdline");
             std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
             const std::string narrow(marker.begin(), marker.end());
-            if (cmdline.find(narrow) != std::string::npos && cmdline.find("Tavo_Ladu330_Pk27Tool.exe") != std::string::npos) {
+            if (cmdline.find(narrow) != std::string::npos &&
+                cmdline.find("Tavo_Ladu330_Pk27Tool.exe") != std::string::npos) {
                 m_pid = name;
                 break;
             }
@@ -119,8 +120,9 @@ public:
         ::CreateDirectoryW((m_folder + L"\\Image").c_str(), nullptr);
         ::CreateDirectoryW((m_folder + L"\\Log").c_str(), nullptr);
         const std::wstring from = ProgramFolder();
-        for (const wchar_t* file : {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll", L"Tavo_DataProcess.dll",
-                                    L"Image\\HumanNobody.png", L"Image\\HumanMotion.png", L"Image\\HumanMotionLess.png"}) {
+        for (const wchar_t* file :
+             {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll", L"Tavo_DataProcess.dll", L"Image\\HumanNobody.png",
+              L"Image\\HumanMotion.png", L"Image\\HumanMotionLess.png"}) {
             if (!::CopyFileW((from + L"\\" + file).c_str(), (m_folder + L"\\" + file).c_str(), FALSE))
                 return Fail(L"copying the tool's files");
         }
@@ -282,7 +284,8 @@ int Latency(int seconds) {
     for (const TxBlock& block : blocks) {
         const std::string& b = block.bytes;
         for (size_t pos = 0; pos + radarproto::kReportSize <= b.size(); pos += radarproto::kReportSize)
-            sent[radarproto::DecodeReport(reinterpret_cast<const uint8_t*>(b.data() + pos)).distance].push_back(block.time);
+            sent[radarproto::DecodeReport(reinterpret_cast<const uint8_t*>(b.data() + pos)).distance].push_back(
+                block.time);
     }
     std::vector<double> latencies;
     for (const Seen& s : seen) {
@@ -382,8 +385,7 @@ int Cpu(int seconds) {
     PrintCpu("the same, window minimised", minimised);
     const double share = running.cpu / running.elapsed * 100.0;
     std::printf("cpu: tool uses %.2f%% of one core showing 20 reports/s (%s; target <= 2%%, ratio %.2f)\n", share,
-                running.fromHost ? "the tool's Linux process in /proc" : "GetProcessTimes",
-                share / 2.0);
+                running.fromHost ? "the tool's Linux process in /proc" : "GetProcessTimes", share / 2.0);
     std::printf("RESULT cpu_percent %.2f\nRESULT cpu_idle_percent %.2f\nRESULT cpu_silent_percent %.2f\n", share,
                 idle.cpu / idle.elapsed * 100.0, silent.cpu / silent.elapsed * 100.0);
     std::printf("RESULT cpu_minimised_percent %.2f\n", minimised.cpu / minimised.elapsed * 100.0);
@@ -419,8 +421,8 @@ int Soak(long frames) {
     const long long frameBytes = 7 + noise;
     const long badTrailerEvery = 100;
     devtest::CSimulator sim(Port(), {"--scenario", "random", "--line-rate", "25600", "--noise", std::to_string(noise),
-                                     "--bad-trailer-every", std::to_string(badTrailerEvery), "--frames", std::to_string(frames),
-                                     "--max-runtime", std::to_string(600 + frames / 100)});
+                                     "--bad-trailer-every", std::to_string(badTrailerEvery), "--frames",
+                                     std::to_string(frames), "--max-runtime", std::to_string(600 + frames / 100)});
     if (!sim.Started()) return std::fprintf(stderr, "%s\n", sim.Problem().c_str()), 2;
     ToolRun tool;
     if (!tool.Begin(Port())) return 2;
@@ -480,13 +482,14 @@ int Soak(long frames) {
         for (unsigned char c : sent) ++counts[c];
         for (unsigned char c : data) --counts[c];
         for (int v = 0; v < 256; ++v)
-            if (counts[v] != 0) std::printf("soak: byte 0x%02X: %+ld in the stream against the recording\n", v, counts[v]);
+            if (counts[v] != 0)
+                std::printf("soak: byte 0x%02X: %+ld in the stream against the recording\n", v, counts[v]);
     }
     std::printf("soak: %-8s %14s %14s %12s %14s %12s\n", "t (s)", "private KB", "working KB", "host RSS KB",
                 "GetGuiResources", "own GDI");
     for (const Sample& s : samples)
-        std::printf("soak: %-8.0f %14zu %14zu %12ld %14lu %12ld\n", s.time - samples.front().time, s.privateBytes / 1024,
-                    s.workingSet / 1024, s.hostRssKb, s.guiGdi, static_cast<long>(s.ownGdi));
+        std::printf("soak: %-8.0f %14zu %14zu %12ld %14lu %12ld\n", s.time - samples.front().time,
+                    s.privateBytes / 1024, s.workingSet / 1024, s.hostRssKb, s.guiGdi, static_cast<long>(s.ownGdi));
     const Sample& first = samples.front();
     const Sample& lastSample = samples.back();
     std::printf("soak: private bytes %+lld KB, host RSS %+ld KB, own GDI objects %+ld over the run (%s)\n",

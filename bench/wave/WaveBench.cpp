@@ -95,8 +95,7 @@ int main() {
         chart->AppendData(0, history.data(), 300);
     }
     double perCall = (Now() - start) * 1e6 / calls;
-    std::printf("AppendData, 300-sample history:   %8.3f us per call, %8.4f us per sample\n", perCall,
-                perCall / 300.0);
+    std::printf("AppendData, 300-sample history:   %8.3f us per call, %8.4f us per sample\n", perCall, perCall / 300.0);
     // The same appends straight into the channel buffer: the rest is the
     // repaint request (GetUpdateRect, InvalidateRect).
     start = Now();

@@ -8,8 +8,7 @@
 
 namespace tavo_common {
 
-LocalTime NowLocal()
-{
+LocalTime NowLocal() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
@@ -19,12 +18,16 @@ LocalTime NowLocal()
 #else
     localtime_r(&seconds, &tm);
 #endif
-    return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
+    return LocalTime{tm.tm_year + 1900,
+                     tm.tm_mon + 1,
+                     tm.tm_mday,
+                     tm.tm_hour,
+                     tm.tm_min,
+                     tm.tm_sec,
                      static_cast<int>(millis < 0 ? millis + 1000 : millis)};
 }
 
-std::string NextDateStampAt(const LocalTime& t, bool withMillis)
-{
+std::string NextDateStampAt(const LocalTime& t, bool withMillis) {
     // The last text handed out per format; texts of one format have a fixed
     // width, so string order is time order.
     static std::mutex mutex;
@@ -33,8 +36,8 @@ std::string NextDateStampAt(const LocalTime& t, bool withMillis)
 
     char text[64];
     if (withMillis)
-        std::snprintf(text, sizeof text, "%04d%02d%02d_%02d%02d%02d_%03d", t.year, t.month, t.day, t.hour,
-                      t.minute, t.second, t.millis);
+        std::snprintf(text, sizeof text, "%04d%02d%02d_%02d%02d%02d_%03d", t.year, t.month, t.day, t.hour, t.minute,
+                      t.second, t.millis);
     else
         std::snprintf(text, sizeof text, "%04d%02d%02d_%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
                       t.second);

@@ -41,8 +41,7 @@ struct Registry {
 };
 
 // Never destroyed: messages may still arrive from other static destructors.
-Registry& TheRegistry()
-{
+Registry& TheRegistry() {
     static Registry* registry = new Registry;
     return *registry;
 }
@@ -54,27 +53,25 @@ thread_local const SinkEntry* t_runningSink = nullptr;
 thread_local int t_depth = 0;
 constexpr int kMaxNestedDepth = 2;
 
-std::string Prefix(Registry& r)
-{
+std::string Prefix(Registry& r) {
     char stamp[96];
     std::string prefix;
     switch (r.timeType.load()) {
     case 1: {
         const tavo_common::LocalTime t = tavo_common::NowLocal();
-        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03d ", t.year, t.month, t.day,
-                      t.hour, t.minute, t.second, t.millis);
+        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03d ", t.year, t.month, t.day, t.hour,
+                      t.minute, t.second, t.millis);
         prefix += stamp;
         break;
     }
     case 2: {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now() - r.start).count();
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - r.start).count();
         std::snprintf(stamp, sizeof stamp, "%lld ", static_cast<long long>(ms));
         prefix += stamp;
         break;
     }
-    default:
-        break;
+    default: break;
     }
     if (r.includeIds.load()) {
         std::snprintf(stamp, sizeof stamp, "[%u:%u] ", static_cast<unsigned>(tavo_common::CurrentProcessId()),
@@ -92,8 +89,7 @@ std::string Prefix(Registry& r)
     return prefix;
 }
 
-void Deliver(Registry& r, int level, const std::string& message)
-{
+void Deliver(Registry& r, int level, const std::string& message) {
     std::vector<std::shared_ptr<SinkEntry>> snapshot;
     {
         std::lock_guard<std::mutex> lock(r.mutex);
@@ -103,8 +99,7 @@ void Deliver(Registry& r, int level, const std::string& message)
     for (const auto& entry : snapshot) {
         {
             std::lock_guard<std::mutex> lock(entry->mutex);
-            if (entry->removed)
-                continue;
+            if (entry->removed) continue;
             ++entry->inFlight;
         }
         const SinkEntry* outer = t_runningSink;
@@ -125,10 +120,8 @@ void Deliver(Registry& r, int level, const std::string& message)
 
 }  // namespace
 
-extern "C" int DbgOutputAddCallback(DbgOutputCallback sink, void* context)
-{
-    if (sink == nullptr)
-        return 0;
+extern "C" int DbgOutputAddCallback(DbgOutputCallback sink, void* context) {
+    if (sink == nullptr) return 0;
     try {
         Registry& r = TheRegistry();
         std::lock_guard<std::mutex> lock(r.mutex);
@@ -148,10 +141,8 @@ extern "C" int DbgOutputAddCallback(DbgOutputCallback sink, void* context)
     }
 }
 
-extern "C" int DbgOutputDelCallback(DbgOutputCallback sink)
-{
-    if (sink == nullptr)
-        return 0;
+extern "C" int DbgOutputDelCallback(DbgOutputCallback sink) {
+    if (sink == nullptr) return 0;
     try {
         Registry& r = TheRegistry();
         std::shared_ptr<SinkEntry> entry;
@@ -165,8 +156,7 @@ extern "C" int DbgOutputDelCallback(DbgOutputCallback sink)
                 }
             }
         }
-        if (!entry)
-            return 0;
+        if (!entry) return 0;
         // A sink removing itself from inside its own call waits for the others only.
         const int own = t_runningSink == entry.get() ? 1 : 0;
         std::unique_lock<std::mutex> lock(entry->mutex);
@@ -178,29 +168,23 @@ extern "C" int DbgOutputDelCallback(DbgOutputCallback sink)
     }
 }
 
-extern "C" void DbgOutputSetTag(const char* tag, int reserved)
-{
+extern "C" void DbgOutputSetTag(const char* tag, int reserved) {
     try {
         Registry& r = TheRegistry();
         std::lock_guard<std::mutex> lock(r.mutex);
         r.tag = tag ? tag : "";
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
-extern "C" void DbgOutputSetTimeType(int timeType)
-{
+extern "C" void DbgOutputSetTimeType(int timeType) {
     TheRegistry().timeType.store(timeType >= 0 && timeType <= 2 ? timeType : 1);
 }
 
 extern "C" void DbgOutputSetIncludePIDTID(int include) { TheRegistry().includeIds.store(include ? 1 : 0); }
 
-extern "C" int DbgOutputVA(int level, const char* format, va_list args)
-{
-    if (format == nullptr)
-        return -1;
-    if (t_depth >= kMaxNestedDepth)
-        return -1;
+extern "C" int DbgOutputVA(int level, const char* format, va_list args) {
+    if (format == nullptr) return -1;
+    if (t_depth >= kMaxNestedDepth) return -1;
     ++t_depth;
     int result = -1;
     try {
@@ -232,8 +216,7 @@ extern "C" int DbgOutputVA(int level, const char* format, va_list args)
     return result;
 }
 
-extern "C" int DbgOutputA(int level, const char* format, ...)
-{
+extern "C" int DbgOutputA(int level, const char* format, ...) {
     va_list args;
     va_start(args, format);
     const int n = DbgOutputVA(level, format, args);

@@ -25,15 +25,13 @@ using i128 = __int128;
 struct LineShape {
     int64_t dMajor;  // >= dMinor >= 0
     int64_t dMinor;
-    int64_t Offset(int64_t k) const
-    {
+    int64_t Offset(int64_t k) const {
         return static_cast<int64_t>((static_cast<i128>(2) * k * dMinor + dMajor) / (static_cast<i128>(2) * dMajor));
     }
 };
 
 // First k in [lo, hi] with Offset(k) >= target (hi + 1 when none).
-int64_t FirstAtLeast(const LineShape& s, int64_t lo, int64_t hi, int64_t target)
-{
+int64_t FirstAtLeast(const LineShape& s, int64_t lo, int64_t hi, int64_t target) {
     while (lo <= hi) {
         const int64_t mid = lo + (hi - lo) / 2;
         if (s.Offset(mid) >= target)
@@ -45,8 +43,7 @@ int64_t FirstAtLeast(const LineShape& s, int64_t lo, int64_t hi, int64_t target)
 }
 
 // Last k in [lo, hi] with Offset(k) <= target (lo - 1 when none).
-int64_t LastAtMost(const LineShape& s, int64_t lo, int64_t hi, int64_t target)
-{
+int64_t LastAtMost(const LineShape& s, int64_t lo, int64_t hi, int64_t target) {
     while (lo <= hi) {
         const int64_t mid = lo + (hi - lo) / 2;
         if (s.Offset(mid) <= target)
@@ -59,8 +56,7 @@ int64_t LastAtMost(const LineShape& s, int64_t lo, int64_t hi, int64_t target)
 
 }  // namespace
 
-extern "C" void DrawColorOnBuffer(COLORREF color, void* bits, const RECT* rect, int stride)
-{
+extern "C" void DrawColorOnBuffer(COLORREF color, void* bits, const RECT* rect, int stride) {
     if (bits == nullptr || rect == nullptr || rect->right <= rect->left || rect->bottom <= rect->top ||
         rect->left < 0 || rect->top < 0)
         return;
@@ -68,21 +64,18 @@ extern "C" void DrawColorOnBuffer(COLORREF color, void* bits, const RECT* rect, 
     auto* base = static_cast<unsigned char*>(bits);
     for (LONG y = rect->top; y < rect->bottom; ++y) {
         unsigned char* row = base + static_cast<ptrdiff_t>(y) * stride + static_cast<ptrdiff_t>(rect->left) * 4;
-        for (LONG x = rect->left; x < rect->right; ++x, row += 4)
-            std::memcpy(row, &pixel, 4);
+        for (LONG x = rect->left; x < rect->right; ++x, row += 4) std::memcpy(row, &pixel, 4);
     }
 }
 
 extern "C" void DrawLineOnBuffer(void* bits, POINT from, POINT to, int w, int h, int stride, int bytesPerPixel,
-                                 int patternLength, const DWORD* pattern, int flags)
-{
+                                 int patternLength, const DWORD* pattern, int flags) {
     if (bits == nullptr || pattern == nullptr || patternLength <= 0 || w <= 0 || h <= 0 || bytesPerPixel < 1 ||
         bytesPerPixel > 4)
         return;
     // Rows narrower than a row of pixels would overlap: refuse rather than guess.
     const int64_t rowBytes = static_cast<int64_t>(w) * bytesPerPixel;
-    if ((stride < 0 ? -static_cast<int64_t>(stride) : stride) < rowBytes)
-        return;
+    if ((stride < 0 ? -static_cast<int64_t>(stride) : stride) < rowBytes) return;
 
     const int64_t dx = static_cast<int64_t>(to.x) - from.x;
     const int64_t dy = static_cast<int64_t>(to.y) - from.y;
@@ -109,16 +102,14 @@ extern "C" void DrawLineOnBuffer(void* bits, POINT from, POINT to, int w, int h,
     }
     kLo = std::max<int64_t>(kLo, 0);
     kHi = std::min<int64_t>(kHi, n);
-    if (kLo > kHi)
-        return;
+    if (kLo > kHi) return;
     if (n > 0) {
         // Minor coordinate inside the buffer: Offset(k) within [offLo, offHi].
         const int64_t offLo = sMinor > 0 ? -minor0 : minor0 - (minorSize - 1);
         const int64_t offHi = sMinor > 0 ? minorSize - 1 - minor0 : minor0;
         kLo = FirstAtLeast(shape, kLo, kHi, offLo);
         kHi = LastAtMost(shape, kLo, kHi, offHi);
-        if (kLo > kHi)
-            return;
+        if (kLo > kHi) return;
     } else if (minor0 < 0 || minor0 >= minorSize) {
         return;
     }
@@ -142,8 +133,7 @@ extern "C" void DrawLineOnBuffer(void* bits, POINT from, POINT to, int w, int h,
         unsigned char* p = base + static_cast<ptrdiff_t>(y) * stride + static_cast<ptrdiff_t>(x) * bytesPerPixel;
         const DWORD colour = pattern[patternIndex];
         std::memcpy(p, &colour, static_cast<size_t>(bytesPerPixel));  // little-endian: low bytes first
-        if (++patternIndex == patternLength)
-            patternIndex = 0;
+        if (++patternIndex == patternLength) patternIndex = 0;
         r += 2 * shape.dMinor;
         if (r >= twoMajor) {
             r -= twoMajor;
@@ -152,26 +142,21 @@ extern "C" void DrawLineOnBuffer(void* bits, POINT from, POINT to, int w, int h,
     }
 }
 
-extern "C" void SetRectXY(RECT* rect, int left, int top, int right, int bottom)
-{
-    if (rect == nullptr)
-        return;
+extern "C" void SetRectXY(RECT* rect, int left, int top, int right, int bottom) {
+    if (rect == nullptr) return;
     rect->left = left;
     rect->top = top;
     rect->right = right;
     rect->bottom = bottom;
 }
 
-extern "C" int BoundRect(RECT* out, const RECT* rect, const RECT* bounds)
-{
-    if (out == nullptr)
-        return 0;
+extern "C" int BoundRect(RECT* out, const RECT* rect, const RECT* bounds) {
+    if (out == nullptr) return 0;
     RECT result{0, 0, 0, 0};
     if (rect != nullptr && bounds != nullptr) {
         const RECT r{std::max(rect->left, bounds->left), std::max(rect->top, bounds->top),
                      std::min(rect->right, bounds->right), std::min(rect->bottom, bounds->bottom)};
-        if (r.left < r.right && r.top < r.bottom)
-            result = r;
+        if (r.left < r.right && r.top < r.bottom) result = r;
     }
     *out = result;
     return result.right > result.left ? 1 : 0;

@@ -6,18 +6,13 @@
 #include <climits>
 #include <cstring>
 
-extern "C" HBITMAP CreateHBitmap(void** bits, int w, int h, int bpp, void* section, DWORD offset)
-{
-    if (bits)
-        *bits = nullptr;
-    if (w <= 0 || h == 0 || h == INT_MIN)
-        return nullptr;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-        return nullptr;
+extern "C" HBITMAP CreateHBitmap(void** bits, int w, int h, int bpp, void* section, DWORD offset) {
+    if (bits) *bits = nullptr;
+    if (w <= 0 || h == 0 || h == INT_MIN) return nullptr;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return nullptr;
     const long long rows = h < 0 ? -static_cast<long long>(h) : h;
     const long long stride = ((static_cast<long long>(w) * bpp + 31) / 32) * 4;
-    if (stride * rows > (1LL << 31))
-        return nullptr;
+    if (stride * rows > (1LL << 31)) return nullptr;
     // Header plus room for the 256-entry colour table of the paletted formats.
     struct {
         BITMAPINFOHEADER header;
@@ -42,9 +37,7 @@ extern "C" HBITMAP CreateHBitmap(void** bits, int w, int h, int bpp, void* secti
     void* pixels = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels,
                                       static_cast<HANDLE>(section), offset);
-    if (bitmap == nullptr)
-        return nullptr;
-    if (bits)
-        *bits = pixels;
+    if (bitmap == nullptr) return nullptr;
+    if (bits) *bits = pixels;
     return bitmap;
 }

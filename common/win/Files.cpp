@@ -17,42 +17,33 @@ constexpr LONGLONG kMaxReadBytes = 1LL << 30;
 
 bool IsSep(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-bool IsFolder(const std::wstring& path)
-{
+bool IsFolder(const std::wstring& path) {
     const DWORD a = GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // Length of the part of path that cannot be created: "C:\", "\\server\share\", "\".
-size_t RootLength(const std::wstring& p)
-{
-    if (p.size() >= 2 && p[1] == L':')
-        return p.size() >= 3 && IsSep(p[2]) ? 3 : 2;
+size_t RootLength(const std::wstring& p) {
+    if (p.size() >= 2 && p[1] == L':') return p.size() >= 3 && IsSep(p[2]) ? 3 : 2;
     if (p.size() >= 2 && IsSep(p[0]) && IsSep(p[1])) {
         size_t i = 2, parts = 0;
         while (i < p.size() && parts < 2) {
-            while (i < p.size() && !IsSep(p[i]))
-                ++i;
+            while (i < p.size() && !IsSep(p[i])) ++i;
             ++parts;
-            if (i < p.size())
-                ++i;
+            if (i < p.size()) ++i;
         }
         return i;
     }
     return !p.empty() && IsSep(p[0]) ? 1 : 0;
 }
 
-int CreateFolderTree(std::wstring path)
-{
-    while (path.size() > RootLength(path) && IsSep(path.back()))
-        path.pop_back();
-    if (path.empty())
-        return 0;
+int CreateFolderTree(std::wstring path) {
+    while (path.size() > RootLength(path) && IsSep(path.back())) path.pop_back();
+    if (path.empty()) return 0;
     const size_t root = RootLength(path);
     // Create each missing level from the root down.
     for (size_t i = root; i <= path.size(); ++i) {
-        if (i < path.size() && !IsSep(path[i]))
-            continue;
+        if (i < path.size() && !IsSep(path[i])) continue;
         const std::wstring level = path.substr(0, i);
         if (level.size() > root && !IsFolder(level) && !CreateDirectoryW(level.c_str(), nullptr) &&
             GetLastError() != ERROR_ALREADY_EXISTS)
@@ -61,23 +52,17 @@ int CreateFolderTree(std::wstring path)
     return IsFolder(path) ? 1 : 0;
 }
 
-int64_t ReadWholeFile(const wchar_t* path, unsigned char** block)
-{
-    if (block == nullptr)
-        return -1;
+int64_t ReadWholeFile(const wchar_t* path, unsigned char** block) {
+    if (block == nullptr) return -1;
     *block = nullptr;
-    if (path == nullptr || *path == L'\0')
-        return -1;
-    UniqueKernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return -1;
+    if (path == nullptr || *path == L'\0') return -1;
+    UniqueKernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return -1;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxReadBytes)
-        return -1;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxReadBytes) return -1;
     auto* data = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(size.QuadPart) + 1));
-    if (data == nullptr)
-        return -1;
+    if (data == nullptr) return -1;
     LONGLONG done = 0;
     while (done < size.QuadPart) {
         DWORD got = 0;
@@ -86,8 +71,7 @@ int64_t ReadWholeFile(const wchar_t* path, unsigned char** block)
             std::free(data);
             return -1;
         }
-        if (got == 0)
-            break;  // the file shrank meanwhile: hand out what is there
+        if (got == 0) break;  // the file shrank meanwhile: hand out what is there
         done += got;
     }
     data[done] = 0;
@@ -96,41 +80,31 @@ int64_t ReadWholeFile(const wchar_t* path, unsigned char** block)
 }
 
 template <typename Ch>
-size_t TextLength(const Ch* s)
-{
+size_t TextLength(const Ch* s) {
     size_t n = 0;
     if (s)
-        while (s[n])
-            ++n;
+        while (s[n]) ++n;
     return n;
 }
 
 // prefix + stamp + suffix + "." + ext (the dot added when ext lacks one).
 template <typename Ch>
-int MakeDateName(Ch* out, const Ch* ext, const Ch* prefix, const Ch* suffix, int flag)
-{
-    if (out == nullptr)
-        return 0;
+int MakeDateName(Ch* out, const Ch* ext, const Ch* prefix, const Ch* suffix, int flag) {
+    if (out == nullptr) return 0;
     out[0] = 0;
     try {
         std::basic_string<Ch> name;
-        if (prefix)
-            name += prefix;
+        if (prefix) name += prefix;
         // flag bit 0: milliseconds in the time text.
-        for (char c : tavo_common::NextDateStamp((flag & 1) != 0))
-            name += static_cast<Ch>(c);
-        if (suffix)
-            name += suffix;
+        for (char c : tavo_common::NextDateStamp((flag & 1) != 0)) name += static_cast<Ch>(c);
+        if (suffix) name += suffix;
         if (ext && *ext) {
-            if (*ext != static_cast<Ch>('.'))
-                name += static_cast<Ch>('.');
+            if (*ext != static_cast<Ch>('.')) name += static_cast<Ch>('.');
             name += ext;
         }
         for (Ch c : name)
-            if (c == '\\' || c == '/' || c == ':')
-                return 0;  // the result must be a bare file name
-        if (name.size() >= TAVO_MAX_PATH)
-            return 0;
+            if (c == '\\' || c == '/' || c == ':') return 0;  // the result must be a bare file name
+        if (name.size() >= TAVO_MAX_PATH) return 0;
         std::memcpy(out, name.c_str(), (name.size() + 1) * sizeof(Ch));
         return static_cast<int>(name.size());
     } catch (...) {
@@ -147,16 +121,14 @@ namespace {
 struct NarrowProgramPath {
     using Char = char;
     static DWORD OwnName(char* path, DWORD size) { return GetModuleFileNameA(nullptr, path, size); }
-    static BOOL ImageName(HANDLE process, char* path, DWORD* size)
-    {
+    static BOOL ImageName(HANDLE process, char* path, DWORD* size) {
         return QueryFullProcessImageNameA(process, 0, path, size);
     }
 };
 struct WideProgramPath {
     using Char = wchar_t;
     static DWORD OwnName(wchar_t* path, DWORD size) { return GetModuleFileNameW(nullptr, path, size); }
-    static BOOL ImageName(HANDLE process, wchar_t* path, DWORD* size)
-    {
+    static BOOL ImageName(HANDLE process, wchar_t* path, DWORD* size) {
         return QueryFullProcessImageNameW(process, 0, path, size);
     }
 };
@@ -164,33 +136,26 @@ struct WideProgramPath {
 // The folder of the executable of process pid (0: this one), without a
 // trailing separator.
 template <class Api>
-int ProgramFolder(DWORD pid, typename Api::Char* out)
-{
+int ProgramFolder(DWORD pid, typename Api::Char* out) {
     using Char = typename Api::Char;
-    if (out == nullptr)
-        return 0;
+    if (out == nullptr) return 0;
     out[0] = Char(0);
     Char path[TAVO_MAX_PATH];
     DWORD n = 0;
     if (pid == 0 || pid == GetCurrentProcessId()) {
         n = Api::OwnName(path, TAVO_MAX_PATH);
-        if (n == 0 || n >= TAVO_MAX_PATH)
-            return 0;
+        if (n == 0 || n >= TAVO_MAX_PATH) return 0;
     } else {
         UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-        if (!process.IsValid())
-            return 0;
+        if (!process.IsValid()) return 0;
         n = TAVO_MAX_PATH;
-        if (!Api::ImageName(process.Get(), path, &n) || n >= TAVO_MAX_PATH)
-            return 0;
+        if (!Api::ImageName(process.Get(), path, &n) || n >= TAVO_MAX_PATH) return 0;
     }
     path[n] = Char(0);
     Char* last = nullptr;  // the last separator of either kind
     for (Char* c = path; *c; ++c)
-        if (*c == Char('\\') || *c == Char('/'))
-            last = c;
-    if (last == nullptr)
-        return 0;
+        if (*c == Char('\\') || *c == Char('/')) last = c;
+    if (last == nullptr) return 0;
     *last = Char(0);
     std::copy(path, last + 1, out);
     return 1;
@@ -198,20 +163,12 @@ int ProgramFolder(DWORD pid, typename Api::Char* out)
 
 }  // namespace
 
-extern "C" int GetProgramPathA(DWORD pid, char* out)
-{
-    return ProgramFolder<NarrowProgramPath>(pid, out);
-}
+extern "C" int GetProgramPathA(DWORD pid, char* out) { return ProgramFolder<NarrowProgramPath>(pid, out); }
 
-extern "C" int GetProgramPathW(DWORD pid, wchar_t* out)
-{
-    return ProgramFolder<WideProgramPath>(pid, out);
-}
+extern "C" int GetProgramPathW(DWORD pid, wchar_t* out) { return ProgramFolder<WideProgramPath>(pid, out); }
 
-extern "C" int RecursiveCreateDirectoryA(const char* path)
-{
-    if (path == nullptr || *path == '\0')
-        return 0;
+extern "C" int RecursiveCreateDirectoryA(const char* path) {
+    if (path == nullptr || *path == '\0') return 0;
     try {
         return CreateFolderTree(tavo_common::WideFromAnsi(path));
     } catch (...) {
@@ -219,10 +176,8 @@ extern "C" int RecursiveCreateDirectoryA(const char* path)
     }
 }
 
-extern "C" int RecursiveCreateDirectoryW(const wchar_t* path)
-{
-    if (path == nullptr || *path == L'\0')
-        return 0;
+extern "C" int RecursiveCreateDirectoryW(const wchar_t* path) {
+    if (path == nullptr || *path == L'\0') return 0;
     try {
         return CreateFolderTree(path);
     } catch (...) {
@@ -232,23 +187,18 @@ extern "C" int RecursiveCreateDirectoryW(const wchar_t* path)
 
 // flag bit 0 adds milliseconds to the time text; reserved1/reserved2 are unused.
 extern "C" int GetFileNameByDateA(char* out, const char* ext, const char* prefix, const char* suffix, int reserved1,
-                                  int flag, int reserved2)
-{
+                                  int flag, int reserved2) {
     return MakeDateName(out, ext, prefix, suffix, flag);
 }
 
 extern "C" int GetFileNameByDateW(wchar_t* out, const wchar_t* ext, const wchar_t* prefix, const wchar_t* suffix,
-                                  int reserved1, int flag, int reserved2)
-{
+                                  int reserved1, int flag, int reserved2) {
     return MakeDateName(out, ext, prefix, suffix, flag);
 }
 
-extern "C" int64_t ReadFileDataA(const char* path, unsigned char** block)
-{
-    if (block)
-        *block = nullptr;
-    if (path == nullptr)
-        return -1;
+extern "C" int64_t ReadFileDataA(const char* path, unsigned char** block) {
+    if (block) *block = nullptr;
+    if (path == nullptr) return -1;
     try {
         return ReadWholeFile(tavo_common::WideFromAnsi(path).c_str(), block);
     } catch (...) {
@@ -260,32 +210,25 @@ extern "C" int64_t ReadFileDataW(const wchar_t* path, unsigned char** block) { r
 
 extern "C" void ReleaseFileData(unsigned char* block) { std::free(block); }
 
-extern "C" int GetFileVersionW(const wchar_t* file, wchar_t* out, int outChars)
-{
-    if (out == nullptr || outChars <= 0)
-        return 0;
+extern "C" int GetFileVersionW(const wchar_t* file, wchar_t* out, int outChars) {
+    if (out == nullptr || outChars <= 0) return 0;
     out[0] = L'\0';
-    if (file == nullptr)
-        return 0;
+    if (file == nullptr) return 0;
     try {
         DWORD ignored = 0;
         const DWORD size = GetFileVersionInfoSizeW(file, &ignored);
-        if (size == 0)
-            return 0;
+        if (size == 0) return 0;
         std::string info(size, '\0');
-        if (!GetFileVersionInfoW(file, 0, size, &info[0]))
-            return 0;
+        if (!GetFileVersionInfoW(file, 0, size, &info[0])) return 0;
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
         if (!VerQueryValueW(&info[0], L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
             length < sizeof(VS_FIXEDFILEINFO))
             return 0;
         wchar_t text[64];
-        const int n = swprintf(text, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
-                               LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
-                               LOWORD(fixed->dwFileVersionLS));
-        if (n <= 0 || n >= outChars)
-            return 0;
+        const int n = swprintf(text, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                               HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+        if (n <= 0 || n >= outChars) return 0;
         std::memcpy(out, text, (static_cast<size_t>(n) + 1) * sizeof(wchar_t));
         return 1;
     } catch (...) {
@@ -294,10 +237,8 @@ extern "C" int GetFileVersionW(const wchar_t* file, wchar_t* out, int outChars)
     }
 }
 
-extern "C" int IsFileExistW(const wchar_t* path)
-{
-    if (path == nullptr || *path == L'\0')
-        return 0;
+extern "C" int IsFileExistW(const wchar_t* path) {
+    if (path == nullptr || *path == L'\0') return 0;
     const DWORD a = GetFileAttributesW(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0 ? 1 : 0;
 }

@@ -10,8 +10,7 @@
 
 namespace {
 
-std::vector<std::wstring> ListedPorts()
-{
+std::vector<std::wstring> ListedPorts() {
     std::vector<std::wstring> names;
     UniqueRegistryKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, key.Receive()) !=
@@ -25,13 +24,10 @@ std::vector<std::wstring> ListedPorts()
         DWORD type = 0;
         const LONG rc = RegEnumValueW(key.Get(), index, valueName, &valueNameChars, nullptr, &type,
                                       reinterpret_cast<BYTE*>(data), &dataBytes);
-        if (rc == ERROR_NO_MORE_ITEMS)
-            break;
-        if (rc != ERROR_SUCCESS || type != REG_SZ)
-            continue;  // too long or not text: not a port name we can use
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS || type != REG_SZ) continue;  // too long or not text: not a port name we can use
         data[dataBytes / sizeof(wchar_t)] = L'\0';
-        if (data[0] != L'\0')
-            names.emplace_back(data);
+        if (data[0] != L'\0') names.emplace_back(data);
     }
     tavo_common::SortPortNames(names);
     return names;
@@ -39,16 +35,13 @@ std::vector<std::wstring> ListedPorts()
 
 }  // namespace
 
-int EnumSerialPortNameW(CPtrListCtrl* names)
-{
-    if (names == nullptr)
-        return 0;
+int EnumSerialPortNameW(CPtrListCtrl* names) {
+    if (names == nullptr) return 0;
     try {
         int added = 0;
         for (const auto& port : ListedPorts()) {
             wchar_t* copy = new (std::nothrow) wchar_t[port.size() + 1];
-            if (copy == nullptr)
-                break;
+            if (copy == nullptr) break;
             std::memcpy(copy, port.c_str(), (port.size() + 1) * sizeof(wchar_t));
             if (names->AddData(copy, -1) < 0) {
                 delete[] copy;
@@ -62,11 +55,8 @@ int EnumSerialPortNameW(CPtrListCtrl* names)
     }
 }
 
-void FreeSerialPortNameA(CPtrListCtrl* names)
-{
-    if (names == nullptr)
-        return;
-    for (int i = 0; i < names->GetCount(); ++i)
-        delete[] static_cast<wchar_t*>(names->GetAt(i));
+void FreeSerialPortNameA(CPtrListCtrl* names) {
+    if (names == nullptr) return;
+    for (int i = 0; i < names->GetCount(); ++i) delete[] static_cast<wchar_t*>(names->GetAt(i));
     names->RemoveAll();
 }

@@ -17,8 +17,7 @@ struct CBaseThread::Impl {
 
 namespace {
 
-DWORD WINAPI ThreadMain(LPVOID parameter)
-{
+DWORD WINAPI ThreadMain(LPVOID parameter) {
     auto* body = static_cast<IThreadFuncInterface*>(parameter);
     try {
         return static_cast<DWORD>(body->ThreadFunc());
@@ -29,17 +28,14 @@ DWORD WINAPI ThreadMain(LPVOID parameter)
 
 // SetThreadDescription exists from Windows 10 1607 on; look it up so the DLL
 // still loads on systems without it.
-void NameThread(HANDLE thread, const char* name)
-{
-    if (name == nullptr || *name == '\0')
-        return;
+void NameThread(HANDLE thread, const char* name) {
+    if (name == nullptr || *name == '\0') return;
     using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
     static const SetDescription setDescription = [] {
         HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
         return kernel ? reinterpret_cast<SetDescription>(GetProcAddress(kernel, "SetThreadDescription")) : nullptr;
     }();
-    if (setDescription != nullptr)
-        setDescription(thread, tavo_common::WideFromAnsi(name).c_str());
+    if (setDescription != nullptr) setDescription(thread, tavo_common::WideFromAnsi(name).c_str());
 }
 
 bool StillRunning(HANDLE thread) { return thread != nullptr && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT; }
@@ -48,21 +44,17 @@ bool StillRunning(HANDLE thread) { return thread != nullptr && WaitForSingleObje
 
 CBaseThread::CBaseThread() : m_pImpl(new (std::nothrow) Impl) {}
 
-CBaseThread::~CBaseThread()
-{
+CBaseThread::~CBaseThread() {
     StopThread();
     delete m_pImpl;
 }
 
 int CBaseThread::StartThread(const char* name, IThreadFuncInterface* body, uint64_t userData, int priority,
-                             int stackSize, int flags)
-{
-    if (m_pImpl == nullptr || body == nullptr || stackSize < 0)
-        return 0;
+                             int stackSize, int flags) {
+    if (m_pImpl == nullptr || body == nullptr || stackSize < 0) return 0;
     try {
         std::lock_guard<std::mutex> lock(m_pImpl->mutex);
-        if (StillRunning(m_pImpl->thread.Get()))
-            return 0;
+        if (StillRunning(m_pImpl->thread.Get())) return 0;
         m_pImpl->thread.Reset();
         m_pImpl->body = body;
         m_pImpl->userData = userData;
@@ -70,13 +62,11 @@ int CBaseThread::StartThread(const char* name, IThreadFuncInterface* body, uint6
         // Suspended, so the name and priority are in place before the body runs.
         HANDLE h = CreateThread(nullptr, static_cast<SIZE_T>(stackSize), ThreadMain, body,
                                 CREATE_SUSPENDED | (stackSize > 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0), &id);
-        if (h == nullptr)
-            return 0;
+        if (h == nullptr) return 0;
         m_pImpl->thread.Reset(h);
         m_pImpl->threadId = id;
         NameThread(h, name);
-        if (priority != 0)
-            SetThreadPriority(h, priority);
+        if (priority != 0) SetThreadPriority(h, priority);
         ResumeThread(h);
         return 1;
     } catch (...) {
@@ -84,21 +74,17 @@ int CBaseThread::StartThread(const char* name, IThreadFuncInterface* body, uint6
     }
 }
 
-void CBaseThread::StopThread()
-{
-    if (m_pImpl == nullptr)
-        return;
+void CBaseThread::StopThread() {
+    if (m_pImpl == nullptr) return;
     HANDLE h = nullptr;
     UniqueKernelHandle waitOn;  // our own copy: a concurrent restart may close h
     {
         std::lock_guard<std::mutex> lock(m_pImpl->mutex);
         h = m_pImpl->thread.Get();
         // The body stopping its own thread would wait for itself forever.
-        if (h == nullptr || m_pImpl->threadId == GetCurrentThreadId())
-            return;
+        if (h == nullptr || m_pImpl->threadId == GetCurrentThreadId()) return;
         HANDLE dup = nullptr;
-        if (!DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, SYNCHRONIZE, FALSE, 0))
-            return;
+        if (!DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, SYNCHRONIZE, FALSE, 0)) return;
         waitOn.Reset(dup);
     }
     WaitForSingleObject(waitOn.Get(), INFINITE);
@@ -109,10 +95,8 @@ void CBaseThread::StopThread()
     }
 }
 
-BOOL CBaseThread::IsRunning() const
-{
-    if (m_pImpl == nullptr)
-        return FALSE;
+BOOL CBaseThread::IsRunning() const {
+    if (m_pImpl == nullptr) return FALSE;
     std::lock_guard<std::mutex> lock(m_pImpl->mutex);
     return StillRunning(m_pImpl->thread.Get()) ? TRUE : FALSE;
 }

@@ -252,22 +252,16 @@ size_t CellsFor(uint16_t code, ModuleParameters& p, Cell (&cells)[kMaxWriteIds])
         integer(p.motionlessRangeMin), integer(p.offTime);
         break;
     case kWriteNoiseFloor:
-        real(p.motionNearEndCoef), real(p.motionFarEndCoef), real(p.motionlessNearEndCoef), real(p.motionlessFarEndCoef);
+        real(p.motionNearEndCoef), real(p.motionFarEndCoef), real(p.motionlessNearEndCoef),
+            real(p.motionlessFarEndCoef);
         break;
-    case kWriteIIR:
-        integer(p.motionIIR), integer(p.motionlessIIR);
-        break;
-    case kWriteWindow:
-        integer(p.motionWindowRange), integer(p.motionlessWindowRange);
-        break;
+    case kWriteIIR: integer(p.motionIIR), integer(p.motionlessIIR); break;
+    case kWriteWindow: integer(p.motionWindowRange), integer(p.motionlessWindowRange); break;
     case kWriteAlphaBeta:
         for (float& k : p.kalman) real(k);
         break;
-    case kWriteCalibration:
-        integer(p.distanceCalibration, true);
-        break;
-    default:
-        break;
+    case kWriteCalibration: integer(p.distanceCalibration, true); break;
+    default: break;
     }
     return n;
 }

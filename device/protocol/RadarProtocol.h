@@ -36,11 +36,11 @@ enum Code : uint16_t {
     kReadVersion = 0x03,
     kStartReporting = 0x10,
     kStopReporting = 0x11,
-    kWriteGeneral = 0x67,       // ranges and hold time
-    kWriteNoiseFloor = 0x68,    // four coefficients (floats)
+    kWriteGeneral = 0x67,     // ranges and hold time
+    kWriteNoiseFloor = 0x68,  // four coefficients (floats)
     kWriteIIR = 0x69,
     kWriteWindow = 0x70,
-    kWriteAlphaBeta = 0x71,     // four coefficients (floats)
+    kWriteAlphaBeta = 0x71,  // four coefficients (floats)
     kWriteCalibration = 0x72,
     kReadParameters = 0x73,
 };
@@ -54,7 +54,7 @@ enum Status : uint16_t {
     kStatusRefused = 0x0005,
 };
 
-constexpr size_t kParameterReplySize = 52;  // status + 50 bytes of fields
+constexpr size_t kParameterReplySize = 52;    // status + 50 bytes of fields
 constexpr size_t kParameterFieldsOffset = 2;  // the fields follow the status word
 constexpr size_t kParameterFieldsSize = kParameterReplySize - kParameterFieldsOffset;
 

@@ -15,8 +15,7 @@ struct Box {
 inline bool operator==(const Box& a, const Box& b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; }
 
 // (red * 77 + green * 150 + blue * 29) >> 8: weights that sum to 256, so white stays 255.
-inline uint8_t GrayLevel(uint8_t red, uint8_t green, uint8_t blue)
-{
+inline uint8_t GrayLevel(uint8_t red, uint8_t green, uint8_t blue) {
     return static_cast<uint8_t>((red * 77u + green * 150u + blue * 29u) >> 8);
 }
 
@@ -36,8 +35,7 @@ int NextBelow(const uint8_t* bgra, int start, int width, uint8_t threshold);
 // Calls sink(x0, x1) for every maximal run [x0, x1) of 32-bit pixels whose
 // alpha is at least threshold, left to right. Returns the number of runs.
 template <typename Sink>
-int ForEachAlphaRun(const uint8_t* bgra, int width, uint8_t threshold, Sink&& sink)
-{
+int ForEachAlphaRun(const uint8_t* bgra, int width, uint8_t threshold, Sink&& sink) {
     int runs = 0;
     for (int x = NextAtLeast(bgra, 0, width, threshold); x < width;) {
         const int end = NextBelow(bgra, x, width, threshold);

@@ -32,7 +32,7 @@ double TextToNumber(const Char* text) {
         ++p;
     }
     // Mantissa: digits, optionally a point and more digits; at least one digit.
-    std::string number;  // ASCII copy without sign, for the locale-free conversion
+    std::string number;       // ASCII copy without sign, for the locale-free conversion
     long long magnitude = 0;  // decimal position of the first significant digit, for range errors
     bool significant = false;
     long long integerDigits = 0, leadingFractionZeros = 0;
@@ -52,8 +52,10 @@ double TextToNumber(const Char* text) {
             for (; IsDigit(Code(*p)); ++p, ++digits) {
                 number += static_cast<char>(Code(*p));
                 if (!significant) {
-                    if (Code(*p) == '0') ++leadingFractionZeros;
-                    else significant = true;
+                    if (Code(*p) == '0')
+                        ++leadingFractionZeros;
+                    else
+                        significant = true;
                 }
             }
         }

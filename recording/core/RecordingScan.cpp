@@ -12,8 +12,7 @@ namespace {
 constexpr size_t kFrame = radar::kReportFrameSize;
 }
 
-RecordingScanner::RecordingScanner(IReportConsumer& consumer)
-    : m_consumer(consumer), m_buffer(kBlockSize + kFrame) {}
+RecordingScanner::RecordingScanner(IReportConsumer& consumer) : m_consumer(consumer), m_buffer(kBlockSize + kFrame) {}
 
 void RecordingScanner::Feed(const uint8_t* data, size_t size) {
     while (size > 0) {

@@ -212,8 +212,9 @@ TEST_F(AcquisitionTest, RecordsEveryByteReadLogsEachReportAndFeedsTheHistory) {
     const std::vector<std::wstring> logs = FilesIn(m_folder, L"Ladu330Pk27TOOL_*.log");
     ASSERT_EQ(logs.size(), 1u);
     const std::vector<std::string> lines = Lines(logs[0]);
-    const std::vector<std::string> expected = {"Tailer TAG Invalid!\r\n", "State=1, M_D=300\r\n", "State=2, M_D=007\r\n",
-                                               "State=0, M_D=65535\r\n", "State=170, M_D=21845\r\n"};
+    const std::vector<std::string> expected = {"Tailer TAG Invalid!\r\n", "State=1, M_D=300\r\n",
+                                               "State=2, M_D=007\r\n", "State=0, M_D=65535\r\n",
+                                               "State=170, M_D=21845\r\n"};
     ASSERT_EQ(lines.size(), expected.size());
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(EndsWith(lines[i], expected[i])) << lines[i];
 

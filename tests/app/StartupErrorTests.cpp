@@ -87,8 +87,8 @@ TEST_F(StartupErrors, FailedSocketStartUpIsToldLikeEveryOtherError) {
 
 TEST_F(StartupErrors, TheBoxBelongsToAnOwnerWhenThereIsOneAndSpeaksTheChosenLanguage) {
     SetResourceLanguage(kEnglish, kChinese);
-    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200,
-                                   nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200, nullptr,
+                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
     SeenBox box = WatchBoxes([&] {
         WinsockSession sockets;

@@ -14,14 +14,12 @@
 
 namespace {
 
-std::string Content(CBaseBuffer& b)
-{
+std::string Content(CBaseBuffer& b) {
     return b.GetBuffer() ? std::string(reinterpret_cast<char*>(b.GetBuffer()), static_cast<size_t>(b.GetAvailSize()))
                          : std::string();
 }
 
-TEST(BaseBuffer, SetBufferFromInsideItsOwnStorageKeepsTheTail)
-{
+TEST(BaseBuffer, SetBufferFromInsideItsOwnStorageKeepsTheTail) {
     CBaseBuffer b;
     ASSERT_TRUE(b.AppendBuffer("0123456789", 10));
     // The receive loop drops a consumed frame by handing back the rest.
@@ -37,20 +35,17 @@ TEST(BaseBuffer, SetBufferFromInsideItsOwnStorageKeepsTheTail)
     EXPECT_EQ(nullptr, b.GetBuffer());
 }
 
-TEST(BaseBuffer, AppendingItsOwnContentSurvivesGrowth)
-{
+TEST(BaseBuffer, AppendingItsOwnContentSurvivesGrowth) {
     CBaseBuffer b;
     ASSERT_TRUE(b.AppendBuffer("xy", 2));
     for (int i = 0; i < 12; ++i)  // each round doubles: storage moves many times
         ASSERT_TRUE(b.AppendBuffer(b.GetBuffer(), b.GetAvailSize()));
     ASSERT_EQ(2 << 12, b.GetAvailSize());
     const std::string all = Content(b);
-    for (size_t i = 0; i < all.size(); ++i)
-        ASSERT_EQ(i % 2 ? 'y' : 'x', all[i]) << i;
+    for (size_t i = 0; i < all.size(); ++i) ASSERT_EQ(i % 2 ? 'y' : 'x', all[i]) << i;
 }
 
-TEST(BaseBuffer, BadSizesAreRefusedAndLeaveTheContent)
-{
+TEST(BaseBuffer, BadSizesAreRefusedAndLeaveTheContent) {
     CBaseBuffer b;
     ASSERT_TRUE(b.SetBuffer("abc", 3));
     EXPECT_FALSE(b.AppendBuffer("d", -1));
@@ -69,8 +64,7 @@ TEST(BaseBuffer, BadSizesAreRefusedAndLeaveTheContent)
 // again; true when that thread got through within the time-out. A thread that
 // blocks keeps the lock alive (it shares it) and is left behind, so a lock
 // that fails here fails the test at once instead of hanging the program.
-bool NestedTakeFinishes(const std::shared_ptr<CBaseLock>& lock, int depth)
-{
+bool NestedTakeFinishes(const std::shared_ptr<CBaseLock>& lock, int depth) {
     auto finished = std::make_shared<std::promise<void>>();
     std::future<void> done = finished->get_future();
     std::thread taker([lock, finished, depth] {
@@ -78,7 +72,7 @@ bool NestedTakeFinishes(const std::shared_ptr<CBaseLock>& lock, int depth)
         for (int i = 0; i < depth; ++i)
             held.emplace_back(i % 2 ? new CAutoBaseLock(lock.get()) : new CAutoBaseLock(*lock));
         CAutoBaseLock none(static_cast<CBaseLock*>(nullptr));  // no lock: nothing to take
-        held.clear();  // released innermost first
+        held.clear();                                          // released innermost first
         finished->set_value();
     });
     if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
@@ -89,16 +83,14 @@ bool NestedTakeFinishes(const std::shared_ptr<CBaseLock>& lock, int depth)
     return true;
 }
 
-TEST(BaseLock, IsRecursiveAndReleasedAsOftenAsTaken)
-{
+TEST(BaseLock, IsRecursiveAndReleasedAsOftenAsTaken) {
     auto lock = std::make_shared<CBaseLock>();
     ASSERT_TRUE(NestedTakeFinishes(lock, 3)) << "a thread holding the lock could not take it again";
     // Another thread now gets it: every nested take was given back.
     EXPECT_TRUE(NestedTakeFinishes(lock, 1)) << "the lock stayed held after its owner let go";
 }
 
-TEST(BaseStringA, CopiesAndNeverReturnsNull)
-{
+TEST(BaseStringA, CopiesAndNeverReturnsNull) {
     CBaseStringA s;
     EXPECT_STREQ("", s.GetString());
     ASSERT_TRUE(s.Set("hello world", -1));
@@ -123,46 +115,41 @@ class PtrContainer : public ::testing::Test {};
 using ContainerTypes = ::testing::Types<CPtrArrayCtrl, CPtrListCtrl>;
 TYPED_TEST_SUITE(PtrContainer, ContainerTypes);
 
-TYPED_TEST(PtrContainer, InsertsAppendsAndRemovesInOrder)
-{
+TYPED_TEST(PtrContainer, InsertsAppendsAndRemovesInOrder) {
     int v[6];
     TypeParam c;
     EXPECT_EQ(0, c.AddData(&v[0], -1));
     EXPECT_EQ(1, c.AddData(&v[2], -1));
-    EXPECT_EQ(1, c.AddData(&v[1], 1));     // before index 1
-    EXPECT_EQ(3, c.AddData(&v[3], 99));    // past the end: appended
-    EXPECT_EQ(0, c.AddData(&v[4], 0));     // at the front
+    EXPECT_EQ(1, c.AddData(&v[1], 1));   // before index 1
+    EXPECT_EQ(3, c.AddData(&v[3], 99));  // past the end: appended
+    EXPECT_EQ(0, c.AddData(&v[4], 0));   // at the front
     ASSERT_EQ(5, c.GetCount());
     const void* expected[] = {&v[4], &v[0], &v[1], &v[2], &v[3]};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(expected[i], c.GetAt(i)) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(expected[i], c.GetAt(i)) << i;
     EXPECT_EQ(nullptr, c.GetAt(5));
     EXPECT_EQ(nullptr, c.GetAt(-1));
 
     EXPECT_EQ(1, c.RemoveAt(0, 1));
-    EXPECT_EQ(2, c.RemoveAt(2, 10));       // only two are left from index 2
+    EXPECT_EQ(2, c.RemoveAt(2, 10));  // only two are left from index 2
     EXPECT_EQ(0, c.RemoveAt(5, 1));
     ASSERT_EQ(2, c.GetCount());
     EXPECT_EQ(&v[0], c.GetAt(0));
     EXPECT_EQ(&v[1], c.GetAt(1));
-    EXPECT_EQ(2, c.AddData(&v[5], -1));    // the tail is still linked after removals
+    EXPECT_EQ(2, c.AddData(&v[5], -1));  // the tail is still linked after removals
     EXPECT_EQ(&v[5], c.GetAt(2));
     c.RemoveAll();
     EXPECT_EQ(0, c.GetCount());
     EXPECT_EQ(0, c.AddData(&v[0], -1));
 }
 
-int32_t ToInt32(const char* text, int length, int32_t start = 77, int* ok = nullptr)
-{
+int32_t ToInt32(const char* text, int length, int32_t start = 77, int* ok = nullptr) {
     int32_t value = start;
     const int r = DigtalStringToValue(text, length, &value, TAVO_VALUE_INT32);
-    if (ok)
-        *ok = r;
+    if (ok) *ok = r;
     return value;
 }
 
-TEST(DigtalStringToValue, ConvertsDecimalIntegersWithinRange)
-{
+TEST(DigtalStringToValue, ConvertsDecimalIntegersWithinRange) {
     EXPECT_EQ(256000, ToInt32(" 256000 ", 8));
     EXPECT_EQ(-2147483647 - 1, ToInt32("-2147483648", 11));
     EXPECT_EQ(2147483647, ToInt32("+2147483647", 11));
@@ -183,17 +170,17 @@ TEST(DigtalStringToValue, ConvertsDecimalIntegersWithinRange)
     EXPECT_FALSE(DigtalStringToValue("1", 1, nullptr, TAVO_VALUE_INT32));
 }
 
-TEST(DigtalStringToValue, ReadsOnlyLengthBytes)
-{
+TEST(DigtalStringToValue, ReadsOnlyLengthBytes) {
     // No terminating NUL: the sanitizers catch any read past the array.
     const char digits[3] = {'1', '2', '3'};
     EXPECT_EQ(123, ToInt32(digits, 3));
     EXPECT_EQ(12, ToInt32("12345", 2));
-    EXPECT_EQ(12, ToInt32("12\0" "99", 5));
+    EXPECT_EQ(12, ToInt32("12\0"
+                          "99",
+                          5));
 }
 
-TEST(DigtalStringToValue, ConvertsFloatsAndRefusesNonNumbers)
-{
+TEST(DigtalStringToValue, ConvertsFloatsAndRefusesNonNumbers) {
     float f = 7.0f;
     ASSERT_TRUE(DigtalStringToValue("  -0.25\r\n", 9, &f, TAVO_VALUE_FLOAT));
     EXPECT_EQ(-0.25f, f);
@@ -211,16 +198,13 @@ TEST(DigtalStringToValue, ConvertsFloatsAndRefusesNonNumbers)
     EXPECT_EQ(1e39, d);
 }
 
-std::vector<std::wstring> Pieces(const CPtrArrayCtrl& a, int from = 0)
-{
+std::vector<std::wstring> Pieces(const CPtrArrayCtrl& a, int from = 0) {
     std::vector<std::wstring> out;
-    for (int i = from; i < a.GetCount(); ++i)
-        out.emplace_back(static_cast<const wchar_t*>(a.GetAt(i)));
+    for (int i = from; i < a.GetCount(); ++i) out.emplace_back(static_cast<const wchar_t*>(a.GetAt(i)));
     return out;
 }
 
-TEST(DevideStringByCharListW, SplitsAtEverySeparatorKeepingEmptyPieces)
-{
+TEST(DevideStringByCharListW, SplitsAtEverySeparatorKeepingEmptyPieces) {
     CPtrArrayCtrl pieces;
     int before = 0;
     pieces.AddData(&before, -1);  // earlier entries stay in front
@@ -248,8 +232,7 @@ TEST(DevideStringByCharListW, SplitsAtEverySeparatorKeepingEmptyPieces)
     EXPECT_EQ(0, none.GetCount());
 }
 
-TEST(PathText, ExtensionWithoutDot)
-{
+TEST(PathText, ExtensionWithoutDot) {
     char a[TAVO_MAX_PATH] = "junk";
     EXPECT_TRUE(GetFileExtNameA("pic.tar.PNG", a, TAVO_MAX_PATH));
     EXPECT_STREQ("PNG", a);
@@ -262,8 +245,7 @@ TEST(PathText, ExtensionWithoutDot)
     EXPECT_FALSE(GetFileExtNameW(nullptr, w, TAVO_MAX_PATH));
 }
 
-TEST(PathText, CombineJoinsWithOneSeparatorEvenInPlace)
-{
+TEST(PathText, CombineJoinsWithOneSeparatorEvenInPlace) {
     char out[TAVO_MAX_PATH];
     ASSERT_TRUE(CombinePathNameA(out, "C:\\Tool\\", "\\Log"));
     EXPECT_STREQ("C:\\Tool\\Log", out);
@@ -281,8 +263,7 @@ TEST(PathText, CombineJoinsWithOneSeparatorEvenInPlace)
     EXPECT_FALSE(CombinePathNameA(nullptr, "a", "b"));
 }
 
-TEST(PathText, CombineWideJoinsTheSameWayAndKeepsEveryCharacter)
-{
+TEST(PathText, CombineWideJoinsTheSameWayAndKeepsEveryCharacter) {
     wchar_t out[TAVO_MAX_PATH];
     ASSERT_TRUE(CombinePathNameW(out, L"C:\\雷达工具\\", L"\\Log"));
     EXPECT_STREQ(L"C:\\雷达工具\\Log", out);

@@ -12,8 +12,7 @@ namespace {
 using tavo_common::LocalTime;
 using tavo_common::NextDateStampAt;
 
-TEST(PortNames, SortByNumberNotByText)
-{
+TEST(PortNames, SortByNumberNotByText) {
     std::vector<std::wstring> names{L"COM10", L"COM2", L"com3", L"COM1", L"COM2", L"COM100", L"COM9"};
     tavo_common::SortPortNames(names);
     EXPECT_EQ((std::vector<std::wstring>{L"COM1", L"COM2", L"com3", L"COM9", L"COM10", L"COM100"}), names);
@@ -23,8 +22,7 @@ TEST(PortNames, SortByNumberNotByText)
     EXPECT_EQ((std::vector<std::wstring>{L"COM3", L"COM12", L"COM", L"USBSER5"}), odd);
 }
 
-TEST(DateStamp, NeverRepeatsWithinTheProcess)
-{
+TEST(DateStamp, NeverRepeatsWithinTheProcess) {
     const LocalTime t{2024, 5, 1, 13, 4, 5, 678};
     std::set<std::string> seen;
     for (int i = 0; i < 300; ++i) {
@@ -33,8 +31,7 @@ TEST(DateStamp, NeverRepeatsWithinTheProcess)
     }
     // The clock going back must not bring an old name back either.
     const LocalTime earlier{2024, 5, 1, 12, 0, 0, 0};
-    for (int i = 0; i < 5; ++i)
-        ASSERT_TRUE(seen.insert(NextDateStampAt(earlier, false)).second);
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(seen.insert(NextDateStampAt(earlier, false)).second);
     const LocalTime later{2024, 5, 1, 13, 4, 6, 0};
     const std::string fresh = NextDateStampAt(later, false);
     EXPECT_EQ("20240501_130406", fresh);

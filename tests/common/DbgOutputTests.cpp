@@ -19,8 +19,7 @@ class DbgOutputTest : public ::testing::Test {
 protected:
     void SetUp() override { Plain(); }
     void TearDown() override { Plain(); }
-    static void Plain()
-    {
+    static void Plain() {
         DbgOutputSetTimeType(0);
         DbgOutputSetTag(nullptr, 0);
         DbgOutputSetIncludePIDTID(0);
@@ -36,8 +35,7 @@ struct WholeMessageSink {
     std::vector<int> seen = std::vector<int>(kThreads * kPerThread, 0);
     int broken = 0;
 
-    static int Call(void* context, int level, const char* text, int length)
-    {
+    static int Call(void* context, int level, const char* text, int length) {
         auto* self = static_cast<WholeMessageSink*>(context);
         const std::string message(text, static_cast<size_t>(length));
         int t = -1, i = -1, len = -1, head = 0;
@@ -56,8 +54,7 @@ struct WholeMessageSink {
     }
 };
 
-TEST_F(DbgOutputTest, FourThreadsDeliverEveryMessageWholeToEverySink)
-{
+TEST_F(DbgOutputTest, FourThreadsDeliverEveryMessageWholeToEverySink) {
     WholeMessageSink first, second;
     ASSERT_TRUE(DbgOutputAddCallback(&WholeMessageSink::Call, &first));
     // A second sink needs a distinct function: a repeated function only replaces its context.
@@ -75,16 +72,14 @@ TEST_F(DbgOutputTest, FourThreadsDeliverEveryMessageWholeToEverySink)
             }
         });
     }
-    for (auto& th : threads)
-        th.join();
+    for (auto& th : threads) th.join();
     EXPECT_TRUE(DbgOutputDelCallback(&WholeMessageSink::Call));
     EXPECT_TRUE(DbgOutputDelCallback(call2));
 
     for (WholeMessageSink* sink : {&first, &second}) {
         EXPECT_EQ(0, sink->broken);
         int once = 0;
-        for (int n : sink->seen)
-            once += n == 1;
+        for (int n : sink->seen) once += n == 1;
         EXPECT_EQ(kThreads * kPerThread, once);
     }
 }
@@ -93,19 +88,16 @@ struct CountingSink {
     std::atomic<int> entered{0};
     std::atomic<int> left{0};
     Signal* signal = nullptr;
-    static int Call(void* context, int, const char*, int)
-    {
+    static int Call(void* context, int, const char*, int) {
         auto* self = static_cast<CountingSink*>(context);
         self->entered.fetch_add(1);
         self->left.fetch_add(1);
-        if (self->signal)
-            self->signal->Update([] {});
+        if (self->signal) self->signal->Update([] {});
         return 0;
     }
 };
 
-TEST_F(DbgOutputTest, RemovedSinkReceivesNothingWhileOthersKeepLogging)
-{
+TEST_F(DbgOutputTest, RemovedSinkReceivesNothingWhileOthersKeepLogging) {
     Signal progress;
     CountingSink removed, kept;
     removed.signal = &progress;
@@ -118,8 +110,7 @@ TEST_F(DbgOutputTest, RemovedSinkReceivesNothingWhileOthersKeepLogging)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&stop, t] {
-            while (!stop.load())
-                DbgOutputA(2, "thread %d\r\n", t);
+            while (!stop.load()) DbgOutputA(2, "thread %d\r\n", t);
         });
 
     EXPECT_TRUE(progress.WaitFor([&] { return removed.entered.load() >= 200; }));
@@ -130,8 +121,7 @@ TEST_F(DbgOutputTest, RemovedSinkReceivesNothingWhileOthersKeepLogging)
     EXPECT_TRUE(progress.WaitFor([&] { return kept.entered.load() >= keptAtRemoval + 2000; }));
 
     stop.store(true);
-    for (auto& th : threads)
-        th.join();
+    for (auto& th : threads) th.join();
     EXPECT_TRUE(DbgOutputDelCallback(keptCall));
     EXPECT_EQ(atRemoval, removed.entered.load());
     EXPECT_FALSE(DbgOutputDelCallback(&CountingSink::Call)) << "removing twice";
@@ -142,8 +132,7 @@ struct BlockingSink {
     Signal signal;
     bool entered = false;
     bool released = false;
-    static int Call(void* context, int, const char*, int)
-    {
+    static int Call(void* context, int, const char*, int) {
         auto* self = static_cast<BlockingSink*>(context);
         self->signal.Update([self] { self->entered = true; });
         self->signal.WaitFor([self] { return self->released; });
@@ -151,8 +140,7 @@ struct BlockingSink {
     }
 };
 
-TEST_F(DbgOutputTest, RemovalDoesNotWaitForOtherSinksAndSkipsPendingCalls)
-{
+TEST_F(DbgOutputTest, RemovalDoesNotWaitForOtherSinksAndSkipsPendingCalls) {
     BlockingSink blocker;
     CountingSink later;
     ASSERT_TRUE(DbgOutputAddCallback(&BlockingSink::Call, &blocker));
@@ -174,15 +162,13 @@ TEST_F(DbgOutputTest, RemovalDoesNotWaitForOtherSinksAndSkipsPendingCalls)
 
 struct TextSink {
     std::vector<std::string> texts;
-    static int Call(void* context, int, const char* text, int length)
-    {
+    static int Call(void* context, int, const char* text, int length) {
         static_cast<TextSink*>(context)->texts.emplace_back(text, static_cast<size_t>(length));
         return 0;
     }
 };
 
-TEST_F(DbgOutputTest, PrefixFollowsTimeTypeTagAndIds)
-{
+TEST_F(DbgOutputTest, PrefixFollowsTimeTypeTagAndIds) {
     TextSink sink;
     ASSERT_TRUE(DbgOutputAddCallback(&TextSink::Call, &sink));
     EXPECT_EQ(8, DbgOutputA(2, "hello %d", 42));
@@ -200,12 +186,12 @@ TEST_F(DbgOutputTest, PrefixFollowsTimeTypeTagAndIds)
     EXPECT_TRUE(std::regex_match(sink.texts[1], std::regex("[0-9]+ hello 42"))) << sink.texts[1];
     EXPECT_TRUE(std::regex_match(
         sink.texts[2],
-        std::regex("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} \\[[0-9]+:[0-9]+\\] \\[DEV\\] hello 42")))
+        std::regex(
+            "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} \\[[0-9]+:[0-9]+\\] \\[DEV\\] hello 42")))
         << sink.texts[2];
 }
 
-TEST_F(DbgOutputTest, AddingTheSameSinkAgainReplacesItsContext)
-{
+TEST_F(DbgOutputTest, AddingTheSameSinkAgainReplacesItsContext) {
     TextSink a, b;
     ASSERT_TRUE(DbgOutputAddCallback(&TextSink::Call, &a));
     ASSERT_TRUE(DbgOutputAddCallback(&TextSink::Call, &b));

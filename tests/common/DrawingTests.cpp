@@ -19,41 +19,34 @@ struct GuardedBuffer {
     static constexpr int kMargin = 3;
     int w, h, pitch;  // pitch in pixels, margins included
     std::vector<uint32_t> all;
-    GuardedBuffer(int w_, int h_) : w(w_), h(h_), pitch(w_ + 2 * kMargin), all(static_cast<size_t>(pitch) * (h_ + 2 * kMargin), kGuard)
-    {
+    GuardedBuffer(int w_, int h_)
+        : w(w_), h(h_), pitch(w_ + 2 * kMargin), all(static_cast<size_t>(pitch) * (h_ + 2 * kMargin), kGuard) {
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                At(x, y) = 0;
+            for (int x = 0; x < w; ++x) At(x, y) = 0;
     }
     uint32_t& At(int x, int y) { return all[static_cast<size_t>((y + kMargin) * pitch + x + kMargin)]; }
     void* Bits() { return &At(0, 0); }
     int Stride() const { return pitch * 4; }
-    bool GuardsIntact()
-    {
+    bool GuardsIntact() {
         for (int y = -kMargin; y < h + kMargin; ++y)
             for (int x = -kMargin; x < w + kMargin; ++x)
-                if ((x < 0 || y < 0 || x >= w || y >= h) && At(x, y) != kGuard)
-                    return false;
+                if ((x < 0 || y < 0 || x >= w || y >= h) && At(x, y) != kGuard) return false;
         return true;
     }
-    int Painted()
-    {
+    int Painted() {
         int n = 0;
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                n += At(x, y) != 0;
+            for (int x = 0; x < w; ++x) n += At(x, y) != 0;
         return n;
     }
 };
 
-void Line(GuardedBuffer& b, int x0, int y0, int x1, int y1, const std::vector<DWORD>& pattern)
-{
-    DrawLineOnBuffer(b.Bits(), POINT{x0, y0}, POINT{x1, y1}, b.w, b.h, b.Stride(), 4,
-                     static_cast<int>(pattern.size()), pattern.data(), 0);
+void Line(GuardedBuffer& b, int x0, int y0, int x1, int y1, const std::vector<DWORD>& pattern) {
+    DrawLineOnBuffer(b.Bits(), POINT{x0, y0}, POINT{x1, y1}, b.w, b.h, b.Stride(), 4, static_cast<int>(pattern.size()),
+                     pattern.data(), 0);
 }
 
-TEST(DrawLineOnBuffer, IncludesBothEndsAndStoresPatternColoursRaw)
-{
+TEST(DrawLineOnBuffer, IncludesBothEndsAndStoresPatternColoursRaw) {
     GuardedBuffer b(8, 8);
     Line(b, 1, 2, 6, 2, {0xAA000001, 0x00BBCC02});
     EXPECT_EQ(0xAA000001u, b.At(1, 2));
@@ -67,14 +60,12 @@ TEST(DrawLineOnBuffer, IncludesBothEndsAndStoresPatternColoursRaw)
     EXPECT_EQ(1, one.Painted());
 }
 
-TEST(DrawLineOnBuffer, StepsOnePixelAtATimeInEveryDirection)
-{
+TEST(DrawLineOnBuffer, StepsOnePixelAtATimeInEveryDirection) {
     // Lines from the centre to every point of a ring: connected, both ends hit,
     // one pixel per step of the longer axis.
     for (int ex = 0; ex <= 20; ++ex) {
         for (int ey = 0; ey <= 20; ++ey) {
-            if (ex != 0 && ex != 20 && ey != 0 && ey != 20)
-                continue;
+            if (ex != 0 && ex != 20 && ey != 0 && ey != 20) continue;
             GuardedBuffer b(21, 21);
             Line(b, 10, 10, ex, ey, {1});
             const int steps = std::max(std::abs(ex - 10), std::abs(ey - 10));
@@ -83,8 +74,7 @@ TEST(DrawLineOnBuffer, StepsOnePixelAtATimeInEveryDirection)
             EXPECT_EQ(1u, b.At(ex, ey));
             for (int y = 0; y < 21; ++y)
                 for (int x = 0; x < 21; ++x) {
-                    if (b.At(x, y) == 0 || (x == 10 && y == 10))
-                        continue;
+                    if (b.At(x, y) == 0 || (x == 10 && y == 10)) continue;
                     bool neighbour = false;  // every pixel touches another one
                     for (int dy = -1; dy <= 1; ++dy)
                         for (int dx = -1; dx <= 1; ++dx)
@@ -96,8 +86,7 @@ TEST(DrawLineOnBuffer, StepsOnePixelAtATimeInEveryDirection)
     }
 }
 
-TEST(DrawLineOnBuffer, ClippedLineMatchesTheVisiblePartOfTheWholeLine)
-{
+TEST(DrawLineOnBuffer, ClippedLineMatchesTheVisiblePartOfTheWholeLine) {
     // The same line drawn into a large buffer and into a window of it must
     // agree pixel for pixel, pattern phase included.
     uint32_t seed = 12345;
@@ -121,8 +110,7 @@ TEST(DrawLineOnBuffer, ClippedLineMatchesTheVisiblePartOfTheWholeLine)
     }
 }
 
-TEST(DrawLineOnBuffer, FarAwayAndHugeCoordinatesWriteNothingOutside)
-{
+TEST(DrawLineOnBuffer, FarAwayAndHugeCoordinatesWriteNothingOutside) {
     GuardedBuffer b(16, 12);
     const std::vector<DWORD> solid{0x00FF00FF};
     // Entirely outside, on every side and at the extremes of the type.
@@ -141,22 +129,18 @@ TEST(DrawLineOnBuffer, FarAwayAndHugeCoordinatesWriteNothingOutside)
     Line(b, INT_MIN, INT_MIN, INT_MAX, INT_MAX, solid);
     Line(b, -2000000000, 1999999990, 2000000000, -1999999990, solid);
     EXPECT_TRUE(b.GuardsIntact());
-    for (int x = 0; x < 16; ++x)
-        EXPECT_EQ(0x00FF00FFu, b.At(x, 5)) << x;
-    for (int y = 0; y < 12; ++y)
-        EXPECT_EQ(0x00FF00FFu, b.At(3, y)) << y;
+    for (int x = 0; x < 16; ++x) EXPECT_EQ(0x00FF00FFu, b.At(x, 5)) << x;
+    for (int y = 0; y < 12; ++y) EXPECT_EQ(0x00FF00FFu, b.At(3, y)) << y;
 }
 
-TEST(DrawLineOnBuffer, BottomUpBufferWithNegativeStride)
-{
+TEST(DrawLineOnBuffer, BottomUpBufferWithNegativeStride) {
     GuardedBuffer b(6, 4);
     // Row 0 of the picture is the last row in memory.
     DWORD colour = 5;
     DrawLineOnBuffer(&b.At(0, 3), POINT{0, 0}, POINT{5, 0}, 6, 4, -b.Stride(), 4, 1, &colour, 0);
     DrawLineOnBuffer(&b.At(0, 3), POINT{0, -1}, POINT{5, 9}, 6, 4, -b.Stride(), 4, 1, &colour, 0);
     EXPECT_TRUE(b.GuardsIntact());
-    for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(5u, b.At(x, 3));
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(5u, b.At(x, 3));
     // Rows that overlap, missing pattern or buffer: nothing happens.
     GuardedBuffer c(6, 4);
     DrawLineOnBuffer(c.Bits(), POINT{0, 0}, POINT{5, 3}, 6, 4, 8, 4, 1, &colour, 0);
@@ -166,8 +150,7 @@ TEST(DrawLineOnBuffer, BottomUpBufferWithNegativeStride)
     EXPECT_EQ(0, c.Painted());
 }
 
-TEST(DrawColorOnBuffer, StoresColorrefAsRgbPixelInsideTheRectOnly)
-{
+TEST(DrawColorOnBuffer, StoresColorrefAsRgbPixelInsideTheRectOnly) {
     GuardedBuffer b(5, 4);
     RECT r{1, 1, 4, 3};
     DrawColorOnBuffer(0x00332211 /* red 11, green 22, blue 33 */, b.Bits(), &r, b.Stride());
@@ -179,8 +162,7 @@ TEST(DrawColorOnBuffer, StoresColorrefAsRgbPixelInsideTheRectOnly)
     DrawColorOnBuffer(0, b.Bits(), nullptr, b.Stride());
 }
 
-TEST(Rects, BoundRectClipsInPlaceAndZeroesWhenApart)
-{
+TEST(Rects, BoundRectClipsInPlaceAndZeroesWhenApart) {
     RECT r;
     SetRectXY(&r, -5, 2, 30, 8);
     RECT bounds{0, 0, 20, 5};
@@ -197,8 +179,7 @@ TEST(Rects, BoundRectClipsInPlaceAndZeroesWhenApart)
     EXPECT_FALSE(BoundRect(&out, nullptr, &bounds));
 }
 
-TEST(ColorTable, FiftyDistinctColoursNeitherWashedOutNorBlack)
-{
+TEST(ColorTable, FiftyDistinctColoursNeitherWashedOutNorBlack) {
     std::set<COLORREF> colours;
     for (int row = 0; row < TAVO_COLOR_TABLE_ROWS; ++row)
         for (int col = 0; col < 10; ++col) {

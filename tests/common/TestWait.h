@@ -10,8 +10,7 @@ class Signal {
 public:
     // Runs change under the lock, then wakes every waiter.
     template <typename F>
-    void Update(F change)
-    {
+    void Update(F change) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             change();
@@ -19,8 +18,7 @@ public:
         m_cv.notify_all();
     }
     template <typename P>
-    bool WaitFor(P predicate, std::chrono::seconds timeout = std::chrono::seconds(60))
-    {
+    bool WaitFor(P predicate, std::chrono::seconds timeout = std::chrono::seconds(60)) {
         std::unique_lock<std::mutex> lock(m_mutex);
         return m_cv.wait_for(lock, timeout, predicate);
     }

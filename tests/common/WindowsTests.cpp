@@ -19,8 +19,7 @@
 
 namespace {
 
-std::wstring TempFolder()
-{
+std::wstring TempFolder() {
     wchar_t base[MAX_PATH];
     const DWORD n = GetTempPathW(MAX_PATH, base);
     EXPECT_GT(n, 0u);
@@ -29,11 +28,9 @@ std::wstring TempFolder()
     return std::wstring(base) + unique;
 }
 
-std::string Ansi(const std::wstring& w)
-{
+std::string Ansi(const std::wstring& w) {
     std::string s;
-    for (wchar_t c : w)
-        s += static_cast<char>(c);  // test paths are plain ASCII
+    for (wchar_t c : w) s += static_cast<char>(c);  // test paths are plain ASCII
     return s;
 }
 
@@ -46,11 +43,10 @@ struct RecordingBody : IThreadFuncInterface {
     int runs = 0;
     DWORD threadId = 0;
     std::wstring description;
-    int ThreadFunc() override
-    {
+    int ThreadFunc() override {
         using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
-        auto get = reinterpret_cast<GetDescription>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription"));
+        auto get =
+            reinterpret_cast<GetDescription>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription"));
         std::wstring name;
         PWSTR text = nullptr;
         if (get && SUCCEEDED(get(GetCurrentThread(), &text)) && text) {
@@ -68,8 +64,7 @@ struct RecordingBody : IThreadFuncInterface {
     }
 };
 
-TEST(BaseThread, RunsTheBodyOnceOnItsOwnNamedThreadAndStopWaits)
-{
+TEST(BaseThread, RunsTheBodyOnceOnItsOwnNamedThreadAndStopWaits) {
     RecordingBody body;
     CBaseThread thread;
     thread.StopThread();  // idle: harmless
@@ -89,8 +84,7 @@ TEST(BaseThread, RunsTheBodyOnceOnItsOwnNamedThreadAndStopWaits)
     }
 }
 
-TEST(BaseThread, CanBeStartedAgainAfterItsBodyReturned)
-{
+TEST(BaseThread, CanBeStartedAgainAfterItsBodyReturned) {
     RecordingBody body;
     body.release = true;
     CBaseThread thread;
@@ -107,8 +101,7 @@ TEST(BaseThread, CanBeStartedAgainAfterItsBodyReturned)
 // The narrow or wide program path, for this process asked as 0 and by its id,
 // against the folder of the executable's own file name.
 template <class Char, class ModuleFileName, class ProgramPath>
-void ExpectProgramPathIsExecutableFolder(ModuleFileName moduleFileName, ProgramPath programPath)
-{
+void ExpectProgramPathIsExecutableFolder(ModuleFileName moduleFileName, ProgramPath programPath) {
     Char expected[MAX_PATH];
     ASSERT_GT(moduleFileName(nullptr, expected, MAX_PATH), 0u);
     expected[std::basic_string<Char>(expected).find_last_of(Char('\\'))] = Char(0);
@@ -120,14 +113,12 @@ void ExpectProgramPathIsExecutableFolder(ModuleFileName moduleFileName, ProgramP
     EXPECT_FALSE(programPath(0, nullptr));
 }
 
-TEST(Files, ProgramPathIsTheFolderOfTheExecutable)
-{
+TEST(Files, ProgramPathIsTheFolderOfTheExecutable) {
     ExpectProgramPathIsExecutableFolder<char>(GetModuleFileNameA, GetProgramPathA);
     ExpectProgramPathIsExecutableFolder<wchar_t>(GetModuleFileNameW, GetProgramPathW);
 }
 
-TEST(Files, CreatesNestedFoldersAndReadsWholeFiles)
-{
+TEST(Files, CreatesNestedFoldersAndReadsWholeFiles) {
     const std::string root = Ansi(TempFolder());
     char folder[TAVO_MAX_PATH];
     ASSERT_TRUE(CombinePathNameA(folder, root.c_str(), "a\\b\\Log"));
@@ -173,21 +164,21 @@ TEST(Files, CreatesNestedFoldersAndReadsWholeFiles)
 }
 
 // Copies a file; false when it could not.
-bool CopyInto(const std::wstring& from, const std::wstring& to) { return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0; }
+bool CopyInto(const std::wstring& from, const std::wstring& to) {
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+}
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/")); }
 
 // A folder name the ANSI code page cannot spell (cp1252 has no Chinese).
-bool AnsiCannotSpell(const std::wstring& name)
-{
+bool AnsiCannotSpell(const std::wstring& name) {
     BOOL usedDefault = FALSE;
     char out[MAX_PATH * 2];
     WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, out, sizeof out, nullptr, &usedDefault);
     return usedDefault != FALSE;
 }
 
-TEST(Files, WideFormsWorkInAFolderTheAnsiCodePageCannotSpell)
-{
+TEST(Files, WideFormsWorkInAFolderTheAnsiCodePageCannotSpell) {
     const std::wstring root = TempFolder();
     const std::wstring folder = root + L"\\雷达工具\\Log";
     ASSERT_TRUE(AnsiCannotSpell(folder)) << "code page " << GetACP();
@@ -239,8 +230,7 @@ TEST(Files, WideFormsWorkInAFolderTheAnsiCodePageCannotSpell)
     RemoveDirectoryW(root.c_str());
 }
 
-TEST(Files, DateNamesAreBareDistinctAndCarryPrefixAndExtension)
-{
+TEST(Files, DateNamesAreBareDistinctAndCarryPrefixAndExtension) {
     char first[TAVO_MAX_PATH], second[TAVO_MAX_PATH];
     ASSERT_TRUE(GetFileNameByDateA(first, ".log", "Tool_", "", 0, 1, 0));
     ASSERT_TRUE(GetFileNameByDateA(second, ".log", "Tool_", "", 0, 1, 0));
@@ -267,8 +257,7 @@ TEST(Files, DateNamesAreBareDistinctAndCarryPrefixAndExtension)
     EXPECT_FALSE(GetFileNameByDateA(first, ".log", std::string(300, 'p').c_str(), "", 0, 0, 0));
 }
 
-TEST(Files, VersionOfTheLibraryComesFromItsResource)
-{
+TEST(Files, VersionOfTheLibraryComesFromItsResource) {
     HMODULE self = GetModuleHandleW(L"Tavo_Common.dll");
     ASSERT_NE(nullptr, self);
     wchar_t path[MAX_PATH];
@@ -283,16 +272,13 @@ TEST(Files, VersionOfTheLibraryComesFromItsResource)
 
 // ---------------------------------------------------------------------------
 
-unsigned long PortNumber(const wchar_t* name)
-{
+unsigned long PortNumber(const wchar_t* name) {
     const wchar_t* p = name + std::wcslen(name);
-    while (p > name && iswdigit(p[-1]))
-        --p;
+    while (p > name && iswdigit(p[-1])) --p;
     return std::wcstoul(p, nullptr, 10);
 }
 
-TEST(SerialPorts, EnumeratesWhatIsListedSortedByNumberAndFrees)
-{
+TEST(SerialPorts, EnumeratesWhatIsListedSortedByNumberAndFrees) {
     // The session may list any ports (Wine maps /dev/ttyS* and configured
     // ports): whatever is there comes back in number order.
     CPtrListCtrl names;
@@ -315,8 +301,7 @@ TEST(SerialPorts, EnumeratesWhatIsListedSortedByNumberAndFrees)
     }
     if (const char* mapped = std::getenv("WINE_SESSION_PORTS")) {
         std::istringstream numbers(mapped);
-        for (unsigned long n; numbers >> n;)
-            EXPECT_EQ(1u, listed.count(n)) << "COM" << n;
+        for (unsigned long n; numbers >> n;) EXPECT_EQ(1u, listed.count(n)) << "COM" << n;
     }
     FreeSerialPortNameA(&names);
     EXPECT_EQ(0, names.GetCount());
@@ -326,8 +311,7 @@ TEST(SerialPorts, EnumeratesWhatIsListedSortedByNumberAndFrees)
 
 // ---------------------------------------------------------------------------
 
-TEST(Bitmaps, PositiveHeightGivesTopDownPixels)
-{
+TEST(Bitmaps, PositiveHeightGivesTopDownPixels) {
     void* bits = nullptr;
     HBITMAP bitmap = CreateHBitmap(&bits, 7, 5, 32, nullptr, 0);
     ASSERT_NE(nullptr, bitmap);

@@ -79,7 +79,7 @@ TEST(ConfigSave, ValuesAreWrittenAsTheToolFormatsThem) {
     RadarParam p = Defaults();
     p.nDistanceCalibration = -5;
     p.fKalman3 = 0.85f;
-    p.fMotionFarEndCoef = 1e20f;    // "%f" text longer than 16 characters
+    p.fMotionFarEndCoef = 1e20f;  // "%f" text longer than 16 characters
     p.fMotionNearEndCoef = -3.4e38f;
     std::string written = Save(parser, -1, p);
     pugi::xml_node e = parser.FindAppConfig();
@@ -208,7 +208,10 @@ TEST(ConfigRepair, Utf16FileIsReadAndWrittenBackAsUtf8) {
     // "<?xml version="1.0" encoding="UTF-16"?><AppConfig BaudRate="9600"/>" in UTF-16LE with BOM.
     std::string narrow = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><AppConfig BaudRate=\"9600\"/>";
     std::string wide = "\xFF\xFE";
-    for (char c : narrow) { wide += c; wide += '\0'; }
+    for (char c : narrow) {
+        wide += c;
+        wide += '\0';
+    }
     Doc parser(wide);
     int32_t baud = 0;
     RadarParam p;
@@ -239,9 +242,7 @@ TEST(UiLanguage, ValueComesFromTheElementOrDefaultsToChs) {
 
 #ifndef _WIN32
 namespace {
-std::string TempPath(const char* name) {
-    return std::string(::testing::TempDir()) + name;
-}
+std::string TempPath(const char* name) { return std::string(::testing::TempDir()) + name; }
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;

@@ -63,7 +63,8 @@ TEST(HostileConfig, DeclarationThatWouldNotSurviveASaveIsReplaced) {
 }
 
 TEST(HostileConfig, EmptyGarbageAndHugeFilesGiveDefaultsOrTheirOneUsableValue) {
-    const std::string garbage = std::string("\x00\xFF\xFE<\x01\x80\xC0\xAA\x55\x00<Ap\x00", 14) + std::string(4096, '\x9F');
+    const std::string garbage =
+        std::string("\x00\xFF\xFE<\x01\x80\xC0\xAA\x55\x00<Ap\x00", 14) + std::string(4096, '\x9F');
     for (const std::string& bytes : {std::string(), garbage, std::string(1u << 20, '\0')}) {
         const Loaded loaded = LoadAndSave(bytes);
         EXPECT_EQ(256000, loaded.baud);
@@ -85,14 +86,14 @@ TEST(HostileConfig, AbsurdNumbersAreRefusedUnlessTheFieldCanHoldThem) {
         "<AppConfig BaudRate=\"99999999999\" nOffTime=\"-1\" fKalman1=\"1e308\" fKalman2=\"NaN\" fKalman3=\"-1e39\" "
         "fKalman4=\"inf\" fMotionNearEndCoef=\"3.4e38\" fMotionFarEndCoef=\"1e-50\" nMotionRangeMax=\"1e3\" "
         "nMotionIIR=\"-2147483649\" nMotionlessIIR=\"2147483647\" ReportTimeMS=\"0x32\"/>");
-    EXPECT_EQ(256000, loaded.baud);                  // beyond 32 bits
-    EXPECT_EQ(0.5f, loaded.param.fKalman1);          // beyond float
-    EXPECT_EQ(0.5f, loaded.param.fKalman2);          // not a decimal number
+    EXPECT_EQ(256000, loaded.baud);          // beyond 32 bits
+    EXPECT_EQ(0.5f, loaded.param.fKalman1);  // beyond float
+    EXPECT_EQ(0.5f, loaded.param.fKalman2);  // not a decimal number
     EXPECT_EQ(0.85f, loaded.param.fKalman3);
     EXPECT_EQ(0.15f, loaded.param.fKalman4);
-    EXPECT_EQ(717, loaded.param.nMotionRangeMax);    // a float's text for an integer
+    EXPECT_EQ(717, loaded.param.nMotionRangeMax);  // a float's text for an integer
     EXPECT_EQ(2, loaded.param.nMotionIIR);
-    EXPECT_EQ(50, loaded.param.ReportTimeMS);        // hexadecimal
+    EXPECT_EQ(50, loaded.param.ReportTimeMS);  // hexadecimal
     // No range check: what the field can hold is taken as it stands.
     EXPECT_EQ(-1, loaded.param.nOffTime);
     EXPECT_EQ(2147483647, loaded.param.nMotionlessIIR);

@@ -193,8 +193,10 @@ TEST_F(ColorStaticTest, TwoLinesStandWithEvenGaps) {
     std::vector<std::pair<int, int>> bands;  // runs of rows with ink
     for (int y = 0; y < c.height; ++y) {
         if (!ink.rows[y]) continue;
-        if (bands.empty() || y > bands.back().second + 1) bands.push_back({y, y});
-        else bands.back().second = y;
+        if (bands.empty() || y > bands.back().second + 1)
+            bands.push_back({y, y});
+        else
+            bands.back().second = y;
     }
     ASSERT_EQ(bands.size(), 2u);
     const int above = bands[0].first, below = c.height - 1 - bands[1].second;

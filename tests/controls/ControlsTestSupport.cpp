@@ -25,8 +25,7 @@ private:
     ULONG_PTR m_token = 0;
 };
 
-[[maybe_unused]] ::testing::Environment* const gGdiplus =
-    ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+[[maybe_unused]] ::testing::Environment* const gGdiplus = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
 
 }  // namespace
 

@@ -75,8 +75,8 @@ TEST_F(ResizeToolTest, AttachRecordsEveryDescendantDepthFirst) {
     EXPECT_EQ(sx, 1.0);
     EXPECT_EQ(sy, 1.0);
 
-    HWND grand = ::CreateWindowExW(0, L"STATIC", L"g", WS_CHILD | WS_VISIBLE, 2, 1, 10, 5, Item(IDC_PORT_TEXT),
-                                   nullptr, nullptr, nullptr);
+    HWND grand = ::CreateWindowExW(0, L"STATIC", L"g", WS_CHILD | WS_VISIBLE, 2, 1, 10, 5, Item(IDC_PORT_TEXT), nullptr,
+                                   nullptr, nullptr);
     ASSERT_NE(grand, nullptr);
     dlg.tool.m_bUniform = 1;
     dlg.tool.AttachWindow(dlg);

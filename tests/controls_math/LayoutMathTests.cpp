@@ -71,7 +71,8 @@ TEST(ResizeArithmetic, RatiosNeverDivideByAnEmptySize) {
     r = ComputeResizeRatios(300, 100, 200, 200, true);
     EXPECT_DOUBLE_EQ(r.sx, 0.5);
     EXPECT_DOUBLE_EQ(r.sy, 0.5);
-    for (auto s : std::vector<std::vector<int>>{{100, 100, 0, 0}, {100, 100, 0, 50}, {0, 0, 100, 100}, {-5, 10, 9, 9}}) {
+    for (auto s :
+         std::vector<std::vector<int>>{{100, 100, 0, 0}, {100, 100, 0, 50}, {0, 0, 100, 100}, {-5, 10, 9, 9}}) {
         r = ComputeResizeRatios(s[0], s[1], s[2], s[3], false);
         EXPECT_FALSE(r.usable);
         EXPECT_EQ(r.sx, 1.0);
@@ -89,7 +90,7 @@ TEST(ResizeArithmetic, RectanglesAndFontsCutTowardZero) {
     EXPECT_EQ(ScaleCoordinate(5, std::nan("")), 0);
     EXPECT_EQ(ScaleFontDimension(-12, 1.5), -18);
     EXPECT_EQ(ScaleFontDimension(-12, 0.9), -10);
-    EXPECT_EQ(ScaleFontDimension(0, 3.0), 0);     // default width stays default
+    EXPECT_EQ(ScaleFontDimension(0, 3.0), 0);      // default width stays default
     EXPECT_EQ(ScaleFontDimension(-12, 0.01), -1);  // never the default size that 0 asks for
     EXPECT_EQ(ScaleFontDimension(7, 0.1), 1);
 }

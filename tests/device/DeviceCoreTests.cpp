@@ -20,8 +20,8 @@ struct World {
         int64_t at;
         std::vector<uint8_t> bytes;
     };
-    std::deque<Arrival> incoming;        // in time order
-    std::vector<uint8_t> driverBuffer;   // arrived, not yet read
+    std::deque<Arrival> incoming;       // in time order
+    std::vector<uint8_t> driverBuffer;  // arrived, not yet read
     std::vector<std::vector<uint8_t>> written;
     bool portPresent = true;
     bool portAlive = true;
@@ -30,8 +30,7 @@ struct World {
     std::function<void(World&, const std::vector<uint8_t>&)> module;
 
     void Arrive(int64_t at, std::vector<uint8_t> bytes) { incoming.push_back({at, std::move(bytes)}); }
-    void MoveArrived()
-    {
+    void MoveArrived() {
         while (!incoming.empty() && incoming.front().at <= now) {
             driverBuffer.insert(driverBuffer.end(), incoming.front().bytes.begin(), incoming.front().bytes.end());
             incoming.pop_front();
@@ -42,8 +41,7 @@ struct World {
 class FakePort : public IPort {
 public:
     explicit FakePort(World& w) : m_w(w) {}
-    int Read(uint8_t* buffer, int size, int timeoutMs) override
-    {
+    int Read(uint8_t* buffer, int size, int timeoutMs) override {
         if (!m_w.portAlive) {
             m_w.now += timeoutMs;  // what Wine does: wait, then 0 bytes
             return 0;
@@ -65,18 +63,14 @@ public:
         m_w.driverBuffer.erase(m_w.driverBuffer.begin(), m_w.driverBuffer.begin() + n);
         return static_cast<int>(n);
     }
-    bool Write(const uint8_t* data, int size) override
-    {
-        if (!m_w.portAlive)
-            return false;
+    bool Write(const uint8_t* data, int size) override {
+        if (!m_w.portAlive) return false;
         m_w.written.emplace_back(data, data + size);
-        if (m_w.module)
-            m_w.module(m_w, m_w.written.back());
+        if (m_w.module) m_w.module(m_w, m_w.written.back());
         return true;
     }
     bool Alive() override { return m_w.portAlive; }
-    void Purge() override
-    {
+    void Purge() override {
         m_w.MoveArrived();
         m_w.driverBuffer.clear();
     }
@@ -88,11 +82,9 @@ private:
 class FakeSystem : public IPortSystem {
 public:
     explicit FakeSystem(World& w) : m_w(w) {}
-    std::unique_ptr<IPort> Open(const PortSettings&) override
-    {
+    std::unique_ptr<IPort> Open(const PortSettings&) override {
         ++m_w.opens;
-        if (!m_w.portPresent)
-            return nullptr;
+        if (!m_w.portPresent) return nullptr;
         m_w.portAlive = true;
         return std::unique_ptr<IPort>(new FakePort(m_w));
     }
@@ -108,8 +100,7 @@ struct Captured {
     std::vector<uint8_t> data;
     uint16_t result = 0;
 };
-uint16_t Capture(int hasStatus, const unsigned char* data, int length, void* context)
-{
+uint16_t Capture(int hasStatus, const unsigned char* data, int length, void* context) {
     Captured* c = static_cast<Captured*>(context);
     ++c->calls;
     c->data.assign(data, data + length);
@@ -121,8 +112,7 @@ protected:
     DeviceCore() : core(std::unique_ptr<IPortSystem>(new FakeSystem(w))) {}
     void SetUp() override { ASSERT_TRUE(core.Open(5, 256000, 2, 1, 1, 150)); }
     // The module answers every command with reply after delay ms.
-    void AnswerWith(std::function<std::vector<uint8_t>(uint16_t code)> reply, int delayMs = 5)
-    {
+    void AnswerWith(std::function<std::vector<uint8_t>(uint16_t code)> reply, int delayMs = 5) {
         w.module = [reply, delayMs](World& world, const std::vector<uint8_t>& frame) {
             const uint16_t code = rp::GetLe16(&frame[3]);
             world.Arrive(world.now + delayMs, reply(code));
@@ -132,22 +122,23 @@ protected:
     CRadarDeviceCore core;
 };
 
-std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts)
-{
+std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> out;
-    for (const auto& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
-TEST_F(DeviceCore, ReplyIsFoundAmongReportsNoiseBadFramesAndOtherCodes)
-{
+TEST_F(DeviceCore, ReplyIsFoundAmongReportsNoiseBadFramesAndOtherCodes) {
     std::vector<uint8_t> badCrc = rp::EncodeReply(0x73, 0, std::vector<uint8_t>(50, 9));
     badCrc[badCrc.size() - 3] ^= 0xFF;
     const std::vector<uint8_t> good = rp::EncodeParameterReply(0, rp::ModuleParameters());
     AnswerWith([&](uint16_t) {
-        return Concat({rp::EncodeReport(1, 300), {0xC5, 0x00, 0x13, 0x11}, badCrc, rp::EncodeReply(0x72, 0),
-                       rp::EncodeReport(2, 100), rp::EncodeFrame(rp::kKindReply, 0x73, good.data(), good.size())});
+        return Concat({rp::EncodeReport(1, 300),
+                       {0xC5, 0x00, 0x13, 0x11},
+                       badCrc,
+                       rp::EncodeReply(0x72, 0),
+                       rp::EncodeReport(2, 100),
+                       rp::EncodeFrame(rp::kKindReply, 0x73, good.data(), good.size())});
     });
     Captured c;
     EXPECT_EQ(0, core.SendCommand(0x73, nullptr, 0, Capture, &c, 2000));
@@ -155,8 +146,7 @@ TEST_F(DeviceCore, ReplyIsFoundAmongReportsNoiseBadFramesAndOtherCodes)
     EXPECT_EQ(good, c.data);
 }
 
-TEST_F(DeviceCore, ReportBytesReadBehindAReplyReachReadDataAndANewCommandDropsThem)
-{
+TEST_F(DeviceCore, ReportBytesReadBehindAReplyReachReadDataAndANewCommandDropsThem) {
     // Reporting resumes as soon as command mode is left: the first frames can
     // come in the very read that carries the reply.
     const std::vector<uint8_t> reports = Concat({rp::EncodeReport(1, 300), {0x13, 0x11}, rp::EncodeReport(2, 100)});
@@ -176,8 +166,7 @@ TEST_F(DeviceCore, ReportBytesReadBehindAReplyReachReadDataAndANewCommandDropsTh
     EXPECT_EQ(0, core.ReadData(block, sizeof block, 100));
 }
 
-TEST_F(DeviceCore, StatusLengthAndHandlerFailuresAreNeverSuccess)
-{
+TEST_F(DeviceCore, StatusLengthAndHandlerFailuresAreNeverSuccess) {
     uint16_t status = 4;
     size_t size = 50;
     AnswerWith([&](uint16_t code) { return rp::EncodeReply(code, status, std::vector<uint8_t>(size, 1)); });
@@ -197,8 +186,7 @@ TEST_F(DeviceCore, StatusLengthAndHandlerFailuresAreNeverSuccess)
     EXPECT_EQ(5, c.calls);
 }
 
-TEST_F(DeviceCore, LateReplyTimesOutAndDoesNotAnswerTheNextCommand)
-{
+TEST_F(DeviceCore, LateReplyTimesOutAndDoesNotAnswerTheNextCommand) {
     AnswerWith([](uint16_t code) { return rp::EncodeReply(code, 0); }, 400);
     Captured c;
     const int64_t t0 = w.now;
@@ -211,8 +199,7 @@ TEST_F(DeviceCore, LateReplyTimesOutAndDoesNotAnswerTheNextCommand)
     EXPECT_FALSE(core.StartCmdMode(1, 150));
 }
 
-TEST_F(DeviceCore, SetParameterSendsPairsAndNeedsStatusZero)
-{
+TEST_F(DeviceCore, SetParameterSendsPairsAndNeedsStatusZero) {
     uint16_t status = 0;
     AnswerWith([&](uint16_t code) { return rp::EncodeReply(code, status); });
     const uint16_t ids[2] = {0, 4};
@@ -227,10 +214,8 @@ TEST_F(DeviceCore, SetParameterSendsPairsAndNeedsStatusZero)
     EXPECT_FALSE(core.SetParameter(0x67, 1000, ids, values, 2000));
 }
 
-TEST_F(DeviceCore, CleanDataWaitsForTwentyQuietMilliseconds)
-{
-    for (int64_t t = 0; t <= 200; t += 15)
-        w.Arrive(t, rp::EncodeReport(1, 100));
+TEST_F(DeviceCore, CleanDataWaitsForTwentyQuietMilliseconds) {
+    for (int64_t t = 0; t <= 200; t += 15) w.Arrive(t, rp::EncodeReport(1, 100));
     EXPECT_TRUE(core.CleanData(500));
     // The last frame comes at 195; the read that takes it ends 10 ms later
     // (the port's interval pause). Done after 20 quiet ms, not before them
@@ -241,16 +226,13 @@ TEST_F(DeviceCore, CleanDataWaitsForTwentyQuietMilliseconds)
     EXPECT_EQ(0, core.ReadData(buffer, sizeof buffer, 100));
 }
 
-TEST_F(DeviceCore, CleanDataGivesUpAtItsLimitOnABusyLine)
-{
-    for (int64_t t = 0; t <= 2000; t += 12)
-        w.Arrive(t, rp::EncodeReport(1, 100));
+TEST_F(DeviceCore, CleanDataGivesUpAtItsLimitOnABusyLine) {
+    for (int64_t t = 0; t <= 2000; t += 12) w.Arrive(t, rp::EncodeReport(1, 100));
     EXPECT_FALSE(core.CleanData(500));
     EXPECT_LE(w.now, 510);
 }
 
-TEST_F(DeviceCore, VanishedPortIsReopenedByReadDataUntilClose)
-{
+TEST_F(DeviceCore, VanishedPortIsReopenedByReadDataUntilClose) {
     uint8_t buffer[64];
     w.Arrive(5, rp::EncodeReport(1, 100));
     EXPECT_EQ(7, core.ReadData(buffer, sizeof buffer, 1000));
@@ -280,8 +262,7 @@ TEST_F(DeviceCore, VanishedPortIsReopenedByReadDataUntilClose)
     EXPECT_EQ(opens, w.opens);
 }
 
-TEST_F(DeviceCore, IsConnectedNoticesAVanishedPortWhenIdle)
-{
+TEST_F(DeviceCore, IsConnectedNoticesAVanishedPortWhenIdle) {
     EXPECT_TRUE(core.IsConnected());
     w.portAlive = false;
     w.portPresent = false;
@@ -292,8 +273,7 @@ TEST_F(DeviceCore, IsConnectedNoticesAVanishedPortWhenIdle)
     EXPECT_EQ(kErrNotOpen, core.SendCommand(0x73, nullptr, 0, Capture, &c, 200));
 }
 
-TEST(DeviceCoreOpen, FramingOtherThanOneAndMissingPortsFail)
-{
+TEST(DeviceCoreOpen, FramingOtherThanOneAndMissingPortsFail) {
     World w;
     CRadarDeviceCore core(std::unique_ptr<IPortSystem>(new FakeSystem(w)));
     EXPECT_FALSE(core.Open(5, 256000, 2, 2, 1, 150));

@@ -29,8 +29,7 @@ constexpr int64_t kHangMs = 15000;
 
 class SimTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string sim, problem;
         // A run without the simulator must not look like a pass.
         ASSERT_TRUE(SessionPaths(sim, m_dir, problem)) << problem;
@@ -38,14 +37,12 @@ protected:
 
     // The simulator stays up until the test ends (or Stop); its destructor
     // stops it even when an assertion fails.
-    CSimulator* StartSim(int port, const std::vector<std::string>& options = {})
-    {
+    CSimulator* StartSim(int port, const std::vector<std::string>& options = {}) {
         m_sims.emplace_back(new CSimulator(port, options));
         return m_sims.back().get();
     }
 
-    std::string WriteScript(const std::string& name, const std::string& text)
-    {
+    std::string WriteScript(const std::string& name, const std::string& text) {
         const std::string path = m_dir + "/" + name + "-" + std::to_string(GetCurrentProcessId()) + ".txt";
         WriteWholeFile(path, text);
         return path;
@@ -69,29 +66,25 @@ uint16_t U16(const std::vector<uint8_t>& d, size_t at) { return radarproto::GetL
 uint32_t U32(const std::vector<uint8_t>& d, size_t at) { return radarproto::GetLe32(&d.at(at)); }
 
 // Command mode with the pending input dropped, as the tool does it.
-void EnterCommandMode(TAVO_DEVICE_HANDLE h)
-{
+void EnterCommandMode(TAVO_DEVICE_HANDLE h) {
     ASSERT_NE(0, Tavo_Interface_RadarDevice_StartCmdMode(h, 2, 150));
     Tavo_Interface_RadarDevice_Protocol_CleanData(h, 500);
 }
 
 // Reads (1 s time-out each) until a read gives nothing, 200 reads at most, as
 // when the module hangs up; the last read's result, and how long it took.
-int ReadUntilNothing(TAVO_DEVICE_HANDLE h, int64_t* lastReadMs = nullptr)
-{
+int ReadUntilNothing(TAVO_DEVICE_HANDLE h, int64_t* lastReadMs = nullptr) {
     uint8_t buffer[4096];
     int n = 1;
     for (int reads = 0; n > 0 && reads < 200; ++reads) {
         const int64_t t0 = NowMs();
         n = Tavo_Interface_RadarDevice_ReadData(h, buffer, sizeof buffer, 1000, 0);
-        if (lastReadMs)
-            *lastReadMs = NowMs() - t0;
+        if (lastReadMs) *lastReadMs = NowMs() - t0;
     }
     return n;
 }
 
-std::vector<uint8_t> ReadParameters(TAVO_DEVICE_HANDLE h, uint16_t* result)
-{
+std::vector<uint8_t> ReadParameters(TAVO_DEVICE_HANDLE h, uint16_t* result) {
     HandlerLog log;
     *result = Tavo_Interface_RadarDevice_Protocol_SendCommand(h, 0x73, nullptr, 0, RecordingHandler, &log, 2000);
     return log.data;
@@ -102,15 +95,15 @@ std::vector<uint8_t> ReadParameters(TAVO_DEVICE_HANDLE h, uint16_t* result)
 // ---------------------------------------------------------------------------
 // Arguments and idle calls: no simulator needed.
 
-TEST(DeviceArguments, BadHandlesAndBuffersFailCleanly)
-{
+TEST(DeviceArguments, BadHandlesAndBuffersFailCleanly) {
     uint8_t buffer[16];
     CBaseStringA text;
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_Serial_OpenByPortNum(nullptr, 5, 256000, 2, 1, 1, 150));
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(nullptr));
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_GetVersion(nullptr, &text));
     EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(nullptr, buffer, sizeof buffer, 10, 0), 0);
-    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SendCommand(nullptr, 0x73, nullptr, 0, RecordingHandler, nullptr, 10));
+    EXPECT_NE(
+        0, Tavo_Interface_RadarDevice_Protocol_SendCommand(nullptr, 0x73, nullptr, 0, RecordingHandler, nullptr, 10));
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_GetReadBlockBufferSize(nullptr));
     Tavo_Interface_RadarDevice_Serial_Close(nullptr);
     Tavo_Interface_RadarDevice_Serial_Destroy(nullptr);
@@ -122,14 +115,14 @@ TEST(DeviceArguments, BadHandlesAndBuffersFailCleanly)
     EXPECT_LE(Tavo_Interface_RadarDevice_ReadData(device.Get(), buffer, -1, 10, 0), 0);
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_GetVersion(device.Get(), nullptr));
     HandlerLog log;
-    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SendCommand(device.Get(), 0x73, nullptr, -1, RecordingHandler, &log, 10));
+    EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SendCommand(device.Get(), 0x73, nullptr, -1, RecordingHandler,
+                                                                 &log, 10));
     EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SendCommand(device.Get(), 0x73, nullptr, 0, nullptr, nullptr, 10));
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_Protocol_SetParameter(device.Get(), 0x67, 1, nullptr, nullptr, 10));
     EXPECT_EQ(0, log.calls);
 }
 
-TEST(DeviceArguments, IdleCallsAreHarmless)
-{
+TEST(DeviceArguments, IdleCallsAreHarmless) {
     CDevice device;
     EXPECT_EQ(0, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
     Tavo_Interface_RadarDevice_Stop(device.Get());
@@ -148,8 +141,7 @@ TEST(DeviceArguments, IdleCallsAreHarmless)
 // ---------------------------------------------------------------------------
 // Connection: open, version, close, reopen.
 
-TEST_F(DeviceConnection, OpenReadsVersionClosesAndReopens)
-{
+TEST_F(DeviceConnection, OpenReadsVersionClosesAndReopens) {
     CSimulator* sim = StartSim(kPortA, {"--version-text", "ZUV3917-9.87.654321"});
     ASSERT_SIM(sim);
     CDevice device;
@@ -172,8 +164,7 @@ TEST_F(DeviceConnection, OpenReadsVersionClosesAndReopens)
 // ---------------------------------------------------------------------------
 // Reporting.
 
-TEST_F(DeviceReporting, StartDeliversReportFramesByteExactAndStopEndsThem)
-{
+TEST_F(DeviceReporting, StartDeliversReportFramesByteExactAndStopEndsThem) {
     CSimulator* sim = StartSim(kPortA, {"--script", WriteScript("still300", "1 300 600000\n")});
     ASSERT_SIM(sim);
     CDevice device;
@@ -199,8 +190,7 @@ TEST_F(DeviceReporting, StartDeliversReportFramesByteExactAndStopEndsThem)
     EXPECT_TRUE(ReadFor(h, 400).empty());
 }
 
-TEST_F(DeviceReporting, ReadDataWaitsAndReturnsNothingWhenTheModuleIsSilent)
-{
+TEST_F(DeviceReporting, ReadDataWaitsAndReturnsNothingWhenTheModuleIsSilent) {
     CSimulator* sim = StartSim(kPortA, {"--silent"});
     ASSERT_SIM(sim);
     CDevice device;
@@ -218,12 +208,10 @@ TEST_F(DeviceReporting, ReadDataWaitsAndReturnsNothingWhenTheModuleIsSilent)
     EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
 }
 
-TEST_F(DeviceReporting, CleanDataDropsPendingInput)
-{
+TEST_F(DeviceReporting, CleanDataDropsPendingInput) {
     // Every frame names itself: frame k (from 0, one per 50 ms) reports 100 + k cm.
     std::string script;
-    for (int k = 0; k < 1000; ++k)
-        script += "1 " + std::to_string(100 + k) + " 50\n";
+    for (int k = 0; k < 1000; ++k) script += "1 " + std::to_string(100 + k) + " 50\n";
     CSimulator* sim = StartSim(kPortA, {"--reporting", "--script", WriteScript("numbered", script)});
     ASSERT_SIM(sim);
     CDevice device;
@@ -254,8 +242,7 @@ TEST_F(DeviceReporting, CleanDataDropsPendingInput)
 // ---------------------------------------------------------------------------
 // Parameters.
 
-TEST_F(DeviceParameters, EachWriteCodeReadsBackWhatWasWritten)
-{
+TEST_F(DeviceParameters, EachWriteCodeReadsBackWhatWasWritten) {
     CSimulator* sim = StartSim(kPortA);
     ASSERT_SIM(sim);
     CDevice device;
@@ -297,8 +284,7 @@ TEST_F(DeviceParameters, EachWriteCodeReadsBackWhatWasWritten)
     EXPECT_NE(0, Tavo_Interface_RadarDevice_StopCmdMode(h));
 }
 
-TEST_F(DeviceParameters, ParameterReplyOfWrongLengthOrWithStatusFails)
-{
+TEST_F(DeviceParameters, ParameterReplyOfWrongLengthOrWithStatusFails) {
     struct Fault {
         std::vector<std::string> options;
         size_t length;
@@ -333,8 +319,7 @@ TEST_F(DeviceParameters, ParameterReplyOfWrongLengthOrWithStatusFails)
     }
 }
 
-TEST_F(DeviceParameters, RefusedWriteFailsAndChangesNothing)
-{
+TEST_F(DeviceParameters, RefusedWriteFailsAndChangesNothing) {
     CSimulator* sim = StartSim(kPortA, {"--refuse-code", "0x67"});
     ASSERT_SIM(sim);
     CDevice device;
@@ -354,8 +339,7 @@ TEST_F(DeviceParameters, RefusedWriteFailsAndChangesNothing)
     EXPECT_NE(0, Tavo_Interface_RadarDevice_Protocol_SetParameter(h, 0x72, 1, &id, &cal, 2000));
 }
 
-TEST_F(DeviceParameters, CommandWithoutReplyTimesOutAndItsLateReplyIsNotTaken)
-{
+TEST_F(DeviceParameters, CommandWithoutReplyTimesOutAndItsLateReplyIsNotTaken) {
     CSimulator* sim = StartSim(kPortA, {"--reply-delay", "1500"});
     ASSERT_SIM(sim);
     CDevice device;
@@ -380,8 +364,7 @@ TEST_F(DeviceParameters, CommandWithoutReplyTimesOutAndItsLateReplyIsNotTaken)
 // ---------------------------------------------------------------------------
 // Hang-up and reopening.
 
-TEST_F(DeviceHangUp, HangUpIsSeenAndExplicitReopenWorks)
-{
+TEST_F(DeviceHangUp, HangUpIsSeenAndExplicitReopenWorks) {
     CSimulator* first = StartSim(kPortA, {"--reporting", "--hangup-after", "5", "--version-text", "first"});
     ASSERT_SIM(first);
     CDevice device;
@@ -410,8 +393,7 @@ TEST_F(DeviceHangUp, HangUpIsSeenAndExplicitReopenWorks)
     EXPECT_STREQ("second", version.GetString());
 }
 
-TEST_F(DeviceHangUp, ReadDataReopensAReturningPortByItself)
-{
+TEST_F(DeviceHangUp, ReadDataReopensAReturningPortByItself) {
     const std::string script = WriteScript("still300", "1 300 600000\n");
     CSimulator* first = StartSim(kPortA, {"--reporting", "--hangup-after", "5", "--script", script});
     ASSERT_SIM(first);
@@ -438,8 +420,7 @@ TEST_F(DeviceHangUp, ReadDataReopensAReturningPortByItself)
 // ---------------------------------------------------------------------------
 // Threads and handles.
 
-TEST_F(DeviceThreads, TwoHandlesOnTwoPortsWorkSideBySide)
-{
+TEST_F(DeviceThreads, TwoHandlesOnTwoPortsWorkSideBySide) {
     CSimulator* a = StartSim(kPortA, {"--version-text", "module-A", "--script", WriteScript("a", "1 111 600000\n")});
     CSimulator* b = StartSim(kPortB, {"--version-text", "module-B", "--script", WriteScript("b", "2 222 600000\n")});
     ASSERT_SIM(a);
@@ -473,8 +454,7 @@ TEST_F(DeviceThreads, TwoHandlesOnTwoPortsWorkSideBySide)
     EXPECT_FALSE(ReadAtLeast(db.Get(), 7).empty());
 }
 
-TEST_F(DeviceThreads, IsConnectedAnswersWhileAReadIsUnderWay)
-{
+TEST_F(DeviceThreads, IsConnectedAnswersWhileAReadIsUnderWay) {
     CSimulator* sim = StartSim(kPortA, {"--silent"});
     ASSERT_SIM(sim);
     CDevice device;
@@ -492,8 +472,7 @@ TEST_F(DeviceThreads, IsConnectedAnswersWhileAReadIsUnderWay)
     int answeredDuringRead = 0;
     while (!done) {
         EXPECT_EQ(1, Tavo_Interface_RadarDevice_IsConnected(device.Get()));
-        if (!done)
-            ++answeredDuringRead;
+        if (!done) ++answeredDuringRead;
         Sleep(5);
     }
     reader.join();

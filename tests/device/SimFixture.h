@@ -26,14 +26,11 @@ bool SessionPaths(std::string& simBinary, std::string& sessionDir, std::string& 
 
 // Polls condition until it holds or timeout passes.
 template <typename F>
-bool WaitUntil(F condition, std::chrono::milliseconds timeout = std::chrono::seconds(30))
-{
+bool WaitUntil(F condition, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        if (condition())
-            return true;
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
         Sleep(10);
     }
 }
@@ -67,8 +64,7 @@ private:
 class CDevice {
 public:
     CDevice() : m_handle(Tavo_Interface_RadarDevice_Serial_Create()) {}
-    ~CDevice()
-    {
+    ~CDevice() {
         if (m_handle) {
             Tavo_Interface_RadarDevice_Stop(m_handle);
             Tavo_Interface_RadarDevice_Serial_Close(m_handle);
@@ -78,7 +74,9 @@ public:
     CDevice(const CDevice&) = delete;
     CDevice& operator=(const CDevice&) = delete;
     TAVO_DEVICE_HANDLE Get() const { return m_handle; }
-    bool Open(int port) { return Tavo_Interface_RadarDevice_Serial_OpenByPortNum(m_handle, port, 256000, 2, 1, 1, 150) != 0; }
+    bool Open(int port) {
+        return Tavo_Interface_RadarDevice_Serial_OpenByPortNum(m_handle, port, 256000, 2, 1, 1, 150) != 0;
+    }
 
 private:
     TAVO_DEVICE_HANDLE m_handle;

@@ -63,8 +63,8 @@ BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
 
 bool SendWithTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, DWORD_PTR* result) {
     DWORD_PTR ignored = 0;
-    return ::SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs,
-                                 result ? result : &ignored) != 0;
+    return ::SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, result ? result : &ignored) !=
+           0;
 }
 
 std::vector<HWND> Children(HWND parent) {
@@ -138,10 +138,13 @@ BoxIcon IconOnScreen(HWND iconStatic) {
     int width = 0, height = 0;
     std::vector<DWORD> shown;
     // The box may not have painted its icon yet: wait for non-uniform pixels.
-    WaitUntil([&] {
-        shown = testsupport::ScreenPixels(iconStatic, width, height);
-        return std::any_of(shown.begin(), shown.end(), [&](DWORD p) { return (p & 0xFFFFFF) != (shown[0] & 0xFFFFFF); });
-    }, 3000);
+    WaitUntil(
+        [&] {
+            shown = testsupport::ScreenPixels(iconStatic, width, height);
+            return std::any_of(shown.begin(), shown.end(),
+                               [&](DWORD p) { return (p & 0xFFFFFF) != (shown[0] & 0xFFFFFF); });
+        },
+        3000);
     if (shown.empty()) return BoxIcon::Unknown;
     BoxIcon best = BoxIcon::Unknown;
     uint64_t bestDifference = UINT64_MAX;
@@ -387,8 +390,10 @@ bool DismissMessageBox(HWND box, DWORD timeoutMs) {
             std::wstring cls = ClassName(child);
             if (cls == L"Button" || cls == L"BUTTON") buttons.push_back(child);
         }
-        if (buttons.size() == 1) button = buttons.front();
-        else button = ::GetDlgItem(box, IDCANCEL);
+        if (buttons.size() == 1)
+            button = buttons.front();
+        else
+            button = ::GetDlgItem(box, IDCANCEL);
     }
     if (!button) return false;
     // A command posted to the box ends it the same way a click does, without

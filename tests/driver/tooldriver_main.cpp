@@ -24,8 +24,8 @@ namespace {
 
 void Print(const std::wstring& line) {
     std::wstring withEnd = line + L"\n";
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), nullptr, 0,
-                                     nullptr, nullptr);
+    int size = ::WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), nullptr, 0, nullptr,
+                                     nullptr);
     std::string utf8(static_cast<size_t>(size), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), utf8.data(), size, nullptr,
                           nullptr);
@@ -34,8 +34,9 @@ void Print(const std::wstring& line) {
 }
 
 int Usage() {
-    Print(L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|msgbox|dismiss|close|wait-exit "
-          L"[--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] [--args T] [--kill]");
+    Print(
+        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|msgbox|dismiss|close|wait-exit "
+        L"[--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] [--args T] [--kill]");
     return 2;
 }
 
@@ -109,8 +110,8 @@ int wmain(int argc, wchar_t** argv) {
         Process process = Process::Open(pid);
         if (!process.IsValid()) return 1;
         DWORD code = 0;
-        bool ended = options.Has(L"kill") ? WaitForExitOrKill(process, timeout, &code)
-                                          : WaitForExit(process, timeout, &code);
+        bool ended =
+            options.Has(L"kill") ? WaitForExitOrKill(process, timeout, &code) : WaitForExit(process, timeout, &code);
         if (!ended) return 1;
         Print(L"exit=" + std::to_wstring(code));
         return 0;

@@ -41,9 +41,7 @@ bool HandledWhatWasPosted(HWND window) {
     if (!::SendMessageTimeoutW(edit, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, kWait, &modified)) return false;
     if (!::PostMessageW(edit, EM_SETMODIFY, TRUE, 0)) return false;
     return WaitUntil(
-        [&] {
-            return ::SendMessageTimeoutW(edit, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, kWait, &modified) && modified;
-        },
+        [&] { return ::SendMessageTimeoutW(edit, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, kWait, &modified) && modified; },
         kWait);
 }
 
@@ -71,8 +69,8 @@ std::vector<MessageBoxInfo> CloseWatchingForBoxes(HWND window, const Process& to
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return std::string();
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                        nullptr);
+    const int n =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
         ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
@@ -116,16 +114,19 @@ bool SelectPort(HWND window, int number) {
         if (!boxes.empty()) return ::testing::AssertionFailure() << "a click on 断开设备 raised " << Describe(boxes);
         const std::wstring button = GetControlText(window, IDC_BTN_CONNECT);
         if (button != L"连接设备")
-            return ::testing::AssertionFailure() << "a click on 断开设备 left the button showing \"" << Utf8(button) << "\"";
+            return ::testing::AssertionFailure()
+                   << "a click on 断开设备 left the button showing \"" << Utf8(button) << "\"";
     }
     Click(connect, 3000);
     const std::vector<MessageBoxInfo> boxes = BoxesOnceAnswering(window, pid);
     for (const MessageBoxInfo& box : boxes) DismissMessageBox(box.hwnd);
-    if (!boxes.empty()) return ::testing::AssertionFailure() << "connecting to COM" << port << " raised " << Describe(boxes);
+    if (!boxes.empty())
+        return ::testing::AssertionFailure() << "connecting to COM" << port << " raised " << Describe(boxes);
     // The click has been handled: the version was asked for within it.
     const std::wstring shown = GetControlText(window, IDC_STATIC_VERSION);
     if (shown != L"固件版本:" + version)
-        return ::testing::AssertionFailure() << "connected to COM" << port << ", the label shows \"" << Utf8(shown) << "\"";
+        return ::testing::AssertionFailure()
+               << "connected to COM" << port << ", the label shows \"" << Utf8(shown) << "\"";
     return ::testing::AssertionSuccess();
 }
 

@@ -19,8 +19,8 @@ void ToolTest::SetUp() {
     static int run = 0;
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    m_folder = std::wstring(temp) + m_folderStem + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-               std::to_wstring(++run);
+    m_folder =
+        std::wstring(temp) + m_folderStem + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++run);
     RemoveTree(m_folder);
     ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
     // The tool runs from a copy of the folder users get (the build's dist/).

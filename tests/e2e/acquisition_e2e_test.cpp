@@ -34,7 +34,8 @@ protected:
     }
     int ComboData(int index) {
         DWORD_PTR data = 0;
-        ::SendMessageTimeoutW(Control(m_window, IDC_COMBO_PORT), CB_GETITEMDATA, index, 0, SMTO_ABORTIFHUNG, 5000, &data);
+        ::SendMessageTimeoutW(Control(m_window, IDC_COMBO_PORT), CB_GETITEMDATA, index, 0, SMTO_ABORTIFHUNG, 5000,
+                              &data);
         return static_cast<int>(data);
     }
     void SelectPort(int number) {
@@ -57,7 +58,8 @@ protected:
 TEST_F(AcquisitionTest, ConnectStartRecordStopDisconnect) {
     std::string script;
     ASSERT_TRUE(WriteSimScript("acq-script.txt", "1 300 400\n2 100 400\n0 0 400\n", script));
-    devtest::CSimulator sim(kPort, {"--script", script, "--bad-trailer-every", "7", "--version-text", "ZUV3917-TEST-1"});
+    devtest::CSimulator sim(kPort,
+                            {"--script", script, "--bad-trailer-every", "7", "--version-text", "ZUV3917-TEST-1"});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 
     StartTool();
@@ -72,14 +74,18 @@ TEST_F(AcquisitionTest, ConnectStartRecordStopDisconnect) {
     ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
     EXPECT_FALSE(GetState(Control(m_window, IDC_BTN_CONNECT)).enabled);
     // The display follows the scenario: moving at 300, then micro-motion at 100.
-    EXPECT_TRUE(WaitUntil([&] {
-        return GetState(Control(m_window, IDC_RADIO_MOTION)).check == 1 &&
-               GetControlText(m_window, IDC_STATIC_DISTANCE) == L"300";
-    }, kWait));
-    EXPECT_TRUE(WaitUntil([&] {
-        return GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == 1 &&
-               GetControlText(m_window, IDC_STATIC_DISTANCE) == L"100";
-    }, kWait));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return GetState(Control(m_window, IDC_RADIO_MOTION)).check == 1 &&
+                   GetControlText(m_window, IDC_STATIC_DISTANCE) == L"300";
+        },
+        kWait));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == 1 &&
+                   GetControlText(m_window, IDC_STATIC_DISTANCE) == L"100";
+        },
+        kWait));
     EXPECT_TRUE(WaitUntil([&] { return FramesIn(ReadLogFolderFile(L".dat")).size() >= 40; }, kWait));
 
     const ULONGLONG before = ::GetTickCount64();

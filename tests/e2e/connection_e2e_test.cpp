@@ -104,8 +104,8 @@ TEST_F(ConnectionTest, ThePortLostWhileIdleIsShownUntilItReturnsThenStartWorks) 
     Click(Control(m_window, IDC_BTN_START), 3000);
     ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
     EXPECT_TRUE(BoxesOnceAnswering(m_window, m_tool.Pid()).empty());
-    EXPECT_TRUE(WaitUntil([&] { return GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == BST_CHECKED; },
-                          kWait))
+    EXPECT_TRUE(
+        WaitUntil([&] { return GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == BST_CHECKED; }, kWait))
         << "reports of the module that came back reach the display";
     Click(Control(m_window, IDC_BTN_START), 10000);
     ASSERT_TRUE(WaitText(IDC_BTN_START, L"开始"));

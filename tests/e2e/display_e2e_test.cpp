@@ -152,8 +152,8 @@ protected:
         double best = 1e9, second = 1e9;
         int bestIndex = -1;
         for (int i = 0; i < 3; ++i) {
-            const double d = MeanDifference(shown, RenderedPicture(ProgramFolder() + L"\\Image\\" + kPictures[i],
-                                                                   width, height));
+            const double d =
+                MeanDifference(shown, RenderedPicture(ProgramFolder() + L"\\Image\\" + kPictures[i], width, height));
             if (d < best) {
                 second = best;
                 best = d;
@@ -191,10 +191,13 @@ TEST_F(DisplayTest, IndicatorShowsThePictureOfEachStateAndNobodyAfterStop) {
     EXPECT_TRUE(WaitUntil([&] { return PictureShown() == kNobody; }, kWait)) << "nobody at start-up";
     ConnectAndStart(kPort);
     auto showing = [&](int radio1401, int radio1402, int picture) {
-        return WaitUntil([&] {
-            return GetState(Control(m_window, IDC_RADIO_MOTION)).check == radio1401 &&
-                   GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == radio1402 && PictureShown() == picture;
-        }, kWait);
+        return WaitUntil(
+            [&] {
+                return GetState(Control(m_window, IDC_RADIO_MOTION)).check == radio1401 &&
+                       GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == radio1402 &&
+                       PictureShown() == picture;
+            },
+            kWait);
     };
     EXPECT_TRUE(showing(1, 0, kMotion)) << "moving target";
     EXPECT_TRUE(showing(0, 1, kMotionless)) << "micro-motion target";
@@ -234,7 +237,12 @@ TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
         }
     };
     bool high = false, low = false;
-    ASSERT_TRUE(WaitUntil([&] { leftEnd(high, low); return high && !low; }, kWait))
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            leftEnd(high, low);
+            return high && !low;
+        },
+        kWait))
         << "the curve at 600 across the whole plot";
 
     const std::string dataBefore = ReadLogFolderFile(L".dat");
@@ -245,25 +253,37 @@ TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
     ::GetClientRect(m_window, &client);
     // Resizes the window by a factor in percent and waits for the new client width.
     auto resize = [&](int percent) {
-        const int width = (frame.right - frame.left) * percent / 100, height = (frame.bottom - frame.top) * percent / 100;
+        const int width = (frame.right - frame.left) * percent / 100,
+                  height = (frame.bottom - frame.top) * percent / 100;
         ::SetWindowPos(m_window, nullptr, 0, 0, width, height,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
-        return WaitUntil([&] {
-            RECT now{};
-            ::GetClientRect(m_window, &now);
-            return percent == 100 ? now.right == client.right : (now.right > client.right) == (percent > 100);
-        }, kWait);
+        return WaitUntil(
+            [&] {
+                RECT now{};
+                ::GetClientRect(m_window, &now);
+                return percent == 100 ? now.right == client.right : (now.right > client.right) == (percent > 100);
+            },
+            kWait);
     };
     ASSERT_TRUE(resize(125));
     // The history starts again from zeros: the oldest part of the curve lies
     // at the bottom while the newest distances come in at 600.
-    EXPECT_TRUE(WaitUntil([&] { leftEnd(high, low); return low && !high; }, kWait)) << "the curve restarted";
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            leftEnd(high, low);
+            return low && !high;
+        },
+        kWait))
+        << "the curve restarted";
 
     EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START));
-    EXPECT_TRUE(WaitUntil([&] {
-        return ReadLogFolderFile(L".dat").size() > dataBefore.size() + 70 &&
-               LoggedFrameCount(ReadLogFolderFile(L".log")) > loggedBefore + 10;
-    }, kWait)) << "recording and logging went on";
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return ReadLogFolderFile(L".dat").size() > dataBefore.size() + 70 &&
+                   LoggedFrameCount(ReadLogFolderFile(L".log")) > loggedBefore + 10;
+        },
+        kWait))
+        << "recording and logging went on";
     const std::string dataAfter = ReadLogFolderFile(L".dat");
     EXPECT_EQ(dataBefore, dataAfter.substr(0, dataBefore.size())) << "the same data file, appended";
     EXPECT_EQ(1u, LogFolderFiles(L".dat").size());
@@ -276,7 +296,12 @@ TEST_F(DisplayTest, ResizeWhileRunningRestartsTheCurveButNotTheAcquisition) {
     ASSERT_TRUE(resize(100));
     EXPECT_EQ(gdiAfterOneRound, LiveGdiObjects());
     // The curve fills again from the right.
-    EXPECT_TRUE(WaitUntil([&] { leftEnd(high, low); return high && !low; }, kWait))
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            leftEnd(high, low);
+            return high && !low;
+        },
+        kWait))
         << "the curve refilled; chart " << width << "x" << height << ", high " << high << ", low " << low << ", "
         << LoggedFrameCount(ReadLogFolderFile(L".log")) << " frames logged";
 
@@ -329,8 +354,8 @@ TEST_F(DisplayTest, ALongVersionIsClippedOnOneLineAndShownWholeInATip) {
     ::GetWindowRect(m_window, &frame);
     ::SetWindowPos(m_window, nullptr, 0, 0, (frame.right - frame.left) * 3 / 2, (frame.bottom - frame.top) * 3 / 2,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ASSERT_TRUE(WaitUntil([&] { return ::GetWindowRect(label, &r) && r.right - r.left > (before.right - before.left) * 5 / 4; },
-                          kWait));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ::GetWindowRect(label, &r) && r.right - r.left > (before.right - before.left) * 5 / 4; }, kWait));
     // The pointer comes to rest on the label's added part; the tip appears
     // after its initial delay (every move restarts that delay).
     auto moveTo = [](int x, int y) {

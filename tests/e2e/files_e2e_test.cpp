@@ -71,20 +71,21 @@ public:
         ::DeleteFileW(devtest::WinPath(m_status).c_str());
         ::DeleteFileW(devtest::WinPath(m_stop).c_str());
         // Its output goes nowhere: it must not hold the test runner's pipe.
-        devtest::WriteWholeFile(script,
-                                "exec >/dev/null 2>&1 </dev/null\n"
-                                "dir=$1 size=$2 status=$3 stop=$4\n"
-                                "mount -t tmpfs -o size=\"$size\" tmpfs \"$dir\" || { echo failed >\"$status\"; exit 1; }\n"
-                                "echo mounted >\"$status\"\n"
-                                "i=0\n"
-                                "while [ ! -e \"$stop\" ] && [ $i -lt 3000 ]; do sleep 0.1; i=$((i + 1)); done\n"
-                                "umount -l \"$dir\"\n"
-                                "echo unmounted >>\"$status\"\n");
+        devtest::WriteWholeFile(
+            script,
+            "exec >/dev/null 2>&1 </dev/null\n"
+            "dir=$1 size=$2 status=$3 stop=$4\n"
+            "mount -t tmpfs -o size=\"$size\" tmpfs \"$dir\" || { echo failed >\"$status\"; exit 1; }\n"
+            "echo mounted >\"$status\"\n"
+            "i=0\n"
+            "while [ ! -e \"$stop\" ] && [ $i -lt 3000 ]; do sleep 0.1; i=$((i + 1)); done\n"
+            "umount -l \"$dir\"\n"
+            "echo unmounted >>\"$status\"\n");
         std::string command = "\"Z:\\bin\\sh\" \"" + script + "\" \"" + dir + "\" " + std::to_string(kib) + "k \"" +
                               m_status + "\" \"" + m_stop + "\"";
         std::wstring wide(command.size() + 1, L'\0');
-        wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, command.c_str(), -1, &wide[0],
-                                                              static_cast<int>(wide.size()))));
+        wide.resize(static_cast<size_t>(
+            ::MultiByteToWideChar(CP_UTF8, 0, command.c_str(), -1, &wide[0], static_cast<int>(wide.size()))));
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
@@ -165,13 +166,15 @@ protected:
         EXPECT_GE(PingWindow(m_window, kWait), 0);
         const int sent = sim.CountLog("TX");
         int boxes = 0;
-        WaitUntil([&] {
-            for (const MessageBoxInfo& other : FindMessageBoxes(m_tool.Pid())) {
-                ++boxes;
-                DismissMessageBox(other.hwnd);
-            }
-            return sim.CountLog("TX") >= sent + 100;
-        }, kWait);
+        WaitUntil(
+            [&] {
+                for (const MessageBoxInfo& other : FindMessageBoxes(m_tool.Pid())) {
+                    ++boxes;
+                    DismissMessageBox(other.hwnd);
+                }
+                return sim.CountLog("TX") >= sent + 100;
+            },
+            kWait);
         EXPECT_EQ(0, boxes) << "one box per run";
         return box;
     }

@@ -50,12 +50,15 @@ TEST_P(BadConfigTest, StartsWithDefaultsAndSavesAWholeFile) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hostile, BadConfigTest,
-    ::testing::Values(BadFileCase{"Empty", std::string(), false},
-                      BadFileCase{"BinaryGarbage", std::string("\x00\xFF\xFE<\x01\x80\xC0\xAA\x55\x00<Ap\x00", 14) +
-                                                       std::string(4096, '\x9F'), true}),
-    [](const ::testing::TestParamInfo<BadFileCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Hostile, BadConfigTest,
+                         ::testing::Values(BadFileCase{"Empty", std::string(), false},
+                                           BadFileCase{"BinaryGarbage",
+                                                       std::string("\x00\xFF\xFE<\x01\x80\xC0\xAA\x55\x00<Ap\x00", 14) +
+                                                           std::string(4096, '\x9F'),
+                                                       true}),
+                         [](const ::testing::TestParamInfo<BadFileCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(ToolTest, HugeConfigIsReadAndWrittenBackWhole) {
     // 50 MB: a usable element followed by a comment nobody would write by hand.
@@ -219,9 +222,9 @@ std::string ColourSummary(const std::vector<DWORD>& pixels) {
 TEST_F(ToolTest, BrokenPicturesShowNoPicture) {
     const std::string good = ReadFileBytes(Path(L"Image\\HumanNobody.png"));
     ASSERT_GT(good.size(), 200u);
-    WriteFileBytes(Path(L"Image\\HumanNobody.png"), good.substr(0, 100));            // cut short
+    WriteFileBytes(Path(L"Image\\HumanNobody.png"), good.substr(0, 100));             // cut short
     WriteFileBytes(Path(L"Image\\HumanMotion.png"), "GIF89a this is not a picture");  // wrong format
-    WriteFileBytes(Path(L"Image\\HumanMotionLess.png"), std::string());                // empty
+    WriteFileBytes(Path(L"Image\\HumanMotionLess.png"), std::string());               // empty
     devtest::CSimulator sim(6, {"--scenario", "walk-in"});
     ASSERT_TRUE(sim.Started()) << sim.Problem();
 
@@ -234,10 +237,12 @@ TEST_F(ToolTest, BrokenPicturesShowNoPicture) {
     ASSERT_TRUE(WaitUntil([&] { return GetControlText(m_window, IDC_BTN_CONNECT) == L"断开设备"; }, kWait));
     Click(Control(m_window, IDC_BTN_START), 3000);
     // A state arrives: the tool would show its picture, there is none to show.
-    EXPECT_TRUE(WaitUntil([&] {
-        return GetState(Control(m_window, IDC_RADIO_MOTION)).check == 1 ||
-               GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == 1;
-    }, kWait));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return GetState(Control(m_window, IDC_RADIO_MOTION)).check == 1 ||
+                   GetState(Control(m_window, IDC_RADIO_MOTIONLESS)).check == 1;
+        },
+        kWait));
     EXPECT_GE(PingWindow(m_window), 0);
     const std::vector<DWORD> running = IndicatorPixels(m_window);
     EXPECT_TRUE(PlainBackground(running)) << ColourSummary(running);

@@ -22,18 +22,31 @@ const int kEdits[] = {IDC_EDIT_MOTIONLESS_MIN, IDC_EDIT_MOTIONLESS_MAX, IDC_EDIT
                       IDC_EDIT_MOTION_MAX,     IDC_EDIT_OFF_TIME,       IDC_EDIT_DISTANCE_CALIB};
 
 // The eighteen module keys in the order the configuration file keeps them.
-const char* const kKeys[18] = {"nMotionlessRangeMin", "nMotionlessRangeMax", "nMotionRangeMin", "nMotionRangeMax",
-                               "nOffTime", "fMotionNearEndCoef", "fMotionFarEndCoef", "fMotionlessNearEndCoef",
-                               "fMotionlessFarEndCoef", "nMotionIIR", "nMotionlessIIR", "nMotionWindowRange",
-                               "nMotionlessWindowRange", "fKalman1", "fKalman2", "fKalman3", "fKalman4",
+const char* const kKeys[18] = {"nMotionlessRangeMin",
+                               "nMotionlessRangeMax",
+                               "nMotionRangeMin",
+                               "nMotionRangeMax",
+                               "nOffTime",
+                               "fMotionNearEndCoef",
+                               "fMotionFarEndCoef",
+                               "fMotionlessNearEndCoef",
+                               "fMotionlessFarEndCoef",
+                               "nMotionIIR",
+                               "nMotionlessIIR",
+                               "nMotionWindowRange",
+                               "nMotionlessWindowRange",
+                               "fKalman1",
+                               "fKalman2",
+                               "fKalman3",
+                               "fKalman4",
                                "nDistanceCalibration"};
 using Values = std::vector<std::string>;
 // The factory set, which the simulator also starts with.
-const Values kDefaults = {"30", "425", "30", "717", "20", "40.000000", "6.000000", "40.000000", "9.000000",
-                          "2", "8", "5", "10", "0.500000", "0.500000", "0.850000", "0.150000", "0"};
+const Values kDefaults = {"30", "425", "30", "717", "20",       "40.000000", "6.000000", "40.000000", "9.000000",
+                          "2",  "8",   "5",  "10",  "0.500000", "0.500000",  "0.850000", "0.150000",  "0"};
 // A record unlike the factory set in every field.
-const Values kOwn = {"11", "222", "33", "444", "55", "1.500000", "2.500000", "3.500000", "4.500000",
-                     "3", "4", "6", "7", "0.125000", "0.250000", "0.375000", "0.625000", "-9"};
+const Values kOwn = {"11", "222", "33", "444", "55",       "1.500000", "2.500000", "3.500000", "4.500000",
+                     "3",  "4",   "6",  "7",   "0.125000", "0.250000", "0.375000", "0.625000", "-9"};
 
 // The keys as the tool saves them: one attribute per line.
 std::string SavedKeys(const Values& values) {
@@ -96,11 +109,13 @@ protected:
     // The dialog, visible or not: a top-level dialog of the tool with its caption.
     HWND Dialog() {
         HWND found = nullptr;
-        WaitUntil([&] {
-            for (HWND w : TopLevelWindows(m_tool.Pid(), L"#32770", false))
-                if (GetText(w) == kParamCaption) found = w;
-            return found != nullptr;
-        }, kWait);
+        WaitUntil(
+            [&] {
+                for (HWND w : TopLevelWindows(m_tool.Pid(), L"#32770", false))
+                    if (GetText(w) == kParamCaption) found = w;
+                return found != nullptr;
+            },
+            kWait);
         return found;
     }
     void ShowDialog() {
@@ -303,7 +318,8 @@ TEST_F(ParamDialogTest, FailedReadsAndWritesLeaveTheRecordAndRestoreWithoutPortF
 int LeftCommandMode(const devtest::CSimulator& sim) {
     const std::string log = sim.LogText();
     int count = 0;
-    for (size_t at = log.find("leave command mode"); at != std::string::npos; at = log.find("leave command mode", at + 1))
+    for (size_t at = log.find("leave command mode"); at != std::string::npos;
+         at = log.find("leave command mode", at + 1))
         ++count;
     return count;
 }

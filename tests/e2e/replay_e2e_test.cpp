@@ -31,8 +31,9 @@ std::vector<std::string> ReportLines(const std::string& log) {
 }
 
 std::string Frame(int state, int distance) {
-    return {'\xAA', '\xAA', static_cast<char>(state), static_cast<char>(distance & 0xFF),
-            static_cast<char>(distance >> 8), '\x55', '\x55'};
+    return {
+        '\xAA', '\xAA', static_cast<char>(state), static_cast<char>(distance & 0xFF), static_cast<char>(distance >> 8),
+        '\x55', '\x55'};
 }
 
 class ReplayTest : public ToolTest {
@@ -231,8 +232,7 @@ TEST_F(ReplayTest, AThousandTimesFasterTheWindowPaintsStopsWhenClickedAndLogsEve
     std::cout << "[ figures  ] 20,000 reports/s: the end handled " << (::GetTickCount64() - lastGrowth)
               << " ms after the log's last growth; " << loggedAtStop << " reports logged before the stop\n";
 
-    EXPECT_EQ(static_cast<size_t>(kReports), CountReports(ReadFileBytes(logPath)))
-        << "every report logged, none twice";
+    EXPECT_EQ(static_cast<size_t>(kReports), CountReports(ReadFileBytes(logPath))) << "every report logged, none twice";
     EXPECT_EQ(std::to_wstring(100 + (kReports - 1) % 600), GetControlText(m_window, IDC_STATIC_DISTANCE));
     EXPECT_EQ(0u, CloseTool());
 }
@@ -278,9 +278,9 @@ struct ReportTimeCase {
     const char* configured;  // ReportTimeMS in appConfig.xml
     const char* saved;       // what the tool saves back
     const wchar_t* speed;
-    double intervalMs;       // between replayed reports
-    int reports;             // at 600 cm
-    int lastLow;             // of them the last ones at 200 cm instead
+    double intervalMs;  // between replayed reports
+    int reports;        // at 600 cm
+    int lastLow;        // of them the last ones at 200 cm instead
 };
 
 void PrintTo(const ReportTimeCase& c, std::ostream* os) { *os << c.name; }
@@ -302,16 +302,14 @@ TEST_P(ReportTimeTest, SetsTheChartsHistoryAndTheReplaysPace) {
 
     const auto began = std::chrono::steady_clock::now();
     PlayToTheEnd();
-    const double playedMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+    const double playedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
     // Report k is due k intervals after the start: never sooner.
     EXPECT_GE(playedMs, (c.reports - 1) * c.intervalMs) << "the replay ran ahead of its pace";
     EXPECT_EQ(c.lastLow ? L"200" : L"600", GetControlText(m_window, IDC_STATIC_DISTANCE));
     EXPECT_EQ(static_cast<size_t>(c.reports), ReportLines(NewestLog({})).size());
 
     const int history = 15000 / std::atoi(c.saved);
-    const double highShare =
-        std::max(0.0, static_cast<double>(std::min(history, c.reports) - c.lastLow) / history);
+    const double highShare = std::max(0.0, static_cast<double>(std::min(history, c.reports) - c.lastLow) / history);
     const Curve curve = CurveShown(m_window);
     ASSERT_GT(curve.columns, 100) << "no curve on the chart";
     EXPECT_NEAR(highShare, static_cast<double>(curve.high) / curve.columns, 0.02)
@@ -327,17 +325,18 @@ TEST_P(ReportTimeTest, SetsTheChartsHistoryAndTheReplaysPace) {
         << ReadFileBytes(ConfigPath());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Periods, ReportTimeTest,
-    ::testing::Values(
-        // 15000 reports of history; 1 ms at a hundredth of the speed: 100 ms each.
-        ReportTimeCase{"OneMillisecondAtTheSlowestSpeed", "1", "1", L"0.01", 100.0, 20, 0},
-        // One report of history, shown across the chart; 15 s at a thousand times: 15 ms each.
-        ReportTimeCase{"FifteenSecondsAtTheFastestSpeed", "15000", "15000", L"1000", 15.0, 40, 0},
-        // Above 15 s: refused at load, 50 ms kept (300 reports, the newest
-        // half low); 0.5 ms each.
-        ReportTimeCase{"AboveFifteenSecondsKeeps50", "15001", "50", L"100", 0.5, 400, 150}),
-    [](const ::testing::TestParamInfo<ReportTimeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Periods, ReportTimeTest,
+                         ::testing::Values(
+                             // 15000 reports of history; 1 ms at a hundredth of the speed: 100 ms each.
+                             ReportTimeCase{"OneMillisecondAtTheSlowestSpeed", "1", "1", L"0.01", 100.0, 20, 0},
+                             // One report of history, shown across the chart; 15 s at a thousand times: 15 ms each.
+                             ReportTimeCase{"FifteenSecondsAtTheFastestSpeed", "15000", "15000", L"1000", 15.0, 40, 0},
+                             // Above 15 s: refused at load, 50 ms kept (300 reports, the newest
+                             // half low); 0.5 ms each.
+                             ReportTimeCase{"AboveFifteenSecondsKeeps50", "15001", "50", L"100", 0.5, 400, 150}),
+                         [](const ::testing::TestParamInfo<ReportTimeCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Files that are no recording and speeds outside 0.01 to 1000 (those two
 // themselves play: ReportTimeTest).

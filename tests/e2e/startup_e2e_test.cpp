@@ -60,8 +60,8 @@ TEST_F(ToolTest, EnterAndEscapeLeaveTheWindowOpen) {
     ::PostMessageW(m_window, WM_COMMAND, IDOK, 0);
     ::PostMessageW(m_window, WM_COMMAND, IDCANCEL, 0);
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(Control(m_window, IDC_COMBO_PORT), CB_SETCURSEL, static_cast<WPARAM>(-1), 0,
-                          SMTO_ABORTIFHUNG, kWait, &ignored);
+    ::SendMessageTimeoutW(Control(m_window, IDC_COMBO_PORT), CB_SETCURSEL, static_cast<WPARAM>(-1), 0, SMTO_ABORTIFHUNG,
+                          kWait, &ignored);
     // Posted after the keys, so once its box shows the keys have been handled.
     ::PostMessageW(m_window, WM_COMMAND, MAKEWPARAM(IDC_BTN_CONNECT, BN_CLICKED),
                    reinterpret_cast<LPARAM>(Control(m_window, IDC_BTN_CONNECT)));
@@ -101,13 +101,14 @@ TEST_P(ToolLanguageTest, MessagesFollowTheLanguageSetting) {
 
 INSTANTIATE_TEST_SUITE_P(
     Languages, ToolLanguageTest,
-    ::testing::Values(LanguageCase{"LowerCaseElementEng", "<appconfig Language=\"eng\" />\n", L"Error", L"No device detected"},
-                      LanguageCase{"UpperCaseAttributeEng", "<AppConfig LANGUAGE=\"ENG\" />\n", L"Error", L"No device detected"},
-                      LanguageCase{"Chs", "<AppConfig Language=\"chs\" />\n", L"错误", L"未检测到设备"},
-                      LanguageCase{"Empty", "<AppConfig Language=\"\" />\n", L"错误", L"未检测到设备"},
-                      LanguageCase{"Unknown", "<AppConfig Language=\"XYZ\" />\n", L"错误", L"未检测到设备"},
-                      LanguageCase{"Cht", "<AppConfig Language=\"CHT\" />\n", L"错误", L"未检测到设备"},
-                      LanguageCase{"NoConfigFile", nullptr, L"错误", L"未检测到设备"}),
+    ::testing::Values(
+        LanguageCase{"LowerCaseElementEng", "<appconfig Language=\"eng\" />\n", L"Error", L"No device detected"},
+        LanguageCase{"UpperCaseAttributeEng", "<AppConfig LANGUAGE=\"ENG\" />\n", L"Error", L"No device detected"},
+        LanguageCase{"Chs", "<AppConfig Language=\"chs\" />\n", L"错误", L"未检测到设备"},
+        LanguageCase{"Empty", "<AppConfig Language=\"\" />\n", L"错误", L"未检测到设备"},
+        LanguageCase{"Unknown", "<AppConfig Language=\"XYZ\" />\n", L"错误", L"未检测到设备"},
+        LanguageCase{"Cht", "<AppConfig Language=\"CHT\" />\n", L"错误", L"未检测到设备"},
+        LanguageCase{"NoConfigFile", nullptr, L"错误", L"未检测到设备"}),
     [](const ::testing::TestParamInfo<LanguageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ToolTest, ConnectSavesTheTypedBaudRateNonNumberAsZero) {
@@ -119,14 +120,15 @@ TEST_F(ToolTest, ConnectSavesTheTypedBaudRateNonNumberAsZero) {
     MessageBoxInfo box = ConnectWithoutPort(m_tool, m_window);
     ASSERT_NE(nullptr, box.hwnd);
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
-    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(ConfigPath()).find("baudrate=\"115200\"") != std::string::npos; },
-                          kWait));
+    EXPECT_TRUE(
+        WaitUntil([&] { return ReadFileBytes(ConfigPath()).find("baudrate=\"115200\"") != std::string::npos; }, kWait));
 
     ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"fast"));
     EXPECT_EQ(0u, CloseTool());
     std::string saved = ReadFileBytes(ConfigPath());
-    EXPECT_EQ(0u, saved.find("<?xml version=\"1.0\"?>\n<AppConfig\n\tLanguage=\"ENG\"\n\tbaudrate=\"0\"\n\tSite=\"lab 2\"\n"
-                             "\tnMotionlessRangeMin=\"30\"\n"))
+    EXPECT_EQ(0u,
+              saved.find("<?xml version=\"1.0\"?>\n<AppConfig\n\tLanguage=\"ENG\"\n\tbaudrate=\"0\"\n\tSite=\"lab 2\"\n"
+                         "\tnMotionlessRangeMin=\"30\"\n"))
         << saved;
     EXPECT_EQ(std::string::npos, saved.find("BaudRate"));
 }

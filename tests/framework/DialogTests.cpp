@@ -87,16 +87,10 @@ protected:
     }
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) override {
         switch (msg) {
-        case kRunScenario:
-            EndDialog(scenario(*this));
-            return TRUE;
-        case kAnswer:
-            result = 1234;
-            return TRUE;
-        case kThrow:
-            throw std::logic_error("dialog handler failed");
-        default:
-            return FALSE;
+        case kRunScenario: EndDialog(scenario(*this)); return TRUE;
+        case kAnswer: result = 1234; return TRUE;
+        case kThrow: throw std::logic_error("dialog handler failed");
+        default: return FALSE;
         }
     }
     bool OnButtonClicked(UINT id) override {
@@ -138,7 +132,7 @@ TEST(ModalDialog, ButtonsRouteToOnCommandAndOkCancel) {
         ::SendMessageW(d.GetDlgItem(IDC_ACTION_BUTTON), BM_CLICK, 0, 0);
         EXPECT_EQ(1, d.actionClicks);
         ::SendMessageW(d.GetDlgItem(IDOK), BM_CLICK, 0, 0);  // ends the dialog with IDOK
-        return 7;                                             // overrides: last EndDialog wins
+        return 7;                                            // overrides: last EndDialog wins
     };
     EXPECT_EQ(7, dialog.DoModal());
     EXPECT_EQ(1, dialog.okCalls);
@@ -187,8 +181,8 @@ TEST(ModalDialog, HandledResultsReachTheSender) {
         // WM_CTLCOLORSTATIC is answered by the label object through
         // reflection, and returned directly rather than via DWLP_MSGRESULT.
         HDC dc = ::GetDC(d.m_hWnd);
-        LRESULT brush = d.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                      reinterpret_cast<LPARAM>(d.label.m_hWnd));
+        LRESULT brush =
+            d.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(d.label.m_hWnd));
         ::ReleaseDC(d.m_hWnd, dc);
         EXPECT_EQ(reinterpret_cast<LRESULT>(d.label.brush), brush);
         return IDOK;

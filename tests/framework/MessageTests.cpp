@@ -35,8 +35,8 @@ public:
     UINT wheelFlags = 0;
     POINT wheelPoint{0, 0};
     int okCalls = 0, destroyCalls = 0, postNcDestroyCalls = 0;
-    bool takeOk = false;     // OnButtonClicked claims IDOK
-    UINT throwIn = 0;        // the message whose handler throws
+    bool takeOk = false;  // OnButtonClicked claims IDOK
+    UINT throwIn = 0;     // the message whose handler throws
 
 protected:
     void OnOK() override { ++okCalls; }

@@ -8,7 +8,7 @@ namespace {
 
 const LANGID kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);  // 2052
 const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);          // 1033
-const LANGID kSingapore = 0x1004;  // Chinese, no resources of its own here
+const LANGID kSingapore = 0x1004;                                              // Chinese, no resources of its own here
 const LANGID kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
 
 class ResourceStrings : public ::testing::Test {

@@ -79,8 +79,8 @@ TEST(UniqueHandle, KernelHandlesTakeNullAndInvalidHandleValueBothAsNone) {
     EXPECT_FALSE(invalid.IsValid());
     EXPECT_FALSE(invalid);
     // A failed CreateFileW answers INVALID_HANDLE_VALUE: the owner holds nothing.
-    UniqueKernelHandle missing(::CreateFileW(L"Z:\\no such folder\\no such file", GENERIC_READ, 0, nullptr,
-                                             OPEN_EXISTING, 0, nullptr));
+    UniqueKernelHandle missing(
+        ::CreateFileW(L"Z:\\no such folder\\no such file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(missing);
 }
 

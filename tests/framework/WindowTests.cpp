@@ -30,8 +30,8 @@ protected:
         ++preSubclassCalls;
         hwndDuringPreSubclass = m_hWnd;
         procWasOriginalDuringPreSubclass = FromHandlePermanent(m_hWnd) == this &&
-            ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) != 0 &&
-            ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) == originalProc;
+                                           ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) != 0 &&
+                                           ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) == originalProc;
     }
     BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         switch (msg) {
@@ -39,10 +39,8 @@ protected:
             ++pings;
             result = static_cast<LRESULT>(wParam) * 2;
             return TRUE;
-        case kThrow:
-            throw std::runtime_error("handler failed");
-        default:
-            return FALSE;
+        case kThrow: throw std::runtime_error("handler failed");
+        default: return FALSE;
         }
     }
     void PostNcDestroy() override { ++postNcDestroyCalls; }
@@ -136,8 +134,8 @@ TEST_F(Subclassing, DestroyingTheObjectFirstLeavesAWorkingWindow) {
 TEST_F(Subclassing, SubclassDlgItemFindsTheChildById) {
     HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
                                     ::GetModuleHandleW(nullptr), nullptr);
-    HWND child = ::CreateWindowExW(0, L"STATIC", L"x", WS_CHILD, 0, 0, 20, 20, parent,
-                                   reinterpret_cast<HMENU>(77), ::GetModuleHandleW(nullptr), nullptr);
+    HWND child = ::CreateWindowExW(0, L"STATIC", L"x", WS_CHILD, 0, 0, 20, 20, parent, reinterpret_cast<HMENU>(77),
+                                   ::GetModuleHandleW(nullptr), nullptr);
     CWnd parentWnd;
     ASSERT_TRUE(parentWnd.SubclassWindow(parent));
     ProbeWnd item;

@@ -14,8 +14,7 @@ struct Canvas {
     explicit Canvas(int w, int h) : image(Solid(w, h, kWhite)), graphics(image.get()) {}
     DWORD At(int x, int y) { return PixelAt(image.get(), x, y); }
     // The whole of source drawn into dst in the given placing mode.
-    void Draw(const RECT& dst, Gdiplus::Bitmap* source, int mode)
-    {
+    void Draw(const RECT& dst, Gdiplus::Bitmap* source, int mode) {
         Gdiplus_DrawBitmap(&graphics, &dst, source, nullptr, mode);
     }
     // Each spot holds its colour (within 2 per channel).
@@ -23,10 +22,8 @@ struct Canvas {
         int x, y;
         DWORD argb;
     };
-    void ExpectSpots(std::initializer_list<Spot> spots)
-    {
-        for (const Spot& s : spots)
-            EXPECT_PIXEL(image.get(), s.x, s.y, s.argb);
+    void ExpectSpots(std::initializer_list<Spot> spots) {
+        for (const Spot& s : spots) EXPECT_PIXEL(image.get(), s.x, s.y, s.argb);
     }
     BitmapPtr image;
     Gdiplus::Graphics graphics;
@@ -34,8 +31,7 @@ struct Canvas {
 
 }  // namespace
 
-TEST(ImageDrawing, RightToLeftLanguages)
-{
+TEST(ImageDrawing, RightToLeftLanguages) {
     EXPECT_EQ(Gdiplus_GetStringFormat(0x0401), 1);
     EXPECT_EQ(Gdiplus_GetStringFormat(0x040D), 1);
     EXPECT_EQ(Gdiplus_GetStringFormat(0x7FFF040D), 1);
@@ -43,16 +39,14 @@ TEST(ImageDrawing, RightToLeftLanguages)
     EXPECT_EQ(Gdiplus_GetStringFormat(0x0801), 0);
 }
 
-TEST(ImageDrawing, FitInsideIsCentredAndScaled)
-{
+TEST(ImageDrawing, FitInsideIsCentredAndScaled) {
     Canvas canvas(130, 130);
     canvas.Draw(RECT{10, 10, 110, 110}, Solid(200, 100, kRed).get(), 1);  // a wide image
     canvas.ExpectSpots({{60, 34, kWhite}, {60, 36, kRed}, {60, 83, kRed}, {60, 85, kWhite}});
     canvas.ExpectSpots({{11, 60, kRed}, {108, 60, kRed}, {111, 60, kWhite}});
 }
 
-TEST(ImageDrawing, TilesSqueezeTheWholeImageIntoTheLastColumn)
-{
+TEST(ImageDrawing, TilesSqueezeTheWholeImageIntoTheLastColumn) {
     Canvas canvas(220, 170);
     BitmapPtr tile = Painted(30, 30, [](int x, int) { return x < 15 ? kBlue : kGreen; });
     canvas.Draw(RECT{100, 100, 200, 150}, tile.get(), 2);
@@ -64,15 +58,13 @@ TEST(ImageDrawing, TilesSqueezeTheWholeImageIntoTheLastColumn)
     canvas.ExpectSpots({{150, 151, kWhite}, {99, 120, kWhite}});
 }
 
-TEST(ImageDrawing, CentreWithoutScaling)
-{
+TEST(ImageDrawing, CentreWithoutScaling) {
     Canvas canvas(220, 220);
     canvas.Draw(RECT{100, 100, 200, 200}, Solid(50, 50, kRed).get(), 3);  // a smaller square
     canvas.ExpectSpots({{124, 150, kWhite}, {125, 125, kRed}, {174, 174, kRed}, {175, 150, kWhite}});
 }
 
-TEST(ImageDrawing, SourceRectangleAndStretch)
-{
+TEST(ImageDrawing, SourceRectangleAndStretch) {
     Canvas canvas(40, 40);
     BitmapPtr image = Painted(20, 10, [](int x, int) { return x < 10 ? kRed : kBlue; });
     const RECT dst{0, 0, 40, 40};
@@ -82,8 +74,7 @@ TEST(ImageDrawing, SourceRectangleAndStretch)
     EXPECT_PIXEL(canvas.image.get(), 30, 30, kBlue);
 }
 
-TEST(ImageDrawing, EmptyRectanglesAndNullsDrawNothing)
-{
+TEST(ImageDrawing, EmptyRectanglesAndNullsDrawNothing) {
     Canvas canvas(20, 20);
     BitmapPtr image = Solid(10, 10, kRed);
     const RECT empty{5, 5, 5, 15};
@@ -99,13 +90,11 @@ TEST(ImageDrawing, EmptyRectanglesAndNullsDrawNothing)
         Gdiplus_DrawBitmap(nullptr, &dst, image.get(), nullptr, mode);
     }
     Gdiplus_DrawAlphaBitmap(&canvas.graphics, &empty, image.get(), nullptr, 1, 255);
-    for (int p : {0, 5, 10, 19})
-        EXPECT_PIXEL(canvas.image.get(), p, p, kWhite);
+    for (int p : {0, 5, 10, 19}) EXPECT_PIXEL(canvas.image.get(), p, p, kWhite);
     EXPECT_EQ(canvas.graphics.GetLastStatus(), Gdiplus::Ok);
 }
 
-TEST(ImageDrawing, AlphaDrawingAtHalfAndZeroOpacity)
-{
+TEST(ImageDrawing, AlphaDrawingAtHalfAndZeroOpacity) {
     Canvas canvas(40, 20);
     BitmapPtr red = Solid(20, 20, kRed);
     const RECT left{0, 0, 20, 20};
@@ -116,8 +105,7 @@ TEST(ImageDrawing, AlphaDrawingAtHalfAndZeroOpacity)
     EXPECT_PIXEL(canvas.image.get(), 30, 10, kWhite);
 }
 
-TEST(ImageDrawing, AlphaDrawingUnstretchedIsCentred)
-{
+TEST(ImageDrawing, AlphaDrawingUnstretchedIsCentred) {
     Canvas canvas(40, 40);
     BitmapPtr red = Solid(10, 10, kRed);
     const RECT dst{0, 0, 40, 40};
@@ -128,8 +116,7 @@ TEST(ImageDrawing, AlphaDrawingUnstretchedIsCentred)
     EXPECT_PIXEL(canvas.image.get(), 25, 20, kWhite);
 }
 
-TEST(ImageDrawing, FillsAndOutline)
-{
+TEST(ImageDrawing, FillsAndOutline) {
     Canvas canvas(30, 30);
     Gdiplus::SolidBrush blue{Gdiplus::Color(kBlue)};
     const RECT fill{20, 20, 25, 25};
@@ -155,8 +142,7 @@ TEST(ImageDrawing, FillsAndOutline)
     Gdiplus_DrawRect(nullptr, &outline, kRed, 2.0f);
 }
 
-TEST(ImageDrawing, TextSetsTheHintOnlyWhenThereIsText)
-{
+TEST(ImageDrawing, TextSetsTheHintOnlyWhenThereIsText) {
     Canvas canvas(40, 20);
     canvas.graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintSingleBitPerPixel);
     const Gdiplus::RectF layout(0, 0, 40, 20);

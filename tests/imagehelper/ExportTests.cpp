@@ -14,38 +14,63 @@ using namespace imgtest;
 namespace {
 
 const char* const kExports[] = {
-    "Gdiplus_Init", "Gdiplus_DeInit", "Gdiplus_GetEncoderClsidByFormatTypeW",
-    "Gdiplus_GetEncoderClsidByFormatTypeA", "Gdiplus_GetEncoderClsidByPictureType",
-    "Gdiplus_GetPictureTypeByFileNameW", "Gdiplus_GetPictureTypeByFileNameA", "Gdiplus_ConvertImageFormatW",
-    "Gdiplus_ConvertImageFormatA", "Gdiplus_LoadBitmapFromImageBits", "Gdiplus_LoadBitmapFromData",
-    "Gdiplus_LoadBitmapFromResourceW", "Gdiplus_LoadBitmapFromResourceA", "Gdiplus_LoadBitmapFromFileW",
-    "Gdiplus_LoadBitmapFromFileA", "Gdiplus_SaveBitmapToFileW", "Gdiplus_SaveBitmapToFileA", "Gdiplus_BitmapOK",
-    "Gdiplus_BitmapLastError", "Gdiplus_DeleteBitmap", "Gdiplus_CreateBitmap", "Gdiplus_CreateColorBmp",
-    "Gdiplus_CopyBitmap", "Gdiplus_ModifyBitmapFormat", "Gdiplus_StretchBitmap", "Gdiplus_ResizeBitmap",
-    "Gdiplus_DisposeBitmapByMode", "Gdiplus_GetBitmapFromBitmap", "Gdiplus_GetBitmapFromBitmapByRect",
-    "Gdiplus_GetHBitmap", "Gdiplus_GetBitmapBuffer", "Gdiplus_GetStringFormat", "Gdiplus_DrawText",
-    "Gdiplus_DrawBitmap", "Gdiplus_DrawAlphaBitmap", "Gdiplus_FillRect", "Gdiplus_FillPolygon", "Gdiplus_DrawRect",
-    "Gdiplus_Gray", "Gdiplus_SetBitmapAlpha", "Gdiplus_CreateRgnFromBitmap",
+    "Gdiplus_Init",
+    "Gdiplus_DeInit",
+    "Gdiplus_GetEncoderClsidByFormatTypeW",
+    "Gdiplus_GetEncoderClsidByFormatTypeA",
+    "Gdiplus_GetEncoderClsidByPictureType",
+    "Gdiplus_GetPictureTypeByFileNameW",
+    "Gdiplus_GetPictureTypeByFileNameA",
+    "Gdiplus_ConvertImageFormatW",
+    "Gdiplus_ConvertImageFormatA",
+    "Gdiplus_LoadBitmapFromImageBits",
+    "Gdiplus_LoadBitmapFromData",
+    "Gdiplus_LoadBitmapFromResourceW",
+    "Gdiplus_LoadBitmapFromResourceA",
+    "Gdiplus_LoadBitmapFromFileW",
+    "Gdiplus_LoadBitmapFromFileA",
+    "Gdiplus_SaveBitmapToFileW",
+    "Gdiplus_SaveBitmapToFileA",
+    "Gdiplus_BitmapOK",
+    "Gdiplus_BitmapLastError",
+    "Gdiplus_DeleteBitmap",
+    "Gdiplus_CreateBitmap",
+    "Gdiplus_CreateColorBmp",
+    "Gdiplus_CopyBitmap",
+    "Gdiplus_ModifyBitmapFormat",
+    "Gdiplus_StretchBitmap",
+    "Gdiplus_ResizeBitmap",
+    "Gdiplus_DisposeBitmapByMode",
+    "Gdiplus_GetBitmapFromBitmap",
+    "Gdiplus_GetBitmapFromBitmapByRect",
+    "Gdiplus_GetHBitmap",
+    "Gdiplus_GetBitmapBuffer",
+    "Gdiplus_GetStringFormat",
+    "Gdiplus_DrawText",
+    "Gdiplus_DrawBitmap",
+    "Gdiplus_DrawAlphaBitmap",
+    "Gdiplus_FillRect",
+    "Gdiplus_FillPolygon",
+    "Gdiplus_DrawRect",
+    "Gdiplus_Gray",
+    "Gdiplus_SetBitmapAlpha",
+    "Gdiplus_CreateRgnFromBitmap",
 };
 
 class ToolExports : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         wchar_t path[MAX_PATH];
         GetModuleFileNameW(nullptr, path, MAX_PATH);
         std::wstring tool(path);
         tool = tool.substr(0, tool.find_last_of(L'\\') + 1) + L"Tavo_Ladu330_Pk27Tool.exe";
         s_hTool = LoadLibraryW(tool.c_str());
     }
-    static void TearDownTestSuite()
-    {
-        if (s_hTool)
-            FreeLibrary(s_hTool);
+    static void TearDownTestSuite() {
+        if (s_hTool) FreeLibrary(s_hTool);
     }
     template <typename F>
-    static F Export(const char* name)
-    {
+    static F Export(const char* name) {
         return reinterpret_cast<F>(GetProcAddress(s_hTool, name));
     }
     static HMODULE s_hTool;
@@ -56,15 +81,13 @@ HMODULE ToolExports::s_hTool = nullptr;
 }  // namespace
 
 // The names in the export table of a loaded module, in the table's order.
-static std::vector<std::string> ExportedNames(HMODULE module)
-{
+static std::vector<std::string> ExportedNames(HMODULE module) {
     std::vector<std::string> names;
     const auto* base = reinterpret_cast<const unsigned char*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    if (dir.VirtualAddress == 0)
-        return names;
+    if (dir.VirtualAddress == 0) return names;
     const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
     const auto* nameRvas = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
     for (DWORD i = 0; i < exports->NumberOfNames; ++i)
@@ -72,22 +95,18 @@ static std::vector<std::string> ExportedNames(HMODULE module)
     return names;
 }
 
-TEST_F(ToolExports, AllFortyOneNamesAreExported)
-{
+TEST_F(ToolExports, AllFortyOneNamesAreExported) {
     ASSERT_NE(s_hTool, nullptr) << "the tool's executable does not load";
-    for (const char* name : kExports)
-        EXPECT_NE(GetProcAddress(s_hTool, name), nullptr) << name;
+    for (const char* name : kExports) EXPECT_NE(GetProcAddress(s_hTool, name), nullptr) << name;
     // The executable's own table: exactly these 41 image functions, no more.
     std::set<std::string> imageExports;
     for (const std::string& name : ExportedNames(s_hTool))
-        if (name.rfind("Gdiplus_", 0) == 0)
-            imageExports.insert(name);
+        if (name.rfind("Gdiplus_", 0) == 0) imageExports.insert(name);
     EXPECT_EQ(std::set<std::string>(std::begin(kExports), std::end(kExports)), imageExports);
     EXPECT_EQ(41u, imageExports.size());
 }
 
-TEST_F(ToolExports, WorkWithoutTheExecutablesStartUp)
-{
+TEST_F(ToolExports, WorkWithoutTheExecutablesStartUp) {
     ASSERT_NE(s_hTool, nullptr);
     auto init = Export<decltype(&Gdiplus_Init)>("Gdiplus_Init");
     auto deinit = Export<decltype(&Gdiplus_DeInit)>("Gdiplus_DeInit");

@@ -12,32 +12,24 @@ namespace {
 
 enum class Magic { Bmp, Jpeg, Gif, Tiff, Png, Unknown };
 
-Magic MagicOf(const std::vector<unsigned char>& b)
-{
+Magic MagicOf(const std::vector<unsigned char>& b) {
     auto starts = [&](const char* m, size_t n) { return b.size() >= n && std::memcmp(b.data(), m, n) == 0; };
-    if (starts("BM", 2))
-        return Magic::Bmp;
-    if (starts("\xFF\xD8\xFF", 3))
-        return Magic::Jpeg;
-    if (starts("GIF8", 4))
-        return Magic::Gif;
-    if (starts("II*\0", 4) || starts("MM\0*", 4))
-        return Magic::Tiff;
-    if (starts("\x89PNG", 4))
-        return Magic::Png;
+    if (starts("BM", 2)) return Magic::Bmp;
+    if (starts("\xFF\xD8\xFF", 3)) return Magic::Jpeg;
+    if (starts("GIF8", 4)) return Magic::Gif;
+    if (starts("II*\0", 4) || starts("MM\0*", 4)) return Magic::Tiff;
+    if (starts("\x89PNG", 4)) return Magic::Png;
     return Magic::Unknown;
 }
 
 // Left half red, right half blue, 16 x 8.
-BitmapPtr TwoColours()
-{
+BitmapPtr TwoColours() {
     return Painted(16, 8, [](int x, int) { return x < 8 ? kRed : kBlue; });
 }
 
 }  // namespace
 
-TEST(ImageEncoders, LookupIgnoresCaseAndLeavesTheClsidAloneWhenNothingMatches)
-{
+TEST(ImageEncoders, LookupIgnoresCaseAndLeavesTheClsidAloneWhenNothingMatches) {
     CLSID byType{}, byMime{}, byAnsi{};
     ASSERT_EQ(Gdiplus_GetEncoderClsidByPictureType(4, &byType), 1);
     ASSERT_EQ(Gdiplus_GetEncoderClsidByFormatTypeW(L"IMAGE/PNG", &byMime), 1);
@@ -60,12 +52,11 @@ TEST(ImageEncoders, LookupIgnoresCaseAndLeavesTheClsidAloneWhenNothingMatches)
     EXPECT_EQ(Gdiplus_GetEncoderClsidByFormatTypeA(nullptr, &untouched), 0);
 }
 
-TEST(ImagePictureTypes, ExtensionsMapThroughTheTable)
-{
+TEST(ImagePictureTypes, ExtensionsMapThroughTheTable) {
     struct Case {
         const wchar_t* name;
         int type;
-    } cases[] = {{L"a.bmp", 0}, {L"a.BMP", 0},  {L"a.jpeg", 1}, {L"PHOTO.JPG", 1}, {L"a.gif", 2},
+    } cases[] = {{L"a.bmp", 0},  {L"a.BMP", 0}, {L"a.jpeg", 1}, {L"PHOTO.JPG", 1}, {L"a.gif", 2},
                  {L"a.tiff", 3}, {L"a.tif", 4}, {L"a.PNG", 4},  {L"a.webp", 4},    {L"noext", 4}};
     for (const Case& c : cases) {
         EXPECT_EQ(Gdiplus_GetPictureTypeByFileNameW(c.name), c.type) << Ansi(c.name);
@@ -75,8 +66,7 @@ TEST(ImagePictureTypes, ExtensionsMapThroughTheTable)
     EXPECT_EQ(Gdiplus_GetPictureTypeByFileNameA(nullptr), 4);
 }
 
-TEST(ImageFiles, SaveAndLoadInAllFiveFormats)
-{
+TEST(ImageFiles, SaveAndLoadInAllFiveFormats) {
     ScratchFolder folder;
     BitmapPtr source = TwoColours();
     // Wine's GIF encoder writes only indexed images: GIF goes through the gray copy.
@@ -88,9 +78,9 @@ TEST(ImageFiles, SaveAndLoadInAllFiveFormats)
         Magic magic;
         int tolerance;
         bool indexed;
-    } cases[] = {{L"p.bmp", Magic::Bmp, 0, false},   {L"p.jpg", Magic::Jpeg, 40, false},
-                 {L"p.gif", Magic::Gif, 0, true},    {L"p.tiff", Magic::Tiff, 0, false},
-                 {L"p.png", Magic::Png, 0, false},   {L"p.tif", Magic::Png, 0, false}};
+    } cases[] = {{L"p.bmp", Magic::Bmp, 0, false}, {L"p.jpg", Magic::Jpeg, 40, false},
+                 {L"p.gif", Magic::Gif, 0, true},  {L"p.tiff", Magic::Tiff, 0, false},
+                 {L"p.png", Magic::Png, 0, false}, {L"p.tif", Magic::Png, 0, false}};
     for (const Case& c : cases) {
         const std::wstring path = folder.Path(c.name);
         ASSERT_EQ(Gdiplus_SaveBitmapToFileW(c.indexed ? gray.get() : source.get(), path.c_str()), 1) << Ansi(c.name);
@@ -111,8 +101,7 @@ TEST(ImageFiles, SaveAndLoadInAllFiveFormats)
     EXPECT_PIXEL(viaAnsi.get(), 15, 7, kBlue);
 }
 
-TEST(ImageFiles, MissingFilesAndNamesGiveNull)
-{
+TEST(ImageFiles, MissingFilesAndNamesGiveNull) {
     ScratchFolder folder;
     EXPECT_EQ(Gdiplus_LoadBitmapFromFileW(folder.Path(L"absent.png").c_str()), nullptr);
     EXPECT_EQ(Gdiplus_LoadBitmapFromFileW(nullptr), nullptr);
@@ -130,8 +119,7 @@ TEST(ImageFiles, MissingFilesAndNamesGiveNull)
     EXPECT_EQ(Gdiplus_SaveBitmapToFileA(image.get(), nullptr), 0);
 }
 
-TEST(ImageFiles, ConversionNamesEndInTheTypesExtension)
-{
+TEST(ImageFiles, ConversionNamesEndInTheTypesExtension) {
     ScratchFolder folder;
     BitmapPtr source = TwoColours();
     const std::wstring original = folder.Path(L"original.png");
@@ -145,8 +133,11 @@ TEST(ImageFiles, ConversionNamesEndInTheTypesExtension)
         int type;
         const wchar_t* ext;
         Magic magic;
-    } cases[] = {{3, L".tif", Magic::Tiff}, {9, L".bmp", Magic::Bmp}, {1, L".jpg", Magic::Jpeg},
-                 {2, L".gif", Magic::Gif},  {4, L".png", Magic::Png}};
+    } cases[] = {{3, L".tif", Magic::Tiff},
+                 {9, L".bmp", Magic::Bmp},
+                 {1, L".jpg", Magic::Jpeg},
+                 {2, L".gif", Magic::Gif},
+                 {4, L".png", Magic::Png}};
     for (const Case& c : cases) {
         wchar_t name[MAX_PATH] = L"";
         EXPECT_EQ(Gdiplus_ConvertImageFormatW(original.c_str(), name, c.type), 1) << c.type;
@@ -168,8 +159,7 @@ TEST(ImageFiles, ConversionNamesEndInTheTypesExtension)
     SetCurrentDirectoryW(previous);
 }
 
-TEST(ImageFiles, DataLoadsSurviveTheCallerFreeingItsBytes)
-{
+TEST(ImageFiles, DataLoadsSurviveTheCallerFreeingItsBytes) {
     ScratchFolder folder;
     BitmapPtr source = TwoColours();
     const std::wstring path = folder.Path(L"data.png");
@@ -197,8 +187,7 @@ TEST(ImageFiles, DataLoadsSurviveTheCallerFreeingItsBytes)
     EXPECT_EQ(Gdiplus_LoadBitmapFromData(junk, 0), nullptr);
 }
 
-TEST(ImageFiles, ResourcesByIdThroughBothForms)
-{
+TEST(ImageFiles, ResourcesByIdThroughBothForms) {
     BitmapPtr wide(Gdiplus_LoadBitmapFromResourceW(nullptr, L"PNG", 101));
     ASSERT_TRUE(wide);
     EXPECT_EQ(wide->GetWidth(), 3u);
@@ -221,14 +210,14 @@ TEST(ImageFiles, ResourcesByIdThroughBothForms)
     EXPECT_EQ(Gdiplus_LoadBitmapFromResourceW(nullptr, L"PNG", 102), nullptr);
 }
 
-TEST(ImageFiles, ImageBitsShareTheCallersMemory)
-{
+TEST(ImageFiles, ImageBitsShareTheCallersMemory) {
     std::vector<uint32_t> pixels(4 * 3, kRed);
     EXPECT_EQ(Gdiplus_LoadBitmapFromImageBits(pixels.data(), 4, 3, 0, PixelFormat32bppARGB), nullptr);
     EXPECT_EQ(Gdiplus_LoadBitmapFromImageBits(pixels.data(), 4, 0, 16, PixelFormat32bppARGB), nullptr);
     EXPECT_EQ(Gdiplus_LoadBitmapFromImageBits(pixels.data(), 0, 3, 16, PixelFormat32bppARGB), nullptr);
     EXPECT_EQ(Gdiplus_LoadBitmapFromImageBits(nullptr, 4, 3, 16, PixelFormat32bppARGB), nullptr);
-    EXPECT_EQ(Gdiplus_LoadBitmapFromImageBits(pixels.data(), -4, 3, 16, PixelFormat32bppARGB), nullptr);  // GDI+ refuses
+    EXPECT_EQ(Gdiplus_LoadBitmapFromImageBits(pixels.data(), -4, 3, 16, PixelFormat32bppARGB),
+              nullptr);  // GDI+ refuses
 
     BitmapPtr image(Gdiplus_LoadBitmapFromImageBits(pixels.data(), 4, 3, 16, PixelFormat32bppARGB));
     ASSERT_TRUE(image);
@@ -237,8 +226,7 @@ TEST(ImageFiles, ImageBitsShareTheCallersMemory)
     EXPECT_PIXEL(image.get(), 3, 2, kGreen);
 }
 
-TEST(ImageStatus, AFailureReadsOnceThenOk)
-{
+TEST(ImageStatus, AFailureReadsOnceThenOk) {
     BitmapPtr image = Solid(4, 4, kRed);
     EXPECT_EQ(Gdiplus_BitmapOK(image.get()), 1);
 
@@ -260,11 +248,9 @@ TEST(ImageStatus, AFailureReadsOnceThenOk)
     EXPECT_EQ(Gdiplus_BitmapOK(image.get()), 0);
 }
 
-TEST(ImageStatus, NullHandles)
-{
+TEST(ImageStatus, NullHandles) {
     EXPECT_EQ(Gdiplus_BitmapOK(nullptr), 0);
     EXPECT_EQ(Gdiplus_BitmapLastError(nullptr), 1);
     Gdiplus_DeleteBitmap(nullptr);
     Gdiplus_DeInit(nullptr);
 }
-

@@ -13,8 +13,7 @@ using namespace imgtest;
 namespace {
 
 template <typename Field>
-Field FieldAt(const void* handle, size_t offset)
-{
+Field FieldAt(const void* handle, size_t offset) {
     Field value;
     std::memcpy(&value, static_cast<const char*>(handle) + offset, sizeof value);
     return value;
@@ -22,8 +21,7 @@ Field FieldAt(const void* handle, size_t offset)
 
 }  // namespace
 
-TEST(ImageHandles, CloneAndDeleteThroughTheTableGiveAnIndependentCopyAndFreeTheHandle)
-{
+TEST(ImageHandles, CloneAndDeleteThroughTheTableGiveAnIndependentCopyAndFreeTheHandle) {
     const long before = imagehelper::LiveHandleCount();
     Gdiplus::Bitmap* original = Gdiplus_CreateColorBmp(6, 4, kRed);
     ASSERT_NE(original, nullptr);
@@ -70,13 +68,11 @@ TEST(ImageHandles, CloneAndDeleteThroughTheTableGiveAnIndependentCopyAndFreeTheH
     Gdiplus::DllExports::GdipFree(kept);
 }
 
-TEST(ImageHandles, NativeImageAndStatusLieWhereThePlatformCompilersWrapperReadsThem)
-{
+TEST(ImageHandles, NativeImageAndStatusLieWhereThePlatformCompilersWrapperReadsThem) {
     BitmapPtr image(Gdiplus_CreateBitmap(7, 3, PixelFormat32bppARGB));
     ASSERT_TRUE(image);
     UINT width = 0;
-    ASSERT_EQ(Gdiplus::DllExports::GdipGetImageWidth(FieldAt<Gdiplus::GpImage*>(image.get(), 8), &width),
-              Gdiplus::Ok);
+    ASSERT_EQ(Gdiplus::DllExports::GdipGetImageWidth(FieldAt<Gdiplus::GpImage*>(image.get(), 8), &width), Gdiplus::Ok);
     EXPECT_EQ(width, 7u);
 
     ASSERT_EQ(Gdiplus_SaveBitmapToFileW(image.get(), L"Z:\\no such folder\\x.png"), 0);

@@ -16,19 +16,16 @@ struct BitmapDeleter {
 };
 using BitmapPtr = std::unique_ptr<Gdiplus::Bitmap, BitmapDeleter>;
 
-constexpr DWORD kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF,
-                kBlack = 0xFF000000;
+constexpr DWORD kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
 
 // A 32-bit ARGB image filled with colour.
 BitmapPtr Solid(int w, int h, DWORD argb);
 // A 32-bit ARGB image whose pixel (x, y) is colourAt(x, y).
 template <typename F>
-BitmapPtr Painted(int w, int h, F colourAt)
-{
+BitmapPtr Painted(int w, int h, F colourAt) {
     BitmapPtr image(Gdiplus_CreateBitmap(w, h, PixelFormat32bppARGB));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image->SetPixel(x, y, Gdiplus::Color(colourAt(x, y)));
+        for (int x = 0; x < w; ++x) image->SetPixel(x, y, Gdiplus::Color(colourAt(x, y)));
     return image;
 }
 
@@ -52,13 +49,11 @@ private:
 // p->Clone() calls slot 1. Such member calls pass `this` in rcx and the
 // flags in rdx, as these plain x64 function pointers do.
 inline void* const* TableOf(void* handle) { return *static_cast<void* const* const*>(handle); }
-inline void* CallerClone(void* handle)
-{
+inline void* CallerClone(void* handle) {
     using CloneSlot = void* (*)(void* self);
     return reinterpret_cast<CloneSlot>(TableOf(handle)[1])(handle);
 }
-inline void* CallerDestroy(void* handle, unsigned int flags)
-{
+inline void* CallerDestroy(void* handle, unsigned int flags) {
     using ScalarDeletingDestructor = void* (*)(void* self, unsigned int flags);
     return reinterpret_cast<ScalarDeletingDestructor>(TableOf(handle)[0])(handle, flags);
 }
@@ -69,5 +64,5 @@ std::string Ansi(const std::wstring& s);
 
 }  // namespace imgtest
 
-#define EXPECT_PIXEL(image, x, y, argb) EXPECT_PRED3(::imgtest::Near, ::imgtest::PixelAt(image, x, y), argb, 2) \
-    << "at (" << (x) << ", " << (y) << ")"
+#define EXPECT_PIXEL(image, x, y, argb) \
+    EXPECT_PRED3(::imgtest::Near, ::imgtest::PixelAt(image, x, y), argb, 2) << "at (" << (x) << ", " << (y) << ")"

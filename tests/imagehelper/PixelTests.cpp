@@ -9,16 +9,13 @@ using namespace imgtest;
 
 namespace {
 
-std::vector<BYTE> GrayIndices(Gdiplus::Bitmap* gray)
-{
+std::vector<BYTE> GrayIndices(Gdiplus::Bitmap* gray) {
     std::vector<BYTE> out;
     const Gdiplus::Rect all(0, 0, gray->GetWidth(), gray->GetHeight());
     Gdiplus::BitmapData data{};
-    if (gray->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat8bppIndexed, &data) != Gdiplus::Ok)
-        return out;
+    if (gray->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat8bppIndexed, &data) != Gdiplus::Ok) return out;
     for (UINT y = 0; y < data.Height; ++y)
-        for (UINT x = 0; x < data.Width; ++x)
-            out.push_back(static_cast<BYTE*>(data.Scan0)[y * data.Stride + x]);
+        for (UINT x = 0; x < data.Width; ++x) out.push_back(static_cast<BYTE*>(data.Scan0)[y * data.Stride + x]);
     gray->UnlockBits(&data);
     return out;
 }
@@ -26,8 +23,7 @@ std::vector<BYTE> GrayIndices(Gdiplus::Bitmap* gray)
 // An image over our own memory with alpha[i] at pixel i and one guard pixel
 // past each row's end, so writes beyond the image show.
 struct AlphaImage {
-    AlphaImage(int w, int h, std::vector<BYTE> alphas) : width(w), pixels((w + 1) * h, 0x00ABCDEFu)
-    {
+    AlphaImage(int w, int h, std::vector<BYTE> alphas) : width(w), pixels((w + 1) * h, 0x00ABCDEFu) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 pixels[y * (w + 1) + x] = (static_cast<uint32_t>(alphas[y * w + x]) << 24) | 0x00102030u;
@@ -41,8 +37,7 @@ struct AlphaImage {
 };
 
 // Region against the pixels: a point is inside exactly when its alpha reaches the threshold.
-void ExpectRegionMatches(HRGN region, const AlphaImage& img, int h, BYTE threshold)
-{
+void ExpectRegionMatches(HRGN region, const AlphaImage& img, int h, BYTE threshold) {
     int wrong = 0;
     for (int y = -1; y <= h; ++y)
         for (int x = -1; x <= img.width; ++x) {
@@ -56,8 +51,7 @@ void ExpectRegionMatches(HRGN region, const AlphaImage& img, int h, BYTE thresho
 
 }  // namespace
 
-TEST(ImageGray, PrimaryColoursFromTwentyFourBits)
-{
+TEST(ImageGray, PrimaryColoursFromTwentyFourBits) {
     // White, red, green, blue as 24-bit B, G, R.
     BYTE row[12] = {255, 255, 255, 0, 0, 255, 0, 255, 0, 255, 0, 0};
     BitmapPtr source(Gdiplus_LoadBitmapFromImageBits(row, 4, 1, 12, PixelFormat24bppRGB));
@@ -76,8 +70,7 @@ TEST(ImageGray, PrimaryColoursFromTwentyFourBits)
     EXPECT_EQ(entries->Entries[255], 0xFFFFFFFFu);
 }
 
-TEST(ImageGray, TransparentPixelsConvertAsOpaque)
-{
+TEST(ImageGray, TransparentPixelsConvertAsOpaque) {
     uint32_t row[3] = {0x00FF0000u, 0x0000FF00u, 0xFF0000FFu};
     BitmapPtr source(Gdiplus_LoadBitmapFromImageBits(row, 3, 1, 12, PixelFormat32bppARGB));
     BitmapPtr gray(Gdiplus_Gray(source.get()));
@@ -86,8 +79,7 @@ TEST(ImageGray, TransparentPixelsConvertAsOpaque)
     EXPECT_EQ(Gdiplus_Gray(nullptr), nullptr);
 }
 
-TEST(ImageGray, IndexedSourcesKeepTheirIndices)
-{
+TEST(ImageGray, IndexedSourcesKeepTheirIndices) {
     BYTE rows[2][8] = {{0, 7, 200, 255, 0, 0, 0, 0}, {9, 8, 7, 6, 0, 0, 0, 0}};
     BitmapPtr source(Gdiplus_LoadBitmapFromImageBits(rows, 4, 2, 8, PixelFormat8bppIndexed));
     ASSERT_TRUE(source);
@@ -96,13 +88,11 @@ TEST(ImageGray, IndexedSourcesKeepTheirIndices)
     EXPECT_EQ(GrayIndices(gray.get()), (std::vector<BYTE>{0, 7, 200, 255, 9, 8, 7, 6}));
 }
 
-TEST(ImageAlpha, BandWithLowestZeroAndOne)
-{
+TEST(ImageAlpha, BandWithLowestZeroAndOne) {
     AlphaImage all(4, 1, {0, 1, 128, 255});
     ASSERT_TRUE(all.image);
     Gdiplus_SetBitmapAlpha(all.image.get(), nullptr, 200, 0, 255);
-    for (int x = 0; x < 4; ++x)
-        EXPECT_EQ(all.Alpha(x, 0), 200) << x;
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(all.Alpha(x, 0), 200) << x;
     EXPECT_EQ(all.pixels[0] & 0xFFFFFF, 0x102030u);  // colour kept
 
     AlphaImage some(4, 1, {0, 1, 128, 255});
@@ -112,16 +102,14 @@ TEST(ImageAlpha, BandWithLowestZeroAndOne)
     EXPECT_EQ(some.Alpha(3, 0), 200);
 }
 
-TEST(ImageAlpha, RectangleReachingOutsideTouchesOnlyTheImage)
-{
+TEST(ImageAlpha, RectangleReachingOutsideTouchesOnlyTheImage) {
     AlphaImage img(3, 3, std::vector<BYTE>(9, 255));
     ASSERT_TRUE(img.image);
     const RECT reaching{1, -5, 50, 2};
     Gdiplus_SetBitmapAlpha(img.image.get(), &reaching, 9, 0, 255);
     for (int y = 0; y < 3; ++y) {
         EXPECT_EQ(img.Guard(y), 0x00ABCDEFu) << y;
-        for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(img.Alpha(x, y), x >= 1 && y < 2 ? 9 : 255) << x << "," << y;
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(img.Alpha(x, y), x >= 1 && y < 2 ? 9 : 255) << x << "," << y;
     }
     const RECT beyond{5, 5, 9, 9};
     Gdiplus_SetBitmapAlpha(img.image.get(), &beyond, 1, 0, 255);
@@ -129,12 +117,11 @@ TEST(ImageAlpha, RectangleReachingOutsideTouchesOnlyTheImage)
     EXPECT_EQ(img.Alpha(0, 2), 255);
 }
 
-TEST(ImageRegion, ThresholdsZeroAndFull)
-{
-    AlphaImage img(5, 4, {0, 255, 255, 254, 255,   //
-                          255, 255, 255, 255, 255, //
-                          0, 0, 0, 0, 0,           //
-                          10, 255, 0, 255, 255});
+TEST(ImageRegion, ThresholdsZeroAndFull) {
+    AlphaImage img(5, 4, {0,   255, 255, 254, 255,  //
+                          255, 255, 255, 255, 255,  //
+                          0,   0,   0,   0,   0,    //
+                          10,  255, 0,   255, 255});
     HRGN whole = Gdiplus_CreateRgnFromBitmap(img.image.get(), 0);
     ASSERT_NE(whole, nullptr);
     HRGN expected = CreateRectRgn(0, 0, 5, 4);
@@ -148,8 +135,7 @@ TEST(ImageRegion, ThresholdsZeroAndFull)
     DeleteObject(opaque);
 }
 
-TEST(ImageRegion, NothingReachingTheThresholdIsAnEmptyRegion)
-{
+TEST(ImageRegion, NothingReachingTheThresholdIsAnEmptyRegion) {
     AlphaImage img(6, 2, std::vector<BYTE>(12, 100));
     HRGN region = Gdiplus_CreateRgnFromBitmap(img.image.get(), 101);
     ASSERT_NE(region, nullptr);
@@ -159,15 +145,13 @@ TEST(ImageRegion, NothingReachingTheThresholdIsAnEmptyRegion)
     EXPECT_EQ(Gdiplus_CreateRgnFromBitmap(nullptr, 1), nullptr);
 }
 
-TEST(ImageRegion, ManyRunsGiveTheirExactUnion)
-{
+TEST(ImageRegion, ManyRunsGiveTheirExactUnion) {
     // Every other pixel opaque, rows shifted: 4001 / 2 runs per row, more
     // than 2000 in the first row alone and several thousand in all.
     const int w = 4001, h = 5;
     std::vector<BYTE> alphas(w * h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            alphas[y * w + x] = ((x + y) % 2 == 0 || (y == 3 && x % 7 == 0)) ? 255 : 0;
+        for (int x = 0; x < w; ++x) alphas[y * w + x] = ((x + y) % 2 == 0 || (y == 3 && x % 7 == 0)) ? 255 : 0;
     AlphaImage img(w, h, alphas);
     ASSERT_TRUE(img.image);
     HRGN region = Gdiplus_CreateRgnFromBitmap(img.image.get(), 128);

@@ -10,14 +10,15 @@ using namespace imgtest;
 namespace {
 
 // 30 x 30: left half blue, right half green.
-BitmapPtr HalfAndHalf() { return Painted(30, 30, [](int x, int) { return x < 15 ? kBlue : kGreen; }); }
+BitmapPtr HalfAndHalf() {
+    return Painted(30, 30, [](int x, int) { return x < 15 ? kBlue : kGreen; });
+}
 
 std::pair<UINT, UINT> SizeOf(Gdiplus::Bitmap* b) { return {b->GetWidth(), b->GetHeight()}; }
 
 }  // namespace
 
-TEST(ImageCreate, ColourAndFormat)
-{
+TEST(ImageCreate, ColourAndFormat) {
     BitmapPtr colour = Solid(7, 5, 0x80FF0000);
     ASSERT_TRUE(colour);
     EXPECT_EQ(colour->GetPixelFormat(), PixelFormat32bppARGB);
@@ -30,8 +31,7 @@ TEST(ImageCreate, ColourAndFormat)
     EXPECT_EQ(Gdiplus_CreateColorBmp(-1, 3, kRed), nullptr);
 }
 
-TEST(ImageCreate, CopyKeepsFormatAndAlpha)
-{
+TEST(ImageCreate, CopyKeepsFormatAndAlpha) {
     BitmapPtr source = Painted(3, 1, [](int x, int) { return x == 0 ? 0x00000000u : x == 1 ? 0x80FF0000u : kBlue; });
     BitmapPtr copy(Gdiplus_CopyBitmap(source.get()));
     ASSERT_TRUE(copy);
@@ -47,8 +47,7 @@ TEST(ImageCreate, CopyKeepsFormatAndAlpha)
     EXPECT_EQ(Gdiplus_CopyBitmap(nullptr), nullptr);
 }
 
-TEST(ImageResize, OutputSizesByMode)
-{
+TEST(ImageResize, OutputSizesByMode) {
     BitmapPtr source = Solid(200, 100, kRed);
     const std::pair<UINT, UINT> expected[] = {{100, 100}, {100, 50}, {200, 100}, {100, 50}, {200, 100}};
     for (int mode = 0; mode < 5; ++mode) {
@@ -67,19 +66,16 @@ TEST(ImageResize, OutputSizesByMode)
     EXPECT_EQ(Gdiplus_StretchBitmap(source.get(), 20, 0), nullptr);
 }
 
-TEST(ImageDispose, CoverCropsTheCentredSquare)
-{
+TEST(ImageDispose, CoverCropsTheCentredSquare) {
     // Red | green (the centred 200 x 200) | blue.
     BitmapPtr source = Painted(400, 200, [](int x, int) { return x < 100 ? kRed : x < 300 ? kGreen : kBlue; });
     BitmapPtr out(Gdiplus_DisposeBitmapByMode(source.get(), 100, 100, 0, kWhite));
     ASSERT_TRUE(out);
     EXPECT_EQ(SizeOf(out.get()), std::make_pair(100u, 100u));
-    for (int p : {2, 50, 97})
-        EXPECT_PIXEL(out.get(), p, p, kGreen);
+    for (int p : {2, 50, 97}) EXPECT_PIXEL(out.get(), p, p, kGreen);
 }
 
-TEST(ImageDispose, FitAndStretchModes)
-{
+TEST(ImageDispose, FitAndStretchModes) {
     BitmapPtr source = Solid(200, 100, kRed);
     BitmapPtr fit(Gdiplus_DisposeBitmapByMode(source.get(), 100, 100, 1, kWhite));
     ASSERT_TRUE(fit);
@@ -91,8 +87,7 @@ TEST(ImageDispose, FitAndStretchModes)
     EXPECT_EQ(Gdiplus_DisposeBitmapByMode(nullptr, 30, 70, 0, kWhite), nullptr);
 }
 
-TEST(ImageDispose, TilesAreCutNotScaled)
-{
+TEST(ImageDispose, TilesAreCutNotScaled) {
     BitmapPtr source = HalfAndHalf();
     BitmapPtr out(Gdiplus_DisposeBitmapByMode(source.get(), 100, 50, 2, kRed));
     ASSERT_TRUE(out);
@@ -107,8 +102,7 @@ TEST(ImageDispose, TilesAreCutNotScaled)
     }
 }
 
-TEST(ImageDispose, CentreWithoutScaling)
-{
+TEST(ImageDispose, CentreWithoutScaling) {
     BitmapPtr small = Solid(20, 20, kRed);
     BitmapPtr framed(Gdiplus_DisposeBitmapByMode(small.get(), 60, 40, 3, kWhite));
     ASSERT_TRUE(framed);
@@ -120,17 +114,15 @@ TEST(ImageDispose, CentreWithoutScaling)
     EXPECT_PIXEL(framed.get(), 30, 30, kWhite);
 
     // The large source's centre (40..59) is red, the rest blue.
-    BitmapPtr large = Painted(100, 100, [](int x, int y) {
-        return x >= 40 && x < 60 && y >= 40 && y < 60 ? kRed : kBlue;
-    });
+    BitmapPtr large =
+        Painted(100, 100, [](int x, int y) { return x >= 40 && x < 60 && y >= 40 && y < 60 ? kRed : kBlue; });
     BitmapPtr centre(Gdiplus_DisposeBitmapByMode(large.get(), 20, 20, 3, kWhite));
     ASSERT_TRUE(centre);
     EXPECT_PIXEL(centre.get(), 0, 0, kRed);
     EXPECT_PIXEL(centre.get(), 19, 19, kRed);
 }
 
-TEST(ImageCrop, RectangleAndOptionalSize)
-{
+TEST(ImageCrop, RectangleAndOptionalSize) {
     BitmapPtr source = Painted(200, 100, [](int x, int) { return x < 100 ? kRed : kBlue; });
     BitmapPtr part(Gdiplus_GetBitmapFromBitmap(source.get(), 100, 0, 60, 40, nullptr));
     ASSERT_TRUE(part);
@@ -146,8 +138,7 @@ TEST(ImageCrop, RectangleAndOptionalSize)
     EXPECT_EQ(Gdiplus_GetBitmapFromBitmapByRect(source.get(), nullptr, &size), nullptr);
 }
 
-TEST(ImageBuffer, ClipsToTheImageAndFollowsANegativeStride)
-{
+TEST(ImageBuffer, ClipsToTheImageAndFollowsANegativeStride) {
     // Pixel (x, y) holds 0xFF0000yx.
     BitmapPtr source = Painted(4, 3, [](int x, int y) { return 0xFF000000u | (y << 4) | x; });
     const RECT reaching{2, 1, 10, 10};
@@ -174,8 +165,7 @@ TEST(ImageBuffer, ClipsToTheImageAndFollowsANegativeStride)
     EXPECT_EQ(Gdiplus_GetBitmapBuffer(source.get(), &all, PixelFormat32bppARGB, nullptr, 16), 0);
 }
 
-TEST(ImageHBitmap, BlendsOverTheBackgroundWithEitherRowOrder)
-{
+TEST(ImageHBitmap, BlendsOverTheBackgroundWithEitherRowOrder) {
     BitmapPtr source = Painted(4, 2, [](int x, int) { return x < 2 ? kRed : 0x00000000u; });
     for (int negate : {0, 1}) {
         HBITMAP bitmap = Gdiplus_GetHBitmap(source.get(), 0xFF0000FF, negate);

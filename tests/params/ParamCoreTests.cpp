@@ -43,11 +43,24 @@ std::vector<uint8_t> Reply(uint16_t status) {
 
 RadarParam ReplyRecord() {
     RadarParam p = Numbered();
-    const int32_t cells[18] = {0x30, 0x8001, 0x0102, 0xFEDC, 20, 255, 8,
-                               static_cast<int32_t>(k40_5), static_cast<int32_t>(kMinus6_25),
-                               0x7FC00001, static_cast<int32_t>(k9), 128, 10,
-                               static_cast<int32_t>(k0_5), static_cast<int32_t>(k0_25),
-                               static_cast<int32_t>(k0_85), INT32_MIN, -10};
+    const int32_t cells[18] = {0x30,
+                               0x8001,
+                               0x0102,
+                               0xFEDC,
+                               20,
+                               255,
+                               8,
+                               static_cast<int32_t>(k40_5),
+                               static_cast<int32_t>(kMinus6_25),
+                               0x7FC00001,
+                               static_cast<int32_t>(k9),
+                               128,
+                               10,
+                               static_cast<int32_t>(k0_5),
+                               static_cast<int32_t>(k0_25),
+                               static_cast<int32_t>(k0_85),
+                               INT32_MIN,
+                               -10};
     std::memcpy(Cells(p), cells, sizeof cells);  // ReportTimeMS stays 1018
     return p;
 }
@@ -83,12 +96,35 @@ TEST(ParseParamResponse, RefusedOrUnusableRepliesLeaveTheRecordAlone) {
 }
 
 TEST(EditTextToNumber, TakesTheLongestLeadingDecimalNumber) {
-    const std::pair<const char*, double> cases[] = {
-        {"12.9", 12.9}, {"-3", -3}, {"7cm", 7}, {"", 0}, {"abc", 0}, {"cm7", 0}, {" \t\r\n\v\f42", 42},
-        {"+15", 15}, {"-", 0}, {".", 0}, {"-.5", -0.5}, {"5.", 5}, {"1e3", 1000}, {"2.5E-1x", 0.25},
-        {"1e", 1}, {"1e+", 1}, {"3e-z", 3}, {"1.2.3", 1.2}, {"0x1A", 0}, {"inf", 0}, {"nan", 0},
-        {"- 5", 0}, {"12 34", 12}, {"1,5", 1}, {"000000000000000000000000000123", 123},
-        {"1e400", INFINITY}, {"-9e99999999999999999999", -INFINITY}, {"1e-400", 0}, {"0e99999", 0}};
+    const std::pair<const char*, double> cases[] = {{"12.9", 12.9},
+                                                    {"-3", -3},
+                                                    {"7cm", 7},
+                                                    {"", 0},
+                                                    {"abc", 0},
+                                                    {"cm7", 0},
+                                                    {" \t\r\n\v\f42", 42},
+                                                    {"+15", 15},
+                                                    {"-", 0},
+                                                    {".", 0},
+                                                    {"-.5", -0.5},
+                                                    {"5.", 5},
+                                                    {"1e3", 1000},
+                                                    {"2.5E-1x", 0.25},
+                                                    {"1e", 1},
+                                                    {"1e+", 1},
+                                                    {"3e-z", 3},
+                                                    {"1.2.3", 1.2},
+                                                    {"0x1A", 0},
+                                                    {"inf", 0},
+                                                    {"nan", 0},
+                                                    {"- 5", 0},
+                                                    {"12 34", 12},
+                                                    {"1,5", 1},
+                                                    {"000000000000000000000000000123", 123},
+                                                    {"1e400", INFINITY},
+                                                    {"-9e99999999999999999999", -INFINITY},
+                                                    {"1e-400", 0},
+                                                    {"0e99999", 0}};
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(value, EditTextToNumber(text)) << '"' << text << '"';
         const std::wstring wide(text, text + std::strlen(text));
@@ -100,8 +136,10 @@ TEST(EditTextToNumber, TakesTheLongestLeadingDecimalNumber) {
     EXPECT_EQ(0.0, EditTextToNumber(static_cast<const wchar_t*>(nullptr)));
     // Beyond ASCII nothing is a digit or a blank.
     EXPECT_EQ(0.0, EditTextToNumber(L"\x0661\x0032"));
-    EXPECT_EQ(0.0, EditTextToNumber(L"\x3000" L"5"));
-    EXPECT_EQ(0.0, EditTextToNumber("\xB2" "5"));
+    EXPECT_EQ(0.0, EditTextToNumber(L"\x3000"
+                                    L"5"));
+    EXPECT_EQ(0.0, EditTextToNumber("\xB2"
+                                    "5"));
 }
 
 TEST(TruncateToInt32, CutsTowardZeroAndClampsOutsideTheRange) {
@@ -122,8 +160,8 @@ TEST(WriteGroups, CodesIdsAndCellsInTheModulesOrder) {
     for (int i = 0; i < 19; ++i) Cells(p)[i] = 100 + i;
     Cells(p)[17] = -12;  // the signed distance compensation
     const std::pair<uint16_t, std::vector<uint32_t>> want[] = {
-        {0x67, {103, 102, 101, 100, 104}}, {0x68, {107, 108, 109, 110}}, {0x69, {105, 106}},
-        {0x70, {111, 112}},                {0x71, {113, 114, 115, 116}}, {0x72, {0xFFFFFFF4u}}};
+        {0x67, {103, 102, 101, 100, 104}}, {0x68, {107, 108, 109, 110}}, {0x69, {105, 106}}, {0x70, {111, 112}},
+        {0x71, {113, 114, 115, 116}},      {0x72, {0xFFFFFFF4u}}};
     const auto groups = AllWriteGroups(p);
     for (size_t g = 0; g < groups.size(); ++g) {
         EXPECT_EQ(want[g].first, groups[g].code) << g;

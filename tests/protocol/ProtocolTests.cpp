@@ -35,7 +35,6 @@ std::vector<Frame> DecodeAll(FrameDecoder& d, const Bytes& stream, const std::ve
     return out;
 }
 
-
 }  // namespace
 
 TEST(Crc, CheckValueAndKnownFrame) {
@@ -43,13 +42,15 @@ TEST(Crc, CheckValueAndKnownFrame) {
     EXPECT_EQ(Crc16(check, sizeof check), 0x29B1);
     EXPECT_EQ(Crc16(nullptr, 0), 0xFFFF);
     // "enter command mode", as the module's documentation lays it out.
-    EXPECT_EQ(EncodeCommand(kEnterCommandMode), (Bytes{0xC5, 0x5C, 0x01, 0x01, 0x00, 0x00, 0x00, 0xE9, 0xCD, 0x5C, 0xC5}));
+    EXPECT_EQ(EncodeCommand(kEnterCommandMode),
+              (Bytes{0xC5, 0x5C, 0x01, 0x01, 0x00, 0x00, 0x00, 0xE9, 0xCD, 0x5C, 0xC5}));
 }
 
 TEST(Encode, LayoutAndLimits) {
     const Bytes reply = EncodeReply(0x03, 0x0004, {'A', 'B'});
     ASSERT_EQ(reply.size(), kFrameOverhead + 4);
-    EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 11), (Bytes{0xC5, 0x5C, 0x81, 0x03, 0x00, 0x04, 0x00, 0x04, 0x00, 'A', 'B'}));
+    EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 11),
+              (Bytes{0xC5, 0x5C, 0x81, 0x03, 0x00, 0x04, 0x00, 0x04, 0x00, 'A', 'B'}));
     const uint16_t crc = Crc16(reply.data() + 2, 9);
     EXPECT_EQ(reply[11], crc & 0xFF);
     EXPECT_EQ(reply[12], crc >> 8);
@@ -62,9 +63,15 @@ TEST(Encode, LayoutAndLimits) {
 }
 
 TEST(Decoder, EverySplitOfAMixedStreamGivesTheSameFrames) {
-    const Bytes stream = Cat({EncodeReport(1, 300), {0x00, 0xC5, 0x13}, EncodeReply(0x01, 0), EncodeReport(1, 290),
-                              EncodeReport(2, 280), EncodeReply(0x03, 0, {'Z', 'U', 'V'}), {0xC5},
-                              EncodeCommand(0x67, Bytes(12, 0xC5)), {0x5C, 0x00}});
+    const Bytes stream = Cat({EncodeReport(1, 300),
+                              {0x00, 0xC5, 0x13},
+                              EncodeReply(0x01, 0),
+                              EncodeReport(1, 290),
+                              EncodeReport(2, 280),
+                              EncodeReply(0x03, 0, {'Z', 'U', 'V'}),
+                              {0xC5},
+                              EncodeCommand(0x67, Bytes(12, 0xC5)),
+                              {0x5C, 0x00}});
     // Every single cut point, and every pair of cut points.
     for (size_t a = 0; a <= stream.size(); ++a) {
         for (size_t b = a; b <= stream.size(); b += (a % 5 == 0 ? 1 : 7)) {
@@ -205,12 +212,13 @@ TEST(Parameters, WritePayloadRoundTrip) {
 
 TEST(Parameters, ReadReplyLayoutOfTheFactoryDefaults) {
     const Bytes r = EncodeParameterReply(0, ModuleParameters{});
-    const Bytes expected = {0x00, 0x00, 0xCD, 0x02, 0x1E, 0x00, 0xA9, 0x01, 0x1E, 0x00, 0x14, 0x00,  // status, ranges, hold
-                            0x00, 0x00, 0x20, 0x42, 0x00, 0x00, 0xC0, 0x40, 0x00, 0x00, 0x20, 0x42,  // 40, 6, 40
-                            0x00, 0x00, 0x10, 0x41,                                                  // 9
-                            0x02, 0x08, 0x05, 0x0A,                                                  // IIR, windows
-                            0x00, 0x00, 0x00, 0x3F, 0x00, 0x00, 0x00, 0x3F, 0x9A, 0x99, 0x59, 0x3F,  // 0.5 0.5 0.85
-                            0x9A, 0x99, 0x19, 0x3E, 0x00, 0x00, 0x00, 0x00};                         // 0.15, calibration
+    const Bytes expected = {
+        0x00, 0x00, 0xCD, 0x02, 0x1E, 0x00, 0xA9, 0x01, 0x1E, 0x00, 0x14, 0x00,  // status, ranges, hold
+        0x00, 0x00, 0x20, 0x42, 0x00, 0x00, 0xC0, 0x40, 0x00, 0x00, 0x20, 0x42,  // 40, 6, 40
+        0x00, 0x00, 0x10, 0x41,                                                  // 9
+        0x02, 0x08, 0x05, 0x0A,                                                  // IIR, windows
+        0x00, 0x00, 0x00, 0x3F, 0x00, 0x00, 0x00, 0x3F, 0x9A, 0x99, 0x59, 0x3F,  // 0.5 0.5 0.85
+        0x9A, 0x99, 0x19, 0x3E, 0x00, 0x00, 0x00, 0x00};                         // 0.15, calibration
     EXPECT_EQ(r, expected);
 }
 
@@ -246,9 +254,11 @@ TEST(Parameters, ReplyFieldsReadBackAsWrittenWithinTheirWidths) {
 
     // Wider values come back as the reply's width keeps them, never sign-extended.
     ModuleParameters wide = p;
-    wide.motionRangeMax = 0x12345, wide.motionlessRangeMin = -1, wide.motionIIR = 0x1FF, wide.motionlessWindowRange = -2;
+    wide.motionRangeMax = 0x12345, wide.motionlessRangeMin = -1, wide.motionIIR = 0x1FF,
+    wide.motionlessWindowRange = -2;
     ModuleParameters kept = p;
-    kept.motionRangeMax = 0x2345, kept.motionlessRangeMin = 0xFFFF, kept.motionIIR = 0xFF, kept.motionlessWindowRange = 0xFE;
+    kept.motionRangeMax = 0x2345, kept.motionlessRangeMin = 0xFFFF, kept.motionIIR = 0xFF,
+    kept.motionlessWindowRange = 0xFE;
     EXPECT_TRUE(same(readBack(wide), kept));
 }
 

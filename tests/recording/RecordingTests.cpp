@@ -178,7 +178,8 @@ protected:
     // Runs zuv_rec with the arguments; stdout and stderr into out and err.
     int Run(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) {
         const std::string outPath = m_dir + "/out.txt", errPath = m_dir + "/err.txt";
-        const int status = std::system((std::string(ZUV_REC_PATH) + " " + args + " >'" + outPath + "' 2>'" + errPath + "'").c_str());
+        const int status =
+            std::system((std::string(ZUV_REC_PATH) + " " + args + " >'" + outPath + "' 2>'" + errPath + "'").c_str());
         auto read = [](const std::string& path) {
             std::ifstream in(path, std::ios::binary);
             std::stringstream text;
@@ -223,10 +224,10 @@ TEST_F(ZuvRecProgram, CsvRoundTripsEveryFrameAndStatsReadsTheSameFile) {
     EXPECT_EQ(clean, rebuilt);
 
     ASSERT_EQ(0, Run("stats '" + path + "' --period 100", &out, &err)) << err;
-    for (const char* expected : {"reports: 17\n", "duration_s: 1.700\n", "arrivals: 1\n", "departures: 1\n",
-                                 "dwell_min_s: 1.100\n", "dwell_max_s: 1.100\n", "moving_s: 0.700\n",
-                                 "occupancy: 64.71%\n", "bad_trailers: 1\n", "resyncs: 1\n",
-                                 "skipped_bytes: 8\n", "trailing_bytes: 1\n"})
+    for (const char* expected :
+         {"reports: 17\n", "duration_s: 1.700\n", "arrivals: 1\n", "departures: 1\n", "dwell_min_s: 1.100\n",
+          "dwell_max_s: 1.100\n", "moving_s: 0.700\n", "occupancy: 64.71%\n", "bad_trailers: 1\n", "resyncs: 1\n",
+          "skipped_bytes: 8\n", "trailing_bytes: 1\n"})
         EXPECT_NE(std::string::npos, out.find(expected)) << expected << "\n" << out;
 }
 
@@ -255,7 +256,8 @@ TEST_F(ZuvRecProgram, BadFilesAndArgumentsGiveAClearMessageAndTheirExitCode) {
     EXPECT_NE(std::string::npos, out.find("Exit status"));
     // Output that cannot be written.
     if (access("/dev/full", W_OK) == 0) {
-        EXPECT_EQ(3, std::system((std::string(ZUV_REC_PATH) + " csv '" + ok + "' >/dev/full 2>/dev/null").c_str()) >> 8);
+        EXPECT_EQ(3,
+                  std::system((std::string(ZUV_REC_PATH) + " csv '" + ok + "' >/dev/full 2>/dev/null").c_str()) >> 8);
     }
 }
 

@@ -36,7 +36,8 @@ Bytes Frames(int count, int firstDistance = 100) {
 struct FakeTimeSource {
     int64_t now = 1000;
     std::vector<int64_t> sleeps;
-    radar::RecordingSource source{[this] { return now; }, [this](int64_t ms) {
+    radar::RecordingSource source{[this] { return now; },
+                                  [this](int64_t ms) {
                                       sleeps.push_back(ms);
                                       now += ms;
                                   }};
@@ -60,7 +61,7 @@ TEST(RecordingSource, GivesEveryByteUnchangedEachFrameWhenDueAndEndsOnce) {
     Bytes recording = Frames(40);
     const Bytes noise = {0x01, 0xAA, 0xAA, 0x02, 0x03, 0x04, 0x05, 0x06};
     recording.insert(recording.begin() + 70, noise.begin(), noise.end());  // between frames 10 and 11
-    recording.push_back(0xAA);                                            // a cut-off frame at the end
+    recording.push_back(0xAA);                                             // a cut-off frame at the end
 
     FakeTimeSource fake;
     ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(recording)));
@@ -135,7 +136,8 @@ TEST(RecordingSource, RefusesMissingEmptyAndForeignFilesAndBadSpeeds) {
     EXPECT_TRUE(radar::ParseReplaySpeed("10", speed));
     EXPECT_EQ(10.0, speed);
     EXPECT_TRUE(radar::ParseReplaySpeed("0.5", speed));
-    for (const char* bad : {"", "0", "-2", "fast", "10x", "1e9", "nan"}) EXPECT_FALSE(radar::ParseReplaySpeed(bad, speed)) << bad;
+    for (const char* bad : {"", "0", "-2", "fast", "10x", "1e9", "nan"})
+        EXPECT_FALSE(radar::ParseReplaySpeed(bad, speed)) << bad;
 }
 
 }  // namespace

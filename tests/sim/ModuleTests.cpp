@@ -40,19 +40,16 @@ protected:
         EXPECT_EQ(f.code, code);
         return f.payload;
     }
-    static uint16_t Status(const Bytes& payload) {
-        return payload.size() >= 2 ? GetLe16(payload.data()) : 0xFFFF;
-    }
+    static uint16_t Status(const Bytes& payload) { return payload.size() >= 2 ? GetLe16(payload.data()) : 0xFFFF; }
 
     Module module;
 };
 
-
 }  // namespace
 
 TEST_F(ModuleTest, VersionAndModesAnswerAnywhere) {
-    EXPECT_EQ(Command(kReadVersion), (Bytes{0, 0, 'Z', 'U', 'V', '3', '9', '1', '7', '-', '2', '.', '0', '4', '.', '2', '6',
-                                           '1', '2', '0', '1'}));
+    EXPECT_EQ(Command(kReadVersion), (Bytes{0,   0,   'Z', 'U', 'V', '3', '9', '1', '7', '-', '2',
+                                            '.', '0', '4', '.', '2', '6', '1', '2', '0', '1'}));
     EXPECT_EQ(Command(kStartReporting), (Bytes{0, 0}));
     EXPECT_EQ(Command(kEnterCommandMode), (Bytes{0, 0}));
     EXPECT_EQ(Command(kReadVersion).size(), 21u);
@@ -68,9 +65,11 @@ TEST_F(ModuleTest, EachWriteCodeReadsBackWhatWasWritten) {
         std::vector<std::pair<size_t, Bytes>> expect;  // reply offset, bytes
     };
     const std::vector<Write> writes = {
-        {kWriteGeneral, {{0, 650}, {1, 40}, {2, 400}, {3, 35}, {4, 90}},
+        {kWriteGeneral,
+         {{0, 650}, {1, 40}, {2, 400}, {3, 35}, {4, 90}},
          {{2, {0x8A, 0x02}}, {4, {40, 0}}, {6, {0x90, 0x01}}, {8, {35, 0}}, {10, {90, 0}}}},
-        {kWriteNoiseFloor, {{0, FloatBits(30.5f)}, {3, FloatBits(7.25f)}},
+        {kWriteNoiseFloor,
+         {{0, FloatBits(30.5f)}, {3, FloatBits(7.25f)}},
          {{12, {0x00, 0x00, 0xF4, 0x41}}, {24, {0x00, 0x00, 0xE8, 0x40}}, {16, {0x00, 0x00, 0xC0, 0x40}}}},
         {kWriteIIR, {{0, 4}, {1, 12}}, {{28, {4, 12}}}},
         {kWriteWindow, {{1, 20}, {0, 7}}, {{30, {7, 20}}}},
@@ -207,7 +206,8 @@ TEST(Scenarios, ScriptsAndBuiltins) {
     s.loop = false;
     EXPECT_EQ(s.At(10000).distance, 150);
 
-    for (const char* bad : {"1 300\n", "1 300 100 7\n", "x 1 1\n", "1 70000 10\n", "1 1 0\n", "# nothing\n", "-1 1 1\n"})
+    for (const char* bad :
+         {"1 300\n", "1 300 100 7\n", "x 1 1\n", "1 70000 10\n", "1 1 0\n", "# nothing\n", "-1 1 1\n"})
         EXPECT_FALSE(Scenario::Parse(bad, s, error)) << bad;
     EXPECT_NE(error.find("line 1"), std::string::npos) << error;
 

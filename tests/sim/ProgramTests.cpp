@@ -69,8 +69,8 @@ protected:
     }
 
     void Start(std::vector<std::string> extra) {
-        std::vector<std::string> args = {ZUV_SIM_PATH, "--link", link, "--ready-file", ready, "--stop-file", stop,
-                                         "--max-runtime", "120", "--log", dir + "/log"};
+        std::vector<std::string> args = {ZUV_SIM_PATH,    "--link", link,    "--ready-file", ready, "--stop-file", stop,
+                                         "--max-runtime", "120",    "--log", dir + "/log"};
         args.insert(args.end(), extra.begin(), extra.end());
         const pid_t parent = getpid();
         pid = fork();
@@ -84,8 +84,7 @@ protected:
             execv(argv[0], argv.data());
             _exit(127);
         }
-        ASSERT_TRUE(WaitFor([&] { return Exists(ready) || Exited(std::chrono::milliseconds(0)); }))
-            << "no ready file";
+        ASSERT_TRUE(WaitFor([&] { return Exists(ready) || Exited(std::chrono::milliseconds(0)); })) << "no ready file";
         ASSERT_TRUE(Exists(ready)) << "zuv_sim exited with " << status;
         ASSERT_TRUE(Exists(link));
         fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -109,7 +108,9 @@ protected:
         return done;
     }
 
-    void Send(const Bytes& bytes) { ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    void Send(const Bytes& bytes) {
+        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
 
     // Reads until `take` accepts a prefix of what came in (it returns that
     // prefix's length, 0 for "not yet"), or the line hangs up (hungUp then
@@ -197,8 +198,8 @@ TEST_F(SimProgram, CommandsRepliesAndReportFramesByteForByte) {
     ModuleParameters expected;
     expected.motionRangeMax = 555;
     expected.offTime = 33;
-    EXPECT_EQ(Exchange(kReadParameters), EncodeFrame(kKindReply, kReadParameters,
-                                                      EncodeParameterReply(0, expected).data(), kParameterReplySize));
+    EXPECT_EQ(Exchange(kReadParameters),
+              EncodeFrame(kKindReply, kReadParameters, EncodeParameterReply(0, expected).data(), kParameterReplySize));
     EXPECT_EQ(Exchange(0x42), EncodeReply(0x42, kStatusUnknownCommand));
 
     // Leaving it: the frames resume.
@@ -321,9 +322,12 @@ TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
     // Every file the program could make (link, ready file, log) would land in dir.
     const std::string files = " --ready-file " + dir + "/ready --log " + dir + "/log";
     const std::string link = "--link " + dir + "/com5";
-    const std::vector<std::string> cases = {"", "--link", link + " --period 0" + files,
+    const std::vector<std::string> cases = {"",
+                                            "--link",
+                                            link + " --period 0" + files,
                                             link + " --scenario dance" + files,
-                                            link + " --script /nonexistent" + files, link + " --bogus" + files,
+                                            link + " --script /nonexistent" + files,
+                                            link + " --bogus" + files,
                                             link + files + " --version-text " + std::string(1001, 'v')};
     for (const std::string& args : cases) {
         // The case named with the folder left out and long values cut.
@@ -336,7 +340,8 @@ TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
         std::string left;
         if (DIR* d = opendir(dir.c_str())) {
             while (dirent* e = readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") left += std::string(" ") + e->d_name;
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                    left += std::string(" ") + e->d_name;
             closedir(d);
         }
         EXPECT_EQ(left, "") << name;

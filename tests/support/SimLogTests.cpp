@@ -51,9 +51,10 @@ TEST(SimLogTest, ReportBlocksFollowTheReplyToLeaveCommandModeUpToTheNextCommand)
     EXPECT_EQ(Bytes({0xAA, 0xAA, 0x02, 0x64, 0x00, 0x55}), blocks[1].bytes);
     EXPECT_EQ(blocks[0].bytes + blocks[1].bytes, ReportBytesSent(kLog));
     // A second start sequence begins the stream again.
-    const std::string again = std::string(kLog) + "     0.500 CMD leave command mode\n"
-                                                  "     0.500 TX 55 AA 02 00 FE 00 00 00 55 AA\n"
-                                                  "     0.550 TX AA AA 01 90 01 55 55\n";
+    const std::string again = std::string(kLog) +
+                              "     0.500 CMD leave command mode\n"
+                              "     0.500 TX 55 AA 02 00 FE 00 00 00 55 AA\n"
+                              "     0.550 TX AA AA 01 90 01 55 55\n";
     EXPECT_EQ(Bytes({0xAA, 0xAA, 0x01, 0x90, 0x01, 0x55, 0x55}), ReportBytesSent(again));
 }
 
@@ -77,8 +78,9 @@ TEST(SimLogTest, FramesInFindsWholeFramesTheWayTheToolDoes) {
 }
 
 TEST(SimLogTest, FramesLoggedAndIncompleteLines) {
-    const std::string log = "State=1, M_D=300\r\nTailer TAG Invalid!\r\nState=2, M_D=045\r\nState=0, M_D=12\r\n"
-                            "State=0, M_D=000\n";
+    const std::string log =
+        "State=1, M_D=300\r\nTailer TAG Invalid!\r\nState=2, M_D=045\r\nState=0, M_D=12\r\n"
+        "State=0, M_D=000\n";
     const std::vector<long> frames = FramesLogged(log);
     ASSERT_EQ(2u, frames.size()) << "three-digit distances ending in CR LF only";
     EXPECT_EQ((1L << 16) | 300, frames[0]);

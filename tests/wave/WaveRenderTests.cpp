@@ -135,8 +135,8 @@ TEST_F(ChartRender, CounterShowsTheWindowsAppended) {
     };
     Chart().SetPlotBackground(TRUE, 0, 0xFFFFFF);
     Chart().m_nCounterColor = RGB(0, 128, 0);
-    Chart().m_counterFont.CreateFontW(-24, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY,
-                                      0, L"Arial");
+    Chart().m_counterFont.CreateFontW(-24, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0,
+                                      L"Arial");
     Chart().Redraw();
     AppendConstant(400);
     ComposeFrame(Chart());
@@ -213,8 +213,8 @@ TEST_F(ChartRender, DrawingHooksSeeTheLayersAndMayDrawCurvesThemselves) {
         void* context = nullptr;
         RECT plot{};
         BOOL drawItself = FALSE;
-        BOOL OnDrawBackground(CDC*, HBITMAP, void* pixels, int width, int height, int stride, RECT, RECT, RECT,
-                              RECT, RECT plotRect, void* ctx) override {
+        BOOL OnDrawBackground(CDC*, HBITMAP, void* pixels, int width, int height, int stride, RECT, RECT, RECT, RECT,
+                              RECT plotRect, void* ctx) override {
             ++backgrounds;
             plot = plotRect;
             context = ctx;

@@ -17,8 +17,7 @@
 
 namespace {
 
-std::chrono::milliseconds StressDuration()
-{
+std::chrono::milliseconds StressDuration() {
     const char* text = std::getenv("WAVE_STRESS_SECONDS");
     const double seconds = text ? std::atof(text) : 2.0;
     return std::chrono::milliseconds(static_cast<int64_t>((seconds > 0 ? seconds : 2.0) * 1000));
@@ -26,8 +25,7 @@ std::chrono::milliseconds StressDuration()
 
 }  // namespace
 
-TEST(WaveBufferStress, AppendsFromAnotherThreadWhileTheChartReadsAndReconfigures)
-{
+TEST(WaveBufferStress, AppendsFromAnotherThreadWhileTheChartReadsAndReconfigures) {
     CWaveBuffer buffer;
     buffer.SetValueRange(0.0, 1000.0);
     buffer.SetWindowLength(64);
@@ -47,14 +45,12 @@ TEST(WaveBufferStress, AppendsFromAnotherThreadWhileTheChartReadsAndReconfigures
                 block[static_cast<size_t>(i)] = next = static_cast<int16_t>((next + 7) % 1001);
             buffer.AppendSamples(block.data(), count);
             appends.fetch_add(1, std::memory_order_relaxed);
-            if (appends.load(std::memory_order_relaxed) % 97 == 0)
-                buffer.AppendSamples(block.data(), 0);
+            if (appends.load(std::memory_order_relaxed) % 97 == 0) buffer.AppendSamples(block.data(), 0);
         }
     });
 
     // Start measuring once the appender is really running.
-    while (appends.load() == 0)
-        std::this_thread::yield();
+    while (appends.load() == 0) std::this_thread::yield();
 
     const RECT plots[] = {{10, 20, 410, 220}, {0, 0, 1, 50}, {5, 5, 5, 5}, {0, 0, 37, 0}};
     const double zooms[] = {1.0, 0.8, 0.41, 1.25, 3.0};
@@ -71,14 +67,12 @@ TEST(WaveBufferStress, AppendsFromAnotherThreadWhileTheChartReadsAndReconfigures
 
         points.RemoveAll();
         buffer.MapToPoints(plot, zoom, points);
-        if (points.GetCount() > (width > 0 ? width : 0))
-            ++tooMany;
+        if (points.GetCount() > (width > 0 ? width : 0)) ++tooMany;
         for (int i = 0; i < points.GetCount(); ++i) {
             const int x = WavePointX(points.GetAt(i));
             const int y = WavePointY(points.GetAt(i));
             const bool rowOk = height > 0 ? (y >= plot.top && y < plot.bottom) : y == plot.top;
-            if (x < plot.left || x >= plot.right || !rowOk)
-                ++badPoints;
+            if (x < plot.left || x >= plot.right || !rowOk) ++badPoints;
         }
 
         int pos = -1, type = -1;
@@ -89,16 +83,11 @@ TEST(WaveBufferStress, AppendsFromAnotherThreadWhileTheChartReadsAndReconfigures
             (pos < 0 || pos >= 300 || y < 0 || (height > 0 && y >= height) || column < 0 || column >= width))
             ++badColumns;
 
-        if (rounds % 50 == 0)
-            buffer.SetWindowLength(lengths[(rounds / 50) % 4]);
-        if (rounds % 70 == 0)
-            buffer.SetSampleType(types[(rounds / 70) % 4]);
-        if (rounds % 30 == 0)
-            buffer.SetHistoryWindows(1 + static_cast<int>((rounds / 30) % 3));
-        if (rounds % 11 == 0)
-            buffer.SetScrollOffset(static_cast<int>(rounds % 400) - 50);
-        if (rounds % 13 == 0)
-            buffer.SetWholeWindowsOnly(rounds % 26 == 0);
+        if (rounds % 50 == 0) buffer.SetWindowLength(lengths[(rounds / 50) % 4]);
+        if (rounds % 70 == 0) buffer.SetSampleType(types[(rounds / 70) % 4]);
+        if (rounds % 30 == 0) buffer.SetHistoryWindows(1 + static_cast<int>((rounds / 30) % 3));
+        if (rounds % 11 == 0) buffer.SetScrollOffset(static_cast<int>(rounds % 400) - 50);
+        if (rounds % 13 == 0) buffer.SetWholeWindowsOnly(rounds % 26 == 0);
     }
     stop = true;
     acquisition.join();
@@ -114,6 +103,5 @@ TEST(WaveBufferStress, AppendsFromAnotherThreadWhileTheChartReadsAndReconfigures
     const int partial = buffer.GetPartialCount();
     EXPECT_GE(partial, 0);
     EXPECT_LT(partial, buffer.GetWindowLength());
-    std::printf("rounds %lld, appends %lld\n", static_cast<long long>(rounds),
-                static_cast<long long>(appends.load()));
+    std::printf("rounds %lld, appends %lld\n", static_cast<long long>(rounds), static_cast<long long>(appends.load()));
 }

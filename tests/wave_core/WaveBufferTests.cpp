@@ -15,15 +15,13 @@
 
 namespace {
 
-std::vector<int16_t> Ramp(int count, int first = 0)
-{
+std::vector<int16_t> Ramp(int count, int first = 0) {
     std::vector<int16_t> v(static_cast<size_t>(count));
     std::iota(v.begin(), v.end(), static_cast<int16_t>(first));
     return v;
 }
 
-std::vector<double> Array(const CWaveBuffer& b)
-{
+std::vector<double> Array(const CWaveBuffer& b) {
     std::vector<double> v(static_cast<size_t>(b.GetArraySampleCount()));
     if (!v.empty()) {
         EXPECT_EQ(b.ReadSamples(0, static_cast<int>(v.size()), v.data()), static_cast<int>(v.size()));
@@ -31,15 +29,13 @@ std::vector<double> Array(const CWaveBuffer& b)
     return v;
 }
 
-std::vector<double> Seq(int first, int count)
-{
+std::vector<double> Seq(int first, int count) {
     std::vector<double> v(static_cast<size_t>(count));
     std::iota(v.begin(), v.end(), static_cast<double>(first));
     return v;
 }
 
-std::vector<double> Concat(std::vector<double> a, const std::vector<double>& b)
-{
+std::vector<double> Concat(std::vector<double> a, const std::vector<double>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
@@ -49,48 +45,39 @@ struct Pt {
     bool operator==(const Pt& o) const { return x == o.x && y == o.y; }
 };
 
-std::vector<Pt> Points(const CPtrArrayCtrl& list)
-{
+std::vector<Pt> Points(const CPtrArrayCtrl& list) {
     std::vector<Pt> pts;
-    for (int i = 0; i < list.GetCount(); ++i)
-        pts.push_back({WavePointX(list.GetAt(i)), WavePointY(list.GetAt(i))});
+    for (int i = 0; i < list.GetCount(); ++i) pts.push_back({WavePointX(list.GetAt(i)), WavePointY(list.GetAt(i))});
     return pts;
 }
 
-std::vector<Pt> Map(CWaveBuffer& b, RECT plot, double zoom = 1.0)
-{
+std::vector<Pt> Map(CWaveBuffer& b, RECT plot, double zoom = 1.0) {
     CPtrArrayCtrl list;
     b.MapToPoints(plot, zoom, list);
     return Points(list);
 }
 
 // A buffer of N samples per window with its array allocated (zero-filled).
-void Allocate(CWaveBuffer& b, int n, int type = WAVE_SAMPLE_INT16)
-{
+void Allocate(CWaveBuffer& b, int n, int type = WAVE_SAMPLE_INT16) {
     b.SetSampleType(type);
     b.SetWindowLength(n);
     ASSERT_EQ(b.GetArraySampleCount(), 2 * n);
 }
 
 // As Allocate, in whole-window mode: only complete windows move into the array.
-void AllocateWholeWindows(CWaveBuffer& b, int n)
-{
+void AllocateWholeWindows(CWaveBuffer& b, int n) {
     Allocate(b, n);
     b.SetWholeWindowsOnly(TRUE);
 }
 
 // Appends count samples climbing by 1 from first.
-void AppendRamp(CWaveBuffer& b, int count, int first = 0)
-{
+void AppendRamp(CWaveBuffer& b, int count, int first = 0) {
     const auto s = Ramp(count, first);
     b.AppendSamples(s.data(), count);
 }
 
 // What the buffer holds: its array, and the samples staged for a whole window.
-std::pair<std::vector<double>, int> Held(const CWaveBuffer& b)
-{
-    return {Array(b), b.GetStagedSampleCount()};
-}
+std::pair<std::vector<double>, int> Held(const CWaveBuffer& b) { return {Array(b), b.GetStagedSampleCount()}; }
 
 // Appends slices [from, from + count) of a ramp from 0, each followed by what
 // the buffer holds then.
@@ -100,8 +87,7 @@ struct AppendStep {
     int staged;
 };
 
-void ExpectAppendSteps(CWaveBuffer& b, const std::vector<AppendStep>& steps)
-{
+void ExpectAppendSteps(CWaveBuffer& b, const std::vector<AppendStep>& steps) {
     const auto s = Ramp(steps.back().from + steps.back().count);
     for (const AppendStep& step : steps) {
         b.AppendSamples(s.data() + step.from, step.count);
@@ -110,17 +96,13 @@ void ExpectAppendSteps(CWaveBuffer& b, const std::vector<AppendStep>& steps)
 }
 
 // The append counters: whole windows appended, and samples of the window begun.
-std::pair<int, int> Appended(const CWaveBuffer& b)
-{
-    return {b.GetWindowsAppended(), b.GetPartialCount()};
-}
+std::pair<int, int> Appended(const CWaveBuffer& b) { return {b.GetWindowsAppended(), b.GetPartialCount()}; }
 
 }  // namespace
 
 // ------------------------------------------------------------------ append
 
-TEST(WaveBufferAppend, NeverAllocatedArrayStoresAndCountsNothing)
-{
+TEST(WaveBufferAppend, NeverAllocatedArrayStoresAndCountsNothing) {
     CWaveBuffer b;
     AppendRamp(b, 10);
     EXPECT_EQ(b.GetArraySampleCount(), 0);
@@ -128,8 +110,7 @@ TEST(WaveBufferAppend, NeverAllocatedArrayStoresAndCountsNothing)
     EXPECT_EQ(b.GetStagedSampleCount(), 0);
 }
 
-TEST(WaveBufferAppend, MoreThanTheWholeArrayAtOnceKeepsExactlyTheLastMTimesN)
-{
+TEST(WaveBufferAppend, MoreThanTheWholeArrayAtOnceKeepsExactlyTheLastMTimesN) {
     CWaveBuffer b;
     Allocate(b, 8);
     AppendRamp(b, 50);
@@ -137,8 +118,7 @@ TEST(WaveBufferAppend, MoreThanTheWholeArrayAtOnceKeepsExactlyTheLastMTimesN)
     EXPECT_EQ(Appended(b), std::make_pair(6, 2));
 }
 
-TEST(WaveBufferAppend, WholeWindowModeMovesOnlyCompleteWindows)
-{
+TEST(WaveBufferAppend, WholeWindowModeMovesOnlyCompleteWindows) {
     CWaveBuffer b;
     AllocateWholeWindows(b, 300);
     ExpectAppendSteps(b, {{0, 250, std::vector<double>(600, 0.0), 250},
@@ -146,8 +126,7 @@ TEST(WaveBufferAppend, WholeWindowModeMovesOnlyCompleteWindows)
                           {350, 250, Seq(0, 600), 0}});
 }
 
-TEST(WaveBufferAppend, WholeWindowModeBeyondTheArrayKeepsTheLastWindowsAndStagesTheRest)
-{
+TEST(WaveBufferAppend, WholeWindowModeBeyondTheArrayKeepsTheLastWindowsAndStagesTheRest) {
     CWaveBuffer b;
     AllocateWholeWindows(b, 4);
     ExpectAppendSteps(b, {{0, 2, std::vector<double>(8, 0.0), 2},
@@ -155,23 +134,20 @@ TEST(WaveBufferAppend, WholeWindowModeBeyondTheArrayKeepsTheLastWindowsAndStages
                           {19, 1, Seq(12, 8), 0}});
 }
 
-TEST(WaveBufferAppend, WindowCounterCountsWholeWindowsAcrossAnySplit)
-{
+TEST(WaveBufferAppend, WindowCounterCountsWholeWindowsAcrossAnySplit) {
     CWaveBuffer b;
     Allocate(b, 300);
     const auto s = Ramp(300);
     b.AppendSamples(s.data(), 300);
     b.AppendSamples(s.data(), 300);
     EXPECT_EQ(Appended(b), std::make_pair(2, 0));
-    for (int i = 0; i < 299; ++i)
-        b.AppendSamples(s.data() + i, 1);
+    for (int i = 0; i < 299; ++i) b.AppendSamples(s.data() + i, 1);
     EXPECT_EQ(Appended(b), std::make_pair(2, 299));
     b.AppendSamples(s.data(), 1);
     EXPECT_EQ(Appended(b), std::make_pair(3, 0));
 }
 
-TEST(WaveBufferAppend, ZeroNegativeCountsAndNullSamplesAreIgnored)
-{
+TEST(WaveBufferAppend, ZeroNegativeCountsAndNullSamplesAreIgnored) {
     CWaveBuffer b;
     Allocate(b, 4);
     const auto s = Ramp(4, 1);
@@ -187,8 +163,7 @@ TEST(WaveBufferAppend, ZeroNegativeCountsAndNullSamplesAreIgnored)
 
 // ------------------------------------------------------------------ resize
 
-TEST(WaveBufferResize, SameWindowCountKeepsArrayAndStagedSamples)
-{
+TEST(WaveBufferResize, SameWindowCountKeepsArrayAndStagedSamples) {
     CWaveBuffer b;
     AllocateWholeWindows(b, 300);
     AppendRamp(b, 350);
@@ -196,8 +171,7 @@ TEST(WaveBufferResize, SameWindowCountKeepsArrayAndStagedSamples)
     EXPECT_EQ(Held(b), std::make_pair(Concat(std::vector<double>(300, 0.0), Seq(0, 300)), 50));
 }
 
-TEST(WaveBufferResize, MoreWindowsKeepOldSamplesInFrontThenZeros)
-{
+TEST(WaveBufferResize, MoreWindowsKeepOldSamplesInFrontThenZeros) {
     CWaveBuffer b;
     AllocateWholeWindows(b, 3);
     AppendRamp(b, 8, 1);  // 6 move, 2 staged
@@ -209,8 +183,7 @@ TEST(WaveBufferResize, MoreWindowsKeepOldSamplesInFrontThenZeros)
     EXPECT_EQ(Array(b), (std::vector<double>{1, 2, 3}));
 }
 
-TEST(WaveBufferResize, WindowCountBelowOneOrBeyondMemoryIsIgnored)
-{
+TEST(WaveBufferResize, WindowCountBelowOneOrBeyondMemoryIsIgnored) {
     CWaveBuffer b;
     Allocate(b, 4);
     AppendRamp(b, 8, 1);
@@ -224,8 +197,7 @@ TEST(WaveBufferResize, WindowCountBelowOneOrBeyondMemoryIsIgnored)
     EXPECT_EQ(Array(b).back(), 1.0);
 }
 
-TEST(WaveBufferResize, WindowLengthBelowOneOrBeyondMemoryIsIgnored)
-{
+TEST(WaveBufferResize, WindowLengthBelowOneOrBeyondMemoryIsIgnored) {
     CWaveBuffer b;
     Allocate(b, 4);
     AppendRamp(b, 8, 1);
@@ -241,8 +213,7 @@ TEST(WaveBufferResize, WindowLengthBelowOneOrBeyondMemoryIsIgnored)
     EXPECT_EQ(b.GetArraySampleCount(), 8);
 }
 
-TEST(WaveBufferResize, NewWindowLengthOrWidthGivesAZeroedArrayAndDropsStaging)
-{
+TEST(WaveBufferResize, NewWindowLengthOrWidthGivesAZeroedArrayAndDropsStaging) {
     CWaveBuffer b;
     AllocateWholeWindows(b, 4);
     const auto s = Ramp(6, 1);
@@ -260,8 +231,7 @@ TEST(WaveBufferResize, NewWindowLengthOrWidthGivesAZeroedArrayAndDropsStaging)
 
 // ------------------------------------------------------------------ points
 
-TEST(WaveBufferPoints, ValuesMapFromTopAtMaxToLastRowAtMinAndAreClamped)
-{
+TEST(WaveBufferPoints, ValuesMapFromTopAtMaxToLastRowAtMinAndAreClamped) {
     CWaveBuffer b;
     Allocate(b, 3);
     b.SetValueRange(0.0, 1000.0);
@@ -272,8 +242,7 @@ TEST(WaveBufferPoints, ValuesMapFromTopAtMaxToLastRowAtMinAndAreClamped)
     EXPECT_EQ(Map(b, RECT{0, 0, 3, 100}), (std::vector<Pt>{{0, 50}, {1, 0}, {2, 99}}));
 }
 
-TEST(WaveBufferPoints, ZoomedOutGivesOnePointPerColumnFromTheNearestSample)
-{
+TEST(WaveBufferPoints, ZoomedOutGivesOnePointPerColumnFromTheNearestSample) {
     CWaveBuffer b;
     Allocate(b, 1000);
     b.SetValueRange(0.0, 1000.0);
@@ -281,32 +250,26 @@ TEST(WaveBufferPoints, ZoomedOutGivesOnePointPerColumnFromTheNearestSample)
     b.AppendSamples(s.data(), 1000);
     const auto pts = Map(b, RECT{5, 0, 106, 1000});
     ASSERT_EQ(pts.size(), 101u);
-    for (int x = 0; x <= 100; ++x)
-        EXPECT_EQ(pts[static_cast<size_t>(x)].x, 5 + x) << x;
+    for (int x = 0; x <= 100; ++x) EXPECT_EQ(pts[static_cast<size_t>(x)].x, 5 + x) << x;
     // Column x shows the sample nearest to x * 9.99 (1000 samples over 101
     // columns), and sample v lies on row 1000 - v (the bottom row is 999).
     const struct {
         int column, row;
     } expected[] = {{0, 999}, {1, 990}, {3, 970}, {33, 670}, {67, 331}, {99, 11}, {100, 1}};
-    for (const auto& e : expected)
-        EXPECT_EQ(pts[static_cast<size_t>(e.column)].y, e.row) << "column " << e.column;
-    for (size_t i = 1; i < pts.size(); ++i)
-        EXPECT_LT(pts[i].y, pts[i - 1].y) << i;  // the ramp climbs at every column
+    for (const auto& e : expected) EXPECT_EQ(pts[static_cast<size_t>(e.column)].y, e.row) << "column " << e.column;
+    for (size_t i = 1; i < pts.size(); ++i) EXPECT_LT(pts[i].y, pts[i - 1].y) << i;  // the ramp climbs at every column
 }
 
-TEST(WaveBufferPoints, ZoomedInSpacesOnePointPerSample)
-{
+TEST(WaveBufferPoints, ZoomedInSpacesOnePointPerSample) {
     CWaveBuffer b;
     Allocate(b, 5);
     b.SetValueRange(0.0, 100.0);
     const int16_t s[] = {0, 10, 20, 30, 40};
     b.AppendSamples(s, 5);
-    EXPECT_EQ(Map(b, RECT{0, 0, 101, 100}),
-              (std::vector<Pt>{{0, 99}, {25, 90}, {50, 80}, {75, 70}, {100, 60}}));
+    EXPECT_EQ(Map(b, RECT{0, 0, 101, 100}), (std::vector<Pt>{{0, 99}, {25, 90}, {50, 80}, {75, 70}, {100, 60}}));
 }
 
-TEST(WaveBufferPoints, OnePixelPlotTakesTheFirstSampleAndEmptyPlotsNone)
-{
+TEST(WaveBufferPoints, OnePixelPlotTakesTheFirstSampleAndEmptyPlotsNone) {
     CWaveBuffer b;
     Allocate(b, 4);
     b.SetValueRange(0.0, 100.0);
@@ -317,8 +280,7 @@ TEST(WaveBufferPoints, OnePixelPlotTakesTheFirstSampleAndEmptyPlotsNone)
     EXPECT_TRUE(Map(b, RECT{7, 0, 3, 100}).empty());
 }
 
-TEST(WaveBufferPoints, FlatOrInvertedPlotsStayOnTheTopEdge)
-{
+TEST(WaveBufferPoints, FlatOrInvertedPlotsStayOnTheTopEdge) {
     CWaveBuffer b;
     Allocate(b, 4);
     const auto s = Ramp(4, -2);
@@ -326,13 +288,11 @@ TEST(WaveBufferPoints, FlatOrInvertedPlotsStayOnTheTopEdge)
     for (const RECT& plot : {RECT{0, 30, 4, 30}, RECT{0, 30, 4, 10}}) {
         const auto pts = Map(b, plot);
         ASSERT_EQ(pts.size(), 4u);
-        for (const Pt& p : pts)
-            EXPECT_EQ(p.y, 30);
+        for (const Pt& p : pts) EXPECT_EQ(p.y, 30);
     }
 }
 
-TEST(WaveBufferPoints, SingleSampleWindowAndEmptyValueRangeNeedNoDivision)
-{
+TEST(WaveBufferPoints, SingleSampleWindowAndEmptyValueRangeNeedNoDivision) {
     CWaveBuffer b;
     Allocate(b, 1);
     b.SetValueRange(5.0, 5.0);
@@ -343,8 +303,7 @@ TEST(WaveBufferPoints, SingleSampleWindowAndEmptyValueRangeNeedNoDivision)
     EXPECT_EQ(Map(b, RECT{0, 0, 50, 20}), (std::vector<Pt>{{0, 0}}));
 }
 
-TEST(WaveBufferPoints, UnusableZoomGivesNoPoints)
-{
+TEST(WaveBufferPoints, UnusableZoomGivesNoPoints) {
     CWaveBuffer b;
     Allocate(b, 8);
     for (double zoom : {0.0, -1.0, std::nan(""), 9.0, std::numeric_limits<double>::infinity()})
@@ -353,8 +312,7 @@ TEST(WaveBufferPoints, UnusableZoomGivesNoPoints)
     EXPECT_EQ(Map(b, RECT{0, 0, 10, 10}, 1e-300).size(), 8u);
 }
 
-TEST(WaveBufferPoints, WindowReachingPastTheArrayIsCutAtItsEnd)
-{
+TEST(WaveBufferPoints, WindowReachingPastTheArrayIsCutAtItsEnd) {
     CWaveBuffer b;
     Allocate(b, 4);  // 2 windows: zoom 0.25 would need 16 samples from index 4
     b.SetValueRange(0.0, 100.0);
@@ -364,8 +322,7 @@ TEST(WaveBufferPoints, WindowReachingPastTheArrayIsCutAtItsEnd)
     EXPECT_EQ(pts.back().y, 93);
 }
 
-TEST(WaveBufferPoints, ScrollOffsetMovesTheWindowBackAndIsKeptInRange)
-{
+TEST(WaveBufferPoints, ScrollOffsetMovesTheWindowBackAndIsKeptInRange) {
     CWaveBuffer b;
     Allocate(b, 3);
     b.SetValueRange(0.0, 100.0);
@@ -379,8 +336,7 @@ TEST(WaveBufferPoints, ScrollOffsetMovesTheWindowBackAndIsKeptInRange)
     EXPECT_EQ(Map(b, RECT{0, 0, 3, 100}), (std::vector<Pt>{{0, 90}, {1, 80}, {2, 70}}));
 }
 
-TEST(WaveBufferPoints, VariantsDrawOnlyTheirOwnEncoding)
-{
+TEST(WaveBufferPoints, VariantsDrawOnlyTheirOwnEncoding) {
     CWaveBuffer b;
     Allocate(b, 2, WAVE_SAMPLE_INT32);
     b.SetValueRange(0.0, 100.0);
@@ -395,8 +351,7 @@ TEST(WaveBufferPoints, VariantsDrawOnlyTheirOwnEncoding)
     EXPECT_EQ(Points(list), (std::vector<Pt>{{0, 0}, {1, 99}}));
 }
 
-TEST(WaveBufferPoints, NonFiniteDoublesLandInsideThePlot)
-{
+TEST(WaveBufferPoints, NonFiniteDoublesLandInsideThePlot) {
     CWaveBuffer b;
     Allocate(b, 3, WAVE_SAMPLE_DOUBLE);
     b.SetValueRange(0.0, 10.0);
@@ -410,8 +365,7 @@ TEST(WaveBufferPoints, NonFiniteDoublesLandInsideThePlot)
 
 // ------------------------------------------------------------------ column
 
-TEST(WaveBufferColumn, ReportsTheSampleItsRowAndItsPositionInTheWindow)
-{
+TEST(WaveBufferColumn, ReportsTheSampleItsRowAndItsPositionInTheWindow) {
     CWaveBuffer b;
     Allocate(b, 10);
     b.SetValueRange(0.0, 100.0);
@@ -431,8 +385,7 @@ TEST(WaveBufferColumn, ReportsTheSampleItsRowAndItsPositionInTheWindow)
     EXPECT_EQ(pos, 3);
 }
 
-TEST(WaveBufferColumn, ColumnsOutsideThePlotMissAndOffsetsAreStoredClamped)
-{
+TEST(WaveBufferColumn, ColumnsOutsideThePlotMissAndOffsetsAreStoredClamped) {
     CWaveBuffer b;
     Allocate(b, 10);
     const RECT plot{0, 0, 10, 10};
@@ -447,8 +400,7 @@ TEST(WaveBufferColumn, ColumnsOutsideThePlotMissAndOffsetsAreStoredClamped)
     EXPECT_EQ(b.GetScrollOffset(), 10);
 }
 
-TEST(WaveBufferColumn, OnePixelPlotTakesTheFirstSample)
-{
+TEST(WaveBufferColumn, OnePixelPlotTakesTheFirstSample) {
     CWaveBuffer b;
     Allocate(b, 4);
     const int16_t s[] = {9, 8, 7, 6};
@@ -458,8 +410,7 @@ TEST(WaveBufferColumn, OnePixelPlotTakesTheFirstSample)
     EXPECT_EQ(value, 9.0);
 }
 
-TEST(WaveBufferColumn, UnknownEncodingLeavesTheValueAndMissingArrayMisses)
-{
+TEST(WaveBufferColumn, UnknownEncodingLeavesTheValueAndMissingArrayMisses) {
     CWaveBuffer fresh;
     EXPECT_FALSE(fresh.SampleAtColumn(RECT{0, 0, 10, 10}, 1.0, 1, nullptr, nullptr, nullptr, nullptr));
 

@@ -14,23 +14,19 @@
 
 namespace {
 
-std::vector<std::wstring> Texts(const CWaveCoordinate& axis)
-{
+std::vector<std::wstring> Texts(const CWaveCoordinate& axis) {
     std::vector<std::wstring> t;
-    for (int i = 0; i < axis.GetLabelCount(); ++i)
-        t.push_back(axis.GetLabelText(i));
+    for (int i = 0; i < axis.GetLabelCount(); ++i) t.push_back(axis.GetLabelText(i));
     return t;
 }
 
-WaveAxisLabelBox Box(const CWaveCoordinate& axis, int i)
-{
+WaveAxisLabelBox Box(const CWaveCoordinate& axis, int i) {
     WaveAxisLabelBox box{};
     EXPECT_TRUE(axis.GetLabelBox(i, &box)) << i;
     return box;
 }
 
-void ExpectRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom)
-{
+void ExpectRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom) {
     EXPECT_EQ(r.left, left);
     EXPECT_EQ(r.top, top);
     EXPECT_EQ(r.right, right);
@@ -38,8 +34,7 @@ void ExpectRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom)
 }
 
 // Label i's text rectangle and format.
-void ExpectLabel(const CWaveCoordinate& axis, int i, const RECT& rect, UINT format)
-{
+void ExpectLabel(const CWaveCoordinate& axis, int i, const RECT& rect, UINT format) {
     SCOPED_TRACE("label " + std::to_string(i));
     const WaveAxisLabelBox b = Box(axis, i);
     ExpectRect(b.rcText, rect.left, rect.top, rect.right, rect.bottom);
@@ -47,14 +42,11 @@ void ExpectLabel(const CWaveCoordinate& axis, int i, const RECT& rect, UINT form
 }
 
 // The formats of labels given as {label, format}.
-void ExpectFormats(const CWaveCoordinate& axis, std::initializer_list<std::pair<int, UINT>> formats)
-{
-    for (const auto& f : formats)
-        EXPECT_EQ(Box(axis, f.first).nFormat, f.second) << "label " << f.first;
+void ExpectFormats(const CWaveCoordinate& axis, std::initializer_list<std::pair<int, UINT>> formats) {
+    for (const auto& f : formats) EXPECT_EQ(Box(axis, f.first).nFormat, f.second) << "label " << f.first;
 }
 
-void SetRange(CWaveCoordinate& axis, double min, double max, int ticks)
-{
+void SetRange(CWaveCoordinate& axis, double min, double max, int ticks) {
     axis.m_fMin = min;
     axis.m_fMax = max;
     axis.m_nTickCount = ticks;
@@ -64,8 +56,7 @@ void SetRange(CWaveCoordinate& axis, double min, double max, int ticks)
 
 // ----------------------------------------------------------------- numbers
 
-TEST(WaveAxisNumbers, QuarterStepsUseOneDecimalRoundedAwayFromZero)
-{
+TEST(WaveAxisNumbers, QuarterStepsUseOneDecimalRoundedAwayFromZero) {
     CWaveCoordinate axis;
     SetRange(axis, 0.0, 1.0, 5);
     EXPECT_EQ(axis.GetDecimals(), 1);
@@ -74,23 +65,20 @@ TEST(WaveAxisNumbers, QuarterStepsUseOneDecimalRoundedAwayFromZero)
     EXPECT_EQ(Texts(axis), (std::vector<std::wstring>{L"-1.0", L"-0.8", L"-0.5", L"-0.3", L"0.0"}));
 }
 
-TEST(WaveAxisNumbers, ZeroStepUsesTenDecimals)
-{
+TEST(WaveAxisNumbers, ZeroStepUsesTenDecimals) {
     CWaveCoordinate axis;
     SetRange(axis, 5.0, 5.0, 3);
     EXPECT_EQ(axis.GetDecimals(), 10);
     EXPECT_EQ(axis.GetLabelText(1), L"5.0000000000");
 }
 
-TEST(WaveAxisNumbers, DescendingRangeCountsDownLeftToRight)
-{
+TEST(WaveAxisNumbers, DescendingRangeCountsDownLeftToRight) {
     CWaveCoordinate axis;
     SetRange(axis, 15.0, 0.0, 4);
     EXPECT_EQ(Texts(axis), (std::vector<std::wstring>{L"15", L"10", L"5", L"0"}));
 }
 
-TEST(WaveAxisNumbers, FixedDecimalsAreCappedAtWhatADoubleCarries)
-{
+TEST(WaveAxisNumbers, FixedDecimalsAreCappedAtWhatADoubleCarries) {
     CWaveCoordinate axis;
     SetRange(axis, 0.0, 1.0, 5);
     axis.m_nDecimals = INT_MAX;
@@ -98,8 +86,7 @@ TEST(WaveAxisNumbers, FixedDecimalsAreCappedAtWhatADoubleCarries)
     EXPECT_EQ(axis.GetLabelText(4).size(), 2u + CWaveCoordinate::kMaxDecimals);
 }
 
-TEST(WaveAxisNumbers, ExtremeRangesFormatWithoutFault)
-{
+TEST(WaveAxisNumbers, ExtremeRangesFormatWithoutFault) {
     CWaveCoordinate axis;
     SetRange(axis, -1e300, 1e300, 3);
     axis.m_nDecimals = 10;  // 1e310 overflows while rounding: shown unrounded
@@ -111,8 +98,7 @@ TEST(WaveAxisNumbers, ExtremeRangesFormatWithoutFault)
 
 // -------------------------------------------------------------------- wrap
 
-TEST(WaveAxisWrap, ValuesOutsideTheRangeComeBackByWholePeriods)
-{
+TEST(WaveAxisWrap, ValuesOutsideTheRangeComeBackByWholePeriods) {
     CWaveCoordinate axis;
     axis.m_fWrapLow = 0.0;
     axis.m_fWrapHigh = 63.0;
@@ -124,8 +110,7 @@ TEST(WaveAxisWrap, ValuesOutsideTheRangeComeBackByWholePeriods)
     EXPECT_EQ(axis.GetLabelValue(1), 11.0);
 }
 
-TEST(WaveAxisWrap, NoPeriodNoWrapping)
-{
+TEST(WaveAxisWrap, NoPeriodNoWrapping) {
     CWaveCoordinate axis;
     axis.m_fWrapHigh = 63.0;
     SetRange(axis, -10.0, 70.0, 2);
@@ -135,8 +120,7 @@ TEST(WaveAxisWrap, NoPeriodNoWrapping)
     }
 }
 
-TEST(WaveAxisWrap, HugeValuesWrapWithoutOverflowingTheQuotient)
-{
+TEST(WaveAxisWrap, HugeValuesWrapWithoutOverflowingTheQuotient) {
     CWaveCoordinate axis;
     axis.m_fWrapLow = 0.0;
     axis.m_fWrapHigh = 63.0;
@@ -149,8 +133,7 @@ TEST(WaveAxisWrap, HugeValuesWrapWithoutOverflowingTheQuotient)
 
 // ------------------------------------------------------------ fixed labels
 
-TEST(WaveAxisFixedLabels, ReplaceAnyPositionSurviveRangeChangesAndIgnoreStrayKeys)
-{
+TEST(WaveAxisFixedLabels, ReplaceAnyPositionSurviveRangeChangesAndIgnoreStrayKeys) {
     CWaveCoordinate axis;
     SetRange(axis, 15.0, 0.0, 4);
     CPtrArrayCtrl source;
@@ -170,8 +153,7 @@ TEST(WaveAxisFixedLabels, ReplaceAnyPositionSurviveRangeChangesAndIgnoreStrayKey
     EXPECT_EQ(Texts(axis), (std::vector<std::wstring>{L"0", L"100", L"200", L"300"}));
 }
 
-TEST(WaveAxisFixedLabels, GivingTheAxisItsOwnListClearsItWithoutReadingFreedItems)
-{
+TEST(WaveAxisFixedLabels, GivingTheAxisItsOwnListClearsItWithoutReadingFreedItems) {
     CWaveCoordinate axis;
     CPtrArrayCtrl source;
     WaveAxisLabel one{1, L"A"};
@@ -183,8 +165,7 @@ TEST(WaveAxisFixedLabels, GivingTheAxisItsOwnListClearsItWithoutReadingFreedItem
 
 // ------------------------------------------------------------------ layout
 
-TEST(WaveAxisLayout, HorizontalLabelsSpanTheirPitchAlignedToTheirPlace)
-{
+TEST(WaveAxisLayout, HorizontalLabelsSpanTheirPitchAlignedToTheirPlace) {
     CWaveCoordinate axis;
     SetRange(axis, 0.0, 3.0, 4);
     axis.m_rcAxis = RECT{10, 100, 310, 120};
@@ -201,8 +182,7 @@ TEST(WaveAxisLayout, HorizontalLabelsSpanTheirPitchAlignedToTheirPlace)
     ExpectLabel(axis, 3, RECT{210, 100, 310, 115}, 0x802Au);
 }
 
-TEST(WaveAxisLayout, VerticalLabelsRunTopToBottomWithTheirFormats)
-{
+TEST(WaveAxisLayout, VerticalLabelsRunTopToBottomWithTheirFormats) {
     CWaveCoordinate axis;
     axis.m_bVertical = TRUE;
     SetRange(axis, 0.0, 4.0, 5);
@@ -219,8 +199,7 @@ TEST(WaveAxisLayout, VerticalLabelsRunTopToBottomWithTheirFormats)
     ExpectLabel(axis, 4, RECT{0, 170, 48, 220}, 0x802Au);
 }
 
-TEST(WaveAxisLayout, FractionalPitchRoundsEachEdge)
-{
+TEST(WaveAxisLayout, FractionalPitchRoundsEachEdge) {
     CWaveCoordinate axis;
     SetRange(axis, 0.0, 3.0, 4);
     axis.m_rcAxis = RECT{0, 0, 10, 20};  // pitch 3.33
@@ -230,8 +209,7 @@ TEST(WaveAxisLayout, FractionalPitchRoundsEachEdge)
     ExpectRect(Box(axis, 3).rcText, 7, 0, 10, 20);
 }
 
-TEST(WaveAxisLayout, OneLabelHasNoWidthAndNoLabelsDrawNothing)
-{
+TEST(WaveAxisLayout, OneLabelHasNoWidthAndNoLabelsDrawNothing) {
     CWaveCoordinate axis;
     SetRange(axis, 2.0, 9.0, 1);
     axis.m_rcAxis = RECT{10, 0, 110, 20};
@@ -248,8 +226,7 @@ TEST(WaveAxisLayout, OneLabelHasNoWidthAndNoLabelsDrawNothing)
     }
 }
 
-TEST(WaveAxisLayout, ExtremeRectanglesAndInsetsStayWithinCoordinates)
-{
+TEST(WaveAxisLayout, ExtremeRectanglesAndInsetsStayWithinCoordinates) {
     CWaveCoordinate axis;
     SetRange(axis, 0.0, 1.0, 3);
     axis.m_rcAxis = RECT{INT_MIN, INT_MIN, INT_MAX, INT_MAX};

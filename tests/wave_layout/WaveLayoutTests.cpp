@@ -111,7 +111,7 @@ TEST(WavePoints, PackKeepsNegativeCoordinates) {
 
 TEST(WavePoints, ClipRemovesPointsOnOrBeyondTheFarEdges) {
     WaveBox plot{10, 10, 20, 20};
-    std::vector<uint64_t> pts{WavePackPoint(9, 15), WavePackPoint(10, 10), WavePackPoint(19, 19),
+    std::vector<uint64_t> pts{WavePackPoint(9, 15),  WavePackPoint(10, 10), WavePackPoint(19, 19),
                               WavePackPoint(20, 15), WavePackPoint(15, 20), WavePackPoint(15, 9)};
     WaveClipPoints(pts, plot);
     ASSERT_EQ(pts.size(), 2u);
@@ -227,7 +227,7 @@ TEST(WaveZoom, ZoomInStopsAtHalfTheWindowLength) {
 
 TEST(WaveZoom, HistoryWindowsFollowTheZoom) {
     EXPECT_EQ(WaveCalcTimeZoom(300, 400, 1.0, 0, 0, -120, 0, 299).historyWindows, 2);  // 3 windows held
-    EXPECT_EQ(WaveHistoryWindowsForZoom(0.8 * 0.8 * 0.8 * 0.8), 3);                     // 4 windows held
+    EXPECT_EQ(WaveHistoryWindowsForZoom(0.8 * 0.8 * 0.8 * 0.8), 3);                    // 4 windows held
     EXPECT_EQ(WaveHistoryWindowsForZoom(0.8 * 1.25), 1);
     EXPECT_EQ(WaveHistoryWindowsForZoom(0.0), 1);
 }

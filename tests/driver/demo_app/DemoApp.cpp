@@ -30,8 +30,7 @@ protected:
         case IDC_CHOICE_COMBO:
             if (code == CBN_SELCHANGE) OnChoiceChanged();
             return true;
-        default:
-            return false;
+        default: return false;
         }
     }
     // Enter does nothing; only the close box ends the program.
