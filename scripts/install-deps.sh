@@ -13,7 +13,7 @@ packages=(
   wine64 xvfb x11-apps imagemagick fonts-wqy-microhei socat
   libpugixml-dev googletest libgtest-dev libgmock-dev
   dpkg-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -8,7 +8,9 @@
 #      time (FUZZ_SECONDS, default 25) from a generated seed corpus
 #      (scripts/fuzz-targets.sh; scripts/long-run.sh runs them for hours);
 #   4. Windows build (mingw-w64), its tests run under Wine in a private
-#      session (fresh prefix, own Xvfb display, removed afterwards).
+#      session (fresh prefix, own Xvfb display, removed afterwards);
+#   5. every C++ file as clang-format (.clang-format) makes it
+#      (scripts/check-format.sh).
 # A ctest run that finds no tests fails (a broken test discovery must not pass
 # on nothing). Tests that end in GTEST_SKIP are listed; with CI=true (as CI
 # sets it) any of them fails the run (scripts/ctest-skips.sh).
@@ -18,6 +20,12 @@ cd "$root"
 jobs=${JOBS:-2}
 
 bash scripts/install-deps.sh
+
+echo "== format"
+set +e
+bash scripts/check-format.sh
+format_rc=$?
+set -e
 
 echo "== host build and tests"
 cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -91,4 +99,5 @@ echo
 echo "all tests: $((passed - skipped)) passed, $failed failed, $skipped skipped"
 [ "$fuzz_rc" -eq 0 ] || echo "fuzz targets failed"
 [ "$tsan_rc" -eq 0 ] || echo "ThreadSanitizer test failed"
-[ "$host_rc" -eq 0 ] && [ "$win_rc" -eq 0 ] && [ "$fuzz_rc" -eq 0 ] && [ "$tsan_rc" -eq 0 ] && [ "$skip_rc" -eq 0 ]
+[ "$format_rc" -eq 0 ] || echo "files not formatted (scripts/check-format.sh --fix)"
+[ "$host_rc" -eq 0 ] && [ "$win_rc" -eq 0 ] && [ "$fuzz_rc" -eq 0 ] && [ "$tsan_rc" -eq 0 ] && [ "$skip_rc" -eq 0 ] && [ "$format_rc" -eq 0 ]
