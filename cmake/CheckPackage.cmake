@@ -1,8 +1,10 @@
 # Unpacks the tool's zip into a scratch folder and checks what a user gets:
 # the expected files and nothing else, and no import of a DLL that a clean
-# Windows lacks. Run with cmake -P (see Package.cmake).
+# Windows lacks; no debug information in what is shipped, and each program's
+# debug information in its own file in DEBUG_DIR, named by the program's
+# .gnu_debuglink. Run with cmake -P (see Package.cmake).
 cmake_minimum_required(VERSION 3.25)
-foreach(var ZIP NAME OBJDUMP WORK)
+foreach(var ZIP NAME OBJDUMP DEBUG_DIR WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} not given")
   endif()
@@ -40,6 +42,18 @@ foreach(program "${NAME}/Tavo_Ladu330_Pk27Tool.exe" "${NAME}/Tavo_Common.dll" "$
   endif()
   if(NOT dump MATCHES "file format pei-x86-64")
     message(FATAL_ERROR "${program} is not a 64-bit Windows program")
+  endif()
+  execute_process(COMMAND "${OBJDUMP}" -h "${WORK}/${program}" OUTPUT_VARIABLE sections RESULT_VARIABLE rc)
+  if(sections MATCHES "[ \t](\\.debug_[a-z_]+)")
+    message(FATAL_ERROR "${program} carries debug information (${CMAKE_MATCH_1})")
+  endif()
+  if(NOT sections MATCHES "\\.gnu_debuglink")
+    message(FATAL_ERROR "${program} names no file with its debug information")
+  endif()
+  get_filename_component(file_name "${program}" NAME)
+  execute_process(COMMAND "${OBJDUMP}" -h "${DEBUG_DIR}/${file_name}.debug" OUTPUT_VARIABLE kept RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR NOT kept MATCHES "\\.debug_info")
+    message(FATAL_ERROR "no debug information for ${program} in ${DEBUG_DIR}/${file_name}.debug")
   endif()
   string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
   foreach(line IN LISTS imports)
