@@ -9,19 +9,11 @@
 
 #include "WaveChartStyle.h"
 #include "WaveWnd.h"
+#include "WinTestSupport.h"
+
+using testsupport::SecondsNow;
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / frequency.QuadPart;
-}
 
 // The main window's configuration, without the picture's captions: a plain
 // picture of the plot's size stands in for it.
@@ -40,14 +32,14 @@ double FrameMs(CWaveWnd& chart, int n, int frames) {
     CDC dc(memory.Get());
     chart.DrawFrame(&dc);  // builds the background once
     ::GdiFlush();
-    double start = Now();
+    double start = SecondsNow();
     for (int f = 0; f < frames; ++f) {
         history[f % n] = (f * 13) % 800;
         chart.AppendData(0, history.data(), n);  // live data, as the acquisition thread feeds it
         chart.DrawFrame(&dc);
     }
     ::GdiFlush();
-    return (Now() - start) * 1000.0 / frames;
+    return (SecondsNow() - start) * 1000.0 / frames;
 }
 
 }  // namespace
@@ -89,18 +81,18 @@ int main() {
     Configure(*chart, picture, 300);
     std::vector<int32_t> history(300, 123);
     const int calls = 20000;
-    double start = Now();
+    double start = SecondsNow();
     for (int i = 0; i < calls; ++i) {
         history[i % 300] = i % 800;
         chart->AppendData(0, history.data(), 300);
     }
-    double perCall = (Now() - start) * 1e6 / calls;
+    double perCall = (SecondsNow() - start) * 1e6 / calls;
     std::printf("AppendData, 300-sample history:   %8.3f us per call, %8.4f us per sample\n", perCall, perCall / 300.0);
     // The same appends straight into the channel buffer: the rest is the
     // repaint request (GetUpdateRect, InvalidateRect).
-    start = Now();
+    start = SecondsNow();
     for (int i = 0; i < calls; ++i) chart->GetChannel(0).buffer.AppendSamples(history.data(), 300);
-    double bufferOnly = (Now() - start) * 1e6 / calls;
+    double bufferOnly = (SecondsNow() - start) * 1e6 / calls;
     std::printf("  of which the buffer itself:     %8.3f us per call\n", bufferOnly);
 
     chart.reset();
