@@ -230,4 +230,21 @@ TEST(ToolStrings, EnglishDialogsMatchTheChineseOnesInAllButTheirTexts) {
     }
 }
 
+// The chart background carries captions too: each language has its own picture.
+TEST(ToolStrings, TheChartBackgroundHasAPictureInEachLanguage) {
+    ToolModule tool;
+    ASSERT_NE(tool.get(), nullptr);
+    std::string pictures[2];
+    const LANGID languages[2] = {kChinese, kEnglish};
+    for (int i = 0; i < 2; ++i) {
+        HRSRC found = FindResourceExW(tool.get(), L"PNG", MAKEINTRESOURCEW(IDB_CHART_BACKGROUND), languages[i]);
+        ASSERT_NE(found, nullptr) << "no picture in language " << languages[i];
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(tool.get(), found)));
+        ASSERT_NE(bytes, nullptr);
+        pictures[i].assign(bytes, SizeofResource(tool.get(), found));
+        EXPECT_EQ(0u, pictures[i].find("\x89PNG")) << languages[i];
+    }
+    EXPECT_NE(pictures[0], pictures[1]);
+}
+
 }  // namespace
