@@ -391,8 +391,13 @@ void CTavo_Ladu330_Pk27ToolDlg::UpdatePresenceDisplay() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::SetupWaveChart() {
-    // The plot's grid and captions are a picture in the resources.
-    UniqueImage picture(Gdiplus_LoadBitmapFromResourceW(GetModuleHandleW(nullptr), L"PNG", IDB_CHART_BACKGROUND));
+    // The plot's grid and captions are a picture in the resources, one per
+    // language: found in the chosen language like every string.
+    UniqueImage picture;
+    if (HRSRC found = FindResourceInChosenLanguage(L"PNG", MAKEINTRESOURCEW(IDB_CHART_BACKGROUND))) {
+        const void* bytes = ::LockResource(::LoadResource(GetResourceModule(), found));
+        if (bytes) picture.Reset(Gdiplus_LoadBitmapFromData(bytes, ::SizeofResource(GetResourceModule(), found)));
+    }
     if (picture && !Gdiplus_BitmapOK(picture.Get())) picture.Reset();
     StyleRecentValuesChart(m_waveWnd, picture.Get(), m_nMaxDistance);  // the chart keeps its own copy
     RestartWaveChart();

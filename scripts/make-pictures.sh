@@ -11,17 +11,21 @@ mkdir -p Image
 # 1156 x 500 RGBA: white ground, blue side edges, orange bottom line, two
 # light-blue columns dividing the width in three, three dashed grey-blue rows
 # dividing the height in four, blue captions.
-convert -size 1156x500 xc:white \
-  -stroke '#2F6FD0' -strokewidth 4 -draw 'line 2,0 2,499' -draw 'line 1153,0 1153,499' \
-  -stroke '#F28C28' -strokewidth 4 -draw 'line 0,497 1155,497' \
-  -stroke '#9CC8F0' -strokewidth 2 -draw 'line 385,0 385,499' -draw 'line 770,0 770,499' \
-  -stroke '#8FA3BF' -strokewidth 1 \
-  -draw 'stroke-dasharray 8 6 line 0,125 1155,125' \
-  -draw 'stroke-dasharray 8 6 line 0,250 1155,250' \
-  -draw 'stroke-dasharray 8 6 line 0,375 1155,375' \
-  -stroke none -fill '#1E5BB8' -font "$font" -pointsize 22 \
-  -annotate +14+32 '距离:厘米' -annotate +1040+482 '时间:秒' \
-  PNG32:ChartBackground.png
+background() {
+  convert -size 1156x500 xc:white \
+    -stroke '#2F6FD0' -strokewidth 4 -draw 'line 2,0 2,499' -draw 'line 1153,0 1153,499' \
+    -stroke '#F28C28' -strokewidth 4 -draw 'line 0,497 1155,497' \
+    -stroke '#9CC8F0' -strokewidth 2 -draw 'line 385,0 385,499' -draw 'line 770,0 770,499' \
+    -stroke '#8FA3BF' -strokewidth 1 \
+    -draw 'stroke-dasharray 8 6 line 0,125 1155,125' \
+    -draw 'stroke-dasharray 8 6 line 0,250 1155,250' \
+    -draw 'stroke-dasharray 8 6 line 0,375 1155,375' \
+    -stroke none -fill '#1E5BB8' -font "$font" -pointsize 22 \
+    -annotate +14+32 "$1" -annotate "$2" "$3" \
+    "PNG32:$4"
+}
+background '距离:厘米' +1040+482 '时间:秒' ChartBackground.png
+background 'Distance: cm' +1050+482 'Time: s' ChartBackgroundEnglish.png
 
 # Person pictures, 200 x 200, opaque on the dialog colour (the label draws a
 # picture over nothing: transparent pixels would show black).

@@ -98,7 +98,7 @@ TEST_F(StartupErrors, TheBoxBelongsToAnOwnerWhenThereIsOneAndSpeaksTheChosenLang
     ASSERT_TRUE(box.shown);
     EXPECT_EQ(box.owner, owner);
     EXPECT_EQ(box.info.caption, L"Error");
-    EXPECT_EQ(box.info.text, L"Windows 套接字初始化失败。");  // the English entry carries the same text
+    EXPECT_EQ(box.info.text, L"Windows Sockets could not be started.");
 }
 
 // Wine 8 puts an ordinary box on top only when it is also system-modal, so

@@ -121,11 +121,11 @@ TEST_F(ConnectionTest, AModuleThatDoesNotAnswerIsNamedInEnglishToo) {
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
     ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"Disconnect"));
     EXPECT_TRUE(WaitStatus(L"No answer from the module: check the baud rate", true));
-    EXPECT_EQ(L"固件版本:Unknown", GetControlText(m_window, IDC_STATIC_VERSION));
+    EXPECT_EQ(L"Firmware:Unknown", GetControlText(m_window, IDC_STATIC_VERSION));
     EXPECT_TRUE(BoxesOnceAnswering(m_window, m_tool.Pid()).empty());
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
     ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"Connect"));
-    EXPECT_EQ(kChartText, StatusLine());
+    EXPECT_EQ(L"Chart", StatusLine());
     EXPECT_EQ(0u, CloseTool());
 }
 
