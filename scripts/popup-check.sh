@@ -41,8 +41,12 @@ cx=$((l + w / 4)); cy=$((t + h / 2)); cw=$((w / 2)); ch=$((h / 4))
 
 mean=0
 for _ in $(seq 20); do
-  xwd -root -display "$DISPLAY" -out "$work/s.xwd" 2>/dev/null || continue
-  convert "$work/s.xwd" "$shot"
+  if [ -n "${POPUP_CHECK_PER_WINDOW:-}" ]; then
+    bash "$(dirname "$0")/x-screenshot.sh" "$shot" || continue
+  else
+    xwd -root -display "$DISPLAY" -out "$work/s.xwd" 2>/dev/null || continue
+    convert "$work/s.xwd" "$shot"
+  fi
   mean=$(convert "$shot" -crop "${cw}x${ch}+${cx}+${cy}" +repage -colorspace Gray -format '%[fx:mean]' info:)
   awk -v m="$mean" 'BEGIN { exit !(m > 0.25) }' && break
   sleep 0.5
