@@ -31,8 +31,7 @@ if [ -n "$index" ]; then
 else
   echo "COM5 is not in the port list" >&2
 fi
-xwd -root -display "$DISPLAY" -out "${shot%.png}.xwd"
-convert "${shot%.png}.xwd" "$shot" && rm -f "${shot%.png}.xwd"
+bash "$(dirname "$0")/x-screenshot.sh" "$shot"
 echo "screenshot:    $shot"
 [ -n "$index" ] && drive click --pid "$pid" --class "$class" --id 1105 >/dev/null
 drive close --pid "$pid" --class "$class" >/dev/null
