@@ -34,6 +34,20 @@ fi
 bash "$(dirname "$0")/x-screenshot.sh" "$shot"
 echo "screenshot:    $shot"
 [ -n "$index" ] && drive click --pid "$pid" --class "$class" --id 1105 >/dev/null
+# The pictures of the README's "Using the tool": each scripts/tour/*.sh, in
+# name order, is sourced here with the tool stopped and still connected
+# (wine, driver, drive, text, pid, class, app and pictures are set), takes its
+# pictures into $pictures and leaves the tool as it found it.
+pictures=${TOUR_PICTURES:-}
+if [ -n "$pictures" ] && [ -n "$index" ]; then
+  mkdir -p "$pictures"
+  for tour in "$(dirname "$0")"/tour/*.sh; do
+    [ -e "$tour" ] || continue
+    echo "tour:      $(basename "$tour")"
+    # shellcheck source=/dev/null
+    source "$tour"
+  done
+fi
 drive close --pid "$pid" --class "$class" >/dev/null
 drive wait-exit --pid "$pid" --timeout 60000 --kill | sed 's/^exit=/exit code: /'
 echo "configuration: $app/appConfig.xml"

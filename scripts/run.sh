@@ -29,6 +29,7 @@ if [ -n "${DISPLAY:-}" ]; then
   WINE_SESSION_NO_X=1 scripts/wine-session.sh build/run/wine -- \
     bash scripts/with-simulator.sh 5 /usr/lib/wine/wine64 "$app/Tavo_Ladu330_Pk27Tool.exe"
 else
+  export TOUR_PICTURES="${TOUR_PICTURES-$root/docs/pictures}"
   scripts/wine-session.sh build/run/wine -- bash scripts/with-simulator.sh 5 \
     bash scripts/headless-run.sh "$app" "$root/build/win/bin/tooldriver.exe" "$root/build/run/screenshot.png"
 fi
