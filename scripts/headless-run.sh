@@ -50,6 +50,31 @@ if [ -n "$pictures" ] && [ -n "$index" ]; then
 fi
 drive close --pid "$pid" --class "$class" >/dev/null
 drive wait-exit --pid "$pid" --timeout 60000 --kill | sed 's/^exit=/exit code: /'
+# The same in English (Language="ENG"): the main window running, then the
+# parameter dialog over it. The configuration is put back as it was.
+if [ -n "$pictures" ] && [ -n "$index" ]; then
+  cp "$app/appConfig.xml" "$out.config"
+  sed -i '0,/<AppConfig/s//<AppConfig\n\tLanguage="ENG"/' "$app/appConfig.xml"
+  drive run "$app/Tavo_Ladu330_Pk27Tool.exe" --class "$class" --timeout 60000 >/dev/null
+  pid=$(tr -d '\r' <"$out" | sed -n 's/^pid=//p')
+  if [ -n "$pid" ]; then
+    drive select --pid "$pid" --class "$class" --id 1101 --index $((index - 1)) >/dev/null
+    drive click --pid "$pid" --class "$class" --id 1103 >/dev/null
+    for _ in $(seq 50); do [ "$(text 1208)" != "Firmware:Unknown" ] && break; sleep 0.2; done
+    drive click --pid "$pid" --class "$class" --id 1105 >/dev/null
+    sleep 3
+    bash "$(dirname "$0")/x-screenshot.sh" "$pictures/english.png"
+    drive click --pid "$pid" --class "$class" --id 1105 >/dev/null
+    drive click --pid "$pid" --class "$class" --id 1104 >/dev/null
+    sleep 1
+    bash "$(dirname "$0")/x-screenshot.sh" "$pictures/english-parameters.png"
+    echo "english:   $pictures/english.png, $pictures/english-parameters.png"
+    drive close --pid "$pid" --class "$class" >/dev/null
+    drive wait-exit --pid "$pid" --timeout 60000 --kill >/dev/null
+  fi
+  cp "$out.config" "$app/appConfig.xml"
+  rm -f "$out.config"
+fi
 echo "configuration: $app/appConfig.xml"
 echo "recordings:    $(ls -t "$app"/Log/*.dat 2>/dev/null | head -n 1)"
 echo "log:           $(ls -t "$app"/Log/*.log 2>/dev/null | head -n 1)"
