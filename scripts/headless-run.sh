@@ -8,6 +8,7 @@ set -euo pipefail
 app=$1; driver=$2; shot=$3
 wine=/usr/lib/wine/wine64
 class=Tavo_Ladu330_Pk27Tool
+export X_SCREENSHOT_CROP=1  # the pictures show the tool's windows, not the empty screen
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 
