@@ -103,8 +103,7 @@ TEST(ReplayPosition, TextShowsMinutesAndSecondsPlayedOfTheWhole) {
     EXPECT_EQ("0:00:00 / 1:00:00", radar::ReplayPositionText(0, 72000, 50));
     EXPECT_EQ("1:01:01 / 2:00:00", radar::ReplayPositionText(73220, 144000, 50));
     // A huge count does not overflow: 2^40 frames of 15 s.
-    EXPECT_EQ("4581298449:04:00 / 4581298449:04:00",
-              radar::ReplayPositionText(1ull << 40, 1ull << 40, 15000));
+    EXPECT_EQ("4581298449:04:00 / 4581298449:04:00", radar::ReplayPositionText(1ull << 40, 1ull << 40, 15000));
 }
 
 }  // namespace
