@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <ostream>
 #include <regex>
 #include <set>
 #include <string>
@@ -94,6 +95,8 @@ std::string Describe(const Controls& c) {
     return text;
 }
 
+void PrintTo(const Controls& c, std::ostream* os) { *os << Describe(c); }
+
 LRESULT Query(HWND window, const wchar_t* name, WPARAM wParam = 0) {
     const UINT message = ::RegisterWindowMessageW(name);
     DWORD_PTR result = 0;
@@ -118,7 +121,9 @@ protected:
         m_window = WaitForWindow(m_tool.Pid(), kMainClass, kWait);
         ASSERT_NE(nullptr, m_window) << "the main window did not appear";
     }
-    UINT MenuState(UINT command) { return static_cast<UINT>(Query(m_window, L"Tavo_Ladu330_Pk27Tool.SystemMenuState", command)); }
+    UINT MenuState(UINT command) {
+        return static_cast<UINT>(Query(m_window, L"Tavo_Ladu330_Pk27Tool.SystemMenuState", command));
+    }
     bool Checked(UINT command) { return (MenuState(command) & MF_CHECKED) != 0; }
     bool Grayed(UINT command) { return (MenuState(command) & (MF_GRAYED | MF_DISABLED)) != 0; }
     // The checked speed entries, as "1", "5", "20".
@@ -178,9 +183,8 @@ protected:
     // into the tool's memory, where its WM_DROPFILES handler reads it.
     void Drop(const std::wstring& path) {
         if (!m_toolProcess.IsValid()) {
-            HANDLE process =
-                ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE,
-                              FALSE, m_tool.Pid());
+            HANDLE process = ::OpenProcess(
+                PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, m_tool.Pid());
             ASSERT_NE(nullptr, process);
             m_toolProcess = Process(process, m_tool.Pid());
         }
