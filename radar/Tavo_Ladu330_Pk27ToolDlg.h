@@ -110,7 +110,8 @@ private:
     // Between replayed frames: the report period, sped up.
     double ReplayIntervalMs() const;
     // The version label shows the recording's name and, from its first start,
-    // the time played and its whole time; a timer follows it while it runs.
+    // the time played and its whole time ("0:12 / 1:05 name"); a timer
+    // follows it while it runs.
     void ShowReplayPosition();
     void FollowReplayPosition(bool running);
 

@@ -90,7 +90,8 @@ void CTavo_Ladu330_Pk27ToolDlg::OpenReplay() {
     if (!m_replaySpeedText.empty()) {
         std::string text;
         for (wchar_t c : m_replaySpeedText) text += c < 0x80 ? static_cast<char>(c) : '?';
-        if (!radar::ParseReplaySpeed(text, speed)) return RefuseReplay(radar::ReplayProblem::BadSpeed, m_replaySpeedText);
+        if (!radar::ParseReplaySpeed(text, speed))
+            return RefuseReplay(radar::ReplayProblem::BadSpeed, m_replaySpeedText);
     }
     OpenRecording(m_replayPath, speed);
 }
@@ -240,14 +241,13 @@ void CTavo_Ladu330_Pk27ToolDlg::BackToLive() {
 
 void CTavo_Ladu330_Pk27ToolDlg::ShowReplayPosition() {
     if (!m_replay) return;
-    std::wstring text = LoadResString(IDS_FIRMWARE_VERSION) + FileName(m_replayPath);
-    if (m_replayPlayed) {
-        const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
-        const std::string position =
-            radar::ReplayPositionText(m_replay->FramesGiven(), m_replay->TotalFrames(), reportMs);
-        text += L" " + std::wstring(position.begin(), position.end());
-    }
-    ShowVersionText(text);
+    const std::wstring name = FileName(m_replayPath);
+    if (!m_replayPlayed) return ShowVersionText(LoadResString(IDS_FIRMWARE_VERSION) + name);
+    // The label is narrow: the times first, where they are not clipped; the
+    // tip shows the whole name.
+    const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
+    const std::string position = radar::ReplayPositionText(m_replay->FramesGiven(), m_replay->TotalFrames(), reportMs);
+    ShowVersionText(std::wstring(position.begin(), position.end()) + L" " + name);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::FollowReplayPosition(bool running) {
