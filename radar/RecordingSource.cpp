@@ -62,17 +62,21 @@ ReplayProblem RecordingSource::Open(std::FILE* file) {
     } counter;
     recording::RecordingScanner probe(counter);
     uint64_t bytes = 0;
-    while (bytes < (1u << 20) && counter.reports == 0) {
+    for (;;) {
         size_t room = 0;
         uint8_t* space = probe.Space(&room);
         const size_t n = std::fread(space, 1, room, m_file.Get());
         probe.Commit(n);
         bytes += n;
         if (n < room) break;
+        // Counted to the end only once it is known to be a recording.
+        if (counter.reports == 0 && bytes >= (1u << 20)) break;
     }
     if (std::ferror(m_file.Get())) return ReplayProblem::CannotOpen;
     if (bytes == 0) return ReplayProblem::Empty;
     if (counter.reports == 0) return ReplayProblem::NotARecording;
+    probe.Finish();
+    m_totalFrames = counter.reports;
     Rewind();
     return ReplayProblem::None;
 }
@@ -89,12 +93,20 @@ void RecordingSource::Rewind() {
     m_frameEnds.clear();
     m_fileDone = false;
     m_atEnd = false;
+    m_framesGiven = 0;
 }
 
 void RecordingSource::PrepareStart(double intervalMs) {
     if (m_atEnd) Rewind();
     m_pacer.SetIntervalMs(intervalMs);
+    m_intervalMs = intervalMs;
+    m_intervalChanged = false;
     m_restartSchedule = true;
+}
+
+void RecordingSource::ChangeInterval(double intervalMs) {
+    m_intervalMs = intervalMs;
+    m_intervalChanged = true;
 }
 
 void RecordingSource::OnReport(const recording::Report& report) {
@@ -121,12 +133,17 @@ int RecordingSource::Give(uint8_t* out, size_t count, uint64_t frames) {
     m_givenOffset += count;
     for (uint64_t i = 0; i < frames; ++i) m_frameEnds.pop_front();
     m_pacer.Taken(frames);
+    m_framesGiven += frames;
     return static_cast<int>(count);
 }
 
 int RecordingSource::Read(uint8_t* out, size_t capacity, int maxWaitMs) {
     if (!out || capacity == 0 || !m_scanner) return 0;
     if (capacity > INT32_MAX) capacity = INT32_MAX;
+    if (m_intervalChanged.exchange(false)) {
+        m_pacer.SetIntervalMs(m_intervalMs.load());
+        m_restartSchedule = true;
+    }
     if (m_restartSchedule) {
         m_pacer.Restart(m_clock());
         m_restartSchedule = false;

@@ -52,7 +52,7 @@ public:
     ~RecordingSource() override;
 
     // Takes the open file (null: it could not be opened) and checks that it
-    // holds a report frame within its first megabyte.
+    // holds a report frame within its first megabyte; counts its frames.
     ReplayProblem Open(std::FILE* file);
 
     // Before every start of playback (no Read running): back to the beginning
@@ -68,6 +68,17 @@ public:
 
     // Everything was given (any thread).
     bool AtEnd() const { return m_atEnd.load(); }
+
+    // While playing (any thread): from the next frame on, each frame
+    // intervalMs after the one before; the next one is due at once.
+    void ChangeInterval(double intervalMs);
+    // The interval the playback was last started or changed to (any thread).
+    double IntervalMs() const { return m_intervalMs.load(); }
+
+    // Report frames in the whole recording, and of them those given since
+    // the last rewind (any thread): where the playback is.
+    uint64_t TotalFrames() const { return m_totalFrames; }
+    uint64_t FramesGiven() const { return m_framesGiven.load(); }
 
 private:
     void OnReport(const recording::Report& report) override;
@@ -89,7 +100,11 @@ private:
     bool m_fileDone = false;
     std::atomic<bool> m_atEnd{false};
     bool m_restartSchedule = true;
-    ReplayPacer m_pacer;
+    ReplayPacer m_pacer;                  // the reading thread's
+    std::atomic<double> m_intervalMs{0};  // any thread writes; Read takes it on m_intervalChanged
+    std::atomic<bool> m_intervalChanged{false};
+    uint64_t m_totalFrames = 0;              // set by Open
+    std::atomic<uint64_t> m_framesGiven{0};  // the reading thread writes
 };
 
 }  // namespace radar

@@ -123,6 +123,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     SetupWaveChart();
     UpdatePresenceDisplay();
     m_resizeTool.AttachWindow(m_hWnd);
+    InitReplayMenu();
     if (m_replayRequested) OpenReplay();
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
@@ -186,6 +187,7 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (OnReplayMessage(msg, wParam, lParam, result)) return TRUE;
     switch (msg) {
     case WM_RADAR_STATE: result = OnRadarState(); return TRUE;
     case WM_REPLAY: result = OnReplay(wParam); return TRUE;
@@ -335,6 +337,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     // Nothing runs any more, whoever stopped it (the parameter dialog too):
     // the user must be able to disconnect.
     EnableItem(IDC_BTN_CONNECT, !m_replay);
+    if (m_replay) FollowReplayPosition(false);
 }
 
 LRESULT CTavo_Ladu330_Pk27ToolDlg::OnRadarState() {

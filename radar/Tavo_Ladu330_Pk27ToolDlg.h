@@ -20,6 +20,7 @@
 #include "Acquisition.h"
 #include "OutputFile.h"
 #include "RecordingSource.h"
+#include "ReplayMenu.h"
 #include "Tavo_Common.h"
 #include "controls/ColorStatic.h"
 #include "framework/Controls.h"
@@ -91,8 +92,28 @@ private:
     void FitToSize(UINT type, int cx, int cy);
     LRESULT OnRadarState();
     void ShowLatestState();
+    // A replay in place of the module (…DlgReplay.cpp): from the command
+    // line, the system menu or a dropped file, all through OpenRecording.
     void OpenReplay();
     LRESULT OnReplay(WPARAM what);
+    void InitReplayMenu();
+    // The system menu's replay commands, dropped files and the test queries about them.
+    bool OnReplayMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void ChooseRecording();
+    // Plays path from now on (a run stops first, a port closes); a file that
+    // cannot be played is refused with a message and changes nothing.
+    bool OpenRecording(const std::wstring& path, double speed);
+    void RefuseReplay(radar::ReplayProblem problem, const std::wstring& subject);
+    void SetReplaySpeed(double speed);
+    // Leaves replay mode: the window as a fresh start shows it.
+    void BackToLive();
+    // Between replayed frames: the report period, sped up.
+    double ReplayIntervalMs() const;
+    // The version label shows the recording's name and, from its first start,
+    // the time played and its whole time ("0:12 / 1:05 name"); a timer
+    // follows it while it runs.
+    void ShowReplayPosition();
+    void FollowReplayPosition(bool running);
 
     void OpenLogFile();
     // The notices of a log or data file that is not written, as things stand.
@@ -132,6 +153,7 @@ private:
     static constexpr int kDefaultReportTimeMs = 50;
     static constexpr UINT_PTR kPortWatchTimer = 1;
     static constexpr UINT_PTR kDisplayTimer = 2;  // shows the newest state when it came too soon
+    static constexpr UINT_PTR kReplayPositionTimer = 3;
 
     HICON m_hIcon = nullptr;
     CWndResizeTool m_resizeTool;
@@ -175,6 +197,8 @@ private:
     bool m_replayRequested = false;
     std::wstring m_replayPath, m_replaySpeedText, m_replayProblem;
     double m_replaySpeed = 1.0;
+    bool m_replayPlayed = false;  // UI thread: the open recording was started at least once
+    radar::CReplayMenu m_replayMenu;
     std::unique_ptr<radar::RecordingSource> m_replay;  // null: the device is the source
     // The acquisition reads from one of these; both outlive it.
     radar::DeviceByteSource m_deviceSource;

@@ -1,5 +1,6 @@
 // The main window's device side: the port list, connecting, starting and
-// stopping, the baud rate and version label, and a replay in place of the module.
+// stopping, the baud rate and version label (a replay in place of the module:
+// …DlgReplay.cpp).
 #include "Tavo_Ladu330_Pk27ToolDlg.h"
 
 #include <string>
@@ -29,19 +30,6 @@ std::wstring FromAnsi(const char* text, UINT codePage) {
     MultiByteToWideChar(codePage, 0, text, -1, &wide[0], n);
     wide.resize(static_cast<size_t>(n - 1));
     return wide;
-}
-
-// The message for a recording that cannot be replayed; "%s" stands for the
-// file name or the speed.
-UINT ReplayProblemStringId(radar::ReplayProblem problem) {
-    switch (problem) {
-    case radar::ReplayProblem::CannotOpen: return IDS_REPLAY_CANNOT_OPEN;
-    case radar::ReplayProblem::Empty: return IDS_REPLAY_EMPTY;
-    case radar::ReplayProblem::NotARecording: return IDS_REPLAY_NOT_A_RECORDING;
-    case radar::ReplayProblem::BadSpeed: return IDS_REPLAY_BAD_SPEED;
-    case radar::ReplayProblem::None: break;
-    }
-    return 0;
 }
 
 }  // namespace
@@ -127,6 +115,7 @@ void CTavo_Ladu330_Pk27ToolDlg::WatchPort(bool on) {
 
 void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
     if (id == kDisplayTimer) return ShowLatestState();
+    if (id == kReplayPositionTimer) return ShowReplayPosition();
     if (id != kPortWatchTimer) return;
     if (!m_bConnected) return WatchPort(false);
     // IsConnected may run beside the acquisition thread's reads; while the
@@ -143,9 +132,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
     }
     ReadBaudRate();
     if (m_replay) {
-        // One frame per report period of the configuration, sped up.
-        const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
-        m_replay->PrepareStart(reportMs / m_replaySpeed);
+        m_replay->PrepareStart(ReplayIntervalMs());
     } else {
         if (!m_bConnected) return;
         if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
@@ -166,6 +153,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
     RestartWaveChart();
     UpdatePresenceDisplay();
     StartAcquisition();
+    if (m_replay) FollowReplayPosition(true);
 
     m_bRunning = TRUE;
     SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_STOP));
@@ -189,58 +177,4 @@ void CTavo_Ladu330_Pk27ToolDlg::ShowVersionText(const std::wstring& text) {
 
 void CTavo_Ladu330_Pk27ToolDlg::UpdateVersionLabel() {
     ShowVersionText(LoadResString(IDS_FIRMWARE_VERSION) + FromAnsi(m_strVersion.GetString(), CP_THREAD_ACP));
-}
-
-void CTavo_Ladu330_Pk27ToolDlg::SetReplay(const std::wstring& path, const std::wstring& speed) {
-    m_replayRequested = true;
-    m_replayPath = path;
-    m_replaySpeedText = speed;
-}
-
-// The window opens "connected" to the recording; a recording that cannot be
-// played is refused with a message and the window works as without it.
-void CTavo_Ladu330_Pk27ToolDlg::OpenReplay() {
-    auto refuse = [&](radar::ReplayProblem problem, const std::wstring& subject) {
-        m_replayProblem = LoadResString(ReplayProblemStringId(problem));
-        const size_t at = m_replayProblem.find(L"%s");
-        if (at != std::wstring::npos) m_replayProblem.replace(at, 2, subject);
-        // Shown once the window is up, from its own message loop.
-        ::PostMessageW(m_hWnd, WM_REPLAY, kReplayRefused, 0);
-    };
-    double speed = 1.0;
-    if (!m_replaySpeedText.empty()) {
-        std::string text;
-        for (wchar_t c : m_replaySpeedText) text += c < 0x80 ? static_cast<char>(c) : '?';
-        if (!radar::ParseReplaySpeed(text, speed)) return refuse(radar::ReplayProblem::BadSpeed, m_replaySpeedText);
-    }
-    auto source = std::make_unique<radar::RecordingSource>();
-    const radar::ReplayProblem problem = source->Open(_wfopen(m_replayPath.c_str(), L"rb"));
-    if (problem != radar::ReplayProblem::None) return refuse(problem, m_replayPath);
-
-    m_replay = std::move(source);
-    m_replaySource = std::make_unique<radar::ReplayByteSource>(*m_replay);
-    m_acquisition.SetSource(m_replaySource.get());
-    m_replaySpeed = speed;
-    const size_t slash = m_replayPath.find_last_of(L"\\/");
-    const std::wstring name = m_replayPath.substr(slash == std::wstring::npos ? 0 : slash + 1);
-    ShowVersionText(LoadResString(IDS_FIRMWARE_VERSION) + name);
-    for (int id : {IDC_BTN_REFRESH, IDC_COMBO_PORT, IDC_BTN_CONNECT, IDC_BTN_PARAM_CONFIG}) EnableItem(id, FALSE);
-    EnableItem(IDC_BTN_START, TRUE);
-}
-
-LRESULT CTavo_Ladu330_Pk27ToolDlg::OnReplay(WPARAM what) {
-    if (what == kReplayRefused) {
-        // The template is not visible: the dialog manager would show the
-        // window only after the box. The box belongs over the open window.
-        if (!::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOW);
-        std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
-        MessageBoxW(m_hWnd, m_replayProblem.c_str(), caption.c_str(), kErrorBoxType);
-    } else if (what == kReplayEnded && m_bRunning && m_replay && m_replay->AtEnd()) {
-        // The end of the recording stops as the stop button does; the display
-        // then shows the recording's last report rather than "nobody".
-        OnBnClickedStart();
-        TakeReportedState();
-        UpdatePresenceDisplay();
-    }
-    return 0;
 }

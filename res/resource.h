@@ -72,6 +72,21 @@
 #define IDS_REPLAY_EMPTY 50082
 #define IDS_REPLAY_NOT_A_RECORDING 50083
 #define IDS_REPLAY_BAD_SPEED 50084
+// Opening a recording from the window: the system menu's entries and the file dialog.
+#define IDS_MENU_OPEN_RECORDING 50090
+#define IDS_MENU_SPEED_1 50091
+#define IDS_MENU_SPEED_5 50092
+#define IDS_MENU_SPEED_20 50093
+#define IDS_MENU_BACK_TO_LIVE 50094
+#define IDS_OPEN_RECORDING_TITLE 50095
+#define IDS_OPEN_RECORDING_FILTER 50096
+
+// System menu commands (multiples of 16, as WM_SYSCOMMAND keeps its low four bits).
+#define IDM_OPEN_RECORDING 0x0100
+#define IDM_REPLAY_SPEED_1 0x0110
+#define IDM_REPLAY_SPEED_5 0x0120
+#define IDM_REPLAY_SPEED_20 0x0130
+#define IDM_BACK_TO_LIVE 0x0140
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

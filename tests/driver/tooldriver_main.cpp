@@ -35,8 +35,9 @@ void Print(const std::wstring& line) {
 
 int Usage() {
     Print(
-        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|msgbox|dismiss|close|wait-exit "
-        L"[--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] [--args T] [--kill]");
+        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|syscommand|msgbox|dismiss|close|"
+        L"wait-exit [--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] [--args T] "
+        L"[--command N] [--kill]");
     return 2;
 }
 
@@ -142,6 +143,10 @@ int wmain(int argc, wchar_t** argv) {
         return SelectComboItem(target, static_cast<int>(options.Number(L"index", 0))) ? 0 : 1;
     } else if (command == L"set-text") {
         return SetEditText(target, options.Text(L"text")) ? 0 : 1;
+    } else if (command == L"syscommand") {
+        // A system menu command as the menu sends it; posted, since it may open a modal window.
+        const WPARAM id = static_cast<WPARAM>(options.Number(L"command", 0));
+        return ::PostMessageW(window, WM_SYSCOMMAND, id, 0) ? 0 : 1;
     } else if (command == L"close") {
         return tooldriver::CloseWindow(window) ? 0 : 1;
     } else {
