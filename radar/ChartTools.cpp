@@ -120,16 +120,15 @@ bool CChartTools::WritePng(const std::vector<DWORD>& pixels, int width, int heig
                            std::wstring* reason) {
     const std::wstring part = path + L".part";  // an unknown extension: the PNG encoder all the same
     {
-        UniqueKernelHandle probe(::CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueKernelHandle probe(
+            ::CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe) {
             *reason = SystemReason(::GetLastError());
             return false;
         }
     }
     std::vector<DWORD> copy(pixels);  // the image reads the bits in place
-    UniqueImage image(
-        Gdiplus_LoadBitmapFromImageBits(copy.data(), width, height, width * 4, PixelFormat32bppRGB));
+    UniqueImage image(Gdiplus_LoadBitmapFromImageBits(copy.data(), width, height, width * 4, PixelFormat32bppRGB));
     const bool saved = image && Gdiplus_BitmapOK(image.Get()) && Gdiplus_SaveBitmapToFileW(image.Get(), part.c_str());
     if (!saved) {
         const int status = image ? Gdiplus_BitmapLastError(image.Get()) : Gdiplus::OutOfMemory;
@@ -151,8 +150,9 @@ void CChartTools::CopyData() {
     const std::wstring csv = radar::SamplesCsv(m_chart.GetShownSamples(0), m_periodMs);
     const size_t bytes = (csv.size() + 1) * sizeof(wchar_t);
     UniqueGlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, bytes));
-    if (!block) return ShowFailure(radar::FillPlaceholders(LoadResString(IDS_CHART_COPY_FAILED),
-                                                           {SystemReason(ERROR_NOT_ENOUGH_MEMORY)}));
+    if (!block)
+        return ShowFailure(
+            radar::FillPlaceholders(LoadResString(IDS_CHART_COPY_FAILED), {SystemReason(ERROR_NOT_ENOUGH_MEMORY)}));
     if (void* data = ::GlobalLock(block.Get())) {
         std::memcpy(data, csv.c_str(), bytes);
         ::GlobalUnlock(block.Get());

@@ -46,8 +46,9 @@ struct NoReports : recording::IReportConsumer {
 };
 
 void Frame(Bytes& out, uint8_t state, uint16_t distance, bool brokenTrailer = false) {
-    out.insert(out.end(), {0xAA, 0xAA, state, static_cast<uint8_t>(distance & 0xFF),
-                           static_cast<uint8_t>(distance >> 8), 0x55, static_cast<uint8_t>(brokenTrailer ? 0x56 : 0x55)});
+    out.insert(out.end(),
+               {0xAA, 0xAA, state, static_cast<uint8_t>(distance & 0xFF), static_cast<uint8_t>(distance >> 8), 0x55,
+                static_cast<uint8_t>(brokenTrailer ? 0x56 : 0x55)});
 }
 
 TEST(LinkHealth, CleanFramesHaveNoResyncsNoBrokenTrailers) {
@@ -85,7 +86,8 @@ TEST(LinkHealth, AgreesWithTheRecordingStatisticsOnNoisyStreams) {
         for (int i = 0; i < 300; ++i) {
             const int what = static_cast<int>(random() % 10);
             if (what == 0) {
-                for (int k = static_cast<int>(random() % 9); k > 0; --k) stream.push_back(static_cast<uint8_t>(random()));
+                for (int k = static_cast<int>(random() % 9); k > 0; --k)
+                    stream.push_back(static_cast<uint8_t>(random()));
             } else {
                 Frame(stream, static_cast<uint8_t>(random() % 3), static_cast<uint16_t>(random() % 800), what == 1);
             }
