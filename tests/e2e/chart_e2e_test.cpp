@@ -357,5 +357,50 @@ TEST_F(ChartTest, HealthLineCountsBrokenTrailersResyncsAndAPortLossOfTheRun) {
     EXPECT_EQ(0u, CloseTool());
 }
 
+TEST_F(ChartTest, ReadOutAndHealthLineSpeakEnglishWithTheEnglishSetting) {
+    WriteFileBytes(ConfigPath(), "<?xml version=\"1.0\"?>\n<AppConfig\n\tLanguage=\"ENG\" />\n");
+    std::string script;
+    ASSERT_TRUE(WriteSimScript("chart-english.txt", "1 321 60000\n", script));
+    devtest::CSimulator sim(kPort, {"--script", script});
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+    ASSERT_TRUE(SelectPort(m_window, kPort));
+    Click(Control(m_window, IDC_BTN_CONNECT), 3000);
+    ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"Disconnect"));
+    Click(Control(m_window, IDC_BTN_START), 3000);
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"Stop"));
+
+    HWND chart = Control(m_window, IDC_STATIC_WAVE);
+    RECT client{};
+    ::GetClientRect(chart, &client);
+    std::wstring readout;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            // The pointer moves (a still pointer is not read again) and
+            // comes to rest over the newest report.
+            Hover(chart, client.right - kSideAxis - 2, (client.bottom - kBottomAxis) / 2);
+            Hover(chart, client.right - kSideAxis - 1, (client.bottom - kBottomAxis) / 2);
+            return (readout = HoverText(m_window)) == L"T0-0.00 s: 321 cm";
+        },
+        kWait))
+        << Utf8(readout);
+    std::wstring line;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            line = HealthText(m_window);
+            const size_t rest = line.find(L" reports/s  broken trailers 0  resyncs 0  port losses 0");
+            return rest != std::wstring::npos && rest > 0 && std::wcstol(line.c_str(), nullptr, 10) > 0;
+        },
+        kWait))
+        << Utf8(line);
+    Click(Control(m_window, IDC_BTN_START), 10000);
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"Start"));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return (line = HealthText(m_window)) == L"Stopped  broken trailers 0  resyncs 0  port losses 0"; },
+        kWait))
+        << Utf8(line);
+    EXPECT_EQ(0u, CloseTool());
+}
+
 }  // namespace
 }  // namespace e2e
