@@ -96,6 +96,4 @@ TEST(ChartCsv, ExactToTheMillisecondForAnyWholePeriodAndAFullWindow) {
     }
 }
 
-TEST(ChartCsv, NothingShownIsTheHeaderAlone) { EXPECT_EQ(L"time_s,distance_cm\r\n", SamplesCsv({}, 50)); }
-
 }  // namespace

@@ -1,6 +1,6 @@
 // The link's health figures as the acquisition counts them from the parser:
 // the same resyncs and broken trailers as the recording statistics, however
-// the stream is cut into reads; the rate and the line.
+// the stream is cut into reads; the rate.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -49,17 +49,6 @@ void Frame(Bytes& out, uint8_t state, uint16_t distance, bool brokenTrailer = fa
     out.insert(out.end(),
                {0xAA, 0xAA, state, static_cast<uint8_t>(distance & 0xFF), static_cast<uint8_t>(distance >> 8), 0x55,
                 static_cast<uint8_t>(brokenTrailer ? 0x56 : 0x55)});
-}
-
-TEST(LinkHealth, CleanFramesHaveNoResyncsNoBrokenTrailers) {
-    Bytes stream;
-    for (int i = 0; i < 40; ++i) Frame(stream, 1, static_cast<uint16_t>(i));
-    for (size_t read : {1u, 3u, 7u, 4096u}) {
-        const radar::LinkHealthFigures f = CountInReads(stream, read);
-        EXPECT_EQ(40u, f.reports);
-        EXPECT_EQ(0u, f.badTrailers);
-        EXPECT_EQ(0u, f.resyncs);
-    }
 }
 
 TEST(LinkHealth, EachRunOfSkippedBytesEndingAtAFrameIsOneResync) {
@@ -129,17 +118,6 @@ TEST(LinkHealth, ReportsPerSecondRoundsOverTheTimeThatPassed) {
     EXPECT_EQ(40u, radar::ReportsPerSecond(0, 20, 500));
     EXPECT_EQ(0u, radar::ReportsPerSecond(0, 20, 0)) << "no time passed";
     EXPECT_EQ(0u, radar::ReportsPerSecond(50, 10, 1000)) << "counts renewed in between";
-}
-
-TEST(LinkHealth, TheLineNamesEachFigureWhereTheLanguagePutsIt) {
-    radar::LinkHealthFigures f;
-    f.badTrailers = 3;
-    f.resyncs = 4;
-    f.portLosses = 1;
-    EXPECT_EQ(L"20 reports/s  broken trailers 3  resyncs 4  port losses 1",
-              radar::HealthLine(L"{0} reports/s  broken trailers {1}  resyncs {2}  port losses {3}", 20, f));
-    EXPECT_EQ(L"Stopped  broken trailers 3  resyncs 4  port losses 1",
-              radar::HealthLine(L"Stopped  broken trailers {1}  resyncs {2}  port losses {3}", 20, f));
 }
 
 }  // namespace
