@@ -37,6 +37,11 @@ struct GlobalMemoryTraits : NullIsEmpty<HGLOBAL> {
     static void Close(HGLOBAL h) { ::GlobalFree(h); }
 };
 
+// Menus made with CreatePopupMenu / CreateMenu and never attached to a window.
+struct MenuTraits : NullIsEmpty<HMENU> {
+    static void Close(HMENU h) { ::DestroyMenu(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
@@ -46,3 +51,4 @@ using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueCreatedDC = UniqueHandle<CreatedDCTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;

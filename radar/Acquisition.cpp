@@ -88,6 +88,7 @@ void CAcquisition::OpenDataFile() {
 void CAcquisition::Start() {
     m_nState = 0;
     m_nDistance = 0;
+    m_health.Reset();
     m_bStopThread = 0;
     m_thread.StartThread("ABDData", this, 0, 0, kThreadStackBytes, 0);
 }
@@ -144,6 +145,7 @@ int CAcquisition::ThreadFunc() {
 void CAcquisition::ParseReportFrames(CBaseBuffer& buffer) { ScanReportBuffer(buffer, *this); }
 
 void CAcquisition::OnReportFrame(uint8_t state, uint16_t distance) {
+    m_health.OnReport();
     m_nState = state;
     m_nDistance = distance;
     // Only when the previous state was taken: the window then shows the
@@ -160,7 +162,10 @@ void CAcquisition::OnReportFrame(uint8_t state, uint16_t distance) {
     }
 }
 
-void CAcquisition::OnInvalidTrailer() { DbgOutputA(2, "Tailer TAG Invalid!\r\n"); }
+void CAcquisition::OnInvalidTrailer() {
+    m_health.OnBadTrailer();
+    DbgOutputA(2, "Tailer TAG Invalid!\r\n");
+}
 
 }  // namespace radar
 

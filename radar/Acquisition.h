@@ -19,6 +19,7 @@
 #include <string>
 
 #include "DistanceHistory.h"
+#include "LinkHealth.h"
 #include "OutputFile.h"
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
@@ -136,6 +137,9 @@ public:
     // chart's span; returns its length. Also while the thread runs.
     int32_t RenewHistory(int32_t reportTimeMs);
     int32_t HistoryCount() const { return m_nHistoryCount.load(); }
+    // The line's health during the current (or last) run, counted from its
+    // start; the user-interface thread adds the port losses it sees.
+    LinkHealthCounters& Health() { return m_health; }
 
     // IThreadFuncInterface: the acquisition thread's body.
     int ThreadFunc() override;
@@ -145,6 +149,7 @@ public:
 private:
     void OnReportFrame(uint8_t state, uint16_t distance) override;
     void OnInvalidTrailer() override;
+    void OnSkippedBytes(size_t count) override { m_health.OnSkippedBytes(count); }
     std::wstring NewFile(const wchar_t* extension) const;
 
     IAcquisitionSink& m_sink;
@@ -161,6 +166,7 @@ private:
     CBaseLock m_historyLock;  // guards m_history between the threads
     DistanceHistory m_history;
     std::atomic<int32_t> m_nHistoryCount{0};  // UI thread writes (under the lock)
+    LinkHealthCounters m_health;              // see LinkHealth.h for who counts what
     CBaseThread m_thread;
     std::atomic<int32_t> m_bStopThread{0};  // UI thread sets, acquisition thread polls
 };

@@ -36,6 +36,18 @@ UINT ChartPaintsMessage() {
     return message;
 }
 
+// Answered with a global atom holding the chart's last hover read-out, or the
+// health line its last paint drew (0: none); the asker deletes the atom.
+UINT ChartHoverTextMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.ChartHoverText");
+    return message;
+}
+UINT ChartHealthTextMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.ChartHealthText");
+    return message;
+}
+LRESULT TextAtom(const std::wstring& text) { return text.empty() ? 0 : ::GlobalAddAtomW(text.c_str()); }
+
 // The system's text for an error code, without its line end.
 std::wstring SystemMessage(DWORD error) {
     wchar_t* text = nullptr;
@@ -120,6 +132,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
         m_versionTip.AddWindowTool(&m_versionLabel, (LoadResString(IDS_FIRMWARE_VERSION) + L"Unknown").c_str());
     }
 
+    m_chartTools.Attach(m_hWnd);
     SetupWaveChart();
     UpdatePresenceDisplay();
     m_resizeTool.AttachWindow(m_hWnd);
@@ -192,6 +205,10 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_RADAR_STATE: result = OnRadarState(); return TRUE;
     case WM_REPLAY: result = OnReplay(wParam); return TRUE;
     case WM_FILE_FAILED: result = OnFileFailed(); return TRUE;
+    case WM_CONTEXTMENU:
+        if (!m_chartTools.OnContextMenu(reinterpret_cast<HWND>(wParam), lParam)) break;
+        result = 0;
+        return TRUE;
     default:
         if (msg == LiveGdiObjectsMessage()) {
             result = g_liveScopedGdiObjects.load();
@@ -199,6 +216,11 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         }
         if (msg == ChartPaintsMessage()) {
             result = static_cast<LRESULT>(m_waveWnd.GetPaintCount());
+            return TRUE;
+        }
+        if (msg == ChartHoverTextMessage() || msg == ChartHealthTextMessage()) {
+            result =
+                TextAtom(msg == ChartHoverTextMessage() ? m_waveWnd.GetHoverText() : m_waveWnd.GetCornerTextShown());
             return TRUE;
         }
         break;
@@ -229,6 +251,7 @@ bool CTavo_Ladu330_Pk27ToolDlg::OnTimer(UINT_PTR id) {
 bool CTavo_Ladu330_Pk27ToolDlg::OnCommand(UINT id, UINT code) {
     // A replay has no port, no connection and no module parameters.
     if (m_replay && (id == IDC_BTN_REFRESH || id == IDC_BTN_CONNECT || id == IDC_BTN_PARAM_CONFIG)) return true;
+    if (code == 0 && m_chartTools.OnCommand(id)) return true;  // the chart's menu
     return CDialogEx::OnCommand(id, code);
 }
 
@@ -310,6 +333,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
     if (m_acquisition.LogFile().CreateFailed() || (!m_replay && m_acquisition.DataFile().CreateFailed()))
         ::PostMessageW(m_hWnd, WM_FILE_FAILED, 0, 0);
     m_acquisition.Start();
+    m_chartTools.RunStarted();
 }
 
 bool CTavo_Ladu330_Pk27ToolDlg::PostStateChanged() { return ::PostMessageW(m_hWnd, WM_RADAR_STATE, 0, 0) != FALSE; }
@@ -325,6 +349,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     // The thread ends, the module stops reporting (a replay has nothing to
     // stop), the data file closes; nothing is posted after this.
     m_acquisition.Stop();
+    m_chartTools.RunStopped();
     MSG pending;
     while (::PeekMessageW(&pending, m_hWnd, WM_RADAR_STATE, WM_RADAR_STATE, PM_REMOVE)) {}
     ::KillTimer(m_hWnd, kDisplayTimer);
@@ -408,6 +433,7 @@ void CTavo_Ladu330_Pk27ToolDlg::SetupWaveChart() {
 
 void CTavo_Ladu330_Pk27ToolDlg::RestartWaveChart() {
     RenewHistory();
+    m_chartTools.SetPeriod(m_param.ReportTimeMS);
     LayOutRecentValuesChart(m_waveWnd, m_fScale, m_nHistoryCount);
 }
 

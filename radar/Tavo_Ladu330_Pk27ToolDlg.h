@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "Acquisition.h"
+#include "ChartTools.h"
 #include "OutputFile.h"
 #include "RecordingSource.h"
 #include "ReplayMenu.h"
@@ -205,5 +206,7 @@ private:
     std::unique_ptr<radar::ReplayByteSource> m_replaySource;  // over m_replay
     // Its thread, files and history; it tells this window through the sink.
     radar::CAcquisition m_acquisition{*this, radar::CAcquisition::ProgramLogFolder()};
+    // The chart's read-out, menu and link health line.
+    CChartTools m_chartTools{m_waveWnd, m_acquisition};
     CParamConfigDlg m_paramDlg{&m_param};  // modeless, hidden until button 1104; lives as long as this window
 };

@@ -116,11 +116,14 @@ void CTavo_Ladu330_Pk27ToolDlg::WatchPort(bool on) {
 void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
     if (id == kDisplayTimer) return ShowLatestState();
     if (id == kReplayPositionTimer) return ShowReplayPosition();
+    if (id == CChartTools::kHealthTimer) return m_chartTools.OnHealthTimer();
     if (id != kPortWatchTimer) return;
     if (!m_bConnected) return WatchPort(false);
     // IsConnected may run beside the acquisition thread's reads; while the
     // port is away it also tries to open it again.
-    SetNotice(IDS_NOTICE_PORT_LOST, !Tavo_Interface_RadarDevice_IsConnected(m_hDevice));
+    const bool away = !Tavo_Interface_RadarDevice_IsConnected(m_hDevice);
+    m_chartTools.PortSeen(away);
+    SetNotice(IDS_NOTICE_PORT_LOST, away);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {

@@ -88,6 +88,25 @@
 #define IDM_REPLAY_SPEED_20 0x0130
 #define IDM_BACK_TO_LIVE 0x0140
 
+// The chart's right-click menu, its hover read-out and the link's health line
+// ("{0}", "{1}", ... stand for the values named beside each).
+#define IDS_CHART_MENU_SAVE_PICTURE 50130
+#define IDS_CHART_MENU_COPY_DATA 50131
+#define IDS_CHART_MENU_RESET_VIEW 50132
+#define IDS_CHART_HOVER 50133  // {0} time label, {1} distance
+#define IDS_CHART_SAVE_TITLE 50134
+#define IDS_CHART_SAVE_FILTER 50135     // '|' separates the filter's parts
+#define IDS_CHART_SAVE_FAILED 50136     // {0} file, {1} reason
+#define IDS_CHART_ENCODE_FAILED 50137   // {0} status code
+#define IDS_CHART_COPY_FAILED 50138     // {0} reason
+#define IDS_CHART_HEALTH_RUNNING 50139  // {0} reports/s, {1} broken trailers, {2} resyncs, {3} port losses
+#define IDS_CHART_HEALTH_STOPPED 50140  // the same without {0}
+#define IDS_CHART_NO_PICTURE 50141
+// Chart menu commands.
+#define ID_CHART_SAVE_PICTURE 0x0300
+#define ID_CHART_COPY_DATA 0x0310
+#define ID_CHART_RESET_VIEW 0x0320
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

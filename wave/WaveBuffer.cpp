@@ -320,3 +320,15 @@ int CWaveBuffer::ReadSamples(int first, int count, double* out) const {
     }
     return copied;
 }
+
+std::vector<double> CWaveBuffer::ReadVisibleSamples(double zoom) const {
+    CAutoBaseLock guard(m_lock);
+    std::vector<double> out;
+    int64_t start = 0, cnt = 0;
+    if (!VisibleWindowLocked(zoom, m_nScrollOffset, &start, &cnt)) return out;
+    out.resize(static_cast<size_t>(cnt));
+    for (int64_t i = 0; i < cnt; ++i) {
+        if (!ReadSample(m_pSamples, m_nSampleType, start + i, &out[static_cast<size_t>(i)])) return {};
+    }
+    return out;
+}

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "Tavo_Common.h"
 
@@ -98,6 +99,10 @@ public:
     // Copies up to count samples from array index first on, converted to
     // double; returns how many were copied (0 for an unknown encoding).
     int ReadSamples(int first, int count, double* out) const;
+    // The samples the curve shows at zoom (the visible window at the current
+    // scroll offset), oldest first, converted to double; empty when nothing
+    // is shown. One consistent state: read under the lock in one go.
+    std::vector<double> ReadVisibleSamples(double zoom) const;
 
 private:
     template <class T>

@@ -34,6 +34,11 @@ bool CWaveWnd::OnLButtonUp(UINT flags, POINT point) {
 bool CWaveWnd::OnLButtonDblClk(UINT flags, POINT point) {
     DefWindowProc(WM_LBUTTONDBLCLK, flags, MAKELPARAM(point.x, point.y));
     if (!AnySwitch()) return true;
+    ResetView();
+    return true;
+}
+
+void CWaveWnd::ResetView() {
     SetSideAxesRange(m_fYMin, m_fYMax);
     m_nScrollOffset = 0;
     SetHorzAxesRange(m_fXStart, m_fXEnd);
@@ -44,7 +49,6 @@ bool CWaveWnd::OnLButtonDblClk(UINT flags, POINT point) {
         ch.buffer.SetScrollOffset(0);
     }
     Redraw();
-    return true;
 }
 
 bool CWaveWnd::OnMouseMove(UINT flags, POINT point) {

@@ -90,6 +90,7 @@ void CWaveWnd::DrawFrame(CDC* dc) {
         dc->SetBkMode(oldMode);
     }
     DrawStatusText(dc);
+    DrawCornerText(dc);
     ::GdiFlush();
 
     if (m_bHoverTip && m_bTipShown && m_toolTip.IsWindow() && m_toolTip.IsWindowVisible()) UpdateHoverTip();
@@ -106,6 +107,23 @@ void CWaveWnd::DrawStatusText(CDC* dc) {
     RECT rc = m_rcPlot;
     ::InflateRect(&rc, -4, -2);
     dc->DrawTextW(m_strStatus, &rc, DT_LEFT | DT_TOP | DT_NOPREFIX);
+    dc->SetTextColor(oldColor);
+    ::SetBkColor(*dc, oldBack);
+    dc->SetBkMode(oldMode);
+}
+
+void CWaveWnd::DrawCornerText(CDC* dc) {
+    m_strCornerShown = m_strCorner;
+    if (m_strCorner.empty()) return;
+    // Like the status line, on an opaque band; right-aligned, so the notices
+    // at the left stay readable beside it.
+    SelectionGuard font(*dc, GetFont());
+    const int oldMode = dc->SetBkMode(OPAQUE);
+    const COLORREF oldBack = ::SetBkColor(*dc, m_nBackColor);
+    const COLORREF oldColor = dc->SetTextColor(m_bottomAxis.m_nTextColor);
+    RECT rc = m_rcPlot;
+    ::InflateRect(&rc, -4, -2);
+    dc->DrawTextW(m_strCorner, &rc, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     dc->SetTextColor(oldColor);
     ::SetBkColor(*dc, oldBack);
     dc->SetBkMode(oldMode);

@@ -300,6 +300,11 @@ void CWaveWnd::SetStatusText(const std::wstring& text, COLORREF color) {
     Invalidate(FALSE);  // drawn on the frame layer: no background rebuild
 }
 
+std::vector<double> CWaveWnd::GetShownSamples(int channel) const {
+    if (channel < 0 || channel >= m_nChannelCount.load()) return {};
+    return m_channels[channel].buffer.ReadVisibleSamples(m_fZoom);
+}
+
 BOOL CWaveWnd::AddOverlayText(LPCWSTR text, const RECT* rect, LPCWSTR faceName, float emSize, DWORD argb) {
     std::unique_ptr<WaveOverlayText> item(new (std::nothrow) WaveOverlayText);
     if (!item) return FALSE;

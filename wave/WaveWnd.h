@@ -123,6 +123,20 @@ public:
     // with no status the window text is the one the control had before.
     void SetStatusText(const std::wstring& text, COLORREF color);
     const std::wstring& GetStatusText() const { return m_strStatus; }
+    // A line drawn over the plot's top-right corner, beside the status line,
+    // in the status line's font and the axis text's grey-blue; empty: none.
+    // Stored only: it appears with the next paint, which the caller may
+    // request (Invalidate without erase) when none is on its way.
+    void SetCornerText(const std::wstring& text) { m_strCorner = text; }
+    const std::wstring& GetCornerText() const { return m_strCorner; }
+    // The text the last paint drew in the corner.
+    const std::wstring& GetCornerTextShown() const { return m_strCornerShown; }
+    // What a double click does when interaction is on: value and time ranges,
+    // zoom and scroll back to those set by SetValueRange and SetXRange (or
+    // SetWindowLength), the background redrawn. Also with interaction off.
+    void ResetView();
+    // Channel's samples the curve shows now, oldest first (UI thread).
+    std::vector<double> GetShownSamples(int channel) const;
 
     // ---- any thread ----
     // Appends count samples in the chart's current encoding to a channel and
@@ -293,6 +307,9 @@ private:
     COLORREF m_nStatusColor = RGB(0, 0, 0);
     bool m_bPlainTextSaved = false;  // m_strPlainText holds the text before any status
     std::wstring m_strPlainText;
+    std::wstring m_strCorner;       // drawn over the plot's top-right corner
+    std::wstring m_strCornerShown;  // what the last paint drew there
 
     void DrawStatusText(CDC* dc);
+    void DrawCornerText(CDC* dc);
 };

@@ -8,21 +8,27 @@ namespace radar {
 size_t ScanReportFrames(const uint8_t* data, size_t size, IReportFrameSink& sink) {
     if (!data) return 0;
     size_t pos = 0;
+    size_t skipped = 0;  // since the last frame told
     while (pos + kReportFrameSize <= size) {
         const uint8_t* frame = data + pos;
         if (!radarproto::HasReportHeader(frame)) {
             ++pos;
+            ++skipped;
             continue;
         }
         if (!radarproto::HasReportTrailer(frame)) {
             sink.OnInvalidTrailer();
             ++pos;
+            ++skipped;
             continue;
         }
+        if (skipped > 0) sink.OnSkippedBytes(skipped);
+        skipped = 0;
         const radarproto::Report report = radarproto::DecodeReport(frame);
         sink.OnReportFrame(report.state, report.distance);
         pos += kReportFrameSize;
     }
+    if (skipped > 0) sink.OnSkippedBytes(skipped);
     return pos;
 }
 

@@ -22,6 +22,10 @@ public:
     virtual void OnReportFrame(uint8_t state, uint16_t distance) = 0;
     // A header whose trailer does not match; the scan moves on by one byte.
     virtual void OnInvalidTrailer() = 0;
+    // Bytes the scan passed over outside any frame (a header with a broken
+    // trailer included), told before the frame that follows them and, for
+    // those at the end of a scan, before it returns. Nothing by default.
+    virtual void OnSkippedBytes(size_t count) {}
 };
 
 // Scans data for frames while at least seven bytes remain from the current

@@ -6,6 +6,10 @@
 //   tooldriver set-text --pid N --class NAME --id ID --text TEXT
 //   tooldriver msgbox|dismiss --pid N [--timeout MS]
 //   tooldriver close --pid N --class NAME
+//   tooldriver mouse --pid N --class NAME [--id ID] --x X --y Y [--button right]
+//       the pointer to client point (X, Y) of the window or control, which
+//       gets the move (and the right button's press and release)
+//   tooldriver post --pid N --class NAME [--id ID] --msg M [--wparam W] [--lparam L]
 //   tooldriver wait-exit --pid N [--timeout MS] [--kill]
 // Output is UTF-8, one "key=value" per line. Exit status 0 on success, 1 when
 // the awaited thing did not happen in time, 2 on usage errors.
@@ -36,8 +40,8 @@ void Print(const std::wstring& line) {
 int Usage() {
     Print(
         L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|syscommand|msgbox|dismiss|close|"
-        L"wait-exit [--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] [--args T] "
-        L"[--command N] [--kill]");
+        L"wait-exit|mouse|post [--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] "
+        L"[--args T] [--command N] [--kill] [--x X --y Y] [--button right] [--msg M] [--wparam W] [--lparam L]");
     return 2;
 }
 
@@ -149,6 +153,25 @@ int wmain(int argc, wchar_t** argv) {
         return ::PostMessageW(window, WM_SYSCOMMAND, id, 0) ? 0 : 1;
     } else if (command == L"close") {
         return tooldriver::CloseWindow(window) ? 0 : 1;
+    } else if (command == L"mouse") {
+        POINT at{static_cast<LONG>(options.Number(L"x", 0)), static_cast<LONG>(options.Number(L"y", 0))};
+        const LPARAM point = MAKELPARAM(at.x, at.y);
+        ::ClientToScreen(target, &at);
+        ::SetCursorPos(at.x, at.y);
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(target, WM_MOUSEMOVE, 0, point, SMTO_ABORTIFHUNG, timeout, &ignored);
+        if (options.Text(L"button") == L"right") {
+            // Posted: the release opens a menu, which holds the program until it closes.
+            ::PostMessageW(target, WM_RBUTTONDOWN, MK_RBUTTON, point);
+            ::PostMessageW(target, WM_RBUTTONUP, 0, point);
+        }
+    } else if (command == L"post") {
+        const UINT msg = static_cast<UINT>(options.Number(L"msg", 0));
+        if (msg == 0) return Usage();
+        return ::PostMessageW(target, msg, static_cast<WPARAM>(options.Number(L"wparam", 0)),
+                              static_cast<LPARAM>(options.Number(L"lparam", 0)))
+                   ? 0
+                   : 1;
     } else {
         return Usage();
     }

@@ -423,3 +423,30 @@ TEST(WaveBufferColumn, UnknownEncodingLeavesTheValueAndMissingArrayMisses) {
     EXPECT_EQ(type, 9);
     EXPECT_EQ(value, 1234.5);
 }
+
+namespace {
+
+TEST(WaveBufferVisible, TheSamplesTheCurveShowsOldestFirstAtEveryOffsetAndZoom) {
+    CWaveBuffer b;
+    Allocate(b, 3, WAVE_SAMPLE_INT32);
+    const int32_t s[] = {10, 20, 30, 40, 50, 60};
+    b.AppendSamples(s, 6);
+    EXPECT_EQ(b.ReadVisibleSamples(1.0), (std::vector<double>{40, 50, 60})) << "the newest window";
+    b.SetScrollOffset(1);
+    EXPECT_EQ(b.ReadVisibleSamples(1.0), (std::vector<double>{30, 40, 50}));
+    b.SetScrollOffset(3);
+    EXPECT_EQ(b.ReadVisibleSamples(1.0), (std::vector<double>{10, 20, 30}));
+    b.SetScrollOffset(0);
+    // Zoomed in: fewer samples from the window's start; zoomed out past the
+    // array: cut at its end, as the curve is.
+    EXPECT_EQ(b.ReadVisibleSamples(3.0), (std::vector<double>{40}));
+    EXPECT_EQ(b.ReadVisibleSamples(0.5), (std::vector<double>{40, 50, 60}));
+    EXPECT_TRUE(b.ReadVisibleSamples(0.0).empty());
+}
+
+TEST(WaveBufferVisible, NothingBeforeTheArrayExists) {
+    CWaveBuffer b;
+    EXPECT_TRUE(b.ReadVisibleSamples(1.0).empty());
+}
+
+}  // namespace
