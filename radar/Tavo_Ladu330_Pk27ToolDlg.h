@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "Acquisition.h"
+#include "CsvExportCommand.h"
 #include "OutputFile.h"
 #include "RecordingSource.h"
 #include "Tavo_Common.h"
@@ -121,6 +122,8 @@ private:
     void OnTimerElapsed(UINT_PTR id);
     // Shows or hides one notice (a string id) in the chart's status line.
     void SetNotice(UINT stringId, bool shown);
+    // The notices, then a running CSV export's progress, in the status line.
+    void ShowNotices();
 
     void ShowError(UINT textId);
     void ReadBaudRate();
@@ -181,5 +184,7 @@ private:
     std::unique_ptr<radar::ReplayByteSource> m_replaySource;  // over m_replay
     // Its thread, files and history; it tells this window through the sink.
     radar::CAcquisition m_acquisition{*this, radar::CAcquisition::ProgramLogFolder()};
+    // "Export CSV…" in the system menu; tells its progress through the status line.
+    CCsvExportCommand m_csvExport{[this] { ShowNotices(); }};
     CParamConfigDlg m_paramDlg{&m_param};  // modeless, hidden until button 1104; lives as long as this window
 };
