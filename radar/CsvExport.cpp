@@ -75,9 +75,9 @@ CsvExportResult CCsvExport::Export() {
     // The tool may still be writing this recording: let it.
     UniqueKernelHandle input;
     {
-        const HANDLE file = ::CreateFileW(m_recording.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        const HANDLE file =
+            ::CreateFileW(m_recording.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             result.outcome = Outcome::CannotRead;
             result.error = ::GetLastError();

@@ -27,12 +27,12 @@ constexpr WPARAM kCsvProgress = 0, kCsvDone = 1;
 
 struct CsvExportResult {
     enum class Outcome {
-        Done,         // the CSV holds every report
-        CannotRead,   // the recording could not be opened or read (error)
-        NoReports,    // the recording holds no report frame
-        CannotCreate, // the CSV file could not be made (error)
-        WriteFailed,  // a write, flush or close of the CSV failed (error)
-        Cancelled,    // stopped by Cancel
+        Done,          // the CSV holds every report
+        CannotRead,    // the recording could not be opened or read (error)
+        NoReports,     // the recording holds no report frame
+        CannotCreate,  // the CSV file could not be made (error)
+        WriteFailed,   // a write, flush or close of the CSV failed (error)
+        Cancelled,     // stopped by Cancel
     };
     Outcome outcome = Outcome::Cancelled;
     DWORD error = 0;  // the system's code for CannotRead, CannotCreate, WriteFailed

@@ -153,7 +153,9 @@ bool CCsvExportCommand::ChooseCsv(const std::wstring& recording, std::wstring& p
     ofn.nMaxFile = kPathCapacity;
     ofn.lpstrTitle = title.c_str();
     ofn.lpstrDefExt = L"csv";
-    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    // The CSV is made by the export itself, not tried out by the dialog.
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                OFN_NOTESTFILECREATE;
     if (!::GetSaveFileNameW(&ofn)) return false;
     path = name.data();
     return !path.empty();
@@ -183,7 +185,8 @@ void CCsvExportCommand::OnDone() {
              MB_ICONINFORMATION);
         break;
     case Outcome::CannotRead:
-        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_READ) + L"\n" + m_recordingPath + L"\n" + SystemText(result.error), kErrorBoxType);
+        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_READ) + L"\n" + m_recordingPath + L"\n" + SystemText(result.error),
+             kErrorBoxType);
         break;
     case Outcome::NoReports:
         Tell(LoadResString(IDS_CSV_EXPORT_NO_REPORTS) + L"\n" + m_recordingPath, kErrorBoxType);

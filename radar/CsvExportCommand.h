@@ -44,7 +44,7 @@ private:
     HWND m_window = nullptr;
     UINT m_message = 0;  // the worker's posts, registered by name
     std::unique_ptr<radar::CCsvExport> m_export;
-    bool m_busy = false;  // from the first file dialog until the end of the export
-    int m_percent = -1;   // shown in the status line; -1: nothing shown
+    bool m_busy = false;                      // from the first file dialog until the end of the export
+    int m_percent = -1;                       // shown in the status line; -1: nothing shown
     std::wstring m_recordingPath, m_csvPath;  // of the export running
 };
