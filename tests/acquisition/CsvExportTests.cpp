@@ -28,8 +28,7 @@ void WriteRecording(const std::wstring& path, int reports) {
     std::string bytes;
     bytes.reserve(static_cast<size_t>(reports) * 7);
     for (int i = 0; i < reports; ++i) {
-        const char frame[] = {'\xAA', '\xAA', static_cast<char>(i % 3), static_cast<char>(i & 0x7F), 0, '\x55',
-                              '\x55'};
+        const char frame[] = {'\xAA', '\xAA', static_cast<char>(i % 3), static_cast<char>(i & 0x7F), 0, '\x55', '\x55'};
         bytes.append(frame, sizeof frame);
     }
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -35,7 +35,8 @@ void Print(const std::wstring& line) {
 
 int Usage() {
     Print(
-        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|msgbox|dismiss|close|wait-exit "
+        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|syscommand|file-dialog|"
+        L"msgbox|dismiss|close|wait-exit "
         L"[--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] [--args T] [--kill]");
     return 2;
 }
@@ -106,6 +107,10 @@ int wmain(int argc, wchar_t** argv) {
         Print(std::wstring(L"icon=") + BoxIconName(box.icon));
         return 0;
     }
+    if (command == L"file-dialog") {
+        HWND dialog = WaitForFileDialog(pid, timeout);
+        return dialog && ChooseFile(dialog, options.Text(L"text"), timeout) ? 0 : 1;
+    }
     if (command == L"wait-exit") {
         Process process = Process::Open(pid);
         if (!process.IsValid()) return 1;
@@ -142,6 +147,8 @@ int wmain(int argc, wchar_t** argv) {
         return SelectComboItem(target, static_cast<int>(options.Number(L"index", 0))) ? 0 : 1;
     } else if (command == L"set-text") {
         return SetEditText(target, options.Text(L"text")) ? 0 : 1;
+    } else if (command == L"syscommand") {
+        return ::PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(options.Number(L"id", 0)), 0) ? 0 : 1;
     } else if (command == L"close") {
         return tooldriver::CloseWindow(window) ? 0 : 1;
     } else {

@@ -110,8 +110,8 @@ CSmallDisk::CSmallDisk(const std::wstring& folder, int kib) {
 CSmallDisk::~CSmallDisk() {
     if (!m_started) return;
     devtest::WriteWholeFile(m_stop, "stop\n");
-    tooldriver::WaitUntil(
-        [&] { return Status().find("unmounted") != std::string::npos || Status() == "failed\n"; }, kWait);
+    tooldriver::WaitUntil([&] { return Status().find("unmounted") != std::string::npos || Status() == "failed\n"; },
+                          kWait);
     ::DeleteFileW(devtest::WinPath(m_status).c_str());
     ::DeleteFileW(devtest::WinPath(m_stop).c_str());
 }

@@ -19,8 +19,6 @@ namespace {
 using namespace tooldriver;
 
 constexpr WPARAM kExportCommand = 0x0200;
-constexpr int kFileNameEdit = 0x480;   // edt1 of the system's file dialogs
-constexpr int kFileNameCombo = 0x47C;  // cmb13, the newer dialogs' name box
 const wchar_t kProgress[] = L"正在导出CSV: ";
 const wchar_t kReportsLine[] = L"报告帧数: ";
 const wchar_t kSkippedLine[] = L"跳过的字节数(不属于任何报告帧): ";
@@ -54,8 +52,13 @@ Recording MakeRecording(int reports) {
         }
         const int state = i / 40 % 3;
         const int distance = i * 13 % 800;
-        const char frame[] = {'\xAA', '\xAA', static_cast<char>(state), static_cast<char>(distance & 0xFF),
-                              static_cast<char>(distance >> 8), '\x55', '\x55'};
+        const char frame[] = {'\xAA',
+                              '\xAA',
+                              static_cast<char>(state),
+                              static_cast<char>(distance & 0xFF),
+                              static_cast<char>(distance >> 8),
+                              '\x55',
+                              '\x55'};
         made.bytes.append(frame, sizeof frame);
     }
     made.bytes += std::string("\xAA\xAA\x01", 3);
@@ -64,30 +67,16 @@ Recording MakeRecording(int reports) {
     return made;
 }
 
-// The edit that holds a file dialog's file name; null when dialog is no file dialog.
-HWND FileNameEdit(HWND dialog) {
-    if (HWND edit = ::GetDlgItem(dialog, kFileNameEdit)) return edit;
-    HWND box = ::GetDlgItem(dialog, kFileNameCombo);
-    // The edit inside the name box (a ComboBoxEx32 holds a combo box, which holds it).
-    for (int depth = 0; box && depth < 2; ++depth) {
-        if (HWND edit = ::FindWindowExW(box, nullptr, L"Edit", nullptr)) return edit;
-        box = ::FindWindowExW(box, nullptr, L"ComboBox", nullptr);
-    }
-    return nullptr;
-}
-
 // The file dialog the tool shows, owned by its main window.
 HWND WaitForFileDialog(DWORD pid, HWND owner) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
-            for (HWND window : TopLevelWindows(pid, L"#32770")) {
-                if (::GetWindow(window, GW_OWNER) == owner && FileNameEdit(window)) found = window;
-            }
-            return found != nullptr;
+            found = tooldriver::WaitForFileDialog(pid, 0);
+            return found && ::GetWindow(found, GW_OWNER) == owner;
         },
         kWait);
-    return found;
+    return found && ::GetWindow(found, GW_OWNER) == owner ? found : nullptr;
 }
 
 // The process's windows and their children, for a failure message.
@@ -104,11 +93,8 @@ std::string DescribeWindows(DWORD pid, HWND owner) {
     return text;
 }
 
-// Types path into the dialog's name box and presses its OK button.
 ::testing::AssertionResult Choose(HWND dialog, const std::wstring& path) {
-    if (!SetEditText(FileNameEdit(dialog), path)) return ::testing::AssertionFailure() << "no file name box";
-    Click(Control(dialog, IDOK), 200);
-    if (!WaitUntil([&] { return !::IsWindowVisible(dialog); }, kWait))
+    if (!ChooseFile(dialog, path, kWait))
         return ::testing::AssertionFailure() << "the dialog did not take " << Utf8(path);
     return ::testing::AssertionSuccess();
 }
@@ -140,7 +126,7 @@ protected:
         const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
         EXPECT_NE(nullptr, save) << "no file dialog for the CSV";
         if (!save) return false;
-        m_suggestedName = GetText(FileNameEdit(save));
+        m_suggestedName = GetText(FileDialogNameEdit(save));
         const bool chosen = Choose(save, csv);
         EXPECT_TRUE(chosen);
         return chosen;
@@ -240,7 +226,7 @@ TEST_F(CsvExportTest, OneExportAtATime) {
     EXPECT_EQ(std::vector<HWND>{open}, [&] {
         std::vector<HWND> dialogs;
         for (HWND window : TopLevelWindows(m_tool.Pid(), L"#32770"))
-            if (FileNameEdit(window)) dialogs.push_back(window);
+            if (FileDialogNameEdit(window)) dialogs.push_back(window);
         return dialogs;
     }()) << "no second file dialog";
     // The first goes on to its end.
