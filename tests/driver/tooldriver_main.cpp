@@ -126,6 +126,9 @@ int wmain(int argc, wchar_t** argv) {
     if (!options.Has(L"class")) return Usage();
     HWND window = WaitForWindow(pid, options.Text(L"class"), timeout);
     if (!window) return 1;
+    // A system-menu command: --id is the command, not a control.
+    if (command == L"syscommand")
+        return ::PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(options.Number(L"id", 0)), 0) ? 0 : 1;
     HWND target = options.Has(L"id") ? Control(window, static_cast<int>(options.Number(L"id", 0))) : window;
     if (!target) return 1;
 
@@ -147,8 +150,6 @@ int wmain(int argc, wchar_t** argv) {
         return SelectComboItem(target, static_cast<int>(options.Number(L"index", 0))) ? 0 : 1;
     } else if (command == L"set-text") {
         return SetEditText(target, options.Text(L"text")) ? 0 : 1;
-    } else if (command == L"syscommand") {
-        return ::PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(options.Number(L"id", 0)), 0) ? 0 : 1;
     } else if (command == L"close") {
         return tooldriver::CloseWindow(window) ? 0 : 1;
     } else {
