@@ -209,6 +209,47 @@ TEST_F(CsvExportTest, DiskFullSaysWhyAndRemovesThePartialCsv) {
     EXPECT_EQ(0u, CloseTool());
 }
 
+TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
+    const std::wstring dat = Path(L"walk.dat"), csv = Path(L"walk.csv");
+    WriteFileBytes(dat, MakeRecording(100).bytes);
+    WriteFileBytes(csv, "kept\n");
+    // Held open without sharing, as another program may hold it: it cannot be replaced.
+    const HANDLE held = ::CreateFileW(csv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    struct Closer {
+        HANDLE handle;
+        ~Closer() { ::CloseHandle(handle); }
+    } closer{held};
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
+    const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
+    ASSERT_NE(nullptr, open);
+    ASSERT_TRUE(Choose(open, dat));
+    const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
+    ASSERT_NE(nullptr, save);
+    // The file exists: the dialog asks before it is replaced.
+    ASSERT_TRUE(SetEditText(FileDialogNameEdit(save), csv));
+    Click(Control(save, IDOK), 200);
+    const MessageBoxInfo question = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, question.hwnd) << "no question before replacing the file";
+    EXPECT_EQ(2u, question.buttons.size()) << Utf8(question.text);
+    ASSERT_TRUE(::PostMessageW(question.hwnd, WM_COMMAND, IDYES, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(save); }, kWait));
+
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    EXPECT_EQ(L"错误", box.caption);
+    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
+    EXPECT_NE(std::wstring::npos,
+              box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_SHARING_VIOLATION)))
+        << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    ::CloseHandle(held);
+    closer.handle = INVALID_HANDLE_VALUE;
+    EXPECT_EQ("kept\n", ReadFileBytes(csv)) << "a file the export never opened is left as it was";
+    EXPECT_EQ(0u, CloseTool());
+}
+
 TEST_F(CsvExportTest, OneExportAtATime) {
     const std::wstring dat = Path(L"walk.dat"), csv = Path(L"walk.csv");
     WriteFileBytes(dat, MakeRecording(100).bytes);
