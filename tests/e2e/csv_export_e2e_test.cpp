@@ -79,20 +79,6 @@ HWND WaitForFileDialog(DWORD pid, HWND owner) {
     return found && ::GetWindow(found, GW_OWNER) == owner ? found : nullptr;
 }
 
-// The process's windows and their children, for a failure message.
-std::string DescribeWindows(DWORD pid, HWND owner) {
-    std::string text;
-    for (HWND window : TopLevelWindows(pid, L"", false)) {
-        text += Utf8(ClassName(window)) + " \"" + Utf8(GetText(window)) + "\" visible " +
-                std::to_string(::IsWindowVisible(window)) + (::GetWindow(window, GW_OWNER) == owner ? " owned" : "") +
-                ":";
-        for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-            text += " " + Utf8(ClassName(child)) + "#" + std::to_string(::GetDlgCtrlID(child));
-        text += "\n";
-    }
-    return text;
-}
-
 ::testing::AssertionResult Choose(HWND dialog, const std::wstring& path) {
     if (!ChooseFile(dialog, path, kWait))
         return ::testing::AssertionFailure() << "the dialog did not take " << Utf8(path);
@@ -121,7 +107,7 @@ protected:
     bool StartExport(const std::wstring& recording, const std::wstring& csv) {
         EXPECT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
         const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
-        EXPECT_NE(nullptr, open) << "no file dialog for the recording\n" << DescribeWindows(m_tool.Pid(), m_window);
+        EXPECT_NE(nullptr, open) << "no file dialog for the recording";
         if (!open || !Choose(open, recording)) return false;
         const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
         EXPECT_NE(nullptr, save) << "no file dialog for the CSV";
