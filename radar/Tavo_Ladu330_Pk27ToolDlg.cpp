@@ -137,6 +137,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     UpdatePresenceDisplay();
     m_resizeTool.AttachWindow(m_hWnd);
     InitReplayMenu();
+    m_csvExport.AddToSystemMenu(m_hWnd);
     if (m_replayRequested) OpenReplay();
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
@@ -201,6 +202,7 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (OnReplayMessage(msg, wParam, lParam, result)) return TRUE;
+    if (m_csvExport.OnMessage(msg, wParam, lParam, result)) return TRUE;
     switch (msg) {
     case WM_RADAR_STATE: result = OnRadarState(); return TRUE;
     case WM_REPLAY: result = OnReplay(wParam); return TRUE;
@@ -289,6 +291,7 @@ void CTavo_Ladu330_Pk27ToolDlg::ReleaseAtDestroy() {
     // The dialog borrows the device handle: it goes before the handle does.
     m_paramDlg.DestroyWindow();
     m_bClosing = true;
+    m_csvExport.Stop();
     WatchPort(false);
     StopAcquisition();
     Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
@@ -310,11 +313,17 @@ void CTavo_Ladu330_Pk27ToolDlg::SetNotice(UINT stringId, bool shown) {
         m_notices.push_back(stringId);
     else
         m_notices.erase(at);
+    ShowNotices();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::ShowNotices() {
     std::wstring text;
     for (UINT id : m_notices) {
         if (!text.empty()) text += L"\n";
         text += LoadResString(id);
     }
+    const std::wstring progress = m_csvExport.ProgressText();
+    if (!progress.empty()) text += (text.empty() ? L"" : L"\n") + progress;
     m_waveWnd.SetStatusText(text, kNoticeColor);
 }
 

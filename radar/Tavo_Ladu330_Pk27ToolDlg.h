@@ -19,6 +19,7 @@
 
 #include "Acquisition.h"
 #include "ChartTools.h"
+#include "CsvExportCommand.h"
 #include "OutputFile.h"
 #include "RecordingSource.h"
 #include "ReplayMenu.h"
@@ -143,6 +144,8 @@ private:
     void OnTimerElapsed(UINT_PTR id);
     // Shows or hides one notice (a string id) in the chart's status line.
     void SetNotice(UINT stringId, bool shown);
+    // The notices, then a running CSV export's progress, in the status line.
+    void ShowNotices();
 
     void ShowError(UINT textId);
     void ReadBaudRate();
@@ -208,5 +211,7 @@ private:
     radar::CAcquisition m_acquisition{*this, radar::CAcquisition::ProgramLogFolder()};
     // The chart's read-out, menu and link health line.
     CChartTools m_chartTools{m_waveWnd, m_acquisition};
+    // "Export CSV…" in the system menu; tells its progress through the status line.
+    CCsvExportCommand m_csvExport{[this] { ShowNotices(); }};
     CParamConfigDlg m_paramDlg{&m_param};  // modeless, hidden until button 1104; lives as long as this window
 };

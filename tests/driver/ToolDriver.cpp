@@ -423,4 +423,35 @@ bool WaitForExitOrKill(const Process& process, DWORD timeoutMs, DWORD* exitCode)
     return false;
 }
 
+HWND FileDialogNameEdit(HWND dialog) {
+    constexpr int kNameEdit = 0x480;  // edt1 of the older dialogs
+    constexpr int kNameBox = 0x47C;   // cmb13: a ComboBoxEx32 holding a combo box holding the edit
+    if (HWND edit = ::GetDlgItem(dialog, kNameEdit)) return edit;
+    HWND box = ::GetDlgItem(dialog, kNameBox);
+    for (int depth = 0; box && depth < 2; ++depth) {
+        if (HWND edit = ::FindWindowExW(box, nullptr, L"Edit", nullptr)) return edit;
+        box = ::FindWindowExW(box, nullptr, L"ComboBox", nullptr);
+    }
+    return nullptr;
+}
+
+HWND WaitForFileDialog(DWORD pid, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows(pid, L"#32770")) {
+                if (FileDialogNameEdit(window)) found = window;
+            }
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool ChooseFile(HWND dialog, const std::wstring& path, DWORD timeoutMs) {
+    if (!SetEditText(FileDialogNameEdit(dialog), path, timeoutMs)) return false;
+    Click(Control(dialog, IDOK), 200);
+    return WaitUntil([&] { return !::IsWindowVisible(dialog); }, timeoutMs);
+}
+
 }  // namespace tooldriver

@@ -102,6 +102,15 @@ MessageBoxInfo WaitForMessageBox(DWORD pid, DWORD timeoutMs);
 // Presses OK, or the only button, or Cancel; then waits for the box to go.
 bool DismissMessageBox(HWND box, DWORD timeoutMs = 5000);
 
+// A visible file dialog of the process (the system's open or save dialog);
+// null on time-out.
+HWND WaitForFileDialog(DWORD pid, DWORD timeoutMs);
+// The edit of a file dialog's name box; null when dialog is no file dialog.
+HWND FileDialogNameEdit(HWND dialog);
+// Types path into the dialog's name box and presses its OK button; true once
+// the dialog has gone (a question it asks stays open: the dialog stays too).
+bool ChooseFile(HWND dialog, const std::wstring& path, DWORD timeoutMs);
+
 // Posts WM_CLOSE.
 bool CloseWindow(HWND hwnd);
 // Waits for the process to end; false on time-out (exitCode untouched).

@@ -39,9 +39,10 @@ void Print(const std::wstring& line) {
 
 int Usage() {
     Print(
-        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|syscommand|msgbox|dismiss|close|"
-        L"wait-exit|mouse|post [--pid N] [--class NAME] [--id ID] [--index I] [--text T] [--timeout MS] [--cwd DIR] "
-        L"[--args T] [--command N] [--kill] [--x X --y Y] [--button right] [--msg M] [--wparam W] [--lparam L]");
+        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|syscommand|file-dialog|msgbox|"
+        L"dismiss|close|wait-exit|mouse|post [--pid N] [--class NAME] [--id ID] [--index I] [--text T] "
+        L"[--timeout MS] [--cwd DIR] [--args T] [--command N] [--kill] [--x X --y Y] [--button right] [--msg M] "
+        L"[--wparam W] [--lparam L]");
     return 2;
 }
 
@@ -111,6 +112,10 @@ int wmain(int argc, wchar_t** argv) {
         Print(std::wstring(L"icon=") + BoxIconName(box.icon));
         return 0;
     }
+    if (command == L"file-dialog") {
+        HWND dialog = WaitForFileDialog(pid, timeout);
+        return dialog && ChooseFile(dialog, options.Text(L"text"), timeout) ? 0 : 1;
+    }
     if (command == L"wait-exit") {
         Process process = Process::Open(pid);
         if (!process.IsValid()) return 1;
@@ -126,6 +131,12 @@ int wmain(int argc, wchar_t** argv) {
     if (!options.Has(L"class")) return Usage();
     HWND window = WaitForWindow(pid, options.Text(L"class"), timeout);
     if (!window) return 1;
+    // A system-menu command as the menu sends it (--command N, or --id N: the
+    // command, not a control); posted, since it may open a modal window.
+    if (command == L"syscommand") {
+        const double id = options.Has(L"command") ? options.Number(L"command", 0) : options.Number(L"id", 0);
+        return ::PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(id), 0) ? 0 : 1;
+    }
     HWND target = options.Has(L"id") ? Control(window, static_cast<int>(options.Number(L"id", 0))) : window;
     if (!target) return 1;
 
@@ -147,10 +158,6 @@ int wmain(int argc, wchar_t** argv) {
         return SelectComboItem(target, static_cast<int>(options.Number(L"index", 0))) ? 0 : 1;
     } else if (command == L"set-text") {
         return SetEditText(target, options.Text(L"text")) ? 0 : 1;
-    } else if (command == L"syscommand") {
-        // A system menu command as the menu sends it; posted, since it may open a modal window.
-        const WPARAM id = static_cast<WPARAM>(options.Number(L"command", 0));
-        return ::PostMessageW(window, WM_SYSCOMMAND, id, 0) ? 0 : 1;
     } else if (command == L"close") {
         return tooldriver::CloseWindow(window) ? 0 : 1;
     } else if (command == L"mouse") {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "LinuxSide.h"
 #include "RunChecks.h"
 #include "SimFixture.h"
 #include "resource.h"
@@ -21,19 +22,6 @@ using namespace tooldriver;
 constexpr int kPort = 7;
 const wchar_t kNotRecording[] = L"未记录数据";
 const wchar_t kNotLogging[] = L"未写入日志";
-
-// The Linux path of a Windows path (Wine's own conversion).
-std::string UnixPath(const std::wstring& path) {
-    using UnixNameFn = char*(CDECL*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<UnixNameFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return std::string();
-    char* name = toUnix(path.c_str());
-    if (!name) return std::string();
-    std::string unix = name;
-    ::HeapFree(::GetProcessHeap(), 0, name);
-    return unix;
-}
 
 // The system's text for an error code, without its line end.
 std::wstring SystemText(DWORD error) {
@@ -50,75 +38,6 @@ std::string Narrow(const std::wstring& text) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof out - 1, nullptr, nullptr);
     return out;
 }
-
-// A file system of a few KiB mounted on a folder. The test is a Windows
-// program, so a shell on the Linux side mounts it (the tests run as root) and
-// unmounts it when told, or after five minutes should the test never tell it.
-class CSmallDisk {
-public:
-    CSmallDisk(const std::wstring& folder, int kib) {
-        std::string sim, session;
-        if (!devtest::SessionPaths(sim, session, m_problem)) return;
-        const std::string dir = UnixPath(folder);
-        if (dir.empty()) {
-            m_problem = "no Linux path for the folder";
-            return;
-        }
-        const std::string base = session + "/small-disk-" + std::to_string(::GetCurrentProcessId());
-        const std::string script = base + ".sh";
-        m_status = base + ".status";
-        m_stop = base + ".stop";
-        ::DeleteFileW(devtest::WinPath(m_status).c_str());
-        ::DeleteFileW(devtest::WinPath(m_stop).c_str());
-        // Its output goes nowhere: it must not hold the test runner's pipe.
-        devtest::WriteWholeFile(
-            script,
-            "exec >/dev/null 2>&1 </dev/null\n"
-            "dir=$1 size=$2 status=$3 stop=$4\n"
-            "mount -t tmpfs -o size=\"$size\" tmpfs \"$dir\" || { echo failed >\"$status\"; exit 1; }\n"
-            "echo mounted >\"$status\"\n"
-            "i=0\n"
-            "while [ ! -e \"$stop\" ] && [ $i -lt 3000 ]; do sleep 0.1; i=$((i + 1)); done\n"
-            "umount -l \"$dir\"\n"
-            "echo unmounted >>\"$status\"\n");
-        std::string command = "\"Z:\\bin\\sh\" \"" + script + "\" \"" + dir + "\" " + std::to_string(kib) + "k \"" +
-                              m_status + "\" \"" + m_stop + "\"";
-        std::wstring wide(command.size() + 1, L'\0');
-        wide.resize(static_cast<size_t>(
-            ::MultiByteToWideChar(CP_UTF8, 0, command.c_str(), -1, &wide[0], static_cast<int>(wide.size()))));
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        if (!::CreateProcessW(nullptr, &wide[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            m_problem = "the shell did not start (" + std::to_string(::GetLastError()) + ")";
-            return;
-        }
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-        m_started = true;
-        if (!WaitUntil([&] { return !Status().empty(); }, kWait)) m_problem = "no answer from the mount";
-        m_mounted = Status().find("mounted") == 0;
-        if (!m_mounted && m_problem.empty()) m_problem = "mount failed: " + Status();
-    }
-    ~CSmallDisk() {
-        if (!m_started) return;
-        devtest::WriteWholeFile(m_stop, "stop\n");
-        WaitUntil([&] { return Status().find("unmounted") != std::string::npos || Status() == "failed\n"; }, kWait);
-        ::DeleteFileW(devtest::WinPath(m_status).c_str());
-        ::DeleteFileW(devtest::WinPath(m_stop).c_str());
-    }
-    CSmallDisk(const CSmallDisk&) = delete;
-    CSmallDisk& operator=(const CSmallDisk&) = delete;
-
-    bool Mounted() const { return m_mounted; }
-    const std::string& Problem() const { return m_problem; }
-
-private:
-    std::string Status() const { return devtest::ReadWholeFile(m_status); }
-
-    bool m_started = false, m_mounted = false;
-    std::string m_problem, m_status, m_stop;
-};
 
 class FileFailureTest : public ToolTest {
 protected:

@@ -1,0 +1,215 @@
+#include "CsvExportCommand.h"
+
+#include <commdlg.h>
+
+#include <cwctype>
+#include <vector>
+
+#include "Acquisition.h"
+#include "RecordingReports.h"
+#include "framework/ResourceStrings.h"
+#include "resource.h"
+
+namespace {
+
+constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;
+constexpr DWORD kPathCapacity = 32768;  // the longest path the system takes
+
+// The system's text for an error code, without its line end.
+std::wstring SystemText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = n > 0 && text ? std::wstring(text, n) : std::wstring();
+    if (text) LocalFree(text);
+    while (!message.empty() && iswspace(message.back())) message.pop_back();
+    return message.empty() ? L"(" + std::to_wstring(error) + L")" : message;
+}
+
+// A file dialog's filter: "description\0pattern\0\0".
+std::wstring Filter(UINT descriptionId, const wchar_t* pattern) {
+    std::wstring filter = LoadResString(descriptionId);
+    filter.push_back(L'\0');
+    filter += pattern;
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
+    return filter;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    std::vector<wchar_t> full(kPathCapacity);
+    const DWORD n = ::GetFullPathNameW(path.c_str(), kPathCapacity, full.data(), nullptr);
+    return n > 0 && n < kPathCapacity ? std::wstring(full.data(), n) : path;
+}
+
+}  // namespace
+
+void CCsvExportCommand::AddToSystemMenu(HWND window) {
+    m_window = window;
+    m_message = ::RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.CsvExport");
+    m_export = std::make_unique<radar::CCsvExport>(window, m_message);
+    HMENU menu = ::GetSystemMenu(window, FALSE);
+    if (!menu) return;
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kMenuId, LoadResString(IDS_CSV_EXPORT_MENU).c_str());
+}
+
+bool CCsvExportCommand::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (!m_export) return false;
+    if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == kMenuId) {
+        Run();
+    } else if (msg == m_message && wParam == radar::kCsvProgress) {
+        OnProgress();
+    } else if (msg == m_message && wParam == radar::kCsvDone) {
+        OnDone();
+    } else {
+        return false;
+    }
+    result = 0;
+    return true;
+}
+
+std::wstring CCsvExportCommand::ProgressText() const {
+    if (m_percent < 0) return std::wstring();
+    return LoadResString(IDS_CSV_EXPORT_PROGRESS) + std::to_wstring(m_percent) + L"%";
+}
+
+void CCsvExportCommand::Stop() {
+    if (m_export) m_export->Cancel();
+    m_busy = false;
+    m_percent = -1;  // the window is going: the status line is not shown again
+}
+
+void CCsvExportCommand::Run() {
+    // The entry is grayed meanwhile, but a command can still arrive (posted,
+    // or from a file dialog's own message loop): say plainly why nothing starts.
+    if (m_busy) {
+        Tell(LoadResString(IDS_CSV_EXPORT_BUSY), MB_ICONINFORMATION);
+        return;
+    }
+    SetBusy(true);
+    std::wstring recording, csv;
+    if (!ChooseRecording(recording) || !ChooseCsv(recording, csv)) {
+        SetBusy(false);
+        return;
+    }
+    // Writing the CSV over the recording would destroy what it is made from.
+    if (::CompareStringOrdinal(FullPath(recording).c_str(), -1, FullPath(csv).c_str(), -1, TRUE) == CSTR_EQUAL) {
+        Tell(LoadResString(IDS_CSV_EXPORT_SAME_FILE) + L"\n" + csv, kErrorBoxType);
+        SetBusy(false);
+        return;
+    }
+    m_recordingPath = recording;
+    m_csvPath = csv;
+    if (!m_export->Start(recording, csv, recording::kDefaultPeriodMs)) {
+        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemText(::GetLastError()),
+             kErrorBoxType);
+        SetBusy(false);
+        return;
+    }
+    m_percent = 0;
+    m_progressChanged();
+}
+
+bool CCsvExportCommand::ChooseRecording(std::wstring& path) const {
+    std::vector<wchar_t> name(kPathCapacity, L'\0');
+    const std::wstring filter = Filter(IDS_CSV_EXPORT_DAT_FILES, L"*.dat");
+    const std::wstring title = LoadResString(IDS_CSV_EXPORT_OPEN_TITLE);
+    const std::wstring folder = radar::CAcquisition::ProgramLogFolder();
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_window;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = kPathCapacity;
+    ofn.lpstrInitialDir = ::GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES ? folder.c_str() : nullptr;
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = L"dat";
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!::GetOpenFileNameW(&ofn)) return false;
+    path = name.data();
+    return !path.empty();
+}
+
+bool CCsvExportCommand::ChooseCsv(const std::wstring& recording, std::wstring& path) const {
+    // Offered: the recording's name with .csv, in its folder.
+    std::wstring suggested = recording;
+    const size_t slash = suggested.find_last_of(L"\\/");
+    const size_t dot = suggested.find_last_of(L'.');
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) suggested.erase(dot);
+    suggested += L".csv";
+    std::vector<wchar_t> name(kPathCapacity, L'\0');
+    if (suggested.size() < kPathCapacity) suggested.copy(name.data(), suggested.size());
+    const std::wstring filter = Filter(IDS_CSV_EXPORT_CSV_FILES, L"*.csv");
+    const std::wstring title = LoadResString(IDS_CSV_EXPORT_SAVE_TITLE);
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_window;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = kPathCapacity;
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = L"csv";
+    // The CSV is made by the export itself, not tried out by the dialog.
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                OFN_NOTESTFILECREATE;
+    if (!::GetSaveFileNameW(&ofn)) return false;
+    path = name.data();
+    return !path.empty();
+}
+
+void CCsvExportCommand::OnProgress() {
+    if (!m_export->Busy()) return;
+    const int percent = m_export->TakeProgress();
+    if (percent == m_percent) return;
+    m_percent = percent;
+    m_progressChanged();
+}
+
+void CCsvExportCommand::OnDone() {
+    if (!m_export->Busy()) return;
+    const radar::CsvExportResult result = m_export->Finish();
+    m_percent = -1;
+    m_progressChanged();
+    SetBusy(false);  // the box below does not hold up the next export
+    using Outcome = radar::CsvExportResult::Outcome;
+    const std::wstring& csv = m_csvPath;
+    switch (result.outcome) {
+    case Outcome::Done:
+        Tell(LoadResString(IDS_CSV_EXPORT_DONE) + L"\n" + csv + L"\n\n" + LoadResString(IDS_CSV_EXPORT_REPORTS) +
+                 std::to_wstring(result.reports) + L"\n" + LoadResString(IDS_CSV_EXPORT_SKIPPED) +
+                 std::to_wstring(result.skippedBytes + result.trailingBytes),
+             MB_ICONINFORMATION);
+        break;
+    case Outcome::CannotRead:
+        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_READ) + L"\n" + m_recordingPath + L"\n" + SystemText(result.error),
+             kErrorBoxType);
+        break;
+    case Outcome::NoReports:
+        Tell(LoadResString(IDS_CSV_EXPORT_NO_REPORTS) + L"\n" + m_recordingPath, kErrorBoxType);
+        break;
+    case Outcome::CannotCreate:
+        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemText(result.error),
+             kErrorBoxType);
+        break;
+    case Outcome::WriteFailed:
+        Tell(LoadResString(IDS_CSV_EXPORT_WRITE_FAILED) + L"\n" + csv + L"\n" + SystemText(result.error),
+             kErrorBoxType);
+        break;
+    case Outcome::Cancelled: break;
+    }
+}
+
+void CCsvExportCommand::SetBusy(bool busy) {
+    m_busy = busy;
+    if (HMENU menu = ::GetSystemMenu(m_window, FALSE))
+        ::EnableMenuItem(menu, kMenuId, MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED));
+}
+
+void CCsvExportCommand::Tell(const std::wstring& text, UINT type) const {
+    const std::wstring caption = LoadResString(type == MB_ICONINFORMATION ? IDS_CAPTION_INFO : IDS_CAPTION_ERROR);
+    ::MessageBoxW(m_window, text.c_str(), caption.c_str(), type);
+}

@@ -1,0 +1,306 @@
+// "导出CSV…" in the main window's system menu, driven as a user would: the
+// command chosen, both file dialogs filled, the box read. The CSV must be the
+// bytes zuv_rec (the host build's, run on the Linux side of the session)
+// writes for the same recording; a CSV that cannot be finished must not stay.
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "LinuxSide.h"
+#include "RunChecks.h"
+#include "SimFixture.h"
+#include "ToolFixture.h"
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+using namespace tooldriver;
+
+constexpr WPARAM kExportCommand = 0x0200;
+const wchar_t kProgress[] = L"正在导出CSV: ";
+const wchar_t kReportsLine[] = L"报告帧数: ";
+const wchar_t kSkippedLine[] = L"跳过的字节数(不属于任何报告帧): ";
+
+// The system's text for an error code, without its line end.
+std::wstring SystemText(DWORD error) {
+    wchar_t text[512] = {};
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512, nullptr);
+    std::wstring message = text;
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    return message;
+}
+
+// A recording as the tool writes one: report frames (AA AA state distance 55
+// 55), noise between some of them (never AA, so it holds no frame), and the
+// start of a frame cut off at the end.
+struct Recording {
+    std::string bytes;
+    int reports = 0;
+    int outsideFrames = 0;  // bytes in no frame: the noise and the cut-off end
+};
+
+Recording MakeRecording(int reports) {
+    Recording made;
+    for (int i = 0; i < reports; ++i) {
+        if (i % 7 == 3) {
+            const int noise = i % 5 + 1;
+            for (int k = 0; k < noise; ++k) made.bytes.push_back(static_cast<char>((i * 31 + k * 17) % 0xA0));
+            made.outsideFrames += noise;
+        }
+        const int state = i / 40 % 3;
+        const int distance = i * 13 % 800;
+        const char frame[] = {'\xAA',
+                              '\xAA',
+                              static_cast<char>(state),
+                              static_cast<char>(distance & 0xFF),
+                              static_cast<char>(distance >> 8),
+                              '\x55',
+                              '\x55'};
+        made.bytes.append(frame, sizeof frame);
+    }
+    made.bytes += std::string("\xAA\xAA\x01", 3);
+    made.outsideFrames += 3;
+    made.reports = reports;
+    return made;
+}
+
+// The file dialog the tool shows, owned by its main window.
+HWND WaitForFileDialog(DWORD pid, HWND owner) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = tooldriver::WaitForFileDialog(pid, 0);
+            return found && ::GetWindow(found, GW_OWNER) == owner;
+        },
+        kWait);
+    return found && ::GetWindow(found, GW_OWNER) == owner ? found : nullptr;
+}
+
+::testing::AssertionResult Choose(HWND dialog, const std::wstring& path) {
+    if (!ChooseFile(dialog, path, kWait))
+        return ::testing::AssertionFailure() << "the dialog did not take " << Utf8(path);
+    return ::testing::AssertionSuccess();
+}
+
+// "zuv_rec csv FILE" of the host build, its output into csv (both Linux paths); its exit status.
+int RunZuvRec(const std::string& recording, const std::string& csv, std::string& problem) {
+    std::string sim, session;
+    if (!devtest::SessionPaths(sim, session, problem)) return -1;
+    const std::string zuvRec = sim.substr(0, sim.find_last_of('/') + 1) + "zuv_rec";
+    if (!devtest::FileExists(zuvRec)) {
+        problem = "no zuv_rec beside zuv_sim: " + zuvRec;
+        return -1;
+    }
+    const std::string script = session + "/zuv-rec-csv-" + std::to_string(::GetCurrentProcessId()) + ".sh";
+    devtest::WriteWholeFile(script, "\"$1\" csv \"$2\" >\"$3\"\n");
+    const int status = RunShellScript(script, {zuvRec, recording, csv}, kWait, problem);
+    ::DeleteFileW(devtest::WinPath(script).c_str());
+    return status;
+}
+
+class CsvExportTest : public ToolTest {
+protected:
+    // The menu command, then the two file dialogs; true once the second took csv.
+    bool StartExport(const std::wstring& recording, const std::wstring& csv) {
+        EXPECT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
+        const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
+        EXPECT_NE(nullptr, open) << "no file dialog for the recording";
+        if (!open || !Choose(open, recording)) return false;
+        const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
+        EXPECT_NE(nullptr, save) << "no file dialog for the CSV";
+        if (!save) return false;
+        m_suggestedName = GetText(FileDialogNameEdit(save));
+        const bool chosen = Choose(save, csv);
+        EXPECT_TRUE(chosen);
+        return chosen;
+    }
+    // The export, and the box it ends with (still open).
+    MessageBoxInfo Export(const std::wstring& recording, const std::wstring& csv) {
+        if (!StartExport(recording, csv)) return MessageBoxInfo();
+        return WaitForMessageBox(m_tool.Pid(), kWait);
+    }
+    std::wstring Notices() { return GetControlText(m_window, IDC_STATIC_WAVE); }
+
+    std::wstring m_suggestedName;
+};
+
+TEST_F(CsvExportTest, WritesWhatZuvRecWritesAndTellsTheCounts) {
+    const Recording recording = MakeRecording(3000);
+    const std::wstring dat = Path(L"walk.dat"), csv = Path(L"walk-export.csv");
+    WriteFileBytes(dat, recording.bytes);
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+
+    const MessageBoxInfo box = Export(dat, csv);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    EXPECT_EQ(L"walk.csv", m_suggestedName.substr(m_suggestedName.find_last_of(L'\\') + 1))
+        << "the recording's name with .csv is offered: " << Utf8(m_suggestedName);
+    EXPECT_EQ(L"信息", box.caption);
+    EXPECT_EQ(BoxIcon::Information, box.icon) << BoxIconName(box.icon);
+    EXPECT_NE(std::wstring::npos, box.text.find(csv + L"\n")) << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(kReportsLine + std::to_wstring(recording.reports) + L"\n"))
+        << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(kSkippedLine + std::to_wstring(recording.outsideFrames)))
+        << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    EXPECT_EQ(std::wstring::npos, Notices().find(kProgress)) << "the progress goes with the export";
+
+    std::string problem;
+    const std::wstring expected = Path(L"zuv_rec.csv");
+    ASSERT_EQ(0, RunZuvRec(UnixPath(dat), UnixPath(expected), problem)) << problem;
+    const std::string written = ReadFileBytes(csv), wanted = ReadFileBytes(expected);
+    ASSERT_FALSE(wanted.empty());
+    EXPECT_TRUE(written == wanted) << "the CSV differs from zuv_rec's: " << written.size() << " bytes against "
+                                   << wanted.size();
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(CsvExportTest, RecordingWithoutReportsIsAnErrorAndLeavesNoCsv) {
+    const std::wstring dat = Path(L"noise.dat"), csv = Path(L"noise.csv");
+    WriteFileBytes(dat, std::string(5000, '\x13') + "\xAA\xAA\x01\x02\x03\x55\x54");
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+
+    const MessageBoxInfo box = Export(dat, csv);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    EXPECT_EQ(L"错误", box.caption);
+    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
+    EXPECT_NE(std::wstring::npos, box.text.find(L"记录文件中没有报告帧")) << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(dat)) << "names the recording: " << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(csv.c_str())) << "no CSV is left";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(CsvExportTest, DiskFullSaysWhyAndRemovesThePartialCsv) {
+    // About 400 KiB of CSV for a 48 KiB disk.
+    const Recording recording = MakeRecording(20000);
+    const std::wstring dat = Path(L"long.dat"), folder = Path(L"small"), csv = folder + L"\\long.csv";
+    WriteFileBytes(dat, recording.bytes);
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    CSmallDisk disk(folder, 48);
+    ASSERT_TRUE(disk.Mounted()) << disk.Problem();
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+
+    const MessageBoxInfo box = Export(dat, csv);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    EXPECT_EQ(L"错误", box.caption);
+    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法写入CSV文件")) << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(csv + L"\n")) << "names the file: " << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(SystemText(ERROR_DISK_FULL))) << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(csv.c_str())) << "the partial CSV is removed";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
+    const std::wstring dat = Path(L"walk.dat"), csv = Path(L"walk.csv");
+    WriteFileBytes(dat, MakeRecording(100).bytes);
+    WriteFileBytes(csv, "kept\n");
+    // Held open without sharing, as another program may hold it: it cannot be replaced.
+    const HANDLE held = ::CreateFileW(csv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    struct Closer {
+        HANDLE handle;
+        ~Closer() { ::CloseHandle(handle); }
+    } closer{held};
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
+    const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
+    ASSERT_NE(nullptr, open);
+    ASSERT_TRUE(Choose(open, dat));
+    const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
+    ASSERT_NE(nullptr, save);
+    // The file exists: the dialog asks before it is replaced.
+    ASSERT_TRUE(SetEditText(FileDialogNameEdit(save), csv));
+    Click(Control(save, IDOK), 200);
+    const MessageBoxInfo question = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, question.hwnd) << "no question before replacing the file";
+    EXPECT_EQ(2u, question.buttons.size()) << Utf8(question.text);
+    ASSERT_TRUE(::PostMessageW(question.hwnd, WM_COMMAND, IDYES, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(save); }, kWait));
+
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    EXPECT_EQ(L"错误", box.caption);
+    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
+    EXPECT_NE(std::wstring::npos,
+              box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_SHARING_VIOLATION)))
+        << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    ::CloseHandle(held);
+    closer.handle = INVALID_HANDLE_VALUE;
+    EXPECT_EQ("kept\n", ReadFileBytes(csv)) << "a file the export never opened is left as it was";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(CsvExportTest, OneExportAtATime) {
+    const std::wstring dat = Path(L"walk.dat"), csv = Path(L"walk.csv");
+    WriteFileBytes(dat, MakeRecording(100).bytes);
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
+    const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
+    ASSERT_NE(nullptr, open) << "no file dialog for the recording";
+    // A second request while the first is under way (its file dialog open) is told, not begun.
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
+    const MessageBoxInfo busy = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, busy.hwnd) << "the second request is not told";
+    EXPECT_EQ(L"信息", busy.caption);
+    EXPECT_NE(std::wstring::npos, busy.text.find(L"已在导出CSV")) << Utf8(busy.text);
+    EXPECT_TRUE(DismissMessageBox(busy.hwnd));
+    EXPECT_EQ(std::vector<HWND>{open}, [&] {
+        std::vector<HWND> dialogs;
+        for (HWND window : TopLevelWindows(m_tool.Pid(), L"#32770"))
+            if (FileDialogNameEdit(window)) dialogs.push_back(window);
+        return dialogs;
+    }()) << "no second file dialog";
+    // The first goes on to its end.
+    ASSERT_TRUE(Choose(open, dat));
+    const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
+    ASSERT_NE(nullptr, save);
+    ASSERT_TRUE(Choose(save, csv));
+    const MessageBoxInfo done = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, done.hwnd);
+    EXPECT_NE(std::wstring::npos, done.text.find(kReportsLine + std::wstring(L"100\n"))) << Utf8(done.text);
+    EXPECT_TRUE(DismissMessageBox(done.hwnd));
+    EXPECT_EQ(0u, CloseTool());
+}
+
+TEST_F(CsvExportTest, ShowsProgressWhileTheWindowStaysUsable) {
+    // 10 million reports (70 MB): seconds of work, seen under way.
+    const Recording recording = MakeRecording(10000000);
+    const std::wstring dat = Path(L"day.dat"), csv = Path(L"day.csv");
+    WriteFileBytes(dat, recording.bytes);
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+    const ULONGLONG started = ::GetTickCount64();
+    ASSERT_TRUE(StartExport(dat, csv));
+    // The share read so far, once it is more than nothing and before the end.
+    int percent = -1;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::wstring notices = Notices();
+            const size_t at = notices.find(kProgress);
+            percent = at == std::wstring::npos ? -1 : _wtoi(notices.c_str() + at + wcslen(kProgress));
+            return percent > 0;
+        },
+        kWait))
+        << "no progress in the status line: " << Utf8(Notices()) << "\n"
+        << Describe(FindMessageBoxes(m_tool.Pid()));
+    EXPECT_LT(percent, 100);
+    EXPECT_GE(PingWindow(m_window), 0) << "the window answers while it exports";
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    std::cout << "[ figures  ] " << recording.bytes.size() / 1000000 << " MB recording: " << percent << "% shown "
+              << "after the dialogs, box " << ::GetTickCount64() - started << " ms after the export was chosen"
+              << std::endl;
+    EXPECT_NE(std::wstring::npos, box.text.find(kReportsLine + std::to_wstring(recording.reports) + L"\n"))
+        << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    EXPECT_EQ(std::wstring::npos, Notices().find(kProgress)) << "the progress goes with the export";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+}  // namespace
+}  // namespace e2e
