@@ -10,23 +10,12 @@
 #include "framework/ResourceStrings.h"
 #include "handles/UniqueHandle.h"
 #include "imagehelper/GdiplusHelper.h"
+#include "SystemMessage.h"
 #include "resource.h"
 
 namespace {
 
 constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;
-
-// The system's text for an error code, without its line end.
-std::wstring SystemReason(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = n > 0 && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
-    while (!message.empty() && iswspace(message.back())) message.pop_back();
-    return message.empty() ? L"(" + std::to_wstring(error) + L")" : message;
-}
 
 // "Chart_20261209_235959.png" in the local time.
 std::wstring DefaultPictureName() {
@@ -123,7 +112,7 @@ bool CChartTools::WritePng(const std::vector<DWORD>& pixels, int width, int heig
         UniqueKernelHandle probe(
             ::CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe) {
-            *reason = SystemReason(::GetLastError());
+            *reason = SystemMessage(::GetLastError());
             return false;
         }
     }
@@ -139,7 +128,7 @@ bool CChartTools::WritePng(const std::vector<DWORD>& pixels, int width, int heig
     }
     image.Reset();
     if (!::MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        *reason = SystemReason(::GetLastError());
+        *reason = SystemMessage(::GetLastError());
         ::DeleteFileW(part.c_str());
         return false;
     }
@@ -152,14 +141,14 @@ void CChartTools::CopyData() {
     UniqueGlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!block)
         return ShowFailure(
-            radar::FillPlaceholders(LoadResString(IDS_CHART_COPY_FAILED), {SystemReason(ERROR_NOT_ENOUGH_MEMORY)}));
+            radar::FillPlaceholders(LoadResString(IDS_CHART_COPY_FAILED), {SystemMessage(ERROR_NOT_ENOUGH_MEMORY)}));
     if (void* data = ::GlobalLock(block.Get())) {
         std::memcpy(data, csv.c_str(), bytes);
         ::GlobalUnlock(block.Get());
     }
     if (!::OpenClipboard(m_owner)) {
         return ShowFailure(
-            radar::FillPlaceholders(LoadResString(IDS_CHART_COPY_FAILED), {SystemReason(::GetLastError())}));
+            radar::FillPlaceholders(LoadResString(IDS_CHART_COPY_FAILED), {SystemMessage(::GetLastError())}));
     }
     ::EmptyClipboard();
     if (::SetClipboardData(CF_UNICODETEXT, block.Get())) {
@@ -169,7 +158,7 @@ void CChartTools::CopyData() {
     }
     const DWORD error = ::GetLastError();
     ::CloseClipboard();
-    ShowFailure(radar::FillPlaceholders(LoadResString(IDS_CHART_COPY_FAILED), {SystemReason(error)}));
+    ShowFailure(radar::FillPlaceholders(LoadResString(IDS_CHART_COPY_FAILED), {SystemMessage(error)}));
 }
 
 void CChartTools::RunStarted() {

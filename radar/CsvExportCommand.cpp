@@ -8,24 +8,13 @@
 #include "Acquisition.h"
 #include "RecordingReports.h"
 #include "framework/ResourceStrings.h"
+#include "SystemMessage.h"
 #include "resource.h"
 
 namespace {
 
 constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;
 constexpr DWORD kPathCapacity = 32768;  // the longest path the system takes
-
-// The system's text for an error code, without its line end.
-std::wstring SystemText(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = n > 0 && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
-    while (!message.empty() && iswspace(message.back())) message.pop_back();
-    return message.empty() ? L"(" + std::to_wstring(error) + L")" : message;
-}
 
 // A file dialog's filter: "description\0pattern\0\0".
 std::wstring Filter(UINT descriptionId, const wchar_t* pattern) {
@@ -103,7 +92,7 @@ void CCsvExportCommand::Run() {
     m_recordingPath = recording;
     m_csvPath = csv;
     if (!m_export->Start(recording, csv, recording::kDefaultPeriodMs)) {
-        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemText(::GetLastError()),
+        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemMessage(::GetLastError()),
              kErrorBoxType);
         SetBusy(false);
         return;
@@ -185,18 +174,18 @@ void CCsvExportCommand::OnDone() {
              MB_ICONINFORMATION);
         break;
     case Outcome::CannotRead:
-        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_READ) + L"\n" + m_recordingPath + L"\n" + SystemText(result.error),
+        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_READ) + L"\n" + m_recordingPath + L"\n" + SystemMessage(result.error),
              kErrorBoxType);
         break;
     case Outcome::NoReports:
         Tell(LoadResString(IDS_CSV_EXPORT_NO_REPORTS) + L"\n" + m_recordingPath, kErrorBoxType);
         break;
     case Outcome::CannotCreate:
-        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemText(result.error),
+        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemMessage(result.error),
              kErrorBoxType);
         break;
     case Outcome::WriteFailed:
-        Tell(LoadResString(IDS_CSV_EXPORT_WRITE_FAILED) + L"\n" + csv + L"\n" + SystemText(result.error),
+        Tell(LoadResString(IDS_CSV_EXPORT_WRITE_FAILED) + L"\n" + csv + L"\n" + SystemMessage(result.error),
              kErrorBoxType);
         break;
     case Outcome::Cancelled: break;

@@ -9,6 +9,7 @@
 #include "app/ConfigParser.h"
 #include "framework/ResourceStrings.h"
 #include "imagehelper/GdiplusHelper.h"
+#include "SystemMessage.h"
 #include "resource.h"
 #include "wave/WaveChartStyle.h"
 
@@ -47,19 +48,6 @@ UINT ChartHealthTextMessage() {
     return message;
 }
 LRESULT TextAtom(const std::wstring& text) { return text.empty() ? 0 : ::GlobalAddAtomW(text.c_str()); }
-
-// The system's text for an error code, without its line end.
-std::wstring SystemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = n > 0 && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
-    while (!message.empty() && iswspace(message.back())) message.pop_back();
-    // A code the system has no text for still says which it is.
-    return message.empty() ? L"(" + std::to_wstring(error) + L")" : message;
-}
 
 }  // namespace
 
