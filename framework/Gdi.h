@@ -2,8 +2,6 @@
 #pragma once
 #include "handles/ScopedDC.h"
 #include "handles/UniqueHandle.h"
-#include "handles/ScopedDC.h"
-#include "handles/UniqueHandle.h"
 
 #include <string>
 

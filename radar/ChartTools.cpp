@@ -1,12 +1,11 @@
 #include "ChartTools.h"
 
-#include <commdlg.h>
-
 #include <cstring>
 #include <cwctype>
 
 #include "ChartReadout.h"
 #include "LinkHealth.h"
+#include "framework/FileDialog.h"
 #include "framework/ResourceStrings.h"
 #include "handles/UniqueHandle.h"
 #include "imagehelper/GdiplusHelper.h"
@@ -81,25 +80,14 @@ void CChartTools::SavePicture() {
     if (!front || width <= 0 || height <= 0) return ShowFailure(LoadResString(IDS_CHART_NO_PICTURE));
     std::vector<DWORD> pixels(front, front + static_cast<size_t>(width) * static_cast<size_t>(height));
 
-    std::wstring filter = LoadResString(IDS_CHART_SAVE_FILTER);
-    for (wchar_t& c : filter)
-        if (c == L'|') c = L'\0';
-    filter.push_back(L'\0');
-    const std::wstring title = LoadResString(IDS_CHART_SAVE_TITLE);
-    std::vector<wchar_t> file(TAVO_MAX_PATH, L'\0');
-    const std::wstring name = DefaultPictureName();
-    wcsncpy(file.data(), name.c_str(), file.size() - 1);
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = m_owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = title.c_str();
-    ofn.lpstrDefExt = L"png";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!::GetSaveFileNameW(&ofn)) return;  // cancelled
-    const std::wstring path = file.data();
+    FileDialogRequest request;
+    request.owner = m_owner;
+    request.title = LoadResString(IDS_CHART_SAVE_TITLE);
+    request.filter = LoadResString(IDS_CHART_SAVE_FILTER);
+    request.defaultExtension = L"png";
+    request.name = DefaultPictureName();
+    const std::wstring path = AskFileToSave(request);
+    if (path.empty()) return;  // cancelled
     std::wstring reason;
     if (!WritePng(pixels, width, height, path, &reason))
         ShowFailure(radar::FillPlaceholders(LoadResString(IDS_CHART_SAVE_FAILED), {path, reason}));

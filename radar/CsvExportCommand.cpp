@@ -1,12 +1,11 @@
 #include "CsvExportCommand.h"
 
-#include <commdlg.h>
-
 #include <cwctype>
 #include <vector>
 
 #include "Acquisition.h"
 #include "RecordingReports.h"
+#include "framework/FileDialog.h"
 #include "framework/ResourceStrings.h"
 #include "SystemMessage.h"
 #include "resource.h"
@@ -15,16 +14,6 @@ namespace {
 
 constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;
 constexpr DWORD kPathCapacity = 32768;  // the longest path the system takes
-
-// A file dialog's filter: "description\0pattern\0\0".
-std::wstring Filter(UINT descriptionId, const wchar_t* pattern) {
-    std::wstring filter = LoadResString(descriptionId);
-    filter.push_back(L'\0');
-    filter += pattern;
-    filter.push_back(L'\0');
-    filter.push_back(L'\0');
-    return filter;
-}
 
 std::wstring FullPath(const std::wstring& path) {
     std::vector<wchar_t> full(kPathCapacity);
@@ -102,23 +91,13 @@ void CCsvExportCommand::Run() {
 }
 
 bool CCsvExportCommand::ChooseRecording(std::wstring& path) const {
-    std::vector<wchar_t> name(kPathCapacity, L'\0');
-    const std::wstring filter = Filter(IDS_CSV_EXPORT_DAT_FILES, L"*.dat");
-    const std::wstring title = LoadResString(IDS_CSV_EXPORT_OPEN_TITLE);
-    const std::wstring folder = radar::CAcquisition::ProgramLogFolder();
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_window;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = name.data();
-    ofn.nMaxFile = kPathCapacity;
-    ofn.lpstrInitialDir = ::GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES ? folder.c_str() : nullptr;
-    ofn.lpstrTitle = title.c_str();
-    ofn.lpstrDefExt = L"dat";
-    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!::GetOpenFileNameW(&ofn)) return false;
-    path = name.data();
+    FileDialogRequest request;
+    request.owner = m_window;
+    request.title = LoadResString(IDS_CSV_EXPORT_OPEN_TITLE);
+    request.filter = LoadResString(IDS_CSV_EXPORT_DAT_FILES) + L"|*.dat|";
+    request.defaultExtension = L"dat";
+    request.folder = radar::CAcquisition::ProgramLogFolder();
+    path = AskFileToOpen(request);
     return !path.empty();
 }
 
@@ -128,25 +107,13 @@ bool CCsvExportCommand::ChooseCsv(const std::wstring& recording, std::wstring& p
     const size_t slash = suggested.find_last_of(L"\\/");
     const size_t dot = suggested.find_last_of(L'.');
     if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) suggested.erase(dot);
-    suggested += L".csv";
-    std::vector<wchar_t> name(kPathCapacity, L'\0');
-    if (suggested.size() < kPathCapacity) suggested.copy(name.data(), suggested.size());
-    const std::wstring filter = Filter(IDS_CSV_EXPORT_CSV_FILES, L"*.csv");
-    const std::wstring title = LoadResString(IDS_CSV_EXPORT_SAVE_TITLE);
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_window;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = name.data();
-    ofn.nMaxFile = kPathCapacity;
-    ofn.lpstrTitle = title.c_str();
-    ofn.lpstrDefExt = L"csv";
-    // The CSV is made by the export itself, not tried out by the dialog.
-    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
-                OFN_NOTESTFILECREATE;
-    if (!::GetSaveFileNameW(&ofn)) return false;
-    path = name.data();
+    FileDialogRequest request;
+    request.owner = m_window;
+    request.title = LoadResString(IDS_CSV_EXPORT_SAVE_TITLE);
+    request.filter = LoadResString(IDS_CSV_EXPORT_CSV_FILES) + L"|*.csv|";
+    request.defaultExtension = L"csv";
+    request.name = suggested + L".csv";
+    path = AskFileToSave(request);
     return !path.empty();
 }
 

@@ -4,14 +4,13 @@
 // where the replay stands.
 #include "Tavo_Ladu330_Pk27ToolDlg.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <cmath>
 #include <string>
-#include <vector>
 
 #include "ReplayPosition.h"
+#include "framework/FileDialog.h"
 #include "framework/ResourceStrings.h"
 #include "handles/UniqueHandle.h"
 #include "resource.h"
@@ -182,25 +181,14 @@ bool CTavo_Ladu330_Pk27ToolDlg::OnReplayMessage(UINT msg, WPARAM wParam, LPARAM,
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::ChooseRecording() {
-    const std::wstring title = LoadResString(IDS_OPEN_RECORDING_TITLE);
-    // "description\0*.dat\0\0"
-    std::wstring filter = LoadResString(IDS_OPEN_RECORDING_FILTER);
-    filter.append(1, L'\0').append(L"*.dat").append(2, L'\0');
-    const std::wstring folder = radar::CAcquisition::ProgramLogFolder();
-    std::vector<wchar_t> file(32768, L'\0');
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hWnd;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = folder.c_str();
-    dialog.lpstrTitle = title.c_str();
-    dialog.lpstrDefExt = L"dat";
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!::GetOpenFileNameW(&dialog)) return;  // cancelled
-    OpenRecording(file.data(), m_replaySpeed);
+    FileDialogRequest request;
+    request.owner = m_hWnd;
+    request.title = LoadResString(IDS_OPEN_RECORDING_TITLE);
+    request.filter = LoadResString(IDS_OPEN_RECORDING_FILTER) + L"|*.dat|";
+    request.defaultExtension = L"dat";
+    request.folder = radar::CAcquisition::ProgramLogFolder();
+    const std::wstring path = AskFileToOpen(request);
+    if (!path.empty()) OpenRecording(path, m_replaySpeed);
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::SetReplaySpeed(double speed) {
