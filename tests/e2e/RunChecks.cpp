@@ -77,6 +77,16 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
+// The system's text for an error code, without its line end.
+std::wstring SystemText(DWORD error) {
+    wchar_t text[512] = {};
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512, nullptr);
+    std::wstring message = text;
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    return message;
+}
+
 std::string Describe(const std::vector<MessageBoxInfo>& boxes) {
     std::string text;
     for (const MessageBoxInfo& box : boxes) text += "[" + Utf8(box.caption) + ": " + Utf8(box.text) + "] ";

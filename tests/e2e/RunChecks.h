@@ -47,6 +47,8 @@ std::vector<tooldriver::MessageBoxInfo> CloseWatchingForBoxes(HWND window, const
 // "caption: text" of each box, for failure messages.
 std::string Describe(const std::vector<tooldriver::MessageBoxInfo>& boxes);
 std::string Utf8(const std::wstring& text);
+// The system's text for an error code, without its line end.
+std::wstring SystemText(DWORD error);
 
 // The simulator's log and report frames: tests/support/SimLog.h.
 using testsupport::BytesSent;

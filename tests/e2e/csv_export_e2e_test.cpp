@@ -23,16 +23,6 @@ const wchar_t kProgress[] = L"正在导出CSV: ";
 const wchar_t kReportsLine[] = L"报告帧数: ";
 const wchar_t kSkippedLine[] = L"跳过的字节数(不属于任何报告帧): ";
 
-// The system's text for an error code, without its line end.
-std::wstring SystemText(DWORD error) {
-    wchar_t text[512] = {};
-    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512, nullptr);
-    std::wstring message = text;
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
-    return message;
-}
-
 // A recording as the tool writes one: report frames (AA AA state distance 55
 // 55), noise between some of them (never AA, so it holds no frame), and the
 // start of a frame cut off at the end.

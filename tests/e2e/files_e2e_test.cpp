@@ -23,22 +23,6 @@ constexpr int kPort = 7;
 const wchar_t kNotRecording[] = L"未记录数据";
 const wchar_t kNotLogging[] = L"未写入日志";
 
-// The system's text for an error code, without its line end.
-std::wstring SystemText(DWORD error) {
-    wchar_t text[512] = {};
-    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512, nullptr);
-    std::wstring message = text;
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
-    return message;
-}
-
-std::string Narrow(const std::wstring& text) {
-    char out[4096] = {};
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof out - 1, nullptr, nullptr);
-    return out;
-}
-
 class FileFailureTest : public ToolTest {
 protected:
     // The module reports every period ms, the distance changing every 150 ms.
@@ -133,20 +117,20 @@ TEST_F(FileFailureTest, DiskFullMidRunIsToldOnceAndWhatFitIsAPrefixOfWhatWasSent
     const std::vector<std::wstring> data = FilesIn(Path(L"Log"), L".dat");
     ASSERT_EQ(1u, logs.size());
     ASSERT_EQ(1u, data.size());
-    EXPECT_NE(std::wstring::npos, box.text.find(L"无法写入文件：")) << Narrow(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法写入文件：")) << Utf8(box.text);
     EXPECT_TRUE(box.text.find(Path(L"Log\\") + logs[0]) != std::wstring::npos ||
                 box.text.find(Path(L"Log\\") + data[0]) != std::wstring::npos)
-        << "names the file: " << Narrow(box.text);
-    EXPECT_NE(std::wstring::npos, box.text.find(SystemText(ERROR_DISK_FULL))) << Narrow(box.text);
+        << "names the file: " << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(SystemText(ERROR_DISK_FULL))) << Utf8(box.text);
     // Both files are on the full disk: both stop, each with its notice.
-    EXPECT_TRUE(WaitUntil([&] { return Shows(kNotRecording) && Shows(kNotLogging); }, kWait)) << Narrow(Notices());
+    EXPECT_TRUE(WaitUntil([&] { return Shows(kNotRecording) && Shows(kNotLogging); }, kWait)) << Utf8(Notices());
     EXPECT_TRUE(::DeleteFileW(filler.c_str()));
     const int frames = sim.CountLog("TX");
     EXPECT_TRUE(WaitUntil([&] { return sim.CountLog("TX") >= frames + 400; }, kWait)) << "2 s more of reports";
     EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty());
     EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START)) << "the run goes on";
     Stop();
-    EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << "until the next start: " << Narrow(Notices());
+    EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << "until the next start: " << Utf8(Notices());
     EXPECT_EQ(0u, CloseTool());
     ASSERT_TRUE(sim.Stop());
 
@@ -187,13 +171,13 @@ TEST_F(FileFailureTest, LogFolderThatCannotBeMadeIsToldAtEachStart) {
         const std::wstring& text = box.text;
         const std::wstring named = Path(L"Log\\Ladu330Pk27TOOL_");
         const size_t dat = text.find(named), log = text.find(named, dat + 1);
-        ASSERT_NE(std::wstring::npos, log) << "names both files: " << Narrow(text);
-        EXPECT_NE(std::wstring::npos, text.find(L".dat\n" + reason, dat)) << Narrow(text);
-        EXPECT_NE(std::wstring::npos, text.find(L".log\n" + reason, log)) << Narrow(text);
-        EXPECT_NE(std::wstring::npos, text.find(L"无法创建文件：")) << Narrow(text);
-        EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << Narrow(Notices());
+        ASSERT_NE(std::wstring::npos, log) << "names both files: " << Utf8(text);
+        EXPECT_NE(std::wstring::npos, text.find(L".dat\n" + reason, dat)) << Utf8(text);
+        EXPECT_NE(std::wstring::npos, text.find(L".log\n" + reason, log)) << Utf8(text);
+        EXPECT_NE(std::wstring::npos, text.find(L"无法创建文件：")) << Utf8(text);
+        EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << Utf8(Notices());
         Stop();
-        EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << "until the next start: " << Narrow(Notices());
+        EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << "until the next start: " << Utf8(Notices());
         if (run == 1) {
             Click(Control(m_window, IDC_BTN_START), 3000);
             ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
@@ -222,11 +206,11 @@ TEST_F(FileFailureTest, SettingsThatCannotBeSavedAreToldOnceAndTheOldFileStays) 
     ASSERT_NE(nullptr, box.hwnd) << "a save that failed said nothing";
     EXPECT_EQ(L"错误", box.caption);
     EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
-    EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Narrow(box.text);
-    EXPECT_NE(std::wstring::npos, box.text.find(ConfigPath() + L"\n")) << Narrow(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(ConfigPath() + L"\n")) << Utf8(box.text);
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
     EXPECT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
-    EXPECT_TRUE(Shows(L"设置未保存")) << Narrow(Notices());
+    EXPECT_TRUE(Shows(L"设置未保存")) << Utf8(Notices());
 
     // The next saves fail too: no second box; the old file is whole.
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
@@ -238,7 +222,7 @@ TEST_F(FileFailureTest, SettingsThatCannotBeSavedAreToldOnceAndTheOldFileStays) 
     ASSERT_TRUE(::RemoveDirectoryW(blocker.c_str()));
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
     ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
-    EXPECT_TRUE(WaitUntil([&] { return !Shows(L"设置未保存"); }, kWait)) << Narrow(Notices());
+    EXPECT_TRUE(WaitUntil([&] { return !Shows(L"设置未保存"); }, kWait)) << Utf8(Notices());
     EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find("\tBaudRate=\"115200\""));
     EXPECT_EQ(0u, CloseTool());
 }
@@ -252,7 +236,7 @@ TEST_F(FileFailureTest, SettingsThatCannotBeSavedAtExitAreToldBeforeTheWindowClo
     ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, SC_CLOSE, 0));
     const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
     ASSERT_NE(nullptr, box.hwnd) << "the failed save at exit said nothing";
-    EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Narrow(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Utf8(box.text);
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
     DWORD exitCode = 0xDEAD;
     ASSERT_TRUE(WaitForExitOrKill(m_tool, kWait, &exitCode));
