@@ -168,6 +168,12 @@ void CChartTools::RunStopped() {
     ShowHealth(false);
 }
 
+void CChartTools::ForgetRun() {
+    RunStopped();
+    m_chart.SetCornerText(std::wstring());
+    if (!m_chart.GetCornerTextShown().empty()) m_chart.Invalidate(FALSE);
+}
+
 void CChartTools::OnHealthTimer() {
     if (!m_running) return;
     const ULONGLONG now = ::GetTickCount64();

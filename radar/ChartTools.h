@@ -5,7 +5,7 @@
 // link's health: reports per second, broken trailers, resyncs and port
 // losses since the start. After a stop the line keeps the run's totals
 // (without a rate): they describe the curve that stays on screen, and go
-// with it at the next start.
+// with it at the next start or when a replay goes back to live.
 //
 // Threads: user-interface thread only. The acquisition thread counts into
 // the acquisition's LinkHealthCounters; this reads them once a second.
@@ -42,6 +42,8 @@ public:
     void RunStarted();
     void RunStopped();
     void OnHealthTimer();
+    // Back to the chart of a fresh start: the last run's health line goes.
+    void ForgetRun();
     // The port watch's finding; a change from there to away while a run goes
     // counts as a port loss.
     void PortSeen(bool away);

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "ReplayPosition.h"
 #include "framework/FileDialog.h"
@@ -223,6 +224,10 @@ void CTavo_Ladu330_Pk27ToolDlg::BackToLive() {
     m_nState = 0;
     m_nDistance = 0;
     RestartWaveChart();
+    // The replay's curve and health line go: the chart of a fresh start.
+    const std::vector<int32_t> empty(static_cast<size_t>(m_nHistoryCount), 0);
+    FeedHistory(empty.data(), static_cast<int32_t>(empty.size()));
+    m_chartTools.ForgetRun();
     UpdatePresenceDisplay();
     ShowFileNotices();
 }

@@ -3,8 +3,10 @@
 // live; files that are no recording.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -96,6 +98,55 @@ std::string Describe(const Controls& c) {
 }
 
 void PrintTo(const Controls& c, std::ostream* os) { *os << Describe(c); }
+
+// The chart as the screen shows it, once what was asked is painted.
+struct ChartPicture {
+    int width = 0, height = 0;
+    std::vector<DWORD> pixels;  // 0x00RRGGBB, top row first
+    bool operator==(const ChartPicture& o) const { return width == o.width && pixels == o.pixels; }
+};
+
+// Whether a tip window of the tool's window thread (the chart's read-out) is on the screen.
+bool ReadOutShown(HWND window) {
+    bool shown = false;
+    ::EnumThreadWindows(
+        ::GetWindowThreadProcessId(window, nullptr),
+        [](HWND window, LPARAM found) {
+            wchar_t name[64] = {};
+            ::GetClassNameW(window, name, 64);
+            if (std::wstring(name) == TOOLTIPS_CLASSW && ::IsWindowVisible(window))
+                *reinterpret_cast<bool*>(found) = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
+ChartPicture ChartShown(HWND window) {
+    HWND chart = Control(window, IDC_STATIC_WAVE);
+    // The read-out lies over the chart wherever the pointer is: the pointer goes.
+    ::SetCursorPos(::GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1, ::GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+    ::SendMessageW(chart, WM_MOUSELEAVE, 0, 0);
+    ::RedrawWindow(chart, nullptr, nullptr, RDW_UPDATENOW);
+    ChartPicture picture;
+    picture.pixels = testsupport::ScreenPixels(chart, picture.width, picture.height);
+    for (DWORD& pixel : picture.pixels) pixel &= 0xFFFFFF;  // the colour; the screen may carry alpha
+    return picture;
+}
+
+// How many pixels differ, and the rectangle around them.
+std::string Difference(const ChartPicture& a, const ChartPicture& b) {
+    if (a.width != b.width || a.pixels.size() != b.pixels.size()) return "the sizes differ";
+    int count = 0, left = a.width, top = a.height, right = -1, bottom = -1;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        if (a.pixels[i] == b.pixels[i]) continue;
+        const int x = static_cast<int>(i % a.width), y = static_cast<int>(i / a.width);
+        ++count;
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+    return std::to_string(count) + " pixels differ within (" + std::to_string(left) + "," + std::to_string(top) +
+           ")-(" + std::to_string(right) + "," + std::to_string(bottom) + ")";
+}
 
 LRESULT Query(HWND window, const wchar_t* name, WPARAM wParam = 0) {
     const UINT message = ::RegisterWindowMessageW(name);
@@ -251,6 +302,13 @@ TEST_F(ReplayMenuTest, OpenedFromTheMenuPlaysToItsEndAndBackToLiveRestoresAFresh
     EXPECT_EQ("1", CheckedSpeeds());
     EXPECT_TRUE(Grayed(IDM_BACK_TO_LIVE)) << "live already";
     EXPECT_FALSE(Grayed(IDM_OPEN_RECORDING));
+    ChartPicture freshChart;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            freshChart = ChartShown(m_window);
+            return !freshChart.pixels.empty() && !ReadOutShown(m_window) && ChartShown(m_window) == freshChart;
+        },
+        kWait));
 
     ASSERT_NO_FATAL_FAILURE(Command(IDM_REPLAY_SPEED_20));
     EXPECT_EQ("20", CheckedSpeeds());
@@ -275,6 +333,11 @@ TEST_F(ReplayMenuTest, OpenedFromTheMenuPlaysToItsEndAndBackToLiveRestoresAFresh
     EXPECT_TRUE(Grayed(IDM_BACK_TO_LIVE));
     EXPECT_EQ(-1, IntervalUs()) << "no recording open";
     EXPECT_EQ("20", CheckedSpeeds()) << "the speed stays for the next replay";
+    // Neither the replay's curve nor its health line stays on the chart.
+    EXPECT_TRUE(HandledWhatWasPosted(m_window));
+    ChartPicture liveChart;
+    EXPECT_TRUE(WaitUntil([&] { return (liveChart = ChartShown(m_window)) == freshChart; }, kWait))
+        << "the chart is not as a fresh start shows it: " << Difference(liveChart, freshChart);
 
     // The module is the source again: connect, start, its bytes are recorded.
     ASSERT_TRUE(SelectPort(m_window, kPort));
