@@ -34,6 +34,11 @@ protected:
     // WM_CLOSE to the main window, then waits for the process to end.
     DWORD CloseTool();
 
+    // Waits until the main window's control id reads text.
+    bool WaitText(int id, const std::wstring& text, DWORD timeoutMs = kWait) const {
+        return tooldriver::WaitUntil([&] { return tooldriver::GetControlText(m_window, id) == text; }, timeoutMs);
+    }
+
     std::wstring Path(const wchar_t* name) const { return m_folder + L"\\" + name; }
     std::wstring ConfigPath() const { return Path(L"appConfig.xml"); }
 

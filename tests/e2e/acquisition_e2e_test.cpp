@@ -50,9 +50,6 @@ protected:
         }
         FAIL() << "COM" << number << " not in the port list";
     }
-    bool WaitText(int id, const std::wstring& text) {
-        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
-    }
 };
 
 TEST_F(AcquisitionTest, ConnectStartRecordStopDisconnect) {

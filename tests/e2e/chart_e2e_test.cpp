@@ -133,9 +133,6 @@ std::vector<DWORD> DecodePng(const std::wstring& path, int& width, int& height) 
 
 class ChartTest : public ToolTest {
 protected:
-    bool WaitText(int id, const std::wstring& text) {
-        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
-    }
     void ConnectAndStart() {
         ASSERT_TRUE(SelectPort(m_window, kPort));
         Click(Control(m_window, IDC_BTN_CONNECT), 3000);

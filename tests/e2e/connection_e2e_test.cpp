@@ -22,9 +22,6 @@ const std::wstring kNoAnswer = L"模块无应答，请检查波特率";
 
 class ConnectionTest : public ToolTest {
 protected:
-    bool WaitText(int id, const std::wstring& text) {
-        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
-    }
     std::wstring StatusLine() { return GetControlText(m_window, IDC_STATIC_WAVE); }
     bool WaitStatus(const std::wstring& part, bool shown) {
         return WaitUntil([&] { return (StatusLine().find(part) != std::wstring::npos) == shown; }, kWait);

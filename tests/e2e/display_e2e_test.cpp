@@ -132,9 +132,6 @@ protected:
         path = sessionDir + "/" + name;
         ASSERT_TRUE(devtest::WriteWholeFile(path, lines));
     }
-    bool WaitText(int id, const std::wstring& text) {
-        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
-    }
     // Stops with button 1105 and checks the log holds one line per recorded frame.
     void StopAndCompareLogWithRecording() {
         Click(Control(m_window, IDC_BTN_START), 10000);

@@ -23,9 +23,6 @@ const wchar_t kPortLost[] = L"端口已断开";
 
 class FaultTest : public ToolTest {
 protected:
-    bool WaitText(int id, const std::wstring& text, DWORD timeoutMs = kWait) {
-        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, timeoutMs);
-    }
     void Connect() {
         ASSERT_TRUE(SelectPort(m_window, kPort));
         Click(Control(m_window, IDC_BTN_CONNECT), 3000);

@@ -33,9 +33,6 @@ protected:
         EXPECT_TRUE(devtest::WriteWholeFile(script, "1 120 150\n2 340 150\n"));
         return {"--script", script, "--period", period};
     }
-    bool WaitText(int id, const std::wstring& text) {
-        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
-    }
     void ConnectAndStart() {
         ASSERT_TRUE(SelectPort(m_window, kPort));
         Click(Control(m_window, IDC_BTN_CONNECT), 3000);

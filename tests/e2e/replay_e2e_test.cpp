@@ -57,9 +57,6 @@ protected:
         m_window = WaitForWindow(m_tool.Pid(), kMainClass, kWait);
         ASSERT_NE(nullptr, m_window) << "the main window did not appear";
     }
-    bool WaitText(int id, const std::wstring& text) {
-        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
-    }
     // Start, then wait for the end of the recording to stop the replay.
     void PlayToTheEnd() {
         Click(Control(m_window, IDC_BTN_START));

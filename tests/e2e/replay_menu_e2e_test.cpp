@@ -254,9 +254,6 @@ protected:
         ASSERT_TRUE(HandledWhatWasPosted(m_window));
     }
 
-    bool WaitText(int id, const std::wstring& text) {
-        return WaitUntil([&] { return GetControlText(m_window, id) == text; }, kWait);
-    }
     std::set<std::wstring> LogFiles(const wchar_t* extension) {
         std::set<std::wstring> names;
         for (const std::wstring& name : FilesIn(Path(L"Log"), extension)) names.insert(name);
