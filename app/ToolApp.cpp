@@ -15,7 +15,7 @@
 #include "config/ConfigFile.h"
 #include "Tavo_Common.h"
 #include "framework/ResourceStrings.h"
-#include "radar/Tavo_Ladu330_Pk27ToolDlg.h"
+#include "radar/window/Tavo_Ladu330_Pk27ToolDlg.h"
 #include "resource.h"
 
 // The document holder is constructed before the application object (same

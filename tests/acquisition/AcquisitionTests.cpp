@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "Acquisition.h"
-#include "RecordingSource.h"
+#include "acquisition/Acquisition.h"
+#include "replay/RecordingSource.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "CsvExport.h"
+#include "export/CsvExport.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "RadarProtocol.h"
-#include "RecordingSource.h"
-#include "ReplayPosition.h"
+#include "replay/RecordingSource.h"
+#include "replay/ReplayPosition.h"
 
 namespace {
 

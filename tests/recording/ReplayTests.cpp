@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "RadarProtocol.h"
-#include "RecordingSource.h"
+#include "replay/RecordingSource.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "Acquisition.h"
+#include "acquisition/Acquisition.h"
 #include "wave/WaveWnd.h"
 
 class CChartTools : public IWaveHoverText {

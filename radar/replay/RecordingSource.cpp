@@ -1,4 +1,4 @@
-#include "RecordingSource.h"
+#include "replay/RecordingSource.h"
 
 #include <chrono>
 #include <cmath>

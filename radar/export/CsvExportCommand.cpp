@@ -1,13 +1,13 @@
-#include "CsvExportCommand.h"
+#include "export/CsvExportCommand.h"
 
 #include <cwctype>
 #include <vector>
 
-#include "Acquisition.h"
+#include "acquisition/Acquisition.h"
 #include "RecordingReports.h"
 #include "framework/FileDialog.h"
 #include "framework/ResourceStrings.h"
-#include "SystemMessage.h"
+#include "framework/SystemMessage.h"
 #include "resource.h"
 
 namespace {

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "Acquisition.h"
-#include "ChartTools.h"
-#include "CsvExportCommand.h"
-#include "OutputFile.h"
-#include "RecordingSource.h"
-#include "ReplayMenu.h"
+#include "acquisition/Acquisition.h"
+#include "chart/ChartTools.h"
+#include "export/CsvExportCommand.h"
+#include "acquisition/OutputFile.h"
+#include "replay/RecordingSource.h"
+#include "window/ReplayMenu.h"
 #include "Tavo_Common.h"
 #include "controls/ColorStatic.h"
 #include "framework/Controls.h"

@@ -2,7 +2,7 @@
 // opened from the command line (--replay), the system menu or a file dropped
 // on the window, all through OpenRecording; the replay speed; back to live;
 // where the replay stands.
-#include "Tavo_Ladu330_Pk27ToolDlg.h"
+#include "window/Tavo_Ladu330_Pk27ToolDlg.h"
 
 #include <shellapi.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ReplayPosition.h"
+#include "replay/ReplayPosition.h"
 #include "framework/FileDialog.h"
 #include "framework/ResourceStrings.h"
 #include "handles/UniqueHandle.h"

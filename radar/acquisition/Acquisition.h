@@ -20,7 +20,7 @@
 
 #include "DistanceHistory.h"
 #include "LinkHealth.h"
-#include "OutputFile.h"
+#include "acquisition/OutputFile.h"
 #include "ReportFrameParser.h"
 #include "Tavo_Common.h"
 #include "Tavo_DataProcess.h"

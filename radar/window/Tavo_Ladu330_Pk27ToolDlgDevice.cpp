@@ -1,7 +1,7 @@
 // The main window's device side: the port list, connecting, starting and
 // stopping, the baud rate and version label (a replay in place of the module:
 // …DlgReplay.cpp).
-#include "Tavo_Ladu330_Pk27ToolDlg.h"
+#include "window/Tavo_Ladu330_Pk27ToolDlg.h"
 
 #include <string>
 

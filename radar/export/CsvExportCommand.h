@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "CsvExport.h"
+#include "export/CsvExport.h"
 
 class CCsvExportCommand {
 public:

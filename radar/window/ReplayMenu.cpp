@@ -1,4 +1,4 @@
-#include "ReplayMenu.h"
+#include "window/ReplayMenu.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "ChartTools.h"
+#include "chart/ChartTools.h"
 
 #include <cstring>
 #include <cwctype>
@@ -9,7 +9,7 @@
 #include "framework/ResourceStrings.h"
 #include "handles/UniqueHandle.h"
 #include "imagehelper/GdiplusHelper.h"
-#include "SystemMessage.h"
+#include "framework/SystemMessage.h"
 #include "resource.h"
 
 namespace {

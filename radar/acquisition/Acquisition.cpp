@@ -1,10 +1,10 @@
-#include "Acquisition.h"
+#include "acquisition/Acquisition.h"
 
 #include <share.h>
 
 #include <vector>
 
-#include "RecordingSource.h"
+#include "replay/RecordingSource.h"
 
 namespace radar {
 namespace {

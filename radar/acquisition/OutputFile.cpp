@@ -1,4 +1,4 @@
-#include "OutputFile.h"
+#include "acquisition/OutputFile.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "CsvExport.h"
+#include "export/CsvExport.h"
 
 #include <share.h>
 
 #include <cstdio>
 
-#include "OutputFile.h"
+#include "acquisition/OutputFile.h"
 #include "RecordingReports.h"
 #include "RecordingScan.h"
 #include "handles/UniqueHandle.h"

@@ -1,4 +1,4 @@
-#include "Tavo_Ladu330_Pk27ToolDlg.h"
+#include "window/Tavo_Ladu330_Pk27ToolDlg.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -9,7 +9,7 @@
 #include "app/ConfigParser.h"
 #include "framework/ResourceStrings.h"
 #include "imagehelper/GdiplusHelper.h"
-#include "SystemMessage.h"
+#include "framework/SystemMessage.h"
 #include "resource.h"
 #include "wave/WaveChartStyle.h"
 

@@ -1,4 +1,4 @@
-#include "ReplayPosition.h"
+#include "replay/ReplayPosition.h"
 
 #include <cstdio>
 
