@@ -2,12 +2,13 @@
 
 #include <string>
 
+#include "framework/ErrorBox.h"
 #include "framework/ResourceStrings.h"
 #include "resource.h"
 
 void ShowErrorBox(HWND owner, UINT textId, MessageBoxFunction show) {
     const std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
-    show(owner, LoadResString(textId).c_str(), caption.c_str(), MB_ICONERROR | MB_TOPMOST);
+    show(owner, LoadResString(textId).c_str(), caption.c_str(), kErrorBoxType);
 }
 
 WinsockSession::~WinsockSession() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ParamCore.h"
+#include "framework/ErrorBox.h"
 #include "framework/ResourceStrings.h"
 #include "resource.h"
 
@@ -75,6 +76,9 @@ bool CParamConfigDlg::OnClose() {
 }
 
 bool CParamConfigDlg::OnButtonClicked(UINT id) {
+    // A click that reaches the hidden window (posted, or queued before the
+    // mode changed) must not stop a replay or touch the record.
+    if (m_pToolDlg && !m_pToolDlg->ModuleCommandsAllowed()) return true;
     switch (id) {
     case IDC_BTN_READ_PARAM: OnBnClickedReadParam(); return true;
     case IDC_BTN_SET_PARAM: OnBnClickedSetParam(); return true;
@@ -168,7 +172,7 @@ double CParamConfigDlg::GetEditNumber(int id) const { return EditTextToNumber(Ge
 
 void CParamConfigDlg::ShowError(UINT textId) {
     const std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
-    ::MessageBoxW(m_hWnd, LoadResString(textId).c_str(), caption.c_str(), MB_ICONERROR | MB_TOPMOST);
+    ShowErrorBox(m_hWnd, LoadResString(textId), caption);
 }
 
 void CParamConfigDlg::ShowSuccess(UINT textId) {

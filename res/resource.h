@@ -72,6 +72,8 @@
 #define IDS_REPLAY_EMPTY 50082
 #define IDS_REPLAY_NOT_A_RECORDING 50083
 #define IDS_REPLAY_BAD_SPEED 50084
+#define IDS_REPLAY_FOLDER 50088
+#define IDS_REPLAY_DROPPED_SEVERAL 50089
 // Opening a recording from the window: the system menu's entries and the file dialog.
 #define IDS_MENU_OPEN_RECORDING 50090
 #define IDS_MENU_SPEED_1 50091

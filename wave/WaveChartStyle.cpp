@@ -8,7 +8,7 @@ namespace {
 constexpr COLORREF kCurveColor = 0x0000FF;
 constexpr COLORREF kAxisTextColor = 0xE8A200;
 constexpr wchar_t kAxisFont[] = L"宋体";
-constexpr int kSpanSeconds = 15;
+constexpr int kSpanSeconds = kRecentValuesSpanMs / 1000;
 constexpr int kLabelStepSeconds = 5;
 
 }  // namespace

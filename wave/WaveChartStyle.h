@@ -10,6 +10,9 @@
 
 #include "WaveWnd.h"
 
+// The time the chart shows, newest at the right edge.
+constexpr int kRecentValuesSpanMs = 15000;
+
 // Everything that changes with neither size nor length. The chart keeps its
 // own copy of picture (null: no picture).
 void StyleRecentValuesChart(CWaveWnd& chart, Gdiplus::Bitmap* picture, double maxValue);

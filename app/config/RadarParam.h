@@ -5,6 +5,9 @@
 
 #include "RadarProtocol.h"
 
+// The module's report period unless the configuration says otherwise.
+constexpr int32_t kDefaultReportTimeMs = 50;
+
 // Field names are the configuration keys. Fields 1 to 18 are the module's own
 // parameters; ReportTimeMS stays on the tool's side.
 struct RadarParam {
@@ -25,8 +28,8 @@ struct RadarParam {
     float fKalman2 = 0;
     float fKalman3 = 0;
     float fKalman4 = 0;
-    int32_t nDistanceCalibration = 0;  // distance compensation
-    int32_t ReportTimeMS = 50;         // report period, ms; never reset by the defaults
+    int32_t nDistanceCalibration = 0;             // distance compensation
+    int32_t ReportTimeMS = kDefaultReportTimeMs;  // report period, ms; never reset by the defaults
 };
 
 static_assert(sizeof(RadarParam) == 19 * 4, "RadarParam is nineteen 32-bit fields");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "replay/RecordingSource.h"
+#include "wave/WaveChartStyle.h"
 
 namespace radar {
 namespace {
@@ -13,7 +14,6 @@ constexpr wchar_t kFilePrefix[] = L"Ladu330Pk27TOOL_";
 constexpr int kReadTimeoutMs = 2000;     // longest wait for the module: stop takes at most this long
 constexpr int kReplayWaitMs = 100;       // longest wait for a replayed frame: stop stays prompt
 constexpr int kDefaultBlockSize = 4096;  // when the device library names none
-constexpr int kHistorySpanMs = 15000;    // the chart shows the last 15 s of reports
 constexpr int kThreadStackBytes = 0x400000;
 
 }  // namespace
@@ -81,8 +81,10 @@ void CAcquisition::CloseLog() {
 }
 
 void CAcquisition::OpenDataFile() {
-    m_dataFile.Close();
-    if (m_source && m_source->Records()) m_dataFile.Create(NewFile(L".dat"), _SH_DENYNO);
+    if (m_source && m_source->Records())
+        m_dataFile.Create(NewFile(L".dat"), _SH_DENYNO);
+    else
+        m_dataFile.Forget();
 }
 
 void CAcquisition::Start() {
@@ -109,7 +111,7 @@ ReportState CAcquisition::TakeState() {
 }
 
 int32_t CAcquisition::RenewHistory(int32_t reportTimeMs) {
-    const int32_t count = DistanceHistory::CountFor(kHistorySpanMs, reportTimeMs);
+    const int32_t count = DistanceHistory::CountFor(kRecentValuesSpanMs, reportTimeMs);
     CAutoBaseLock guard(m_historyLock);
     m_history.Renew(count);
     m_nHistoryCount = count;

@@ -123,8 +123,11 @@ public:
     const COutputFile& DataFile() const { return m_dataFile; }
 
     // Before a run: the last data file is closed, and a new one made when the
-    // source records.
+    // source records; otherwise the last one is forgotten (its failure too).
     void OpenDataFile();
+    // The last run's data file is closed and forgotten with its failure: a
+    // failure belongs to its run.
+    void ForgetDataFile() { m_dataFile.Forget(); }
     // Starts the thread.
     void Start();
     // Ends the thread, stops the source and closes the data file; nothing is

@@ -65,6 +65,13 @@ void COutputFile::Close() {
     // nothing is written after a failure: the close adds nothing to the file.
 }
 
+void COutputFile::Forget() {
+    Close();
+    m_path.clear();
+    m_createFailed = false;
+    m_error.store(0);
+}
+
 void COutputFile::MarkFailed(DWORD error) {
     DWORD none = 0;
     if (!m_error.compare_exchange_strong(none, error != 0 ? error : ERROR_WRITE_FAULT)) return;  // told already

@@ -34,6 +34,8 @@ public:
     bool Create(const std::wstring& path, int shareFlag);
     // Closes the stream; the path and any failure stay known.
     void Close();
+    // Closes the stream and forgets the file: no path, no failure.
+    void Forget();
 
     FILE* Stream() const { return m_stream.Get(); }
     const std::wstring& Path() const { return m_path; }

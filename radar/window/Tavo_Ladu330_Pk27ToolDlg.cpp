@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ConfigParser.h"
+#include "framework/ErrorBox.h"
 #include "framework/ResourceStrings.h"
 #include "imagehelper/GdiplusHelper.h"
 #include "framework/SystemMessage.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int kHistorySpanMs = 15000;
 // The presence display changes at most this often (kDisplayTimer). The
 // module's own rate (a report every 50 ms) is never held back; a faster stream
 // (a replay sped up, reports back to back) leaves the queue empty between
@@ -23,33 +23,21 @@ constexpr int kHistorySpanMs = 15000;
 constexpr ULONGLONG kMinDisplayIntervalMs = 20;
 constexpr COLORREF kNoticeColor = RGB(0xC0, 0, 0);
 
-// Answered with the number of GDI objects our owners hold (handles/UniqueHandle.h):
-// a leak check from outside, since Wine's GetGuiResources answers 0.
-UINT LiveGdiObjectsMessage() {
-    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.LiveGdiObjects");
-    return message;
-}
-
-// Answered with the number of times the chart has painted: whether the screen
-// keeps up while reports stream, seen from outside.
-UINT ChartPaintsMessage() {
-    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.ChartPaints");
-    return message;
-}
-
-// Answered with a global atom holding the chart's last hover read-out, or the
-// health line its last paint drew (0: none); the asker deletes the atom.
-UINT ChartHoverTextMessage() {
-    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.ChartHoverText");
-    return message;
-}
-UINT ChartHealthTextMessage() {
-    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.ChartHealthText");
-    return message;
-}
 LRESULT TextAtom(const std::wstring& text) { return text.empty() ? 0 : ::GlobalAddAtomW(text.c_str()); }
 
 }  // namespace
+
+CTavo_Ladu330_Pk27ToolDlg::QueryMessages::QueryMessages() {
+    auto registered = [](const wchar_t* name) {
+        return ::RegisterWindowMessageW((std::wstring(L"Tavo_Ladu330_Pk27Tool.") + name).c_str());
+    };
+    liveGdiObjects = registered(L"LiveGdiObjects");
+    chartPaints = registered(L"ChartPaints");
+    chartHoverText = registered(L"ChartHoverText");
+    chartHealthText = registered(L"ChartHealthText");
+    systemMenuState = registered(L"SystemMenuState");
+    replayIntervalUs = registered(L"ReplayIntervalUs");
+}
 
 CTavo_Ladu330_Pk27ToolDlg::CTavo_Ladu330_Pk27ToolDlg(CWnd* parent) : CDialogEx(IDD_MAIN, parent) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -65,9 +53,9 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadDefaultParameters() { ::LoadDefaultParameter
 void CTavo_Ladu330_Pk27ToolDlg::LoadConfig() {
     const int32_t reportTime = m_param.ReportTimeMS;
     LoadConfigValues(gConfigParser, m_nBaudRate, m_param);
-    // The history spans 15 s of reports: a period outside 1..15000 ms would
+    // The history spans the chart's time: a longer period, or none, would
     // leave it empty or negative, so such a value is not taken.
-    if (m_param.ReportTimeMS < 1 || m_param.ReportTimeMS > kHistorySpanMs) m_param.ReportTimeMS = reportTime;
+    if (m_param.ReportTimeMS < 1 || m_param.ReportTimeMS > kRecentValuesSpanMs) m_param.ReportTimeMS = reportTime;
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::SaveConfig() {
@@ -79,10 +67,35 @@ void CTavo_Ladu330_Pk27ToolDlg::SaveConfig() {
     // Once a run; the notice stays until a save succeeds again.
     if (saved || m_configFailureShown) return;
     m_configFailureShown = true;
-    const std::wstring text =
-        LoadResString(IDS_SETTINGS_SAVE_FAILED) + L"\n" + GetConfigFilePath() + L"\n" + SystemMessage(error);
-    std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
-    MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), kErrorBoxType);
+    ShowErrorText(LoadResString(IDS_SETTINGS_SAVE_FAILED) + L"\n" + GetConfigFilePath() + L"\n" + SystemMessage(error));
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnModeEvent(radar::WindowEvent event) {
+    m_mode = radar::NextMode(m_mode, event);
+    ApplyMode();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::ApplyMode() {
+    const radar::ModeView view = radar::ViewOf(m_mode);
+    for (int id : {IDC_BTN_REFRESH, IDC_COMBO_PORT}) EnableItem(id, view.portChoice);
+    EnableItem(IDC_BTN_CONNECT, view.connect);
+    SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(view.connectSaysDisconnect ? IDS_DISCONNECT : IDS_CONNECT));
+    EnableItem(IDC_BTN_START, view.start);
+    SetDlgItemTextW(IDC_BTN_START, LoadResString(view.startSaysStop ? IDS_STOP : IDS_START));
+    EnableItem(IDC_BTN_PARAM_CONFIG, view.moduleCommands);
+    m_replayMenu.ShowReplaying(view.backToLive);
+    // Without a module the parameter window has nothing to command: it goes
+    // (its commands refuse too, ModuleCommandsAllowed) and comes back with
+    // the module as it was.
+    if (!m_paramDlg.GetSafeHwnd()) return;
+    const bool shown = ::IsWindowVisible(m_paramDlg.GetSafeHwnd()) != FALSE;
+    if (!view.moduleCommands && shown) {
+        m_paramDlgHiddenByMode = true;
+        m_paramDlg.ShowWindow(SW_HIDE);
+    } else if (view.moduleCommands && m_paramDlgHiddenByMode) {
+        m_paramDlgHiddenByMode = false;
+        m_paramDlg.ShowWindow(SW_SHOWNOACTIVATE);
+    }
 }
 
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
@@ -105,8 +118,6 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     LoadDefaultParameters();
     LoadConfig();
     SetDlgItemInt(IDC_EDIT_BAUDRATE, static_cast<UINT>(m_nBaudRate), TRUE);
-    EnableItem(IDC_BTN_START, FALSE);
-    EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
 
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     m_indicator.InitLabel(face, L"", static_cast<int>(m_fScale * 40), 2);
@@ -126,13 +137,14 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     m_resizeTool.AttachWindow(m_hWnd);
     InitReplayMenu();
     m_csvExport.AddToSystemMenu(m_hWnd);
-    if (m_replayRequested) OpenReplay();
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
     m_deviceSource.SetDevice(m_hDevice);
     m_paramDlg.SetDevice(m_hDevice);
     m_paramDlg.SetToolDlg(this);
     m_paramDlg.Create(IDD_PARAM_CONFIG, this);  // hidden: the template is not visible
+    ApplyMode();
+    if (m_replayRequested) OpenReplay();
     return TRUE;
 }
 
@@ -153,7 +165,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OpenLogFile() {
 void CTavo_Ladu330_Pk27ToolDlg::ShowFileNotices() {
     SetNotice(IDS_NOTICE_NOT_LOGGING, !m_acquisition.LogFile().IsWritable());
     // A replay records nothing new: there is no data file to miss.
-    SetNotice(IDS_NOTICE_NOT_RECORDING, !m_replay && m_acquisition.DataFile().Failed());
+    SetNotice(IDS_NOTICE_NOT_RECORDING, !radar::IsReplay(m_mode) && m_acquisition.DataFile().Failed());
 }
 
 LRESULT CTavo_Ladu330_Pk27ToolDlg::OnFileFailed() {
@@ -169,9 +181,7 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnFileFailed() {
     }
     if (text.empty()) return 0;
     m_fileFailureShown = true;
-    text += LoadResString(IDS_FILES_NOT_WRITTEN);
-    std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
-    MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), kErrorBoxType);
+    ShowErrorText(text + LoadResString(IDS_FILES_NOT_WRITTEN));
     return 0;
 }
 
@@ -200,17 +210,17 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         result = 0;
         return TRUE;
     default:
-        if (msg == LiveGdiObjectsMessage()) {
+        if (msg == m_queries.liveGdiObjects) {
             result = g_liveScopedGdiObjects.load();
             return TRUE;
         }
-        if (msg == ChartPaintsMessage()) {
+        if (msg == m_queries.chartPaints) {
             result = static_cast<LRESULT>(m_waveWnd.GetPaintCount());
             return TRUE;
         }
-        if (msg == ChartHoverTextMessage() || msg == ChartHealthTextMessage()) {
+        if (msg == m_queries.chartHoverText || msg == m_queries.chartHealthText) {
             result =
-                TextAtom(msg == ChartHoverTextMessage() ? m_waveWnd.GetHoverText() : m_waveWnd.GetCornerTextShown());
+                TextAtom(msg == m_queries.chartHoverText ? m_waveWnd.GetHoverText() : m_waveWnd.GetCornerTextShown());
             return TRUE;
         }
         break;
@@ -239,8 +249,12 @@ bool CTavo_Ladu330_Pk27ToolDlg::OnTimer(UINT_PTR id) {
 }
 
 bool CTavo_Ladu330_Pk27ToolDlg::OnCommand(UINT id, UINT code) {
-    // A replay has no port, no connection and no module parameters.
-    if (m_replay && (id == IDC_BTN_REFRESH || id == IDC_BTN_CONNECT || id == IDC_BTN_PARAM_CONFIG)) return true;
+    // A click that reaches a control the mode has turned off (posted, or
+    // queued before the change) does nothing.
+    const radar::ModeView view = radar::ViewOf(m_mode);
+    if ((id == IDC_BTN_REFRESH && !view.portChoice) || (id == IDC_BTN_CONNECT && !view.connect) ||
+        (id == IDC_BTN_START && !view.start) || (id == IDC_BTN_PARAM_CONFIG && !view.moduleCommands))
+        return true;
     if (code == 0 && m_chartTools.OnCommand(id)) return true;  // the chart's menu
     return CDialogEx::OnCommand(id, code);
 }
@@ -327,7 +341,7 @@ void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
     ShowFileNotices();
     // Told from the message loop once the run is going: the display runs
     // behind the box, without recording.
-    if (m_acquisition.LogFile().CreateFailed() || (!m_replay && m_acquisition.DataFile().CreateFailed()))
+    if (m_acquisition.LogFile().CreateFailed() || (!radar::IsReplay(m_mode) && m_acquisition.DataFile().CreateFailed()))
         ::PostMessageW(m_hWnd, WM_FILE_FAILED, 0, 0);
     m_acquisition.Start();
     m_chartTools.RunStarted();
@@ -354,12 +368,11 @@ void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {
     ::CheckRadioButton(m_hWnd, IDC_RADIO_MOTION, IDC_RADIO_MOTIONLESS, 0);
     m_indicator.Invalidate(TRUE);
     m_shown.valid = false;
-    m_bRunning = FALSE;
-    SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
-    // Nothing runs any more, whoever stopped it (the parameter dialog too):
-    // the user must be able to disconnect.
-    EnableItem(IDC_BTN_CONNECT, !m_replay);
-    if (m_replay) FollowReplayPosition(false);
+    // Nothing runs any more, whoever stopped it (the parameter dialog, the
+    // end of a recording): the user must be able to disconnect.
+    const bool replay = radar::IsReplay(m_mode);
+    OnModeEvent(radar::WindowEvent::Stopped);
+    if (replay) FollowReplayPosition(false);
 }
 
 LRESULT CTavo_Ladu330_Pk27ToolDlg::OnRadarState() {
@@ -435,11 +448,16 @@ void CTavo_Ladu330_Pk27ToolDlg::RestartWaveChart() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::RenewHistory() {
-    if (m_param.ReportTimeMS == 0) m_param.ReportTimeMS = kDefaultReportTimeMs;
+    if (m_param.ReportTimeMS == 0) m_param.ReportTimeMS = ReportPeriodMs();
     m_nHistoryCount = m_acquisition.RenewHistory(m_param.ReportTimeMS);
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::ShowError(UINT textId) {
-    std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
-    MessageBoxW(m_hWnd, LoadResString(textId).c_str(), caption.c_str(), kErrorBoxType);
+int CTavo_Ladu330_Pk27ToolDlg::ReportPeriodMs() const {
+    return m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::ShowError(UINT textId) { ShowErrorText(LoadResString(textId)); }
+
+void CTavo_Ladu330_Pk27ToolDlg::ShowErrorText(const std::wstring& text) {
+    ShowErrorBox(m_hWnd, text, LoadResString(IDS_CAPTION_ERROR));
 }

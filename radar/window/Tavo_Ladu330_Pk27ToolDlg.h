@@ -3,12 +3,17 @@
 // frame parsing, history) is its own object, which this window owns and
 // listens to.
 //
+// Its state is one mode (WindowMode.h): handlers change it through an event
+// and ApplyMode sets every control, the system menu's entries and the
+// parameter window from it; the port-lost notice is a flag beside it.
+//
 // Threads: everything here runs on the user-interface thread except the
 // acquisition sink's operations (the acquisition thread). What the two share
 // is marked at each field.
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <cstdint>
@@ -23,6 +28,7 @@
 #include "acquisition/OutputFile.h"
 #include "replay/RecordingSource.h"
 #include "window/ReplayMenu.h"
+#include "WindowMode.h"
 #include "Tavo_Common.h"
 #include "controls/ColorStatic.h"
 #include "framework/Controls.h"
@@ -45,10 +51,7 @@ constexpr WPARAM kReplayEnded = 0, kReplayRefused = 1;
 // at a start, or the first time a write to one of them failed (from any thread).
 constexpr UINT WM_FILE_FAILED = WM_USER + 0x102;
 
-class CTavo_Ladu330_Pk27ToolDlg : public CDialogEx,
-                                  public IThreadFuncInterface,
-                                  public IToolDlgInterface,
-                                  private radar::IAcquisitionSink {
+class CTavo_Ladu330_Pk27ToolDlg : public CDialogEx, public IToolDlgInterface, private radar::IAcquisitionSink {
 public:
     explicit CTavo_Ladu330_Pk27ToolDlg(CWnd* parent = nullptr);
     ~CTavo_Ladu330_Pk27ToolDlg() override;
@@ -56,6 +59,7 @@ public:
     // IToolDlgInterface
     void LoadDefaultParameters() override;
     void StopAcquisition() override;
+    bool ModuleCommandsAllowed() const override { return radar::ViewOf(m_mode).moduleCommands; }
 
     // BaudRate and the record from / into the configuration document.
     void LoadConfig();
@@ -64,9 +68,6 @@ public:
     // Before the window opens: play the recording at path instead of talking
     // to a module, speed times faster than recorded (empty: real time).
     void SetReplay(const std::wstring& path, const std::wstring& speed);
-
-    // IThreadFuncInterface: the acquisition thread's body, which is the acquisition's.
-    int ThreadFunc() override { return m_acquisition.ThreadFunc(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -85,6 +86,11 @@ protected:
     bool OnButtonClicked(UINT id) override;
 
 private:
+    // The mode after event, and every control made to agree with it.
+    void OnModeEvent(radar::WindowEvent event);
+    // The only place that enables, disables and names the mode's controls,
+    // the system menu's entries and the parameter window.
+    void ApplyMode();
     void SaveSettingsAndClose();
     void ReleaseAtDestroy();
     void OnBnClickedRefresh();
@@ -105,12 +111,18 @@ private:
     // Plays path from now on (a run stops first, a port closes); a file that
     // cannot be played is refused with a message and changes nothing.
     bool OpenRecording(const std::wstring& path, double speed);
-    void RefuseReplay(radar::ReplayProblem problem, const std::wstring& subject);
+    // Tells textId (its "%s": subject) from the message loop; nothing changes.
+    void RefuseReplay(UINT textId, const std::wstring& subject);
+    // Files dropped on the window: the first is opened (a folder is refused),
+    // and the user is told when others were left.
+    void OpenDropped(HDROP drop);
     void SetReplaySpeed(double speed);
     // Leaves replay mode: the window as a fresh start shows it.
     void BackToLive();
     // Between replayed frames: the report period, sped up.
     double ReplayIntervalMs() const;
+    // The configured report period; the module's default when none is set.
+    int ReportPeriodMs() const;
     // The version label shows the recording's name and, from its first start,
     // the time played and its whole time ("0:12 / 1:05 name"); a timer
     // follows it while it runs.
@@ -148,16 +160,28 @@ private:
     void ShowNotices();
 
     void ShowError(UINT textId);
+    void ShowErrorText(const std::wstring& text);
     void ReadBaudRate();
     void UpdateVersionLabel();
     void ShowVersionText(const std::wstring& text);
     void EnableItem(int id, BOOL enable) { ::EnableWindow(GetDlgItem(id), enable); }
 
-    static constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;  // 0x40010
-    static constexpr int kDefaultReportTimeMs = 50;
     static constexpr UINT_PTR kPortWatchTimer = 1;
     static constexpr UINT_PTR kDisplayTimer = 2;  // shows the newest state when it came too soon
     static constexpr UINT_PTR kReplayPositionTimer = 3;
+
+    // What another process may ask the window (registered messages
+    // "Tavo_Ladu330_Pk27Tool.<name>"): tests and the picture tour see from
+    // outside what Wine does not show them.
+    struct QueryMessages {
+        QueryMessages();
+        UINT liveGdiObjects;    // the GDI objects our owners hold (Wine's GetGuiResources answers 0)
+        UINT chartPaints;       // how often the chart painted: whether the screen keeps up
+        UINT chartHoverText;    // a global atom of the chart's last read-out (0: none); the asker deletes it
+        UINT chartHealthText;   // the same for the health line the chart last drew
+        UINT systemMenuState;   // GetMenuState of system menu entry wParam, unreadable from outside
+        UINT replayIntervalUs;  // between replayed frames as last started or changed, in us; -1 without a recording
+    } const m_queries;
 
     HICON m_hIcon = nullptr;
     CWndResizeTool m_resizeTool;
@@ -179,10 +203,12 @@ private:
     int32_t m_nBaudRate = 256000;
     TAVO_DEVICE_HANDLE m_hDevice = nullptr;  // UI thread; the acquisition thread reads through m_deviceSource
     CBaseStringA m_strVersion;
-    // UI thread. The user's connection, as button 1103 shows it: it stays set
-    // while a connected port is away, so the next click disconnects.
-    BOOL m_bConnected = FALSE;
-    BOOL m_bRunning = FALSE;  // UI thread
+    // UI thread. A connected port that is away stays Connected (or Running),
+    // so the next click on button 1103 disconnects.
+    radar::WindowMode m_mode = radar::WindowMode::NotConnected;
+    // UI thread: the parameter window was open when the mode took the module
+    // away; it comes back with the module.
+    bool m_paramDlgHiddenByMode = false;
     UniqueImage m_pImgNobody;
     UniqueImage m_pImgMotion;
     UniqueImage m_pImgMotionless;
@@ -197,8 +223,9 @@ private:
         int32_t distance;
     } m_shown{false, 0, nullptr, 0};
     // Replay: set up on the UI thread before any start; the acquisition
-    // thread reads from m_replay only while it runs.
-    bool m_replayRequested = false;
+    // thread reads from m_replay only while it runs. Present exactly in the
+    // replay modes.
+    bool m_replayRequested = false;  // from the command line, before the window exists
     std::wstring m_replayPath, m_replaySpeedText, m_replayProblem;
     double m_replaySpeed = 1.0;
     bool m_replayPlayed = false;  // UI thread: the open recording was started at least once

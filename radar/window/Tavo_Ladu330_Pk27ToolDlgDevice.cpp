@@ -51,20 +51,18 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedRefresh() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
-    if (m_bRunning) StopAcquisition();
+    if (radar::IsRunning(m_mode)) StopAcquisition();
     ReadBaudRate();
-    // What the button shows decides, not whether the port happens to be there
+    // What the mode says decides, not whether the port happens to be there
     // at this instant: a click on "disconnect" while the port is away must not
     // try to open it (or another one) again.
-    if (m_bConnected) {
+    if (radar::HasPort(m_mode)) {
         Disconnect();
     } else {
         HWND ports = GetDlgItem(IDC_COMBO_PORT);
         LRESULT selection = ::SendMessageW(ports, CB_GETCURSEL, 0, 0);
         LRESULT portNumber = selection == CB_ERR ? CB_ERR : ::SendMessageW(ports, CB_GETITEMDATA, selection, 0);
         if (portNumber == CB_ERR) {
-            EnableItem(IDC_BTN_START, FALSE);
-            EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
             ShowError(IDS_NO_DEVICE);
         } else {
             if (!Tavo_Interface_RadarDevice_Serial_OpenByPortNum(m_hDevice, static_cast<int>(portNumber), m_nBaudRate,
@@ -73,10 +71,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
                 ShowError(IDS_OPEN_DEVICE_FAILED);
                 return;
             }
-            m_bConnected = TRUE;
-            SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_DISCONNECT));
-            EnableItem(IDC_BTN_START, TRUE);
-            EnableItem(IDC_BTN_PARAM_CONFIG, TRUE);
+            OnModeEvent(radar::WindowEvent::Connected);
             // A module that does not answer must not show the version of the
             // one connected before (a port that vanished is never disconnected).
             m_strVersion.Set("Unknown", -1);
@@ -97,10 +92,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedConnect() {
 void CTavo_Ladu330_Pk27ToolDlg::Disconnect() {
     WatchPort(false);
     Tavo_Interface_RadarDevice_Serial_Close(m_hDevice);
-    m_bConnected = FALSE;
-    SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_CONNECT));
-    EnableItem(IDC_BTN_START, FALSE);
-    EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
+    OnModeEvent(radar::WindowEvent::Disconnected);
     m_strVersion.Set("Unknown", -1);
     SetNotice(IDS_NOTICE_PORT_LOST, false);
     SetNotice(IDS_NOTICE_NO_ANSWER, false);
@@ -118,7 +110,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
     if (id == kReplayPositionTimer) return ShowReplayPosition();
     if (id == CChartTools::kHealthTimer) return m_chartTools.OnHealthTimer();
     if (id != kPortWatchTimer) return;
-    if (!m_bConnected) return WatchPort(false);
+    if (!radar::HasPort(m_mode)) return WatchPort(false);
     // IsConnected may run beside the acquisition thread's reads; while the
     // port is away it also tries to open it again.
     const bool away = !Tavo_Interface_RadarDevice_IsConnected(m_hDevice);
@@ -127,17 +119,12 @@ void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
-    if (m_bRunning) {
-        StopAcquisition();
-        SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
-        EnableItem(IDC_BTN_CONNECT, !m_replay);
-        return;
-    }
+    if (radar::IsRunning(m_mode)) return StopAcquisition();
     ReadBaudRate();
-    if (m_replay) {
+    if (radar::IsReplay(m_mode)) {
         m_replay->PrepareStart(ReplayIntervalMs());
     } else {
-        if (!m_bConnected) return;
+        if (!radar::HasPort(m_mode)) return;
         if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
             // Connected, but the port is away (cable pulled): starting would
             // record nothing and say nothing.
@@ -156,11 +143,8 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
     RestartWaveChart();
     UpdatePresenceDisplay();
     StartAcquisition();
-    if (m_replay) FollowReplayPosition(true);
-
-    m_bRunning = TRUE;
-    SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_STOP));
-    EnableItem(IDC_BTN_CONNECT, FALSE);
+    OnModeEvent(radar::WindowEvent::Started);
+    if (radar::IsReplay(m_mode)) FollowReplayPosition(true);
     SaveConfig();
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "replay/ReplayPosition.h"
-#include "framework/FileDialog.h"
+#include "acquisition/RecordingDialog.h"
 #include "framework/ResourceStrings.h"
 #include "handles/UniqueHandle.h"
 #include "resource.h"
@@ -33,35 +33,38 @@ UINT ReplayProblemStringId(radar::ReplayProblem problem) {
     return 0;
 }
 
-// Answered with GetMenuState of the system menu entry wParam: the menu seen
-// from outside, where another process cannot read it.
-UINT SystemMenuStateMessage() {
-    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.SystemMenuState");
-    return message;
-}
-
-// Answered with the interval between replayed frames the replay was last
-// started or changed to, in microseconds; -1 without a recording.
-UINT ReplayIntervalMessage() {
-    static const UINT message = RegisterWindowMessageW(L"Tavo_Ladu330_Pk27Tool.ReplayIntervalUs");
-    return message;
-}
-
 // The files dropped on the window, released with DragFinish.
 struct DropTraits : NullIsEmpty<HDROP> {
     static void Close(HDROP h) { ::DragFinish(h); }
 };
 using UniqueDrop = UniqueHandle<DropTraits>;
 
-std::wstring FirstDroppedFile(HDROP dropped) {
+// What was dropped: the first item and how many there were.
+struct Dropped {
+    std::wstring first;
+    UINT count = 0;
+};
+
+Dropped DroppedFiles(HDROP dropped) {
     UniqueDrop drop(dropped);
-    if (::DragQueryFileW(drop.Get(), 0xFFFFFFFF, nullptr, 0) == 0) return std::wstring();
+    Dropped result;
+    result.count = ::DragQueryFileW(drop.Get(), 0xFFFFFFFF, nullptr, 0);
+    if (result.count == 0) return result;
     const UINT length = ::DragQueryFileW(drop.Get(), 0, nullptr, 0);
-    if (length == 0) return std::wstring();
-    std::wstring path(length + 1, L'\0');
-    const UINT copied = ::DragQueryFileW(drop.Get(), 0, &path[0], length + 1);
-    path.resize(copied);
-    return path;
+    if (length == 0) return result;
+    result.first.assign(length + 1, L'\0');
+    const UINT copied = ::DragQueryFileW(drop.Get(), 0, &result.first[0], length + 1);
+    result.first.resize(copied);
+    return result;
+}
+
+// text with its first "%s" and "%d" filled in.
+std::wstring Filled(std::wstring text, const std::wstring& s, long long d = 0) {
+    const size_t at = text.find(L"%s");
+    if (at != std::wstring::npos) text.replace(at, 2, s);
+    const size_t number = text.find(L"%d");
+    if (number != std::wstring::npos) text.replace(number, 2, std::to_wstring(d));
+    return text;
 }
 
 std::wstring FileName(const std::wstring& path) {
@@ -91,15 +94,13 @@ void CTavo_Ladu330_Pk27ToolDlg::OpenReplay() {
         std::string text;
         for (wchar_t c : m_replaySpeedText) text += c < 0x80 ? static_cast<char>(c) : '?';
         if (!radar::ParseReplaySpeed(text, speed))
-            return RefuseReplay(radar::ReplayProblem::BadSpeed, m_replaySpeedText);
+            return RefuseReplay(ReplayProblemStringId(radar::ReplayProblem::BadSpeed), m_replaySpeedText);
     }
     OpenRecording(m_replayPath, speed);
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::RefuseReplay(radar::ReplayProblem problem, const std::wstring& subject) {
-    m_replayProblem = LoadResString(ReplayProblemStringId(problem));
-    const size_t at = m_replayProblem.find(L"%s");
-    if (at != std::wstring::npos) m_replayProblem.replace(at, 2, subject);
+void CTavo_Ladu330_Pk27ToolDlg::RefuseReplay(UINT textId, const std::wstring& subject) {
+    m_replayProblem = Filled(LoadResString(textId), subject);
     // Shown from the window's own message loop (before the window is up,
     // once it is).
     ::PostMessageW(m_hWnd, WM_REPLAY, kReplayRefused, 0);
@@ -111,11 +112,11 @@ bool CTavo_Ladu330_Pk27ToolDlg::OpenRecording(const std::wstring& path, double s
     auto source = std::make_unique<radar::RecordingSource>();
     const radar::ReplayProblem problem = source->Open(_wfopen(path.c_str(), L"rb"));
     if (problem != radar::ReplayProblem::None) {
-        RefuseReplay(problem, path);
+        RefuseReplay(ReplayProblemStringId(problem), path);
         return false;
     }
-    if (m_bRunning) StopAcquisition();
-    if (m_bConnected) Disconnect();
+    if (radar::IsRunning(m_mode)) StopAcquisition();
+    if (radar::HasPort(m_mode)) Disconnect();
     // Nothing reads from the old recording now: the new one takes its place.
     m_replaySource = std::make_unique<radar::ReplayByteSource>(*source);
     m_replay = std::move(source);
@@ -123,14 +124,14 @@ bool CTavo_Ladu330_Pk27ToolDlg::OpenRecording(const std::wstring& path, double s
     m_replayPath = path;
     SetReplaySpeed(speed);
     m_replayPlayed = false;
+    // What the last live run could not write belongs to that run.
+    m_acquisition.ForgetDataFile();
+    OnModeEvent(radar::WindowEvent::RecordingOpened);
     ShowReplayPosition();
-    for (int id : {IDC_BTN_REFRESH, IDC_COMBO_PORT, IDC_BTN_CONNECT, IDC_BTN_PARAM_CONFIG}) EnableItem(id, FALSE);
-    EnableItem(IDC_BTN_START, TRUE);
     m_nState = 0;
     m_nDistance = 0;
     UpdatePresenceDisplay();
     ShowFileNotices();
-    m_replayMenu.ShowReplaying(true);
     return true;
 }
 
@@ -139,12 +140,11 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnReplay(WPARAM what) {
         // The template is not visible: the dialog manager would show the
         // window only after the box. The box belongs over the open window.
         if (!::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOW);
-        std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
-        MessageBoxW(m_hWnd, m_replayProblem.c_str(), caption.c_str(), kErrorBoxType);
-    } else if (what == kReplayEnded && m_bRunning && m_replay && m_replay->AtEnd()) {
-        // The end of the recording stops as the stop button does; the display
-        // then shows the recording's last report rather than "nobody".
-        OnBnClickedStart();
+        ShowErrorText(m_replayProblem);
+    } else if (what == kReplayEnded && m_mode == radar::WindowMode::Replaying && m_replay->AtEnd()) {
+        // The end of the recording stops the run; the display then shows the
+        // recording's last report rather than "nobody".
+        StopAcquisition();
         TakeReportedState();
         UpdatePresenceDisplay();
     }
@@ -165,30 +165,36 @@ bool CTavo_Ladu330_Pk27ToolDlg::OnReplayMessage(UINT msg, WPARAM wParam, LPARAM,
         return true;
     }
     if (msg == WM_DROPFILES) {
-        const std::wstring path = FirstDroppedFile(reinterpret_cast<HDROP>(wParam));
-        if (!path.empty()) OpenRecording(path, m_replaySpeed);
+        OpenDropped(reinterpret_cast<HDROP>(wParam));
         result = 0;
         return true;
     }
-    if (msg == SystemMenuStateMessage()) {
+    if (msg == m_queries.systemMenuState) {
         result = static_cast<LRESULT>(m_replayMenu.State(static_cast<UINT>(wParam)));
         return true;
     }
-    if (msg == ReplayIntervalMessage()) {
+    if (msg == m_queries.replayIntervalUs) {
         result = m_replay ? static_cast<LRESULT>(std::llround(m_replay->IntervalMs() * 1000)) : -1;
         return true;
     }
     return false;
 }
 
+void CTavo_Ladu330_Pk27ToolDlg::OpenDropped(HDROP drop) {
+    const Dropped dropped = DroppedFiles(drop);
+    if (dropped.first.empty()) return;
+    const DWORD attributes = ::GetFileAttributesW(dropped.first.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return RefuseReplay(IDS_REPLAY_FOLDER, dropped.first);
+    // One recording plays at a time: the first is opened, and the user is
+    // told that the others were left.
+    if (!OpenRecording(dropped.first, m_replaySpeed) || dropped.count < 2) return;
+    const std::wstring text = Filled(LoadResString(IDS_REPLAY_DROPPED_SEVERAL), dropped.first, dropped.count);
+    ::MessageBoxW(m_hWnd, text.c_str(), LoadResString(IDS_CAPTION_INFO).c_str(), MB_ICONINFORMATION);
+}
+
 void CTavo_Ladu330_Pk27ToolDlg::ChooseRecording() {
-    FileDialogRequest request;
-    request.owner = m_hWnd;
-    request.title = LoadResString(IDS_OPEN_RECORDING_TITLE);
-    request.filter = LoadResString(IDS_OPEN_RECORDING_FILTER) + L"|*.dat|";
-    request.defaultExtension = L"dat";
-    request.folder = radar::CAcquisition::ProgramLogFolder();
-    const std::wstring path = AskFileToOpen(request);
+    const std::wstring path = radar::AskRecordingToOpen(m_hWnd, LoadResString(IDS_OPEN_RECORDING_TITLE));
     if (!path.empty()) OpenRecording(path, m_replaySpeed);
 }
 
@@ -196,29 +202,24 @@ void CTavo_Ladu330_Pk27ToolDlg::SetReplaySpeed(double speed) {
     m_replaySpeed = speed;
     m_replayMenu.ShowSpeed(speed);
     // A running replay goes on at the new pace from its next frame.
-    if (m_replay && m_bRunning) m_replay->ChangeInterval(ReplayIntervalMs());
+    if (m_mode == radar::WindowMode::Replaying) m_replay->ChangeInterval(ReplayIntervalMs());
 }
 
 double CTavo_Ladu330_Pk27ToolDlg::ReplayIntervalMs() const {
     // One frame per report period of the configuration, sped up.
-    const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
-    return reportMs / m_replaySpeed;
+    return ReportPeriodMs() / m_replaySpeed;
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::BackToLive() {
-    if (!m_replay) return;
-    if (m_bRunning) StopAcquisition();
+    if (!radar::IsReplay(m_mode)) return;
+    if (radar::IsRunning(m_mode)) StopAcquisition();
     m_acquisition.SetSource(&m_deviceSource);
     m_replaySource.reset();
     m_replay.reset();
-    m_replayMenu.ShowReplaying(false);
+    m_acquisition.ForgetDataFile();
     // As OnInitDialog leaves the window: ports listed, not connected.
+    OnModeEvent(radar::WindowEvent::BackToLive);
     OnBnClickedRefresh();
-    for (int id : {IDC_BTN_REFRESH, IDC_COMBO_PORT, IDC_BTN_CONNECT}) EnableItem(id, TRUE);
-    EnableItem(IDC_BTN_START, FALSE);
-    EnableItem(IDC_BTN_PARAM_CONFIG, FALSE);
-    SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(IDS_CONNECT));
-    SetDlgItemTextW(IDC_BTN_START, LoadResString(IDS_START));
     m_strVersion.Set("Unknown", -1);
     UpdateVersionLabel();
     m_nState = 0;
@@ -233,13 +234,13 @@ void CTavo_Ladu330_Pk27ToolDlg::BackToLive() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::ShowReplayPosition() {
-    if (!m_replay) return;
+    if (!radar::IsReplay(m_mode)) return;
     const std::wstring name = FileName(m_replayPath);
     if (!m_replayPlayed) return ShowVersionText(LoadResString(IDS_FIRMWARE_VERSION) + name);
     // The label is narrow: the times first, where they are not clipped; the
     // tip shows the whole name.
-    const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
-    const std::string position = radar::ReplayPositionText(m_replay->FramesGiven(), m_replay->TotalFrames(), reportMs);
+    const std::string position =
+        radar::ReplayPositionText(m_replay->FramesGiven(), m_replay->TotalFrames(), ReportPeriodMs());
     ShowVersionText(std::wstring(position.begin(), position.end()) + L" " + name);
 }
 

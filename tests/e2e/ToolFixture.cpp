@@ -1,5 +1,10 @@
 #include "ToolFixture.h"
 
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "RunChecks.h"
 #include "SimFixture.h"
 
 namespace e2e {
@@ -37,6 +42,9 @@ void ToolTest::SetUp() {
 }
 
 void ToolTest::TearDown() {
+    for (void* block : m_dropBlocks) ::VirtualFreeEx(m_toolMemory.Handle(), block, 0, MEM_RELEASE);
+    m_dropBlocks.clear();
+    m_toolMemory = tooldriver::Process();
     if (m_tool.IsRunning()) {
         DWORD ignored = 0;
         tooldriver::WaitForExitOrKill(m_tool, 0, &ignored);
@@ -53,6 +61,33 @@ void ToolTest::StartTool() {
     ASSERT_TRUE(m_tool.IsValid()) << std::string(error.begin(), error.end());
     m_window = tooldriver::WaitForWindow(m_tool.Pid(), kMainClass, kWait);
     ASSERT_NE(nullptr, m_window) << "the main window did not appear";
+}
+
+void ToolTest::Drop(const std::vector<std::wstring>& paths) {
+    if (!m_toolMemory.IsValid()) {
+        HANDLE process = ::OpenProcess(
+            PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, m_tool.Pid());
+        ASSERT_NE(nullptr, process);
+        m_toolMemory = tooldriver::Process(process, m_tool.Pid());
+    }
+    // The header, then each path with its terminator, then one more.
+    std::vector<char> block(sizeof(DROPFILES), 0);
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof header);
+    for (const std::wstring& path : paths) {
+        const char* bytes = reinterpret_cast<const char*>(path.c_str());
+        block.insert(block.end(), bytes, bytes + (path.size() + 1) * sizeof(wchar_t));
+    }
+    block.insert(block.end(), sizeof(wchar_t), 0);
+    void* remote =
+        ::VirtualAllocEx(m_toolMemory.Handle(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(nullptr, remote);
+    m_dropBlocks.push_back(remote);
+    ASSERT_TRUE(::WriteProcessMemory(m_toolMemory.Handle(), remote, block.data(), block.size(), nullptr));
+    ASSERT_TRUE(::PostMessageW(m_window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0));
+    ASSERT_TRUE(HandledWhatWasPosted(m_window));
 }
 
 DWORD ToolTest::CloseTool() {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,10 @@ protected:
     // WM_CLOSE to the main window, then waits for the process to end.
     DWORD CloseTool();
 
+    // Files dropped on the main window (as Explorer drops them: one DROPFILES
+    // block of wide paths in the tool's memory); returns once it is handled.
+    void Drop(const std::vector<std::wstring>& paths);
+
     // Waits until the main window's control id reads text.
     bool WaitText(int id, const std::wstring& text, DWORD timeoutMs = kWait) const {
         return tooldriver::WaitUntil([&] { return tooldriver::GetControlText(m_window, id) == text; }, timeoutMs);
@@ -48,6 +53,10 @@ protected:
     std::wstring m_folder;
     tooldriver::Process m_tool;
     HWND m_window = nullptr;
+
+private:
+    tooldriver::Process m_toolMemory;  // the tool, opened for writing dropped files into it
+    std::vector<void*> m_dropBlocks;
 };
 
 }  // namespace e2e

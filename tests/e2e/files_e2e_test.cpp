@@ -128,6 +128,25 @@ TEST_F(FileFailureTest, DiskFullMidRunIsToldOnceAndWhatFitIsAPrefixOfWhatWasSent
     EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START)) << "the run goes on";
     Stop();
     EXPECT_TRUE(Shows(kNotRecording) && Shows(kNotLogging)) << "until the next start: " << Utf8(Notices());
+
+    // The failure belongs to that run: a replay (which records nothing) and
+    // back to live do not show it again.
+    std::string shortRecording;
+    for (int i = 0; i < 20; ++i) shortRecording += std::string("\xAA\xAA\x01\x64\x00\x55\x55", 7);
+    WriteFileBytes(Path(L"short.dat"), shortRecording);
+    ASSERT_NO_FATAL_FAILURE(Drop({Path(L"short.dat")}));
+    Click(Control(m_window, IDC_BTN_START), 3000);
+    EXPECT_TRUE(
+        WaitUntil([&] { return GetControlText(m_window, IDC_STATIC_VERSION).find(L"0:01 / 0:01") == 0; }, kWait))
+        << "the replay ran to its end";
+    for (const MessageBoxInfo& other : FindMessageBoxes(m_tool.Pid())) {
+        EXPECT_EQ(std::wstring::npos, other.text.find(L".dat")) << Utf8(other.text);
+        DismissMessageBox(other.hwnd);
+    }
+    EXPECT_FALSE(Shows(kNotRecording)) << Utf8(Notices());
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, IDM_BACK_TO_LIVE, 0));
+    ASSERT_TRUE(HandledWhatWasPosted(m_window));
+    EXPECT_FALSE(Shows(kNotRecording)) << "back to live: " << Utf8(Notices());
     EXPECT_EQ(0u, CloseTool());
     ASSERT_TRUE(sim.Stop());
 

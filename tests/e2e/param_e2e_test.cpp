@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "RunChecks.h"
 #include "SimFixture.h"
 #include "resource.h"
 
@@ -150,6 +151,16 @@ protected:
         Settle();
         return box;
     }
+    // A click that still reaches a dialog the mode has put away (posted, as a
+    // queued click would come): nothing happens, no box.
+    void PressPutAway(int button) {
+        EXPECT_FALSE(::IsWindowVisible(m_dialog)) << "the dialog went with the module";
+        ASSERT_TRUE(::PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(Control(m_dialog, button))));
+        ASSERT_TRUE(HandledWhatWasPosted(m_window));
+        Settle();
+        EXPECT_TRUE(FindMessageBoxes(m_tool.Pid()).empty()) << "button " << button;
+    }
     // Waits until the tool's user-interface thread answers again. Under Wine
     // without a window manager it stays busy about 2 s after a message box
     // closes (measured), and a click sent meanwhile with the driver's short
@@ -221,19 +232,26 @@ TEST_F(ParamDialogTest, ReadWhileRunningFillsTheEditsAndAllEighteenKeys) {
     EXPECT_EQ(kDefaultEdits, Edits());
     ExpectAcquisitionStopped();
 
+    // With the port closed the dialog goes, and comes back with the module.
     ASSERT_NO_FATAL_FAILURE(Disconnect());
     EXPECT_TRUE(WaitSaved(kDefaults)) << ReadFileBytes(ConfigPath());
-
-    // With the port closed: box 50043 and nothing sent.
     const int received = sim.CountLog("RX");
-    ExpectError(Press(IDC_BTN_READ_PARAM), L"设备未连接");
-    ExpectError(Press(IDC_BTN_SET_PARAM), L"设备未连接");
-    EXPECT_EQ(received, sim.CountLog("RX"));
+    ASSERT_NO_FATAL_FAILURE(PressPutAway(IDC_BTN_READ_PARAM));
+    ASSERT_NO_FATAL_FAILURE(PressPutAway(IDC_BTN_SET_PARAM));
+    EXPECT_EQ(received, sim.CountLog("RX")) << "nothing sent";
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_dialog) != FALSE; }, kWait)) << "back with the module";
 
-    // The close box hides the dialog; it is still there.
+    // The close box hides the dialog; it is still there, and stays hidden
+    // when the module goes and comes back.
     ::PostMessageW(m_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(m_dialog); }, kWait));
     EXPECT_TRUE(::IsWindow(m_dialog));
+    Settle();
+    ASSERT_NO_FATAL_FAILURE(Disconnect());
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    Settle();
+    EXPECT_FALSE(::IsWindowVisible(m_dialog)) << "closed by the user, it stays closed";
     EXPECT_EQ(0u, CloseTool());
 }
 
@@ -306,12 +324,47 @@ TEST_F(ParamDialogTest, FailedReadsAndWritesLeaveTheRecordAndRestoreWithoutPortF
         EXPECT_TRUE(WaitSaved(kOwn)) << ReadFileBytes(ConfigPath());
     }
 
-    // Restore with the port closed: the record and the edits take the
-    // defaults, and the first write says it failed.
-    ExpectError(Press(IDC_BTN_RESTORE_DEFAULT), L"写入普通参数失败");
-    EXPECT_EQ(kDefaultEdits, Edits());
+    // Restore with the port closed does not reach the record: the dialog
+    // went with the module, and a click that still comes does nothing.
+    const std::vector<std::wstring> typed = Edits();
+    ASSERT_NO_FATAL_FAILURE(PressPutAway(IDC_BTN_RESTORE_DEFAULT));
+    EXPECT_EQ(typed, Edits());
     EXPECT_EQ(0u, CloseTool());
-    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find(SavedKeys(kDefaults)));
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find(SavedKeys(kOwn)));
+}
+
+// A recording opened over an open dialog: the dialog goes with the module, a
+// click that still reaches it neither stops the replay nor touches the
+// record, and it comes back as it was once a module is connected again.
+TEST_F(ParamDialogTest, ARecordingInPlaceOfTheModuleTakesTheDialogAwayUntilTheModuleIsBack) {
+    WriteFileBytes(ConfigPath(), ConfigWith(kOwn));
+    std::string frames;
+    for (int i = 0; i < 1200; ++i) frames += std::string("\xAA\xAA\x01\x64\x00\x55\x55", 7);  // 60 s
+    WriteFileBytes(Path(L"walk.dat"), frames);
+    devtest::CSimulator sim(kPort, {"--scenario", "walk-in"});
+    StartTool();
+    ASSERT_NO_FATAL_FAILURE(ConnectTo(sim));
+    ASSERT_NO_FATAL_FAILURE(ShowDialog());
+
+    ASSERT_NO_FATAL_FAILURE(Drop({Path(L"walk.dat")}));
+    EXPECT_FALSE(GetState(Control(m_window, IDC_BTN_PARAM_CONFIG)).enabled);
+    Click(Control(m_window, IDC_BTN_START));
+    ASSERT_TRUE(WaitMain(IDC_BTN_START, L"停止"));
+    const int received = sim.CountLog("RX");
+    for (int button : {IDC_BTN_RESTORE_DEFAULT, IDC_BTN_SET_PARAM, IDC_BTN_READ_PARAM})
+        ASSERT_NO_FATAL_FAILURE(PressPutAway(button));
+    EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START)) << "the replay runs on";
+    EXPECT_EQ(kOwnEdits, Edits());
+    EXPECT_EQ(received, sim.CountLog("RX")) << "nothing reached the module";
+
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, IDM_BACK_TO_LIVE, 0));
+    ASSERT_TRUE(HandledWhatWasPosted(m_window));
+    EXPECT_FALSE(::IsWindowVisible(m_dialog)) << "no module yet";
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_dialog) != FALSE; }, kWait)) << "back with the module";
+    EXPECT_EQ(kOwnEdits, Edits());
+    EXPECT_EQ(0u, CloseTool());
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find(SavedKeys(kOwn))) << "the record kept its values";
 }
 
 // Replies of the module that came after the library's 2 s, counted in its log.

@@ -157,12 +157,6 @@ LRESULT Query(HWND window, const wchar_t* name, WPARAM wParam = 0) {
 
 class ReplayMenuTest : public ToolTest {
 protected:
-    void TearDown() override {
-        for (void* block : m_dropBlocks) ::VirtualFreeEx(m_toolProcess.Handle(), block, 0, MEM_RELEASE);
-        m_dropBlocks.clear();
-        m_toolProcess = Process();
-        ToolTest::TearDown();
-    }
     void StartWith(const std::wstring& arguments) {
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
@@ -230,30 +224,6 @@ protected:
         return ::GetDlgItem(dialog, 0x480);
     }
 
-    // A file dropped on the window: the DROPFILES block (one wide path) put
-    // into the tool's memory, where its WM_DROPFILES handler reads it.
-    void Drop(const std::wstring& path) {
-        if (!m_toolProcess.IsValid()) {
-            HANDLE process = ::OpenProcess(
-                PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, m_tool.Pid());
-            ASSERT_NE(nullptr, process);
-            m_toolProcess = Process(process, m_tool.Pid());
-        }
-        std::vector<char> block(sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t), 0);
-        DROPFILES header = {};
-        header.pFiles = sizeof(DROPFILES);
-        header.fWide = TRUE;
-        std::memcpy(block.data(), &header, sizeof header);
-        std::memcpy(block.data() + sizeof header, path.c_str(), path.size() * sizeof(wchar_t));
-        void* remote =
-            ::VirtualAllocEx(m_toolProcess.Handle(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        ASSERT_NE(nullptr, remote);
-        m_dropBlocks.push_back(remote);
-        ASSERT_TRUE(::WriteProcessMemory(m_toolProcess.Handle(), remote, block.data(), block.size(), nullptr));
-        ASSERT_TRUE(::PostMessageW(m_window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0));
-        ASSERT_TRUE(HandledWhatWasPosted(m_window));
-    }
-
     std::set<std::wstring> LogFiles(const wchar_t* extension) {
         std::set<std::wstring> names;
         for (const std::wstring& name : FilesIn(Path(L"Log"), extension)) names.insert(name);
@@ -265,20 +235,17 @@ protected:
         return logs.empty() ? std::string() : ReadFileBytes(Path(L"Log\\") + *logs.begin());
     }
     // The message box the tool shows, checked and dismissed.
-    void ExpectRefusal(const std::wstring& message) {
+    void ExpectRefusal(const std::wstring& message, BoxIcon icon = BoxIcon::Error) {
         MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
         ASSERT_NE(nullptr, box.hwnd) << "no message; the label shows \""
                                      << Utf8(GetControlText(m_window, IDC_STATIC_VERSION)) << "\"";
-        EXPECT_EQ(L"错误", box.caption);
+        EXPECT_EQ(icon == BoxIcon::Error ? L"错误" : L"信息", box.caption);
         EXPECT_EQ(message, box.text);
-        EXPECT_EQ(BoxIcon::Error, box.icon);
+        EXPECT_EQ(icon, box.icon);
         EXPECT_EQ(m_window, ::GetWindow(box.hwnd, GW_OWNER));
         EXPECT_TRUE(DismissMessageBox(box.hwnd));
         EXPECT_GE(PingWindow(m_window), 0);
     }
-
-    Process m_toolProcess;  // opened for writing dropped files into the tool
-    std::vector<void*> m_dropBlocks;
 };
 
 // Opened through the menu and the file dialog at 20x, played to its end with
@@ -397,7 +364,7 @@ TEST_F(ReplayMenuTest, TheChosenSpeedReachesTheReplayAtStartAndWhileItRuns) {
     // A file dropped on the window opens at the chosen speed, stopping the run.
     WriteFileBytes(Path(L"short.dat"), Recording(30));
     ASSERT_NO_FATAL_FAILURE(Command(IDM_REPLAY_SPEED_20));
-    ASSERT_NO_FATAL_FAILURE(Drop(Path(L"short.dat")));
+    ASSERT_NO_FATAL_FAILURE(Drop({Path(L"short.dat")}));
     EXPECT_EQ(L"开始", GetControlText(m_window, IDC_BTN_START)) << "the running replay stops first";
     EXPECT_EQ(L"固件版本:short.dat", GetControlText(m_window, IDC_STATIC_VERSION));
     Click(Control(m_window, IDC_BTN_START));
@@ -421,19 +388,26 @@ TEST_F(ReplayMenuTest, WhatIsNoRecordingGivesTheReplayMessageAndChangesNothing) 
     ASSERT_NO_FATAL_FAILURE(OpenThroughDialog(picture));
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"文件中没有雷达数据帧, 不是录制的数据文件:\n" + picture));
     EXPECT_EQ(fresh, ControlsOf(m_window)) << Describe(ControlsOf(m_window));
-    ASSERT_NO_FATAL_FAILURE(Drop(Path(L"empty.dat")));
+    ASSERT_NO_FATAL_FAILURE(Drop({Path(L"empty.dat")}));
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"回放文件是空的:\n" + Path(L"empty.dat")));
-    ASSERT_NO_FATAL_FAILURE(Drop(Path(L"missing.dat")));
+    ASSERT_NO_FATAL_FAILURE(Drop({Path(L"missing.dat")}));
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"无法打开回放文件:\n" + Path(L"missing.dat")));
+    ASSERT_NO_FATAL_FAILURE(Drop({Path(L"Image")}));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectRefusal(L"这是一个文件夹, 不是录制的数据文件:\n" + Path(L"Image") + L"\n请拖入一个 .dat 文件."));
     EXPECT_EQ(fresh, ControlsOf(m_window)) << Describe(ControlsOf(m_window));
     EXPECT_TRUE(Grayed(IDM_BACK_TO_LIVE));
     EXPECT_EQ(-1, IntervalUs());
 
+    // Of several files the first is opened, and the user is told so.
+    ASSERT_NO_FATAL_FAILURE(Drop({Path(L"walk.dat"), Path(L"empty.dat")}));
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"一次只能回放一个文件: 拖入了 2 个文件, 已打开第一个:\n" + Path(L"walk.dat"),
+                                          BoxIcon::Information));
+    EXPECT_EQ(L"固件版本:walk.dat", GetControlText(m_window, IDC_STATIC_VERSION));
     // A replay running: a picture dropped on it is refused, the replay runs on.
-    ASSERT_NO_FATAL_FAILURE(Drop(Path(L"walk.dat")));
     Click(Control(m_window, IDC_BTN_START));
     ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
-    ASSERT_NO_FATAL_FAILURE(Drop(picture));
+    ASSERT_NO_FATAL_FAILURE(Drop({picture}));
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"文件中没有雷达数据帧, 不是录制的数据文件:\n" + picture));
     EXPECT_EQ(L"停止", GetControlText(m_window, IDC_BTN_START));
     const std::wstring label = GetControlText(m_window, IDC_STATIC_VERSION);
