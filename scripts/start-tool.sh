@@ -5,8 +5,8 @@
 # path: Wine reads /a/b as Z:\a\b), and the simulated module on COM5.
 #   With a display ($DISPLAY set): the tool opens there; close it to end.
 #   Without one: it runs on a private virtual display for TOOL_SECONDS
-#   (default 5), its version label is printed, a screenshot is saved to
-#   build/run/tool.png and it is closed.
+#   (default 5; a replay is started first), its version label is printed, a
+#   screenshot is saved to build/run/tool.png and it is closed.
 # There is no plain "wine" command: the session runs /usr/lib/wine/wine64.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,6 +17,13 @@ bash scripts/build-tool.sh "$app" >/dev/null
 export ZUV_SIM="$root/build/host/bin/zuv_sim" SIM_ARGS="${SIM_ARGS:-}"
 export WINE_SESSION_PORTS=5
 wine=/usr/lib/wine/wine64
+# An argument naming an existing file or folder becomes its absolute path: the
+# tool may run in another folder than this shell.
+args=()
+for a in "$@"; do
+  if [ -e "$a" ]; then args+=("$(realpath "$a")"); else args+=("$a"); fi
+done
+set -- ${args[@]+"${args[@]}"}
 if [ -n "${DISPLAY:-}" ]; then
   WINE_SESSION_NO_X=1 exec scripts/wine-session.sh build/run/wine-tool -- \
     bash scripts/with-simulator.sh 5 "$wine" "$app/Tavo_Ladu330_Pk27Tool.exe" "$@"
@@ -33,11 +40,15 @@ scripts/wine-session.sh build/run/wine-tool -- bash scripts/with-simulator.sh 5 
   drive run "$TOOL_APP/Tavo_Ladu330_Pk27Tool.exe" --args "$TOOL_LINE" --class "$class" --timeout 60000 >/dev/null
   pid=$(tr -d "\r" <"$out" | sed -n "s/^pid=//p")
   [ -n "$pid" ] || { echo "the tool did not start" >&2; exit 1; }
+  # A replay is started, as its start button would.
+  case "$TOOL_LINE" in *--replay*) sleep 1; drive click --pid "$pid" --class "$class" --id 1105 >/dev/null ;; esac
   sleep "$TOOL_SECONDS"
   echo "version label: $(drive text --pid "$pid" --class "$class" --id 1208 | sed -n "s/^text=//p")"
   X_SCREENSHOT_CROP=1 X_SCREENSHOT_ZORDER="/usr/lib/wine/wine64 $TOOL_DRIVER zorder" \
     bash scripts/x-screenshot.sh "$TOOL_SHOT"
   echo "screenshot:    $TOOL_SHOT"
-  drive close --pid "$pid" --class "$class" >/dev/null
+  # A box the arguments brought (a file that cannot be played) is closed first.
+  drive dismiss --pid "$pid" --timeout 500 >/dev/null || true
+  drive close --pid "$pid" --class "$class" >/dev/null || true
   drive wait-exit --pid "$pid" --timeout 60000 --kill | sed "s/^exit=/exit code:     /"
   rm -f "$out"'
