@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "RecordingReports.h"
 #include "RecordingScan.h"
@@ -81,6 +85,11 @@ bool ParsePeriod(const char* text, uint32_t& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Text-mode stdout would turn every "\n" into "\r\n": the output is the
+    // same bytes as on Linux and as the tool's own CSV export ("wb").
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsageText, stdout);
         return kOk;

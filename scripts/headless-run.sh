@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# headless-run.sh APPDIR DRIVER SCREENSHOT: inside a Wine session with the
-# simulated module on COM5, runs the tool's main job as a user would: connect
-# to COM5, read the version, start reporting, watch for a few seconds, save a
-# screenshot, stop and close. Driver output goes through a file: a program the
+# headless-run.sh APPDIR DRIVER SCREENSHOT [PICTURES]: inside a Wine session
+# with the simulated module on COM5, runs the tool's main job as a user would:
+# connect to COM5, read the version, start reporting, watch for a few seconds,
+# save a screenshot, stop and close; then prints the paths of that run's
+# recording and log. With PICTURES (scripts/pictures.sh) it also takes the
+# README's pictures there: the tour (scripts/tour/*.sh) before closing, then
+# a second run in English. Driver output goes through a file: a program the
 # driver starts keeps a pipe open for as long as it runs.
 set -euo pipefail
-app=$1; driver=$2; shot=$3
+app=$1; driver=$2; shot=$3; pictures=${4:-}
 wine=/usr/lib/wine/wine64
 class=Tavo_Ladu330_Pk27Tool
 export X_SCREENSHOT_CROP=1  # the pictures show the tool's windows, not the empty screen
+# Windows as Windows stacks them: an owned window (a dialog) above its owner.
+export X_SCREENSHOT_ZORDER="$wine $driver zorder"
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 
@@ -32,14 +37,16 @@ if [ -n "$index" ]; then
 else
   echo "COM5 is not in the port list" >&2
 fi
+mkdir -p "$(dirname "$shot")"
 bash "$(dirname "$0")/x-screenshot.sh" "$shot"
-echo "screenshot:    $shot"
 [ -n "$index" ] && drive click --pid "$pid" --class "$class" --id 1105 >/dev/null
+# This run's files: the recording of the start above, the run's log.
+recording=$(ls -t "$app"/Log/*.dat 2>/dev/null | head -n 1 || true)
+log=$(ls -t "$app"/Log/*.log 2>/dev/null | head -n 1 || true)
 # The pictures of the README's "Using the tool": each scripts/tour/*.sh, in
 # name order, is sourced here with the tool stopped and still connected
 # (wine, driver, drive, text, pid, class, app and pictures are set), takes its
 # pictures into $pictures and leaves the tool as it found it.
-pictures=${TOUR_PICTURES:-}
 if [ -n "$pictures" ] && [ -n "$index" ]; then
   mkdir -p "$pictures"
   for tour in "$(dirname "$0")"/tour/*.sh; do
@@ -76,6 +83,8 @@ if [ -n "$pictures" ] && [ -n "$index" ]; then
   cp "$out.config" "$app/appConfig.xml"
   rm -f "$out.config"
 fi
+echo "screenshot:    $shot"
 echo "configuration: $app/appConfig.xml"
-echo "recordings:    $(ls -t "$app"/Log/*.dat 2>/dev/null | head -n 1)"
-echo "log:           $(ls -t "$app"/Log/*.log 2>/dev/null | head -n 1)"
+echo "recording:     ${recording:-none}"
+echo "log:           ${log:-none}"
+[ -n "$index" ]

@@ -7,10 +7,13 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps="$here/build-deps"
 
+# Beside the build: Xvfb (xvfb), xwd (x11-apps), xwininfo (x11-utils) and xdotool for
+# x-screenshot.sh, convert (imagemagick), socat (pty pairs), git (the file
+# list of check-format.sh), clang-format.
 packages=(
   cmake ninja-build make g++ pkg-config
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 xvfb x11-apps imagemagick fonts-wqy-microhei socat
+  wine64 xvfb x11-apps x11-utils xdotool imagemagick fonts-wqy-microhei socat git
   libpugixml-dev googletest libgtest-dev libgmock-dev
   dpkg-dev
   clang libclang-rt-14-dev clang-format

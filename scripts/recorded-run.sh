@@ -5,7 +5,7 @@
 # (appConfig.xml, recording.dat, the log without its time stamps). Two builds
 # given the same simulator run write the same files: compare OUT with cmp.
 #   SIM_ARGS="--frames 300 --scenario random --seed 7 --noise 3 --bad-trailer-every 17 --period 20" \
-#   scripts/wine-session.sh DIR -- bash scripts/with-simulator.sh 5 bash scripts/recorded-run.sh DIST DRIVER OUT
+#   WINE_SESSION_PORTS=5 scripts/wine-session.sh DIR -- bash scripts/with-simulator.sh 5 bash scripts/recorded-run.sh DIST DRIVER OUT
 set -eu
 dist=$1; driver=$2; out=$3; n=${FRAMES:-300}
 app=$(mktemp -d); cp -r "$dist"/. "$app"/

@@ -11,6 +11,11 @@
 //       gets the move (and the right button's press and release)
 //   tooldriver post --pid N --class NAME [--id ID] --msg M [--wparam W] [--lparam L]
 //   tooldriver wait-exit --pid N [--timeout MS] [--kill]
+//   tooldriver zorder
+//       the visible top-level windows in Win32 z-order, topmost first, one
+//       "window=HWND x11=XID" line each (XID: the window's X window under
+//       Wine's X11 driver, 0x0 when it has none); scripts/x-screenshot.sh
+//       lays the X windows in this order
 // Output is UTF-8, one "key=value" per line. Exit status 0 on success, 1 when
 // the awaited thing did not happen in time, 2 on usage errors.
 // Under Wine, send the output of "run" to a file, not a pipe: processes Wine
@@ -40,7 +45,7 @@ void Print(const std::wstring& line) {
 int Usage() {
     Print(
         L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|syscommand|file-dialog|msgbox|"
-        L"dismiss|close|wait-exit|mouse|post [--pid N] [--class NAME] [--id ID] [--index I] [--text T] "
+        L"dismiss|close|wait-exit|mouse|post|zorder [--pid N] [--class NAME] [--id ID] [--index I] [--text T] "
         L"[--timeout MS] [--cwd DIR] [--args T] [--command N] [--kill] [--x X --y Y] [--button right] [--msg M] "
         L"[--wparam W] [--lparam L]");
     return 2;
@@ -101,6 +106,20 @@ int wmain(int argc, wchar_t** argv) {
             if (!hwnd) return 1;
             Print(L"hwnd=" + Hex(hwnd));
         }
+        return 0;
+    }
+    if (command == L"zorder") {
+        // EnumWindows lists top-level windows topmost first, as Windows
+        // stacks them (an owned window above its owner).
+        struct Lister {
+            static BOOL CALLBACK Each(HWND hwnd, LPARAM) {
+                if (!::IsWindowVisible(hwnd)) return TRUE;
+                const HANDLE xid = ::GetPropW(hwnd, L"__wine_x11_whole_window");
+                Print(L"window=" + Hex(hwnd) + L" x11=" + Hex(static_cast<HWND>(xid)));
+                return TRUE;
+            }
+        };
+        ::EnumWindows(&Lister::Each, 0);
         return 0;
     }
     if (command == L"msgbox" || command == L"dismiss") {

@@ -91,6 +91,45 @@ int RunZuvRec(const std::string& recording, const std::string& csv, std::string&
     return status;
 }
 
+// "zuv_rec.exe csv FILE" of the Windows build (ZUV_REC_EXE), run here under
+// Wine with its standard output going to the file csv; its exit status, or -1
+// with problem set.
+int RunZuvRecExe(const std::wstring& recording, const std::wstring& csv, std::string& problem) {
+    const std::wstring exe = devtest::WinPath(ZUV_REC_EXE);
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    const HANDLE out = ::CreateFileW(csv.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        problem = "cannot create " + Utf8(csv);
+        return -1;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdError = nullptr;
+    startup.hStdOutput = out;
+    std::wstring commandLine = L"\"" + exe + L"\" csv \"" + recording + L"\"";
+    PROCESS_INFORMATION info{};
+    const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                          nullptr, nullptr, &startup, &info);
+    ::CloseHandle(out);
+    if (!started) {
+        problem = "cannot start " + Utf8(exe) + ": " + Utf8(SystemText(::GetLastError()));
+        return -1;
+    }
+    ::CloseHandle(info.hThread);
+    DWORD code = 0;
+    const bool ended = ::WaitForSingleObject(info.hProcess, kWait) == WAIT_OBJECT_0;
+    if (ended) ::GetExitCodeProcess(info.hProcess, &code);
+    if (!ended) ::TerminateProcess(info.hProcess, 1);
+    ::CloseHandle(info.hProcess);
+    if (!ended) {
+        problem = Utf8(exe) + " did not end";
+        return -1;
+    }
+    return static_cast<int>(code);
+}
+
 class CsvExportTest : public ToolTest {
 protected:
     // The menu command, then the two file dialogs; true once the second took csv.
@@ -145,6 +184,29 @@ TEST_F(CsvExportTest, WritesWhatZuvRecWritesAndTellsTheCounts) {
     EXPECT_TRUE(written == wanted) << "the CSV differs from zuv_rec's: " << written.size() << " bytes against "
                                    << wanted.size();
     EXPECT_EQ(0u, CloseTool());
+}
+
+// The Windows zuv_rec.exe writes the export's bytes too: "\n" line ends, as
+// on Linux, not the "\r\n" a text-mode standard output would make.
+TEST_F(CsvExportTest, WindowsZuvRecWritesWhatTheExportWrites) {
+    const Recording recording = MakeRecording(500);
+    const std::wstring dat = Path(L"visit.dat"), csv = Path(L"visit-export.csv");
+    WriteFileBytes(dat, recording.bytes);
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+    const MessageBoxInfo box = Export(dat, csv);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    EXPECT_EQ(BoxIcon::Information, box.icon) << BoxIconName(box.icon);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    EXPECT_EQ(0u, CloseTool());
+
+    std::string problem;
+    const std::wstring fromExe = Path(L"zuv_rec_exe.csv");
+    ASSERT_EQ(0, RunZuvRecExe(dat, fromExe, problem)) << problem;
+    const std::string exported = ReadFileBytes(csv), written = ReadFileBytes(fromExe);
+    ASSERT_FALSE(exported.empty());
+    EXPECT_EQ(std::string::npos, written.find('\r')) << "zuv_rec.exe wrote a carriage return";
+    EXPECT_TRUE(written == exported) << "zuv_rec.exe's CSV differs from the export: " << written.size()
+                                     << " bytes against " << exported.size();
 }
 
 TEST_F(CsvExportTest, RecordingWithoutReportsIsAnErrorAndLeavesNoCsv) {
