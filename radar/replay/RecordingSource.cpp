@@ -8,24 +8,54 @@
 
 namespace radar {
 
+namespace {
+// Longest interval kept: far beyond 15 s at a hundredth of the speed.
+constexpr int64_t kLongestIntervalUs = int64_t{1} << 40;
+}  // namespace
+
+void ReplayPacer::SetIntervalMs(double intervalMs) {
+    if (!(intervalMs > 0)) {
+        m_intervalUs = 0;
+        return;
+    }
+    const double us = std::round(intervalMs * 1000);
+    m_intervalUs = us < 1                                         ? 1
+                   : us > static_cast<double>(kLongestIntervalUs) ? kLongestIntervalUs
+                                                                  : static_cast<int64_t>(us);
+}
+
 void ReplayPacer::Restart(int64_t nowMs) {
     m_startMs = nowMs;
     m_taken = 0;
 }
 
+int64_t ReplayPacer::DueAtMs(uint64_t k) const {
+    // ceil(k * us / 1000) without overflow: k = q * 1000 + r.
+    const uint64_t us = static_cast<uint64_t>(m_intervalUs);
+    const uint64_t q = k / 1000, r = k % 1000;
+    constexpr uint64_t kMost = static_cast<uint64_t>(INT64_MAX / 2);
+    if (us != 0 && q > kMost / us) return static_cast<int64_t>(kMost);
+    return static_cast<int64_t>(q * us + (r * us + 999) / 1000);
+}
+
 uint64_t ReplayPacer::Due(int64_t nowMs) const {
     if (nowMs < m_startMs) return 0;
     // With no interval everything is due at once.
-    if (m_intervalMs <= 0) return UINT64_MAX - m_taken;
-    const double elapsed = static_cast<double>(nowMs - m_startMs);
-    const uint64_t due = static_cast<uint64_t>(std::floor(elapsed / m_intervalMs)) + 1;
+    if (m_intervalUs <= 0) return UINT64_MAX - m_taken;
+    // Frame k is due when DueAtMs(k) <= elapsed, that is k * us <= elapsed * 1000:
+    // the frames due are floor(elapsed * 1000 / us) + 1, counted without overflow.
+    const uint64_t elapsed = static_cast<uint64_t>(nowMs) - static_cast<uint64_t>(m_startMs);
+    const uint64_t us = static_cast<uint64_t>(m_intervalUs);
+    const uint64_t a = elapsed / us, b = elapsed % us;
+    if (a > UINT64_MAX / 2000) return UINT64_MAX - m_taken;
+    const uint64_t due = a * 1000 + b * 1000 / us + 1;
     return due > m_taken ? due - m_taken : 0;
 }
 
 int64_t ReplayPacer::WaitMs(int64_t nowMs) const {
-    const double next = static_cast<double>(m_startMs) + static_cast<double>(m_taken) * m_intervalMs;
-    const double wait = std::ceil(next - static_cast<double>(nowMs));
-    return wait > 0 ? static_cast<int64_t>(wait) : 0;
+    if (m_intervalUs <= 0) return nowMs < m_startMs ? m_startMs - nowMs : 0;
+    const int64_t dueAt = m_startMs + DueAtMs(m_taken);
+    return dueAt > nowMs ? dueAt - nowMs : 0;
 }
 
 bool ParseReplaySpeed(const std::string& text, double& speed) {
@@ -128,6 +158,10 @@ void RecordingSource::ReadAhead() {
 }
 
 int RecordingSource::Give(uint8_t* out, size_t count, uint64_t frames) {
+    // Never more than is waiting, nor frames that are not.
+    if (count > m_waiting.size()) count = m_waiting.size();
+    if (frames > m_frameEnds.size()) frames = m_frameEnds.size();
+    if (count == 0 && frames == 0) return 0;
     std::memcpy(out, m_waiting.data(), count);
     m_waiting.erase(m_waiting.begin(), m_waiting.begin() + static_cast<std::ptrdiff_t>(count));
     m_givenOffset += count;
@@ -160,12 +194,15 @@ int RecordingSource::Read(uint8_t* out, size_t capacity, int maxWaitMs) {
         return m_fileDone ? -1 : 0;
     }
 
-    int64_t wait = m_pacer.WaitMs(m_clock());
+    int64_t now = m_clock();
+    const int64_t wait = m_pacer.WaitMs(now);
     if (wait > 0) {
         m_sleep(wait < maxWaitMs ? wait : maxWaitMs);
-        if (m_pacer.WaitMs(m_clock()) > 0) return 0;
+        now = m_clock();
     }
-    const uint64_t due = m_pacer.Due(m_clock());
+    // One time and one schedule decide: nothing is due, or at least one frame.
+    const uint64_t due = m_pacer.Due(now);
+    if (due == 0) return 0;
     uint64_t frames = 0;
     size_t count = 0;
     while (frames < due && frames < m_frameEnds.size()) {
@@ -174,7 +211,8 @@ int RecordingSource::Read(uint8_t* out, size_t capacity, int maxWaitMs) {
         count = end;
         ++frames;
     }
-    // A single frame preceded by more noise than fits: the noise first.
+    // A due frame preceded by more noise than fits: the noise first, as much
+    // as fits and no more than is waiting (Give clamps).
     if (frames == 0) return Give(out, capacity, 0);
     return Give(out, count, frames);
 }

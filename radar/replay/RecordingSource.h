@@ -18,11 +18,17 @@
 
 namespace radar {
 
-// Frame k after a (re)start is due at start + k * interval: the schedule
-// never drifts, a late reader gets every frame that has come due at once.
+// Frame k after a (re)start is due at start + ceil(k * interval), the
+// interval in whole microseconds: the schedule never drifts, a late reader
+// gets every frame that has come due at once. One integer formula (DueAtMs)
+// answers both "how many are due" and "how long to wait", so the two can
+// never disagree.
 class ReplayPacer {
 public:
-    void SetIntervalMs(double intervalMs) { m_intervalMs = intervalMs > 0 ? intervalMs : 0; }
+    // Rounded to whole microseconds, at least 1 when above 0; 0 (or below,
+    // or not a number): everything due at once.
+    void SetIntervalMs(double intervalMs);
+    int64_t IntervalUs() const { return m_intervalUs; }
     // The next frame is due at nowMs; the schedule goes on from there.
     void Restart(int64_t nowMs);
     // Frames due by nowMs and not yet taken.
@@ -31,8 +37,11 @@ public:
     int64_t WaitMs(int64_t nowMs) const;
     void Taken(uint64_t frames) { m_taken += frames; }
 
+    // Milliseconds after the start at which frame k is due (saturated).
+    int64_t DueAtMs(uint64_t k) const;
+
 private:
-    double m_intervalMs = 0;
+    int64_t m_intervalUs = 0;
     int64_t m_startMs = 0;
     uint64_t m_taken = 0;
 };

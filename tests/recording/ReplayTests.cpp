@@ -3,6 +3,7 @@
 // start resume, the end rewinds; files that are no recording are refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "RadarProtocol.h"
+#include "ReplaySupport.h"
 #include "replay/RecordingSource.h"
 
 namespace {
@@ -138,6 +140,121 @@ TEST(RecordingSource, RefusesMissingEmptyAndForeignFilesAndBadSpeeds) {
     EXPECT_TRUE(radar::ParseReplaySpeed("0.5", speed));
     for (const char* bad : {"", "0", "-2", "fast", "10x", "1e9", "nan"})
         EXPECT_FALSE(radar::ParseReplaySpeed(bad, speed)) << bad;
+}
+
+// The pace in whole microseconds, as the pacer keeps it: frame k after a
+// start is due ceil(k * us / 1000) ms after it.
+int64_t IntervalUs(double intervalMs) {
+    return intervalMs > 0 ? std::max<int64_t>(1, std::llround(intervalMs * 1000)) : 0;
+}
+int64_t DueAfterMs(uint64_t k, int64_t us) { return static_cast<int64_t>((k * us + 999) / 1000); }
+
+// Every pace the tool can play at: the report periods it accepts (1 to
+// 15000 ms) at the speeds it accepts (0.01 to 1000, the menu's among them),
+// and intervals that are no exact double or exact in ms.
+std::vector<double> EveryInterval() {
+    std::vector<double> intervals = {50, 12.5, 50.0 / 3, 44.0 / 5, 0, 1.0 / 3, 0.001};
+    for (double period : {1.0, 11.0, 49.0, 50.0, 333.0, 15000.0})
+        for (double speed : {0.01, 0.3, 1.0, 1.5, 3.0, 5.0, 7.7, 20.0, 33.3, 100.0, 999.9, 1000.0})
+            intervals.push_back(period / speed);
+    return intervals;
+}
+
+// Due and WaitMs are one schedule: a frame is due exactly when no wait is
+// left, and the wait ends exactly when the frame comes due.
+TEST(ReplayPacer, DueAndWaitAgreeAtEveryMillisecondForEveryPace) {
+    for (double interval : EveryInterval()) {
+        SCOPED_TRACE("interval " + std::to_string(interval) + " ms");
+        const int64_t us = IntervalUs(interval);
+        radar::ReplayPacer pacer;
+        pacer.SetIntervalMs(interval);
+        pacer.Restart(1000);
+        const uint64_t frames = interval > 1000 ? 20 : 600;
+        int failures = 0;
+        for (uint64_t k = 0; k < frames && failures < 3; ++k) {
+            const int64_t dueAt = 1000 + DueAfterMs(k, us);
+            for (int64_t now = dueAt - 3; now <= dueAt + 3; ++now) {
+                if (now < 1000) continue;
+                const bool due = pacer.Due(now) > 0;
+                const bool noWait = pacer.WaitMs(now) == 0;
+                if (due != noWait || due != (now >= dueAt)) {
+                    ADD_FAILURE() << "frame " << k << " at " << now << ": Due " << pacer.Due(now) << ", WaitMs "
+                                  << pacer.WaitMs(now) << ", due at " << dueAt;
+                    ++failures;
+                }
+            }
+            if (k > 0) {
+                const int64_t previous = 1000 + DueAfterMs(k - 1, us);
+                EXPECT_EQ(dueAt - previous, pacer.WaitMs(previous)) << "frame " << k;
+            }
+            pacer.Taken(1);
+        }
+    }
+}
+
+// The source over every pace, a reader late by 0 or 7 ms after each sleep,
+// blocks of 70 and 4096 bytes: every byte once, in order, nothing beyond the
+// recording, no frame before it is due, and the end reached.
+TEST(RecordingSource, EveryByteOnceInOrderAndNoFrameEarlyAtEveryPace) {
+    for (double interval : EveryInterval()) {
+        const int64_t us = IntervalUs(interval);
+        const int frames = interval > 1000 ? 6 : 100;
+        testsupport::RecordingBuilder recording;
+        recording.Noise(5)
+            .Frames(frames / 2)
+            .Noise(40)
+            .Frame(2, 400)
+            .Noise(300)
+            .Frames(frames - frames / 2 - 1, 900)
+            .CutOffTail(4);
+        for (int64_t overshoot : {0, 7}) {
+            for (size_t capacity : {size_t{70}, size_t{4096}}) {
+                SCOPED_TRACE("interval " + std::to_string(interval) + " ms, oversleeping " + std::to_string(overshoot) +
+                             " ms, blocks of " + std::to_string(capacity));
+                testsupport::OversleepingClock clock(overshoot);
+                radar::RecordingSource source([&clock] { return clock.Now(); },
+                                              [&clock](int64_t ms) { clock.Sleep(ms); });
+                ASSERT_EQ(radar::ReplayProblem::None, source.Open(FileWith(recording.Bytes())));
+                source.PrepareStart(interval);
+                const int64_t start = clock.Now();
+                // Room beyond the capacity, filled with a mark: nothing is written past it.
+                std::vector<uint8_t> block(capacity + 16, 0xEE);
+                Bytes given;
+                size_t nextFrame = 0;
+                bool ended = false;
+                int early = 0;
+                for (int guard = 0; guard < 2000000 && !ended; ++guard) {
+                    const int n = source.Read(block.data(), capacity, 100);
+                    if (n < 0) {
+                        ended = true;
+                        break;
+                    }
+                    ASSERT_LE(static_cast<size_t>(n), capacity);
+                    ASSERT_EQ(0xEE, block[capacity]) << "written beyond the block";
+                    ASSERT_LE(given.size() + n, recording.Bytes().size()) << "more than the recording";
+                    given.insert(given.end(), block.begin(), block.begin() + n);
+                    for (; nextFrame < recording.FrameEnds().size() && recording.FrameEnds()[nextFrame] <= given.size();
+                         ++nextFrame) {
+                        const int64_t dueAt = start + DueAfterMs(nextFrame, us);
+                        if (clock.Now() < dueAt && early++ < 3)
+                            ADD_FAILURE()
+                                << "frame " << nextFrame << " given at " << clock.Now() << ", due at " << dueAt;
+                    }
+                }
+                EXPECT_TRUE(ended) << "the end never came";
+                EXPECT_TRUE(source.AtEnd());
+                ASSERT_EQ(recording.Bytes().size(), given.size());
+                EXPECT_TRUE(recording.Bytes() == given) << "bytes changed or out of order";
+                EXPECT_EQ(static_cast<uint64_t>(recording.FrameCount()), source.FramesGiven());
+                EXPECT_EQ(static_cast<uint64_t>(recording.FrameCount()), source.TotalFrames());
+                // The exact schedule, by the microsecond rounding at most half a microsecond a frame off.
+                const double lastExact = (recording.FrameCount() - 1) * interval;
+                EXPECT_LE(static_cast<double>(DueAfterMs(recording.FrameCount() - 1, us)),
+                          std::ceil(lastExact + recording.FrameCount() * 0.0005));
+                if (HasFatalFailure()) return;
+            }
+        }
+    }
 }
 
 }  // namespace
