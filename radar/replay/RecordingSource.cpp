@@ -1,6 +1,7 @@
 #include "replay/RecordingSource.h"
 
 #include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,15 @@
 namespace radar {
 
 namespace {
+// Files beyond 2 GB included.
+void SeekTo(std::FILE* file, uint64_t offset) {
+#ifdef _WIN32
+    _fseeki64(file, static_cast<long long>(offset), SEEK_SET);
+#else
+    fseeko(file, static_cast<off_t>(offset), SEEK_SET);
+#endif
+}
+
 // Longest interval kept: far beyond 15 s at a hundredth of the speed.
 constexpr int64_t kLongestIntervalUs = int64_t{1} << 40;
 }  // namespace
@@ -78,36 +88,83 @@ RecordingSource::RecordingSource(Clock clock, Sleeper sleeper)
     if (!m_sleep) m_sleep = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 }
 
-RecordingSource::~RecordingSource() = default;
+RecordingSource::~RecordingSource() { StopCount(); }
 
-ReplayProblem RecordingSource::Open(std::FILE* file) {
-    m_file.Reset(file);
-    if (!m_file) return ReplayProblem::CannotOpen;
+void RecordingSource::StopCount() {
+    m_stopCount = true;
+    if (m_counter.joinable()) m_counter.join();
+    m_stopCount = false;
+    m_countFile.Reset();
+}
 
-    // A recording made by the tool begins with report frames; a megabyte
-    // without one is something else.
+void RecordingSource::Count(std::FILE* file) {
     struct Counter : recording::IReportConsumer {
         void OnReport(const recording::Report&) override { ++reports; }
         uint64_t reports = 0;
     } counter;
-    recording::RecordingScanner probe(counter);
+    recording::RecordingScanner scanner(counter);
+    for (;;) {
+        if (m_stopCount) return;
+        size_t room = 0;
+        uint8_t* space = scanner.Space(&room);
+        const size_t n = std::fread(space, 1, room, file);
+        scanner.Commit(n);
+        if (n < room) break;
+    }
+    // A count cut short by a read error stays unknown.
+    if (std::ferror(file)) return;
+    scanner.Finish();
+    m_totalFrames = counter.reports;
+    m_totalKnown = true;
+}
+
+ReplayProblem RecordingSource::Open(std::FILE* file, std::FILE* countFile) {
+    StopCount();
+    m_totalFrames = 0;
+    m_totalKnown = false;
+    m_countFile.Reset(countFile);
+    m_file.Reset(file);
+    m_readFailed = false;
+    m_readErrno = 0;
+    if (!m_file) return ReplayProblem::CannotOpen;
+
+    // A recording made by the tool begins with report frames; a megabyte
+    // without one is something else. The probe stops at the first one.
+    struct Probe : recording::IReportConsumer {
+        void OnReport(const recording::Report&) override { ++reports; }
+        uint64_t reports = 0;
+    } probe;
+    recording::RecordingScanner scanner(probe);
     uint64_t bytes = 0;
     for (;;) {
         size_t room = 0;
-        uint8_t* space = probe.Space(&room);
+        uint8_t* space = scanner.Space(&room);
+        if (room > 64 * 1024) room = 64 * 1024;
         const size_t n = std::fread(space, 1, room, m_file.Get());
-        probe.Commit(n);
+        scanner.Commit(n);
         bytes += n;
-        if (n < room) break;
-        // Counted to the end only once it is known to be a recording.
-        if (counter.reports == 0 && bytes >= (1u << 20)) break;
+        if (n < room) {
+            if (!std::ferror(m_file.Get())) scanner.Finish();
+            break;
+        }
+        if (probe.reports > 0 || bytes >= (1u << 20)) break;
     }
-    if (std::ferror(m_file.Get())) return ReplayProblem::CannotOpen;
-    if (bytes == 0) return ReplayProblem::Empty;
-    if (counter.reports == 0) return ReplayProblem::NotARecording;
-    probe.Finish();
-    m_totalFrames = counter.reports;
+    const ReplayProblem problem = std::ferror(m_file.Get()) ? ReplayProblem::CannotOpen
+                                  : bytes == 0              ? ReplayProblem::Empty
+                                  : probe.reports == 0      ? ReplayProblem::NotARecording
+                                                            : ReplayProblem::None;
+    if (problem != ReplayProblem::None) {
+        m_countFile.Reset();
+        return problem;
+    }
     Rewind();
+    if (m_countFile) {
+        std::FILE* counted = m_countFile.Get();
+        m_counter = std::thread([this, counted] { Count(counted); });
+    } else {
+        Count(m_file.Get());
+        Rewind();
+    }
     return ReplayProblem::None;
 }
 
@@ -128,6 +185,14 @@ void RecordingSource::Rewind() {
 
 void RecordingSource::PrepareStart(double intervalMs) {
     if (m_atEnd) Rewind();
+    if (m_readFailed && m_file) {
+        // Once more from where the reading failed: what was read and not
+        // given still waits, the scanner goes on.
+        std::clearerr(m_file.Get());
+        SeekTo(m_file.Get(), m_givenOffset + m_waiting.size());
+        m_readFailed = false;
+        m_readErrno = 0;
+    }
     m_pacer.SetIntervalMs(intervalMs);
     m_intervalMs = intervalMs;
     m_intervalChanged = false;
@@ -144,15 +209,23 @@ void RecordingSource::OnReport(const recording::Report& report) {
 }
 
 void RecordingSource::ReadAhead() {
-    while (m_frameEnds.empty() && !m_fileDone && m_waiting.size() < kMostWaiting && m_file) {
+    while (m_frameEnds.empty() && !m_fileDone && !m_readFailed && m_waiting.size() < kMostWaiting && m_file) {
         uint8_t chunk[kChunk];
+        errno = 0;
         const size_t n = std::fread(chunk, 1, sizeof chunk, m_file.Get());
+        const int error = errno;
         m_waiting.insert(m_waiting.end(), chunk, chunk + n);
         m_scanner->Feed(chunk, n);
         if (n < sizeof chunk) {
-            // End of the file, or a read error: either way nothing more comes.
-            m_scanner->Finish();
-            m_fileDone = true;
+            if (std::ferror(m_file.Get())) {
+                // Not the end: the file could not be read further (a share
+                // gone, a stick pulled). What was read still goes out.
+                m_readErrno = error;
+                m_readFailed = true;
+            } else {
+                m_scanner->Finish();
+                m_fileDone = true;
+            }
         }
     }
 }
@@ -186,6 +259,9 @@ int RecordingSource::Read(uint8_t* out, size_t capacity, int maxWaitMs) {
     if (m_frameEnds.empty()) {
         // No frame ahead: bytes after the last frame (or a long noise run)
         // go on unpaced, then the recording is over.
+        // After a read error the bytes that may begin a frame wait for the
+        // reading to go on.
+        if (m_readFailed) return -1;
         if (!m_waiting.empty()) {
             const size_t count = m_waiting.size() < capacity ? m_waiting.size() : capacity;
             return Give(out, count, 0);

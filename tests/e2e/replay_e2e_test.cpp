@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "ReplaySupport.h"
 #include "RunChecks.h"
 #include "SimFixture.h"
 #include "resource.h"
@@ -291,9 +292,9 @@ class ReportTimeTest : public ReplayTest, public ::testing::WithParamInterface<R
 TEST_P(ReportTimeTest, SetsTheChartsHistoryAndTheReplaysPace) {
     const ReportTimeCase& c = GetParam();
     WriteFileBytes(ConfigPath(), std::string("<AppConfig ReportTimeMS=\"") + c.configured + "\" />\n");
-    std::string recording;
-    for (int i = 0; i < c.reports; ++i) recording += Frame(1, i < c.reports - c.lastLow ? 600 : 200);
-    WriteFileBytes(Path(L"period.dat"), recording);
+    testsupport::RecordingBuilder recording;
+    for (int i = 0; i < c.reports; ++i) recording.Frame(1, i < c.reports - c.lastLow ? 600 : 200);
+    WriteFileBytes(Path(L"period.dat"), recording.Text());
     ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + Path(L"period.dat") + L"\" --speed " + c.speed));
     EXPECT_EQ(L"固件版本:period.dat", GetControlText(m_window, IDC_STATIC_VERSION)) << "the speed was refused";
 
@@ -330,7 +331,10 @@ INSTANTIATE_TEST_SUITE_P(Periods, ReportTimeTest,
                              ReportTimeCase{"FifteenSecondsAtTheFastestSpeed", "15000", "15000", L"1000", 15.0, 40, 0},
                              // Above 15 s: refused at load, 50 ms kept (300 reports, the newest
                              // half low); 0.5 ms each.
-                             ReportTimeCase{"AboveFifteenSecondsKeeps50", "15001", "50", L"100", 0.5, 400, 150}),
+                             ReportTimeCase{"AboveFifteenSecondsKeeps50", "15001", "50", L"100", 0.5, 400, 150},
+                             // 50 ms at three times: 16.67 ms each, no exact double (the pace
+                             // that crashed the acquisition thread after about 2 s); 25 s.
+                             ReportTimeCase{"FiftyMillisecondsAtThreeTimes", "50", "50", L"3", 50.0 / 3, 1500, 100}),
                          [](const ::testing::TestParamInfo<ReportTimeCase>& info) {
                              return std::string(info.param.name);
                          });

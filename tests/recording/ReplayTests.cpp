@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <memory>
+#include <thread>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -255,6 +260,123 @@ TEST(RecordingSource, EveryByteOnceInOrderAndNoFrameEarlyAtEveryPace) {
             }
         }
     }
+}
+
+// A file over bytes of the test's own (glibc's fopencookie): it can fail
+// from a given offset on (EIO, a share gone) and read slowly (a slow disk).
+struct TestFile {
+    std::vector<uint8_t> bytes;
+    std::atomic<size_t> failAt{SIZE_MAX};
+    int delayMs = 0;
+    size_t pos = 0;
+
+    static ssize_t Read(void* cookie, char* out, size_t size) {
+        TestFile& f = *static_cast<TestFile*>(cookie);
+        if (f.delayMs) std::this_thread::sleep_for(std::chrono::milliseconds(f.delayMs));
+        if (f.pos >= f.failAt) {
+            errno = EIO;
+            return -1;
+        }
+        size_t n = std::min({size, f.bytes.size() - std::min(f.pos, f.bytes.size()), f.failAt - f.pos, size_t{4096}});
+        std::memcpy(out, f.bytes.data() + f.pos, n);
+        f.pos += n;
+        return static_cast<ssize_t>(n);
+    }
+    static int Seek(void* cookie, off64_t* offset, int whence) {
+        TestFile& f = *static_cast<TestFile*>(cookie);
+        const off64_t base = whence == SEEK_SET   ? 0
+                             : whence == SEEK_CUR ? static_cast<off64_t>(f.pos)
+                                                  : static_cast<off64_t>(f.bytes.size());
+        if (base + *offset < 0) return -1;
+        f.pos = static_cast<size_t>(base + *offset);
+        *offset = static_cast<off64_t>(f.pos);
+        return 0;
+    }
+    // A stream over this (which must outlive it).
+    std::FILE* Open() {
+        pos = 0;
+        cookie_io_functions_t io = {Read, nullptr, Seek, nullptr};
+        return fopencookie(this, "rb", io);
+    }
+};
+
+// A read error in the middle is no end: what was read before it comes out
+// paced, then Read ends with the error told (its errno), AtEnd stays false;
+// the next start goes on where the reading failed, not from the beginning.
+TEST(RecordingSource, AReadErrorMidwayIsToldAndTheNextStartGoesOnWhereItFailed) {
+    for (size_t failAt : {size_t{350}, size_t{353}, size_t{5000}}) {
+        SCOPED_TRACE("failing at byte " + std::to_string(failAt));
+        testsupport::RecordingBuilder recording;
+        recording.Frames(1000).CutOffTail(2);
+        TestFile file;
+        file.bytes = recording.Bytes();
+        FakeTimeSource fake;
+        ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(file.Open()));
+        EXPECT_EQ(1000u, fake.source.TotalFrames());
+        file.failAt = failAt;  // the share drops
+        fake.source.PrepareStart(50.0 / 3);
+        Bytes first = fake.ReadAll(nullptr, SIZE_MAX, 70);
+        EXPECT_TRUE(fake.source.ReadFailed());
+        EXPECT_EQ(EIO, fake.source.ReadErrno());
+        EXPECT_FALSE(fake.source.AtEnd()) << "a read error taken for the end";
+        EXPECT_EQ(failAt / 7 * 7, first.size()) << "every whole frame read before the error, no more";
+        EXPECT_EQ(failAt / 7, fake.source.FramesGiven());
+        EXPECT_TRUE(std::equal(first.begin(), first.end(), recording.Bytes().begin()));
+        uint8_t byte = 0;
+        EXPECT_EQ(-1, fake.source.Read(&byte, 1, 100)) << "still failed until the next start";
+
+        file.failAt = SIZE_MAX;  // the share is back
+        fake.source.PrepareStart(50.0 / 3);
+        EXPECT_FALSE(fake.source.ReadFailed());
+        const Bytes rest = fake.ReadAll();
+        first.insert(first.end(), rest.begin(), rest.end());
+        EXPECT_TRUE(recording.Bytes() == first) << "not resumed where it failed: " << first.size() << " bytes";
+        EXPECT_TRUE(fake.source.AtEnd());
+        EXPECT_EQ(1000u, fake.source.FramesGiven());
+    }
+}
+
+// The frames are counted on the source's own thread from a second handle:
+// Open returns before the count, TotalFrames is 0 (not known) until it
+// arrives; a source reopened or destroyed mid-count joins its count.
+TEST(RecordingSource, CountsTheFramesInTheBackgroundAndJoinsTheCountOnReopenAndDestruction) {
+    testsupport::RecordingBuilder recording;
+    recording.Noise(9).Frames(60000).Noise(100).Frames(5).CutOffTail(3);  // 420 kB: ~100 slow reads
+    TestFile file, slow;
+    file.bytes = slow.bytes = recording.Bytes();
+    slow.delayMs = 2;
+    {
+        FakeTimeSource fake;
+        const auto began = std::chrono::steady_clock::now();
+        ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(file.Open(), slow.Open()));
+        const double openMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+        EXPECT_FALSE(fake.source.TotalKnown()) << "counted before Open returned (" << openMs << " ms)";
+        EXPECT_EQ(0u, fake.source.TotalFrames());
+        // Playing while the count runs.
+        fake.source.PrepareStart(0);
+        EXPECT_TRUE(recording.Bytes() == fake.ReadAll());
+        for (int i = 0; i < 1000 && !fake.source.TotalKnown(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(fake.source.TotalKnown()) << "the count never came";
+        EXPECT_EQ(60005u, fake.source.TotalFrames());
+    }
+    // Reopened mid-count (twice), then destroyed mid-count.
+    TestFile slow2, slow3;
+    slow2.bytes = slow3.bytes = recording.Bytes();
+    slow2.delayMs = slow3.delayMs = 2;
+    TestFile file2, file3;
+    file2.bytes = file3.bytes = recording.Bytes();
+    auto source = std::make_unique<radar::RecordingSource>();
+    ASSERT_EQ(radar::ReplayProblem::None, source->Open(file.Open(), slow.Open()));
+    ASSERT_EQ(radar::ReplayProblem::None, source->Open(file2.Open(), slow2.Open()));
+    EXPECT_FALSE(source->TotalKnown());
+    EXPECT_EQ(radar::ReplayProblem::Empty, source->Open(FileWith({}), slow3.Open()));
+    EXPECT_FALSE(source->TotalKnown());
+    ASSERT_EQ(radar::ReplayProblem::None, source->Open(file3.Open(), slow3.Open()));
+    const auto began = std::chrono::steady_clock::now();
+    source.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2)) << "the count was not stopped";
 }
 
 }  // namespace

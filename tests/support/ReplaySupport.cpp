@@ -5,8 +5,7 @@
 namespace testsupport {
 
 RecordingBuilder& RecordingBuilder::Frames(int count, int firstDistance) {
-    for (int i = 0; i < count; ++i)
-        Frame(static_cast<uint8_t>(i % 3), static_cast<uint16_t>(firstDistance + i));
+    for (int i = 0; i < count; ++i) Frame(static_cast<uint8_t>(i % 3), static_cast<uint16_t>(firstDistance + i));
     return *this;
 }
 

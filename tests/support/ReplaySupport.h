@@ -36,7 +36,8 @@ private:
 // Milliseconds that pass only when the code under test sleeps (or the test
 // moves them); every sleep takes overshootMs longer than asked.
 struct OversleepingClock {
-    explicit OversleepingClock(int64_t overshootMs = 0, int64_t startMs = 1000) : overshoot(overshootMs), now(startMs) {}
+    explicit OversleepingClock(int64_t overshootMs = 0, int64_t startMs = 1000)
+        : overshoot(overshootMs), now(startMs) {}
     int64_t Now() const { return now; }
     void Sleep(int64_t ms) {
         ++sleeps;
