@@ -147,6 +147,19 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnReplay(WPARAM what) {
         OnBnClickedStart();
         TakeReportedState();
         UpdatePresenceDisplay();
+    } else if (what == kReplayEnded && m_bRunning && m_replay && m_replay->ReadFailed()) {
+        // Not the end: the file could not be read further (a share gone, a
+        // stick pulled). Stopped as the stop button does, and told; the next
+        // start tries again where the reading failed.
+        OnBnClickedStart();
+        const int error = m_replay->ReadErrno();
+        const std::wstring reason = error ? _wcserror(error) : LoadResString(IDS_REPLAY_READ_FAILED_UNKNOWN);
+        std::wstring text = LoadResString(IDS_REPLAY_READ_FAILED);
+        for (const std::wstring& part : {m_replayPath, reason}) {
+            const size_t at = text.find(L"%s");
+            if (at != std::wstring::npos) text.replace(at, 2, part);
+        }
+        MessageBoxW(m_hWnd, text.c_str(), LoadResString(IDS_CAPTION_ERROR).c_str(), kErrorBoxType);
     }
     return 0;
 }
