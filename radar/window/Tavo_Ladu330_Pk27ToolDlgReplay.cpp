@@ -109,7 +109,10 @@ bool CTavo_Ladu330_Pk27ToolDlg::OpenRecording(const std::wstring& path, double s
     // The file is checked before anything changes: one that cannot be
     // played leaves a replay or a live connection as it was.
     auto source = std::make_unique<radar::RecordingSource>();
-    const radar::ReplayProblem problem = source->Open(_wfopen(path.c_str(), L"rb"));
+    // The second handle is the count's: the frames are counted in the
+    // background, the window goes on meanwhile.
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    const radar::ReplayProblem problem = source->Open(file, file ? _wfopen(path.c_str(), L"rb") : nullptr);
     if (problem != radar::ReplayProblem::None) {
         RefuseReplay(problem, path);
         return false;
@@ -252,7 +255,8 @@ void CTavo_Ladu330_Pk27ToolDlg::ShowReplayPosition() {
     // The label is narrow: the times first, where they are not clipped; the
     // tip shows the whole name.
     const int reportMs = m_param.ReportTimeMS > 0 ? m_param.ReportTimeMS : kDefaultReportTimeMs;
-    const std::string position = radar::ReplayPositionText(m_replay->FramesGiven(), m_replay->TotalFrames(), reportMs);
+    const std::string position =
+        radar::ReplayPositionText(m_replay->FramesGiven(), m_replay->TotalFrames(), reportMs, m_replay->TotalKnown());
     ShowVersionText(std::wstring(position.begin(), position.end()) + L" " + name);
 }
 
