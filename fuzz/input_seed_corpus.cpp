@@ -2,6 +2,7 @@
 //   report  received report streams (first byte: how the target cuts them)
 //   config  appConfig.xml files, good, odd and broken
 //   param   parameter replies and edit texts (first byte: which of the two)
+//   replay  replay heads (speed, period, block, clock steps) and recordings
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -108,11 +109,52 @@ void ParamSeeds(Writer& w) {
     }
 }
 
+// The replay source: a 16-byte head (speed, period, block size, wait, clock
+// steps, a speed change) and the recording.
+Bytes ReplayHead(unsigned speed, unsigned period, uint8_t block, uint8_t wait, std::initializer_list<uint8_t> steps,
+                 uint8_t changeAfter, uint8_t changedSpeed) {
+    Bytes head = {static_cast<uint8_t>(speed),
+                  static_cast<uint8_t>(speed >> 8),
+                  static_cast<uint8_t>(period),
+                  static_cast<uint8_t>(period >> 8),
+                  block,
+                  wait};
+    head.insert(head.end(), steps.begin(), steps.end());
+    head.push_back(changeAfter);
+    head.push_back(changedSpeed);
+    return head;
+}
+
+void ReplaySeeds(Writer& w) {
+    Bytes frames;
+    for (int i = 0; i < 40; ++i) {
+        const Bytes r = Report(static_cast<uint8_t>(i % 3), static_cast<uint16_t>(100 + i));
+        frames.insert(frames.end(), r.begin(), r.end());
+    }
+    const Bytes noise(100, 0x20);
+    const Bytes tail = {0xAA, 0xAA, 0x01};
+    // Speeds 0..9 pick the menu's (1, 5, 20, 3, 1.5, 0.3, 0.01, 1000, 999.9, 33.3);
+    // the period is 1 + value % 15000; block 0..5: 1, 6, 7, 8, 70, 4096.
+    const unsigned speeds[] = {0, 1, 2, 3, 4, 5, 9, 40000};
+    const unsigned periods[] = {49, 10, 48, 50, 14999, 0};
+    for (size_t i = 0; i < 8; ++i) {
+        const uint8_t block = static_cast<uint8_t>(i % 6);
+        const uint8_t over = i % 2 ? 7 : 0;
+        const Bytes seed = ReplayHead(speeds[i], periods[i % 6], block, 25, {over, over, over, over, 0, 0, 0, 0}, 0, 0);
+        w.Add(Cat(seed[0], {Bytes(seed.begin() + 1, seed.end()), Bytes(5, 0x20), frames, noise, frames, tail}));
+    }
+    Bytes change = ReplayHead(3, 49, 4, 25, {0, 7, 0, 7, 0, 0, 0, 0}, 0, 0);
+    change[10] = 3;  // a late reader
+    change[14] = 5;  // a new speed after five reads
+    change[15] = 200;
+    w.Add(Cat(change[0], {Bytes(change.begin() + 1, change.end()), frames, tail}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: input_seed_corpus report|config|param DIR\n");
+        std::fprintf(stderr, "usage: input_seed_corpus report|config|param|replay DIR\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -123,6 +165,8 @@ int main(int argc, char** argv) {
         ConfigSeeds(w);
     else if (kind == "param")
         ParamSeeds(w);
+    else if (kind == "replay")
+        ReplaySeeds(w);
     else {
         std::fprintf(stderr, "input_seed_corpus: unknown kind %s\n", kind.c_str());
         return 2;

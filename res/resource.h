@@ -72,6 +72,9 @@
 #define IDS_REPLAY_EMPTY 50082
 #define IDS_REPLAY_NOT_A_RECORDING 50083
 #define IDS_REPLAY_BAD_SPEED 50084
+// A recording that could not be read further while playing: "%s" the file, then the reason.
+#define IDS_REPLAY_READ_FAILED 50085
+#define IDS_REPLAY_READ_FAILED_UNKNOWN 50086
 #define IDS_REPLAY_FOLDER 50088
 #define IDS_REPLAY_DROPPED_SEVERAL 50089
 // Opening a recording from the window: the system menu's entries and the file dialog.

@@ -61,8 +61,8 @@ cmake -S . -B build/fuzz -G Ninja -DTOOL_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAK
   -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/fuzz -j "$jobs"
 rm -rf build/fuzz/corpus build/fuzz/artifacts
-# Four targets (command frames, report frames, configuration file, parameter
-# reply and edit numbers), FUZZ_SECONDS each: under two minutes in all.
+# Five targets (command frames, report frames, configuration file, parameter
+# reply and edit numbers, replay pacer and source), FUZZ_SECONDS each: about two minutes in all.
 set +e
 scripts/fuzz-targets.sh build/fuzz "${FUZZ_SECONDS:-25}" 2>&1 | tee build/fuzz-tests.log
 fuzz_rc=${PIPESTATUS[0]}

@@ -29,13 +29,13 @@ WindowMode NextMode(WindowMode mode, WindowEvent event);
 
 // What the window shows in a mode.
 struct ModeView {
-    bool portChoice;       // the refresh button and the port list
-    bool connect;          // the connect button
+    bool portChoice;  // the refresh button and the port list
+    bool connect;     // the connect button
     bool connectSaysDisconnect;
-    bool start;            // the start button
+    bool start;  // the start button
     bool startSaysStop;
-    bool moduleCommands;   // the parameter button, and the parameter window shown and usable
-    bool backToLive;       // the system menu's "back to live"
+    bool moduleCommands;  // the parameter button, and the parameter window shown and usable
+    bool backToLive;      // the system menu's "back to live"
 };
 ModeView ViewOf(WindowMode mode);
 

@@ -19,11 +19,15 @@ std::string Clock(uint64_t seconds, bool withHours) {
 
 }  // namespace
 
-std::string ReplayPositionText(uint64_t framesGiven, uint64_t totalFrames, int reportMs) {
+std::string ReplayPositionText(uint64_t framesGiven, uint64_t totalFrames, int reportMs, bool totalKnown) {
     const uint64_t period = reportMs > 0 ? static_cast<uint64_t>(reportMs) : 1;
-    if (framesGiven > totalFrames) framesGiven = totalFrames;
     // Seconds from milliseconds without overflow for any frame count a file can hold.
     auto seconds = [period](uint64_t frames) { return frames / 1000 * period + frames % 1000 * period / 1000; };
+    if (!totalKnown) {
+        const uint64_t played = seconds(framesGiven);
+        return Clock(played, played >= 3600) + " / ...";
+    }
+    if (framesGiven > totalFrames) framesGiven = totalFrames;
     const uint64_t total = seconds(totalFrames);
     const bool withHours = total >= 3600;
     return Clock(seconds(framesGiven), withHours) + " / " + Clock(total, withHours);

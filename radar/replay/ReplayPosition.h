@@ -11,6 +11,8 @@ namespace radar {
 // "m:ss / m:ss", or "h:mm:ss / h:mm:ss" when the recording lasts an hour or
 // more; whole seconds, rounded down. framesGiven beyond totalFrames counts as
 // totalFrames; a period below 1 ms counts as 1 ms.
-std::string ReplayPositionText(uint64_t framesGiven, uint64_t totalFrames, int reportMs);
+// Until the recording's frames are counted (totalKnown false) the played
+// time alone: "0:12 / ...".
+std::string ReplayPositionText(uint64_t framesGiven, uint64_t totalFrames, int reportMs, bool totalKnown = true);
 
 }  // namespace radar

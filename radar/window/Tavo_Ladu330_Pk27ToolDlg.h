@@ -128,6 +128,7 @@ private:
     // follows it while it runs.
     void ShowReplayPosition();
     void FollowReplayPosition(bool running);
+    void OnReplayPositionTimer();
 
     void OpenLogFile();
     // The notices of a log or data file that is not written, as things stand.

@@ -107,7 +107,7 @@ void CTavo_Ladu330_Pk27ToolDlg::WatchPort(bool on) {
 
 void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
     if (id == kDisplayTimer) return ShowLatestState();
-    if (id == kReplayPositionTimer) return ShowReplayPosition();
+    if (id == kReplayPositionTimer) return OnReplayPositionTimer();
     if (id == CChartTools::kHealthTimer) return m_chartTools.OnHealthTimer();
     if (id != kPortWatchTimer) return;
     if (!radar::HasPort(m_mode)) return WatchPort(false);

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -58,13 +59,21 @@ Dropped DroppedFiles(HDROP dropped) {
     return result;
 }
 
-// text with its first "%s" and "%d" filled in.
-std::wstring Filled(std::wstring text, const std::wstring& s, long long d = 0) {
-    const size_t at = text.find(L"%s");
-    if (at != std::wstring::npos) text.replace(at, 2, s);
-    const size_t number = text.find(L"%d");
-    if (number != std::wstring::npos) text.replace(number, 2, std::to_wstring(d));
-    return text;
+// text with each "%s" or "%d" replaced by the next of parts, in one pass (a
+// part that holds "%s" itself stays as it is).
+std::wstring Filled(const std::wstring& text, std::initializer_list<std::wstring> parts) {
+    std::wstring out;
+    auto part = parts.begin();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'%' && i + 1 < text.size() && (text[i + 1] == L's' || text[i + 1] == L'd') &&
+            part != parts.end()) {
+            out += *part++;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 std::wstring FileName(const std::wstring& path) {
@@ -100,7 +109,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OpenReplay() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::RefuseReplay(UINT textId, const std::wstring& subject) {
-    m_replayProblem = Filled(LoadResString(textId), subject);
+    m_replayProblem = Filled(LoadResString(textId), {subject});
     // Shown from the window's own message loop (before the window is up,
     // once it is).
     ::PostMessageW(m_hWnd, WM_REPLAY, kReplayRefused, 0);
@@ -110,7 +119,10 @@ bool CTavo_Ladu330_Pk27ToolDlg::OpenRecording(const std::wstring& path, double s
     // The file is checked before anything changes: one that cannot be
     // played leaves a replay or a live connection as it was.
     auto source = std::make_unique<radar::RecordingSource>();
-    const radar::ReplayProblem problem = source->Open(_wfopen(path.c_str(), L"rb"));
+    // The second handle is the count's: the frames are counted in the
+    // background, the window goes on meanwhile.
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    const radar::ReplayProblem problem = source->Open(file, file ? _wfopen(path.c_str(), L"rb") : nullptr);
     if (problem != radar::ReplayProblem::None) {
         RefuseReplay(ReplayProblemStringId(problem), path);
         return false;
@@ -147,6 +159,14 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnReplay(WPARAM what) {
         StopAcquisition();
         TakeReportedState();
         UpdatePresenceDisplay();
+    } else if (what == kReplayEnded && m_mode == radar::WindowMode::Replaying && m_replay->ReadFailed()) {
+        // Not the end: the file could not be read further (a share gone, a
+        // stick pulled). The run stops and the user is told; the next start
+        // tries again where the reading failed.
+        StopAcquisition();
+        const int error = m_replay->ReadErrno();
+        const std::wstring reason = error ? _wcserror(error) : LoadResString(IDS_REPLAY_READ_FAILED_UNKNOWN);
+        ShowErrorText(Filled(LoadResString(IDS_REPLAY_READ_FAILED), {m_replayPath, reason}));
     }
     return 0;
 }
@@ -189,7 +209,8 @@ void CTavo_Ladu330_Pk27ToolDlg::OpenDropped(HDROP drop) {
     // One recording plays at a time: the first is opened, and the user is
     // told that the others were left.
     if (!OpenRecording(dropped.first, m_replaySpeed) || dropped.count < 2) return;
-    const std::wstring text = Filled(LoadResString(IDS_REPLAY_DROPPED_SEVERAL), dropped.first, dropped.count);
+    const std::wstring text =
+        Filled(LoadResString(IDS_REPLAY_DROPPED_SEVERAL), {std::to_wstring(dropped.count), dropped.first});
     ::MessageBoxW(m_hWnd, text.c_str(), LoadResString(IDS_CAPTION_INFO).c_str(), MB_ICONINFORMATION);
 }
 
@@ -239,8 +260,8 @@ void CTavo_Ladu330_Pk27ToolDlg::ShowReplayPosition() {
     if (!m_replayPlayed) return ShowVersionText(LoadResString(IDS_FIRMWARE_VERSION) + name);
     // The label is narrow: the times first, where they are not clipped; the
     // tip shows the whole name.
-    const std::string position =
-        radar::ReplayPositionText(m_replay->FramesGiven(), m_replay->TotalFrames(), ReportPeriodMs());
+    const std::string position = radar::ReplayPositionText(m_replay->FramesGiven(), m_replay->TotalFrames(),
+                                                           ReportPeriodMs(), m_replay->TotalKnown());
     ShowVersionText(std::wstring(position.begin(), position.end()) + L" " + name);
 }
 
@@ -248,8 +269,14 @@ void CTavo_Ladu330_Pk27ToolDlg::FollowReplayPosition(bool running) {
     if (running) {
         m_replayPlayed = true;
         ::SetTimer(m_hWnd, kReplayPositionTimer, kReplayPositionMs, nullptr);
-    } else {
-        ::KillTimer(m_hWnd, kReplayPositionTimer);
     }
+    OnReplayPositionTimer();
+}
+
+void CTavo_Ladu330_Pk27ToolDlg::OnReplayPositionTimer() {
     ShowReplayPosition();
+    // Paused, the label changes only when the background count brings the
+    // whole time.
+    if (m_mode != radar::WindowMode::Replaying && (!m_replay || m_replay->TotalKnown()))
+        ::KillTimer(m_hWnd, kReplayPositionTimer);
 }

@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "ReplaySupport.h"
 #include "RunChecks.h"
 #include "SimFixture.h"
 #include "resource.h"
@@ -234,6 +235,62 @@ TEST_F(ReplayTest, AThousandTimesFasterTheWindowPaintsStopsWhenClickedAndLogsEve
     EXPECT_EQ(0u, CloseTool());
 }
 
+// A recording of 224 MB (32 million reports, written here and removed
+// afterwards): opened through --replay, the window answers while its frames
+// are counted in the background, the position shows the played time alone
+// meanwhile and the recording's whole time once counted.
+TEST_F(ReplayTest, ALargeRecordingIsCountedInTheBackgroundAndThePositionShowsItsTotalOnceKnown) {
+    constexpr int kBlock = 100000, kBlocks = 320;  // 32,000,000 reports at 50 ms: 444:26:40
+    const std::wstring path = Path(L"large.dat");
+    {
+        testsupport::RecordingBuilder block;
+        for (int i = 0; i < kBlock; ++i)
+            block.Frame(static_cast<uint8_t>(i / 1000 % 3), static_cast<uint16_t>(100 + i % 600));
+        const std::string bytes = block.Text();
+        const ULONGLONG began = ::GetTickCount64();
+        std::FILE* file = _wfopen(path.c_str(), L"wb");
+        ASSERT_NE(nullptr, file);
+        bool written = true;
+        for (int b = 0; b < kBlocks; ++b)
+            written = written && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        written = std::fclose(file) == 0 && written;
+        ASSERT_TRUE(written) << "the large recording could not be written";
+        std::cout << "[ figures  ] " << testsupport::FileSize(path) / 1000000 << " MB written in "
+                  << ::GetTickCount64() - began << " ms\n";
+    }
+    const ULONGLONG launched = ::GetTickCount64();
+    ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + path + L"\""));
+    Click(Control(m_window, IDC_BTN_START));
+    // Pinged with a short patience while the count runs: a window busy
+    // counting does not answer in time.
+    long slowest = 0, pings = 0, whileCounting = 0;
+    bool answered = true, sawUnknown = false;
+    std::wstring label;
+    const bool counted = WaitUntil(
+        [&] {
+            const long ms = PingWindow(m_window, 2000);
+            if (ms < 0) return !(answered = false);
+            slowest = std::max(slowest, ms);
+            ++pings;
+            label = GetControlText(m_window, IDC_STATIC_VERSION);
+            const bool unknown = label.find(L" / ...") != std::wstring::npos;
+            sawUnknown = sawUnknown || unknown;
+            whileCounting += unknown ? 1 : 0;
+            return label.find(L" / 444:26:40 large.dat") != std::wstring::npos;
+        },
+        5 * kWait);
+    const ULONGLONG countMs = ::GetTickCount64() - launched;
+    EXPECT_TRUE(answered) << "the window did not answer within 2 s";
+    EXPECT_TRUE(counted) << "the position never showed the total: " << Utf8(label);
+    std::cout << "[ figures  ] 224 MB counted: total shown " << countMs << " ms after the launch; " << pings
+              << " pings answered (" << whileCounting << " while the total was unknown), slowest " << slowest
+              << " ms; the played time alone seen: " << (sawUnknown ? "yes" : "no") << "\n";
+    Click(Control(m_window, IDC_BTN_START), 10000);
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"开始"));
+    EXPECT_EQ(0u, CloseTool());
+    EXPECT_TRUE(::DeleteFileW(path.c_str())) << "the large recording stays behind";
+}
+
 // The chart's curve as the screen shows it: of the plot's columns (those
 // the red curve reaches at all), how many have the curve in the upper half.
 struct Curve {
@@ -291,9 +348,9 @@ class ReportTimeTest : public ReplayTest, public ::testing::WithParamInterface<R
 TEST_P(ReportTimeTest, SetsTheChartsHistoryAndTheReplaysPace) {
     const ReportTimeCase& c = GetParam();
     WriteFileBytes(ConfigPath(), std::string("<AppConfig ReportTimeMS=\"") + c.configured + "\" />\n");
-    std::string recording;
-    for (int i = 0; i < c.reports; ++i) recording += Frame(1, i < c.reports - c.lastLow ? 600 : 200);
-    WriteFileBytes(Path(L"period.dat"), recording);
+    testsupport::RecordingBuilder recording;
+    for (int i = 0; i < c.reports; ++i) recording.Frame(1, i < c.reports - c.lastLow ? 600 : 200);
+    WriteFileBytes(Path(L"period.dat"), recording.Text());
     ASSERT_NO_FATAL_FAILURE(StartReplay(L"--replay \"" + Path(L"period.dat") + L"\" --speed " + c.speed));
     EXPECT_EQ(L"固件版本:period.dat", GetControlText(m_window, IDC_STATIC_VERSION)) << "the speed was refused";
 
@@ -330,7 +387,10 @@ INSTANTIATE_TEST_SUITE_P(Periods, ReportTimeTest,
                              ReportTimeCase{"FifteenSecondsAtTheFastestSpeed", "15000", "15000", L"1000", 15.0, 40, 0},
                              // Above 15 s: refused at load, 50 ms kept (300 reports, the newest
                              // half low); 0.5 ms each.
-                             ReportTimeCase{"AboveFifteenSecondsKeeps50", "15001", "50", L"100", 0.5, 400, 150}),
+                             ReportTimeCase{"AboveFifteenSecondsKeeps50", "15001", "50", L"100", 0.5, 400, 150},
+                             // 50 ms at three times: 16.67 ms each, no exact double (the pace
+                             // that crashed the acquisition thread after about 2 s); 25 s.
+                             ReportTimeCase{"FiftyMillisecondsAtThreeTimes", "50", "50", L"3", 50.0 / 3, 1500, 100}),
                          [](const ::testing::TestParamInfo<ReportTimeCase>& info) {
                              return std::string(info.param.name);
                          });

@@ -106,4 +106,11 @@ TEST(ReplayPosition, TextShowsMinutesAndSecondsPlayedOfTheWhole) {
     EXPECT_EQ("4581298449:04:00 / 4581298449:04:00", radar::ReplayPositionText(1ull << 40, 1ull << 40, 15000));
 }
 
+TEST(ReplayPosition, BeforeTheFramesAreCountedThePlayedTimeAlone) {
+    EXPECT_EQ("0:12 / ...", radar::ReplayPositionText(240, 0, 50, false));
+    EXPECT_EQ("0:00 / ...", radar::ReplayPositionText(0, 0, 50, false));
+    EXPECT_EQ("1:00:00 / ...", radar::ReplayPositionText(72000, 0, 50, false));
+    EXPECT_EQ("0:12 / 1:05", radar::ReplayPositionText(240, 1300, 50, true));
+}
+
 }  // namespace
