@@ -1,7 +1,10 @@
 #include "ToolDriver.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include <utility>
 
@@ -433,6 +436,28 @@ HWND FileDialogNameEdit(HWND dialog) {
         box = ::FindWindowExW(box, nullptr, L"ComboBox", nullptr);
     }
     return nullptr;
+}
+
+void* DropFiles(HANDLE process, HWND window, const std::vector<std::wstring>& paths) {
+    // The header, then each path with its terminator, then one more.
+    std::vector<char> block(sizeof(DROPFILES), 0);
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof header);
+    for (const std::wstring& path : paths) {
+        const char* bytes = reinterpret_cast<const char*>(path.c_str());
+        block.insert(block.end(), bytes, bytes + (path.size() + 1) * sizeof(wchar_t));
+    }
+    block.insert(block.end(), sizeof(wchar_t), 0);
+    void* remote = ::VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return nullptr;
+    if (!::WriteProcessMemory(process, remote, block.data(), block.size(), nullptr) ||
+        !::PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0)) {
+        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        return nullptr;
+    }
+    return remote;
 }
 
 HWND WaitForFileDialog(DWORD pid, DWORD timeoutMs) {

@@ -105,6 +105,13 @@ bool DismissMessageBox(HWND box, DWORD timeoutMs = 5000);
 // A visible file dialog of the process (the system's open or save dialog);
 // null on time-out.
 HWND WaitForFileDialog(DWORD pid, DWORD timeoutMs);
+
+// Files dropped on window as Explorer drops them: one DROPFILES block of wide
+// paths written into process (opened with VM operation and write rights),
+// posted as WM_DROPFILES. Returns the block in the process (the window's
+// DragFinish does not free memory of another process: the caller may free it
+// with VirtualFreeEx once it is handled), null on failure.
+void* DropFiles(HANDLE process, HWND window, const std::vector<std::wstring>& paths);
 // The edit of a file dialog's name box; null when dialog is no file dialog.
 HWND FileDialogNameEdit(HWND dialog);
 // Types path into the dialog's name box and presses its OK button; true once

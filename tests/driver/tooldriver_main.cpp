@@ -44,7 +44,7 @@ void Print(const std::wstring& line) {
 
 int Usage() {
     Print(
-        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|syscommand|file-dialog|msgbox|"
+        L"usage: tooldriver run|wait-window|text|state|combo|click|select|set-text|syscommand|drop|file-dialog|msgbox|"
         L"dismiss|close|wait-exit|mouse|post|zorder [--pid N] [--class NAME] [--id ID] [--index I] [--text T] "
         L"[--timeout MS] [--cwd DIR] [--args T] [--command N] [--kill] [--x X --y Y] [--button right] [--msg M] "
         L"[--wparam W] [--lparam L]");
@@ -152,6 +152,19 @@ int wmain(int argc, wchar_t** argv) {
     if (!window) return 1;
     // A system-menu command as the menu sends it (--command N, or --id N: the
     // command, not a control); posted, since it may open a modal window.
+    // Files dropped on the window (--text "PATH|PATH...").
+    if (command == L"drop") {
+        Process process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE, pid),
+                        pid);
+        std::vector<std::wstring> paths;
+        const std::wstring list = options.Text(L"text");
+        for (size_t from = 0, bar; from <= list.size(); from = bar + 1) {
+            bar = list.find(L'|', from);
+            if (bar == std::wstring::npos) bar = list.size();
+            if (bar > from) paths.push_back(list.substr(from, bar - from));
+        }
+        return process.IsValid() && !paths.empty() && DropFiles(process.Handle(), window, paths) ? 0 : 1;
+    }
     if (command == L"syscommand") {
         const double id = options.Has(L"command") ? options.Number(L"command", 0) : options.Number(L"id", 0);
         return ::PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(id), 0) ? 0 : 1;

@@ -1,5 +1,9 @@
 #include "RunChecks.h"
 
+#include <regex>
+#include <string>
+#include <vector>
+
 #include "ToolDriver.h"
 #include "ToolFixture.h"
 #include "resource.h"
@@ -65,6 +69,27 @@ std::vector<MessageBoxInfo> CloseWatchingForBoxes(HWND window, const Process& to
         kWait);
     if (ended) WaitForExit(tool, 0, exitCode);
     return seen;
+}
+
+HWND WaitForToolDialog(DWORD pid, const std::wstring& caption) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : TopLevelWindows(pid, L"#32770", false))
+                if (GetText(w) == caption) found = w;
+            return found != nullptr;
+        },
+        kWait);
+    return found;
+}
+
+// The report lines of a log, without their time stamps, in order.
+std::vector<std::string> ReportLines(const std::string& log) {
+    std::vector<std::string> lines;
+    std::regex line("State=\\d+, M_D=\\d{3,}\\r\\n|Tailer TAG Invalid!\\r\\n");
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator(); ++it)
+        lines.push_back(it->str());
+    return lines;
 }
 
 std::string Utf8(const std::wstring& text) {

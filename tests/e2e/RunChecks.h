@@ -47,6 +47,11 @@ std::vector<tooldriver::MessageBoxInfo> CloseWatchingForBoxes(HWND window, const
 // "caption: text" of each box, for failure messages.
 std::string Describe(const std::vector<tooldriver::MessageBoxInfo>& boxes);
 std::string Utf8(const std::wstring& text);
+// A top-level dialog of the tool with this caption, visible or not (null
+// when none came in time).
+HWND WaitForToolDialog(DWORD pid, const std::wstring& caption);
+// The report and broken-trailer lines of a log, without their time stamps, in order.
+std::vector<std::string> ReportLines(const std::string& log);
 // The system's text for an error code, without its line end.
 std::wstring SystemText(DWORD error);
 

@@ -1,9 +1,5 @@
 #include "ToolFixture.h"
 
-#include <shlobj.h>
-
-#include <cstring>
-
 #include "RunChecks.h"
 #include "SimFixture.h"
 
@@ -70,23 +66,9 @@ void ToolTest::Drop(const std::vector<std::wstring>& paths) {
         ASSERT_NE(nullptr, process);
         m_toolMemory = tooldriver::Process(process, m_tool.Pid());
     }
-    // The header, then each path with its terminator, then one more.
-    std::vector<char> block(sizeof(DROPFILES), 0);
-    DROPFILES header = {};
-    header.pFiles = sizeof(DROPFILES);
-    header.fWide = TRUE;
-    std::memcpy(block.data(), &header, sizeof header);
-    for (const std::wstring& path : paths) {
-        const char* bytes = reinterpret_cast<const char*>(path.c_str());
-        block.insert(block.end(), bytes, bytes + (path.size() + 1) * sizeof(wchar_t));
-    }
-    block.insert(block.end(), sizeof(wchar_t), 0);
-    void* remote =
-        ::VirtualAllocEx(m_toolMemory.Handle(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    ASSERT_NE(nullptr, remote);
-    m_dropBlocks.push_back(remote);
-    ASSERT_TRUE(::WriteProcessMemory(m_toolMemory.Handle(), remote, block.data(), block.size(), nullptr));
-    ASSERT_TRUE(::PostMessageW(m_window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0));
+    void* block = tooldriver::DropFiles(m_toolMemory.Handle(), m_window, paths);
+    ASSERT_NE(nullptr, block);
+    m_dropBlocks.push_back(block);
     ASSERT_TRUE(HandledWhatWasPosted(m_window));
 }
 

@@ -67,17 +67,7 @@ std::vector<std::wstring> LabelTexts(const std::vector<Shown>& shown) {
 class LanguageTest : public ToolTest {
 protected:
     // The parameter dialog, created hidden at start-up; found by its caption.
-    HWND ParamDialog(const std::wstring& caption) {
-        HWND found = nullptr;
-        WaitUntil(
-            [&] {
-                for (HWND w : TopLevelWindows(m_tool.Pid(), L"#32770", false))
-                    if (GetText(w) == caption) found = w;
-                return found != nullptr;
-            },
-            kWait);
-        return found;
-    }
+    HWND ParamDialog(const std::wstring& caption) { return WaitForToolDialog(m_tool.Pid(), caption); }
     bool WaitText(HWND window, int id, const std::wstring& text) {
         return WaitUntil([&] { return GetControlText(window, id) == text; }, kWait);
     }

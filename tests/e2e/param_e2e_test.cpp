@@ -107,18 +107,7 @@ protected:
         Settle();
         return ReadFileBytes(ConfigPath()).find(SavedKeys(values)) != std::string::npos;
     }
-    // The dialog, visible or not: a top-level dialog of the tool with its caption.
-    HWND Dialog() {
-        HWND found = nullptr;
-        WaitUntil(
-            [&] {
-                for (HWND w : TopLevelWindows(m_tool.Pid(), L"#32770", false))
-                    if (GetText(w) == kParamCaption) found = w;
-                return found != nullptr;
-            },
-            kWait);
-        return found;
-    }
+    HWND Dialog() { return WaitForToolDialog(m_tool.Pid(), kParamCaption); }
     void ShowDialog() {
         m_dialog = Dialog();
         ASSERT_NE(nullptr, m_dialog);

@@ -22,15 +22,6 @@ using namespace tooldriver;
 
 constexpr int kPort = 12;
 
-// The report lines of a log, without their time stamps, in order.
-std::vector<std::string> ReportLines(const std::string& log) {
-    std::vector<std::string> lines;
-    std::regex line("State=\\d+, M_D=\\d{3,}\\r\\n|Tailer TAG Invalid!\\r\\n");
-    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator(); ++it)
-        lines.push_back(it->str());
-    return lines;
-}
-
 std::string Frame(int state, int distance) {
     return {
         '\xAA', '\xAA', static_cast<char>(state), static_cast<char>(distance & 0xFF), static_cast<char>(distance >> 8),

@@ -42,14 +42,6 @@ std::string Recording(int count) {
     return bytes;
 }
 
-std::vector<std::string> ReportLines(const std::string& log) {
-    std::vector<std::string> lines;
-    std::regex line("State=\\d+, M_D=\\d{3,}\\r\\n");
-    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator(); ++it)
-        lines.push_back(it->str());
-    return lines;
-}
-
 std::vector<std::string> ExpectedLines(int count) {
     std::vector<std::string> lines;
     for (int i = 0; i < count; ++i) {

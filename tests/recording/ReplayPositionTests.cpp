@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RadarProtocol.h"
+#include "ReplaySupport.h"
 #include "replay/RecordingSource.h"
 #include "replay/ReplayPosition.h"
 
@@ -14,12 +15,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::FILE* FileWith(const Bytes& bytes) {
-    std::FILE* file = std::tmpfile();
-    if (file && !bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-    if (file) std::rewind(file);
-    return file;
-}
+using testsupport::TempFileWith;
 
 Bytes Frames(size_t count) {
     Bytes bytes;
@@ -47,14 +43,14 @@ TEST(ReplayPosition, CountsEveryFrameOfTheRecordingAlsoBeyondItsFirstMegabyte) {
     recording.insert(recording.begin() + 7 * 1000, {0x01, 0xAA, 0x02});
     recording.push_back(0xAA);
     FakeTime fake;
-    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(recording)));
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(TempFileWith(recording)));
     EXPECT_EQ(160000u, fake.source.TotalFrames());
     EXPECT_EQ(0u, fake.source.FramesGiven());
 }
 
 TEST(ReplayPosition, FramesGivenFollowThePlaybackAndStartAgainAfterTheEnd) {
     FakeTime fake;
-    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(Frames(30))));
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(TempFileWith(Frames(30))));
     fake.source.PrepareStart(50);
     for (int i = 0; i < 12; ++i) ASSERT_NE(-1, fake.ReadOnce()) << i;
     EXPECT_EQ(12u, fake.source.FramesGiven());
@@ -71,7 +67,7 @@ TEST(ReplayPosition, FramesGivenFollowThePlaybackAndStartAgainAfterTheEnd) {
 
 TEST(ReplayPosition, AnIntervalChangedWhilePlayingPacesFromTheNextFrameOn) {
     FakeTime fake;
-    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(Frames(20))));
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(TempFileWith(Frames(20))));
     fake.source.PrepareStart(50);
     EXPECT_DOUBLE_EQ(50.0, fake.source.IntervalMs());
     std::vector<int64_t> times;

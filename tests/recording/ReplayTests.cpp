@@ -23,12 +23,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::FILE* FileWith(const Bytes& bytes) {
-    std::FILE* file = std::tmpfile();
-    if (file && !bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-    if (file) std::rewind(file);
-    return file;
-}
+using testsupport::TempFileWith;
 
 Bytes Frames(int count, int firstDistance = 100) {
     Bytes bytes;
@@ -71,7 +66,7 @@ TEST(RecordingSource, GivesEveryByteUnchangedEachFrameWhenDueAndEndsOnce) {
     recording.push_back(0xAA);                                             // a cut-off frame at the end
 
     FakeTimeSource fake;
-    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(recording)));
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(TempFileWith(recording)));
     fake.source.PrepareStart(50.0 / 4);  // 50 ms frames at 4x
     std::vector<std::pair<int64_t, size_t>> reads;
     EXPECT_EQ(recording, fake.ReadAll(&reads));
@@ -91,7 +86,7 @@ TEST(RecordingSource, GivesEveryByteUnchangedEachFrameWhenDueAndEndsOnce) {
 
     // A reader that was held up gets what came due at once, within its capacity.
     FakeTimeSource late;
-    ASSERT_EQ(radar::ReplayProblem::None, late.source.Open(FileWith(Frames(40))));
+    ASSERT_EQ(radar::ReplayProblem::None, late.source.Open(TempFileWith(Frames(40))));
     late.source.PrepareStart(50);
     std::vector<uint8_t> block(70);
     EXPECT_EQ(7, late.source.Read(block.data(), block.size(), 100));
@@ -104,7 +99,7 @@ TEST(RecordingSource, GivesEveryByteUnchangedEachFrameWhenDueAndEndsOnce) {
 TEST(RecordingSource, StartAfterStopResumesAndStartAfterTheEndReplaysFromTheBeginning) {
     const Bytes recording = Frames(30);
     FakeTimeSource fake;
-    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(recording)));
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(TempFileWith(recording)));
     fake.source.PrepareStart(50);
     Bytes first = fake.ReadAll(nullptr, 70);
     ASSERT_EQ(70u, first.size());
@@ -125,17 +120,17 @@ TEST(RecordingSource, StartAfterStopResumesAndStartAfterTheEndReplaysFromTheBegi
 TEST(RecordingSource, RefusesMissingEmptyAndForeignFilesAndBadSpeeds) {
     radar::RecordingSource source;
     EXPECT_EQ(radar::ReplayProblem::CannotOpen, source.Open(nullptr));
-    EXPECT_EQ(radar::ReplayProblem::Empty, source.Open(FileWith({})));
-    EXPECT_EQ(radar::ReplayProblem::NotARecording, source.Open(FileWith(Bytes(3 << 20, 'x'))));
+    EXPECT_EQ(radar::ReplayProblem::Empty, source.Open(TempFileWith({})));
+    EXPECT_EQ(radar::ReplayProblem::NotARecording, source.Open(TempFileWith(Bytes(3 << 20, 'x'))));
     Bytes noisyStart(5000, 0x20);
     Bytes frames = Frames(3);
     noisyStart.insert(noisyStart.end(), frames.begin(), frames.end());
-    EXPECT_EQ(radar::ReplayProblem::None, source.Open(FileWith(noisyStart)));
+    EXPECT_EQ(radar::ReplayProblem::None, source.Open(TempFileWith(noisyStart)));
     // A file of noise alone longer than the source holds still comes out whole.
     FakeTimeSource fake;
     Bytes noise(200000, 0x20);
     noise.insert(noise.end(), frames.begin(), frames.end());
-    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(FileWith(noise)));
+    ASSERT_EQ(radar::ReplayProblem::None, fake.source.Open(TempFileWith(noise)));
     fake.source.PrepareStart(50);
     EXPECT_EQ(noise, fake.ReadAll());
 
@@ -219,7 +214,7 @@ TEST(RecordingSource, EveryByteOnceInOrderAndNoFrameEarlyAtEveryPace) {
                 testsupport::OversleepingClock clock(overshoot);
                 radar::RecordingSource source([&clock] { return clock.Now(); },
                                               [&clock](int64_t ms) { clock.Sleep(ms); });
-                ASSERT_EQ(radar::ReplayProblem::None, source.Open(FileWith(recording.Bytes())));
+                ASSERT_EQ(radar::ReplayProblem::None, source.Open(TempFileWith(recording.Bytes())));
                 source.PrepareStart(interval);
                 const int64_t start = clock.Now();
                 // Room beyond the capacity, filled with a mark: nothing is written past it.
@@ -371,7 +366,7 @@ TEST(RecordingSource, CountsTheFramesInTheBackgroundAndJoinsTheCountOnReopenAndD
     ASSERT_EQ(radar::ReplayProblem::None, source->Open(file.Open(), slow.Open()));
     ASSERT_EQ(radar::ReplayProblem::None, source->Open(file2.Open(), slow2.Open()));
     EXPECT_FALSE(source->TotalKnown());
-    EXPECT_EQ(radar::ReplayProblem::Empty, source->Open(FileWith({}), slow3.Open()));
+    EXPECT_EQ(radar::ReplayProblem::Empty, source->Open(TempFileWith({}), slow3.Open()));
     EXPECT_FALSE(source->TotalKnown());
     ASSERT_EQ(radar::ReplayProblem::None, source->Open(file3.Open(), slow3.Open()));
     const auto began = std::chrono::steady_clock::now();

@@ -29,4 +29,11 @@ RecordingBuilder& RecordingBuilder::CutOffTail(size_t bytes) {
     return *this;
 }
 
+std::FILE* TempFileWith(const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::tmpfile();
+    if (file && !bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (file) std::rewind(file);
+    return file;
+}
+
 }  // namespace testsupport

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ private:
     std::vector<uint8_t> m_bytes;
     std::vector<size_t> m_frameEnds;
 };
+
+// A temporary file holding bytes, read from its start (null when none can be
+// made); removed when closed.
+std::FILE* TempFileWith(const std::vector<uint8_t>& bytes);
 
 // Milliseconds that pass only when the code under test sleeps (or the test
 // moves them); every sleep takes overshootMs longer than asked.
