@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "RunChecks.h"
 #include "SimFixture.h"
 #include "resource.h"
 
