@@ -94,7 +94,7 @@ void CTavo_Ladu330_Pk27ToolDlg::ApplyMode() {
         m_paramDlg.ShowWindow(SW_HIDE);
     } else if (view.moduleCommands && m_paramDlgHiddenByMode) {
         m_paramDlgHiddenByMode = false;
-        m_paramDlg.ShowWindow(SW_SHOWNOACTIVATE);
+        m_paramDlg.ShowWindow(SW_SHOW);  // as button 1104 shows it
     }
 }
 
