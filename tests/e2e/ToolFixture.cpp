@@ -21,8 +21,15 @@ void ToolTest::SetUp() {
     ::GetTempPathW(MAX_PATH, temp);
     m_folder =
         std::wstring(temp) + m_folderStem + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++run);
-    RemoveTree(m_folder);
+    m_top = m_folder;
+    RemoveTree(m_top);
     ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
+    while (m_folder.size() < m_folderLength) {
+        const size_t room = m_folderLength - m_folder.size() - 1;  // less the separator
+        m_folder += L"\\" + std::wstring(room > 100 ? 100 : room, L'p');
+        if (m_folder.back() == L'\\') m_folder.back() = L'p';  // a room of 0 (the last step was one short)
+        ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr)) << "folder level " << m_folder.size();
+    }
     // The tool runs from a copy of the folder users get (the build's dist/).
     std::wstring from = ProgramFolder() + L"\\..\\dist\\Tavo_Ladu330_Pk27Tool";
     for (const wchar_t* file : {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll", L"Tavo_DataProcess.dll"}) {
@@ -42,7 +49,7 @@ void ToolTest::TearDown() {
         tooldriver::WaitForExitOrKill(m_tool, 0, &ignored);
     }
     m_tool = tooldriver::Process();
-    RemoveTree(m_folder);
+    RemoveTree(m_top);
 }
 
 void ToolTest::StartTool() {
