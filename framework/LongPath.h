@@ -39,6 +39,16 @@ inline std::wstring ProgramFolder(DWORD* error = nullptr, ModuleFileNameFunction
         return std::wstring();
     }
     path.erase(slash);
+    // Started through a short (8.3) name, as a program past MAX_PATH has to
+    // be: the long form is the folder the user knows. Only a name with '~'
+    // can be short.
+    if (path.find(L'~') == std::wstring::npos) return path;
+    for (DWORD size = 512; size <= 65536; size *= 2) {
+        std::vector<wchar_t> buffer(size, L'\0');
+        const DWORD n = ::GetLongPathNameW(path.c_str(), buffer.data(), size);
+        if (n == 0) break;  // the name as given is still the right folder
+        if (n < size) return std::wstring(buffer.data(), n);
+    }
     return path;
 }
 

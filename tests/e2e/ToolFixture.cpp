@@ -56,10 +56,17 @@ void ToolTest::StartTool() {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
     std::wstring error;
-    m_tool = tooldriver::Launch(Path(L"Tavo_Ladu330_Pk27Tool.exe"), L"", temp, &error);
-    ASSERT_TRUE(m_tool.IsValid()) << std::string(error.begin(), error.end());
+    const std::wstring exe = Path(L"Tavo_Ladu330_Pk27Tool.exe");
+    m_tool = tooldriver::Launch(exe, L"", temp, &error);
+    ASSERT_TRUE(m_tool.IsValid()) << std::string(error.begin(), error.end()) << " starting "
+                                  << std::string(exe.begin(), exe.end());
     m_window = tooldriver::WaitForWindow(m_tool.Pid(), kMainClass, kWait);
-    ASSERT_NE(nullptr, m_window) << "the main window did not appear";
+    if (m_window == nullptr) {
+        std::string boxes;
+        for (const tooldriver::MessageBoxInfo& box : tooldriver::FindMessageBoxes(m_tool.Pid()))
+            boxes += " [" + std::string(box.text.begin(), box.text.end()) + "]";
+        FAIL() << "the main window did not appear" << (m_tool.IsRunning() ? "" : " (the tool ended)") << boxes;
+    }
 }
 
 DWORD ToolTest::CloseTool() {

@@ -243,8 +243,9 @@ TEST_F(FileFailureTest, SettingsThatCannotBeSavedAtExitAreToldBeforeTheWindowClo
 }
 
 // The tool run from a folder so deep that the paths of its files pass 260
-// characters: the folder near 260 (the tool's own path still below), then past
-// it. The recording, the log and the settings land beside the tool, whole; a
+// characters: the folder near 260, the tool's own path still below (Wine, like
+// Windows, starts no program whose path is longer; a Log folder past 260:
+// AcquisitionTests). The recording, the log and the settings land beside the tool, whole; a
 // file that cannot be made is named in full.
 class LongFolderTest : public FileFailureTest, public ::testing::WithParamInterface<size_t> {
 protected:
@@ -306,7 +307,7 @@ TEST_P(LongFolderTest, AFileThatCannotBeMadeIsNamedInFull) {
     EXPECT_EQ(0u, CloseTool());
 }
 
-INSTANTIATE_TEST_SUITE_P(FolderLength, LongFolderTest, ::testing::Values(230u, 280u));
+INSTANTIATE_TEST_SUITE_P(FolderLength, LongFolderTest, ::testing::Values(230u));
 
 }  // namespace
 }  // namespace e2e
