@@ -4,13 +4,12 @@
 
 #include "Tavo_Common.h"
 #include "config/ConfigFile.h"
+#include "framework/LongPath.h"
 
 std::wstring GetConfigFilePath() {
-    wchar_t folder[TAVO_MAX_PATH] = {};
-    wchar_t path[TAVO_MAX_PATH] = {};
-    GetProgramPathW(GetCurrentProcessId(), folder);
-    CombinePathNameW(path, folder, L"appConfig.xml");
-    return path;
+    // No program folder: no settings file, never one in the current folder.
+    const std::wstring folder = ProgramFolder();
+    return folder.empty() ? std::wstring() : folder + L"\\appConfig.xml";
 }
 
 bool WriteConfigFile(unsigned long* systemError) {

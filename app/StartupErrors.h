@@ -4,6 +4,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "framework/LongPath.h"
+
 // How a box is shown: MessageBoxW, or a stand-in in tests.
 using MessageBoxFunction = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
@@ -11,6 +13,13 @@ using MessageBoxFunction = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR captio
 // 50002, error icon, topmost, owned by owner (null while no window exists).
 // Returns when the user has closed it.
 void ShowErrorBox(HWND owner, UINT textId, MessageBoxFunction show = ::MessageBoxW);
+
+// The folder of the executable, where the settings, the pictures and the Log
+// folder live, asked for through get. When the system cannot tell it the user
+// is told (what failed and the system's reason) and false comes back: the
+// tool does not start rather than write its files somewhere else.
+bool ProgramFolderFound(HWND owner, ModuleFileNameFunction get = ::GetModuleFileNameW,
+                        MessageBoxFunction show = ::MessageBoxW);
 
 // How sockets are started: WSAStartup, or a stand-in in tests.
 using SocketStartupFunction = int(WSAAPI*)(WORD version, LPWSADATA data);

@@ -14,6 +14,7 @@
 #include "StartupErrors.h"
 #include "config/ConfigFile.h"
 #include "Tavo_Common.h"
+#include "framework/LongPath.h"
 #include "framework/ResourceStrings.h"
 #include "radar/window/Tavo_Ladu330_Pk27ToolDlg.h"
 #include "resource.h"
@@ -33,8 +34,9 @@ constexpr DWORD kRestartOnly = 0x1;    // restart manager may restart the tool, 
 // holds no AppConfig element.
 void LoadConfigDocument() {
     std::wstring path = GetConfigFilePath();
+    const std::wstring opened = ExtendedLengthPath(path);  // past MAX_PATH too
     unsigned char* block = nullptr;
-    int64_t size = ReadFileDataW(path.c_str(), &block);
+    int64_t size = ReadFileDataW(opened.c_str(), &block);
     if (block) {
         size_t length = size > 0 ? static_cast<size_t>(size) : 0;
         // Later saves rewrite the file from what the parser kept: a broken
@@ -42,10 +44,10 @@ void LoadConfigDocument() {
         if (!gConfigParser.LoadFromBuffer(block, length))
             WriteFileReplacing(path + L".bak", std::string(reinterpret_cast<const char*>(block), length));
         ReleaseFileData(block);
-    } else if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    } else if (GetFileAttributesW(opened.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // There but not readable as a whole (above the read limit, or a read
         // error): moved aside rather than overwritten by the repair below.
-        MoveFileExW(path.c_str(), (path + L".bak").c_str(), MOVEFILE_REPLACE_EXISTING);
+        MoveFileExW(opened.c_str(), ExtendedLengthPath(path + L".bak").c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     if (gConfigParser.RepairAppConfig()) WriteConfigFile();
 }
@@ -125,6 +127,8 @@ CTavo_Ladu330_Pk27ToolApp::CTavo_Ladu330_Pk27ToolApp() : CWinApp(nullptr) {
 }
 
 BOOL CTavo_Ladu330_Pk27ToolApp::InitInstance() {
+    // Every file of the tool lives there: without it, nothing starts.
+    if (!ProgramFolderFound(nullptr)) return FALSE;
     LoadConfigDocument();
 
     INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};

@@ -236,7 +236,8 @@ TAVO_COMMON_API int DbgOutputVA(int level, const char* format, va_list args);
 
 extern "C" {
 // Folder of the executable of process pid (0 or the own id: this process),
-// without a trailing separator, into out (260 characters). The A form gives
+// without a trailing separator, into out (260 characters; fails when the
+// folder is longer: the tool itself asks with a growing buffer instead). The A form gives
 // the path in the ANSI code page: a folder whose name that code page cannot
 // spell comes out with '?' in it; the W form gives it as it is.
 TAVO_COMMON_API int GetProgramPathA(DWORD pid, char* out);
@@ -246,6 +247,7 @@ TAVO_COMMON_API int GetProgramPathW(DWORD pid, wchar_t* out);
 TAVO_COMMON_API int CombinePathNameA(char* out, const char* folder, const char* name);
 TAVO_COMMON_API int CombinePathNameW(wchar_t* out, const wchar_t* folder, const wchar_t* name);
 // Creates the folder and every missing parent. Nonzero when it exists afterwards.
+// Any length: a path past 248 characters is made in its \\?\ form.
 TAVO_COMMON_API int RecursiveCreateDirectoryA(const char* path);
 TAVO_COMMON_API int RecursiveCreateDirectoryW(const wchar_t* path);
 // A file name (no folder) made of prefix, the local date and time, and ext

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/LongPath.h"
 #include "handles/UniqueHandle.h"
 
 #include <algorithm>
@@ -23,12 +24,13 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-FileWriteResult WriteFileReplacing(const FilePath& target, const std::string& bytes, unsigned long* systemError) {
+FileWriteResult WriteFileReplacing(const FilePath& path, const std::string& bytes, unsigned long* systemError) {
     auto failed = [&](DWORD error) {
         if (systemError) *systemError = error;
         return FileWriteResult::Failed;
     };
-    if (target.empty()) return failed(ERROR_INVALID_NAME);
+    if (path.empty()) return failed(ERROR_INVALID_NAME);
+    const std::wstring target = ExtendedLengthPath(path);  // past MAX_PATH too
 
     // An existing file that we may not write (read-only, held open without
     // write sharing by another program) is left alone.

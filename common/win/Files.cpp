@@ -2,6 +2,7 @@
 #include "Tavo_Common.h"
 #include "../core/CommonInternal.h"
 #include "WinText.h"
+#include "framework/LongPath.h"
 #include "handles/UniqueHandle.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -22,22 +24,28 @@ bool IsFolder(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Length of the part of path that cannot be created: "C:\", "\\server\share\", "\".
-size_t RootLength(const std::wstring& p) {
-    if (p.size() >= 2 && p[1] == L':') return p.size() >= 3 && IsSep(p[2]) ? 3 : 2;
-    if (p.size() >= 2 && IsSep(p[0]) && IsSep(p[1])) {
-        size_t i = 2, parts = 0;
-        while (i < p.size() && parts < 2) {
-            while (i < p.size() && !IsSep(p[i])) ++i;
-            ++parts;
-            if (i < p.size()) ++i;
-        }
-        return i;
+// The end of parts "server\share\" of p from i on.
+size_t SkipServerAndShare(const std::wstring& p, size_t i) {
+    for (int parts = 0; i < p.size() && parts < 2; ++parts) {
+        while (i < p.size() && !IsSep(p[i])) ++i;
+        if (i < p.size()) ++i;
     }
+    return i;
+}
+
+// Length of the part of path that cannot be created: "C:\", "\\server\share\",
+// "\", and those behind the long-path prefixes "\\?\" and "\\?\UNC\".
+size_t RootLength(const std::wstring& p) {
+    if (p.compare(0, 8, L"\\\\?\\UNC\\") == 0) return SkipServerAndShare(p, 8);
+    if (p.compare(0, 4, L"\\\\?\\") == 0) return 4 + RootLength(p.substr(4));
+    if (p.size() >= 2 && p[1] == L':') return p.size() >= 3 && IsSep(p[2]) ? 3 : 2;
+    if (p.size() >= 2 && IsSep(p[0]) && IsSep(p[1])) return SkipServerAndShare(p, 2);
     return !p.empty() && IsSep(p[0]) ? 1 : 0;
 }
 
 int CreateFolderTree(std::wstring path) {
+    // In the long form: a folder past 248 characters can be made on every system.
+    path = ExtendedLengthPath(path);
     while (path.size() > RootLength(path) && IsSep(path.back())) path.pop_back();
     if (path.empty()) return 0;
     const size_t root = RootLength(path);
@@ -134,30 +142,43 @@ struct WideProgramPath {
 };
 
 // The folder of the executable of process pid (0: this one), without a
-// trailing separator.
+// trailing separator, into out (260 characters). The executable's own path is
+// asked for in a buffer that grows until it fits: a long path whose folder
+// still fits is given.
 template <class Api>
 int ProgramFolder(DWORD pid, typename Api::Char* out) {
     using Char = typename Api::Char;
     if (out == nullptr) return 0;
     out[0] = Char(0);
-    Char path[TAVO_MAX_PATH];
+    constexpr DWORD kLongest = 65536;  // past any path the system takes (32767)
+    std::vector<Char> path;
     DWORD n = 0;
-    if (pid == 0 || pid == GetCurrentProcessId()) {
-        n = Api::OwnName(path, TAVO_MAX_PATH);
-        if (n == 0 || n >= TAVO_MAX_PATH) return 0;
-    } else {
-        UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    UniqueKernelHandle process;
+    const bool own = pid == 0 || pid == GetCurrentProcessId();
+    if (!own) {
+        process.Reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
         if (!process.IsValid()) return 0;
-        n = TAVO_MAX_PATH;
-        if (!Api::ImageName(process.Get(), path, &n) || n >= TAVO_MAX_PATH) return 0;
     }
-    path[n] = Char(0);
-    Char* last = nullptr;  // the last separator of either kind
-    for (Char* c = path; *c; ++c)
-        if (*c == Char('\\') || *c == Char('/')) last = c;
-    if (last == nullptr) return 0;
-    *last = Char(0);
-    std::copy(path, last + 1, out);
+    for (DWORD size = 512;; size *= 2) {
+        if (size > kLongest) return 0;
+        path.assign(size, Char(0));
+        if (own) {
+            n = Api::OwnName(path.data(), size);
+            if (n == 0) return 0;
+            if (n < size) break;  // a name that did not fit fills the buffer
+        } else {
+            n = size;
+            if (Api::ImageName(process.Get(), path.data(), &n)) break;
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
+        }
+    }
+    path.resize(n);
+    size_t last = path.size();  // the last separator of either kind
+    for (size_t i = 0; i < path.size(); ++i)
+        if (path[i] == Char('\\') || path[i] == Char('/')) last = i;
+    if (last == path.size() || last >= TAVO_MAX_PATH) return 0;
+    std::copy(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(last), out);
+    out[last] = Char(0);
     return 1;
 }
 

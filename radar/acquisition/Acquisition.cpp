@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "framework/LongPath.h"
 #include "replay/RecordingSource.h"
 #include "wave/WaveChartStyle.h"
 
@@ -44,20 +45,19 @@ CAcquisition::~CAcquisition() {
 }
 
 std::wstring CAcquisition::ProgramLogFolder() {
-    wchar_t folder[TAVO_MAX_PATH] = {};
-    wchar_t log[TAVO_MAX_PATH] = {};
-    GetProgramPathW(GetCurrentProcessId(), folder);
-    CombinePathNameW(log, folder, L"Log");
-    return log;
+    // No program folder, no Log folder: never one relative to wherever the
+    // tool was started from (start-up has told the user already).
+    const std::wstring folder = ProgramFolder();
+    return folder.empty() ? std::wstring() : folder + L"\\Log";
 }
 
 std::wstring CAcquisition::NewFile(const wchar_t* extension) const {
-    RecursiveCreateDirectoryW(m_folder.c_str());
+    if (m_folder.empty()) return std::wstring();
+    RecursiveCreateDirectoryW(m_folder.c_str());  // of any length
+    // A bare file name: the 260 characters the library asks for are plenty.
     wchar_t name[TAVO_MAX_PATH] = {};
-    wchar_t path[TAVO_MAX_PATH] = {};
     GetFileNameByDateW(name, extension, kFilePrefix, L"", 0, 1, 0);
-    CombinePathNameW(path, m_folder.c_str(), name);
-    return path;
+    return m_folder + L"\\" + name;
 }
 
 void CAcquisition::NotifyFileFailuresTo(HWND window, UINT message) {

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/LongPath.h"
+
 namespace {
 
 // Every COutputFile with an open stream, so that a writer knowing only the
@@ -40,7 +42,8 @@ bool COutputFile::Create(const std::wstring& path, int shareFlag) {
     m_error.store(0);
     ClearStreamError();
     ::SetLastError(0);
-    FILE* stream = _wfsopen(path.c_str(), L"wb", shareFlag);
+    // Opened in the long form; shown (Path()) as it was given.
+    FILE* stream = _wfsopen(ExtendedLengthPath(path).c_str(), L"wb", shareFlag);
     if (!stream) {
         DWORD error = static_cast<DWORD>(_doserrno);
         if (error == 0) error = ::GetLastError();

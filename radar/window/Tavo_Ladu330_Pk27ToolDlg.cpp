@@ -8,6 +8,7 @@
 
 #include "app/ConfigParser.h"
 #include "framework/ErrorBox.h"
+#include "framework/LongPath.h"
 #include "framework/ResourceStrings.h"
 #include "imagehelper/GdiplusHelper.h"
 #include "framework/SystemMessage.h"
@@ -104,10 +105,8 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     SetIcon(m_hIcon, FALSE);
 
     // Caption: the template's text followed by the executable's file version.
-    wchar_t exePath[TAVO_MAX_PATH] = {};
-    wchar_t version[TAVO_MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exePath, TAVO_MAX_PATH);
-    if (!GetFileVersionW(exePath, version, TAVO_MAX_PATH)) version[0] = L'\0';
+    wchar_t version[64] = {};
+    if (!GetFileVersionW(ExtendedLengthPath(ModuleFileName(nullptr)).c_str(), version, 64)) version[0] = L'\0';
     SetWindowTextW(GetWindowTextW() + L"(v" + version + L")");
 
     m_acquisition.NotifyFileFailuresTo(m_hWnd, WM_FILE_FAILED);
@@ -186,12 +185,10 @@ LRESULT CTavo_Ladu330_Pk27ToolDlg::OnFileFailed() {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
-    wchar_t folder[TAVO_MAX_PATH] = {};
-    GetProgramPathW(GetCurrentProcessId(), folder);
+    const std::wstring folder = ProgramFolder();
     auto load = [&](UniqueImage& image, const wchar_t* name) {
-        wchar_t path[TAVO_MAX_PATH] = {};
-        CombinePathNameW(path, folder, name);
-        image.Reset(Gdiplus_LoadBitmapFromFileW(path));
+        if (!folder.empty())
+            image.Reset(Gdiplus_LoadBitmapFromFileW(ExtendedLengthPath(folder + L"\\" + name).c_str()));
     };
     load(m_pImgNobody, L"Image\\HumanNobody.png");
     load(m_pImgMotion, L"Image\\HumanMotion.png");

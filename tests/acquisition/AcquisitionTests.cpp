@@ -230,6 +230,44 @@ TEST_F(AcquisitionTest, RecordsEveryByteReadLogsEachReportAndFeedsTheHistory) {
     EXPECT_EQ(latest.distance, 0x5555);
 }
 
+// A Log folder whose path passes 260 characters, most of its levels still
+// missing: both files are made there and take every byte and line.
+TEST(AcquisitionLongFolder, FilesPastMaxPathAreMadeAndWritten) {
+    const std::wstring top = NewTempFolder();
+    std::vector<std::wstring> levels = {top};
+    while (levels.back().size() < 300) levels.push_back(levels.back() + L"\\" + std::wstring(90, L'l'));
+    const std::wstring folder = levels.back() + L"\\Log";
+    levels.push_back(folder);
+    RecordingSink sink;
+    ScriptedSource source;
+    {
+        radar::CAcquisition acquisition{sink, folder};
+        acquisition.SetSource(&source);
+        acquisition.OpenLog();
+        EXPECT_TRUE(acquisition.LogFile().IsWritable()) << acquisition.LogFile().Error();
+        acquisition.RenewHistory(1000);
+        const Bytes frame = Frame(1, 300);
+        source.Queue(frame);
+        acquisition.OpenDataFile();
+        acquisition.Start();
+        EXPECT_TRUE(sink.WaitFor(sink.feeds, 1));
+        acquisition.Stop();
+        acquisition.CloseLog();
+        EXPECT_FALSE(acquisition.DataFile().Failed()) << acquisition.DataFile().Error();
+        EXPECT_GT(acquisition.DataFile().Path().size(), 300u);
+        const std::vector<std::wstring> data = FilesIn(folder, L"Ladu330Pk27TOOL_*.dat");
+        const std::vector<std::wstring> logs = FilesIn(folder, L"Ladu330Pk27TOOL_*.log");
+        EXPECT_EQ(data, std::vector<std::wstring>{acquisition.DataFile().Path()});
+        EXPECT_EQ(logs, std::vector<std::wstring>{acquisition.LogFile().Path()});
+        EXPECT_EQ(data.size() == 1 ? ReadAll(data[0]) : Bytes(), frame);
+        const std::vector<std::string> lines = logs.size() == 1 ? Lines(logs[0]) : std::vector<std::string>();
+        EXPECT_TRUE(lines.size() == 1 && EndsWith(lines[0], "State=1, M_D=300\r\n"));
+        for (const std::wstring& file : data) DeleteFileW(file.c_str());
+        for (const std::wstring& file : logs) DeleteFileW(file.c_str());
+    }
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) RemoveDirectoryW(level->c_str());
+}
+
 TEST_F(AcquisitionTest, TellsOfANewStateOnlyWhenThePreviousWasTaken) {
     ScriptedSource& source = m_source;
     m_acquisition.RenewHistory(50);

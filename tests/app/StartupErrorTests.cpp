@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
 
 #include "ToolDriver.h"
 #include "framework/ResourceStrings.h"
+#include "framework/SystemMessage.h"
 
 namespace {
 
@@ -124,6 +126,52 @@ TEST_F(StartupErrors, ErrorBoxesAskForTheErrorIconAndToStayOnTop) {
     EXPECT_EQ(gAsked.owner, owner);
     EXPECT_EQ(gAsked.caption, L"错误");
     EXPECT_EQ(gAsked.text, L"Windows 套接字初始化失败。");
+}
+
+// Stand-ins for GetModuleFileNameW: a path of gLongName's length, cut to
+// the buffer as the system cuts it; or no answer at all.
+std::wstring gLongName;
+DWORD WINAPI LongModuleName(HMODULE, LPWSTR out, DWORD size) {
+    const DWORD n = static_cast<DWORD>(gLongName.size() < size ? gLongName.size() : size - 1);
+    std::copy(gLongName.begin(), gLongName.begin() + n, out);
+    out[n] = L'\0';
+    if (n < gLongName.size()) {
+        ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    return n;
+}
+DWORD WINAPI NoModuleName(HMODULE, LPWSTR, DWORD) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+}
+
+TEST_F(StartupErrors, AProgramFolderOfAnyLengthIsFoundWithoutABox) {
+    for (size_t length : {100u, 600u, 5000u}) {
+        gLongName = L"C:\\" + std::wstring(length, L'd') + L"\\Tavo_Ladu330_Pk27Tool.exe";
+        EXPECT_EQ(gLongName, ModuleFileName(nullptr, nullptr, LongModuleName)) << length;
+        EXPECT_EQ(L"C:\\" + std::wstring(length, L'd'), ProgramFolder(nullptr, LongModuleName)) << length;
+        gAsked = AskedBox{};
+        EXPECT_TRUE(ProgramFolderFound(nullptr, LongModuleName, RecordBox)) << length;
+        EXPECT_TRUE(gAsked.text.empty()) << length;
+    }
+}
+
+TEST_F(StartupErrors, AProgramFolderThatCannotBeFoundIsToldWithTheReason) {
+    SetResourceLanguage(kChinese, kChinese);
+    gAsked = AskedBox{};
+    DWORD error = 0;
+    EXPECT_TRUE(ProgramFolder(&error, NoModuleName).empty()) << "no relative stand-in";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), error);
+    EXPECT_FALSE(ProgramFolderFound(nullptr, NoModuleName, RecordBox));
+    EXPECT_EQ(gAsked.caption, L"错误");
+    EXPECT_EQ(gAsked.type, static_cast<UINT>(MB_ICONERROR | MB_TOPMOST));
+    EXPECT_EQ(gAsked.text, L"无法确定本程序所在的文件夹（设置、日志和数据文件都保存在那里），程序无法启动：\n" +
+                               SystemMessage(ERROR_ACCESS_DENIED));
+    SetResourceLanguage(kEnglish, kChinese);
+    EXPECT_FALSE(ProgramFolderFound(nullptr, NoModuleName, RecordBox));
+    EXPECT_EQ(gAsked.caption, L"Error");
+    EXPECT_EQ(0u, gAsked.text.find(L"The folder this program runs from could not be found")) << gAsked.text.size();
 }
 
 TEST_F(StartupErrors, StartedSocketsShowNothing) {

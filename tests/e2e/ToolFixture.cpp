@@ -22,8 +22,15 @@ void ToolTest::SetUp() {
     ::GetTempPathW(MAX_PATH, temp);
     m_folder =
         std::wstring(temp) + m_folderStem + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++run);
-    RemoveTree(m_folder);
+    m_top = m_folder;
+    RemoveTree(m_top);
     ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
+    while (m_folder.size() < m_folderLength) {
+        const size_t room = m_folderLength - m_folder.size() - 1;  // less the separator
+        m_folder += L"\\" + std::wstring(room > 100 ? 100 : room, L'p');
+        if (m_folder.back() == L'\\') m_folder.back() = L'p';  // a room of 0 (the last step was one short)
+        ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr)) << "folder level " << m_folder.size();
+    }
     // The tool runs from a copy of the folder users get (the build's dist/).
     std::wstring from = ProgramFolder() + L"\\..\\dist\\Tavo_Ladu330_Pk27Tool";
     for (const wchar_t* file : {L"Tavo_Ladu330_Pk27Tool.exe", L"Tavo_Common.dll", L"Tavo_DataProcess.dll"}) {
@@ -46,17 +53,24 @@ void ToolTest::TearDown() {
         tooldriver::WaitForExitOrKill(m_tool, 0, &ignored);
     }
     m_tool = tooldriver::Process();
-    RemoveTree(m_folder);
+    RemoveTree(m_top);
 }
 
 void ToolTest::StartTool() {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
     std::wstring error;
-    m_tool = tooldriver::Launch(Path(L"Tavo_Ladu330_Pk27Tool.exe"), L"", temp, &error);
-    ASSERT_TRUE(m_tool.IsValid()) << std::string(error.begin(), error.end());
+    const std::wstring exe = Path(L"Tavo_Ladu330_Pk27Tool.exe");
+    m_tool = tooldriver::Launch(exe, L"", temp, &error);
+    ASSERT_TRUE(m_tool.IsValid()) << std::string(error.begin(), error.end()) << " starting "
+                                  << std::string(exe.begin(), exe.end());
     m_window = tooldriver::WaitForWindow(m_tool.Pid(), kMainClass, kWait);
-    ASSERT_NE(nullptr, m_window) << "the main window did not appear";
+    if (m_window == nullptr) {
+        std::string boxes;
+        for (const tooldriver::MessageBoxInfo& box : tooldriver::FindMessageBoxes(m_tool.Pid()))
+            boxes += " [" + std::string(box.text.begin(), box.text.end()) + "]";
+        FAIL() << "the main window did not appear" << (m_tool.IsRunning() ? "" : " (the tool ended)") << boxes;
+    }
 }
 
 void ToolTest::Drop(const std::vector<std::wstring>& paths) {

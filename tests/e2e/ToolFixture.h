@@ -50,7 +50,11 @@ protected:
     // The start of the name of the tool's folder (in the temporary folder);
     // a test may change it before SetUp.
     std::wstring m_folderStem = L"tool_e2e_";
+    // When nonzero: the folder's whole path is made this long, with folders
+    // of at most 100 characters inside one another (a test may set it before SetUp).
+    size_t m_folderLength = 0;
     std::wstring m_folder;
+    std::wstring m_top;  // the outermost folder made for the test
     tooldriver::Process m_tool;
     HWND m_window = nullptr;
 

@@ -261,5 +261,72 @@ TEST_F(FileFailureTest, SettingsThatCannotBeSavedAtExitAreToldBeforeTheWindowClo
     ::RemoveDirectoryW(blocker.c_str());
 }
 
+// The tool run from a folder so deep that the paths of its files pass 260
+// characters: the folder near 260, the tool's own path still below (Wine, like
+// Windows, starts no program whose path is longer; a Log folder past 260:
+// AcquisitionTests). The recording, the log and the settings land beside the tool, whole; a
+// file that cannot be made is named in full.
+class LongFolderTest : public FileFailureTest, public ::testing::WithParamInterface<size_t> {
+protected:
+    void SetUp() override {
+        m_folderLength = GetParam();
+        FileFailureTest::SetUp();
+    }
+};
+
+TEST_P(LongFolderTest, RecordingLogAndSettingsLandBesideTheTool) {
+    ASSERT_EQ(GetParam(), m_folder.size());
+    devtest::CSimulator sim(kPort, SimOptions("20"));
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+    ConnectAndStart();
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+    auto recorded = [&] {
+        const std::vector<std::wstring> data = FilesIn(Path(L"Log"), L".dat");
+        return data.size() == 1 ? ReadFileBytes(Path(L"Log\\") + data[0]) : std::string();
+    };
+    EXPECT_TRUE(WaitUntil([&] { return FramesIn(recorded()).size() >= 20; }, kWait)) << "20 reports recorded";
+    Stop();
+    DWORD exitCode = 0xDEAD;
+    const std::vector<MessageBoxInfo> boxes = CloseWatchingForBoxes(m_window, m_tool, &exitCode);
+    EXPECT_TRUE(boxes.empty()) << Describe(boxes);
+    EXPECT_EQ(0u, exitCode);
+    ASSERT_TRUE(sim.Stop());
+
+    const std::vector<std::wstring> logs = FilesIn(Path(L"Log"), L".log");
+    const std::vector<std::wstring> data = FilesIn(Path(L"Log"), L".dat");
+    ASSERT_EQ(1u, logs.size());
+    ASSERT_EQ(1u, data.size());
+    EXPECT_GT((Path(L"Log\\") + data[0]).size(), 260u);
+    const std::string sent = SentAfterStart(sim.LogText());
+    const std::string recording = ReadFileBytes(Path(L"Log\\") + data[0]);
+    const std::vector<long> logged = FramesLogged(ReadFileBytes(Path(L"Log\\") + logs[0]));
+    ASSERT_FALSE(recording.empty());
+    EXPECT_EQ(sent.substr(0, recording.size()), recording) << "the recording is what the module sent";
+    EXPECT_EQ(FramesIn(recording).size(), logged.size()) << "one log line per report";
+    EXPECT_TRUE(StartsWith(FramesIn(sent), logged)) << "the log's lines are the reports, in order";
+    EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find("<AppConfig")) << "the settings were saved";
+}
+
+TEST_P(LongFolderTest, AFileThatCannotBeMadeIsNamedInFull) {
+    WriteFileBytes(Path(L"Log"), "a plain file where the Log folder belongs");
+    devtest::CSimulator sim(kPort, SimOptions("20"));
+    ASSERT_TRUE(sim.Started()) << sim.Problem();
+    StartTool();
+    ConnectAndStart();
+    ASSERT_TRUE(WaitText(IDC_BTN_START, L"停止"));
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "no box about the files";
+    const std::wstring named = Path(L"Log\\Ladu330Pk27TOOL_");
+    const size_t dat = box.text.find(named);
+    EXPECT_NE(std::wstring::npos, dat) << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(L".dat\n", dat)) << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    Stop();
+    EXPECT_EQ(0u, CloseTool());
+}
+
+INSTANTIATE_TEST_SUITE_P(FolderLength, LongFolderTest, ::testing::Values(230u));
+
 }  // namespace
 }  // namespace e2e
