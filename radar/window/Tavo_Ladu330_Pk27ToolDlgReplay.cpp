@@ -237,7 +237,6 @@ void CTavo_Ladu330_Pk27ToolDlg::BackToLive() {
     m_acquisition.SetSource(&m_deviceSource);
     m_replaySource.reset();
     m_replay.reset();
-    m_acquisition.ForgetDataFile();
     // As OnInitDialog leaves the window: ports listed, not connected.
     OnModeEvent(radar::WindowEvent::BackToLive);
     OnBnClickedRefresh();

@@ -135,6 +135,10 @@ TEST_F(FileFailureTest, DiskFullMidRunIsToldOnceAndWhatFitIsAPrefixOfWhatWasSent
     for (int i = 0; i < 20; ++i) shortRecording += std::string("\xAA\xAA\x01\x64\x00\x55\x55", 7);
     WriteFileBytes(Path(L"short.dat"), shortRecording);
     ASSERT_NO_FATAL_FAILURE(Drop({Path(L"short.dat")}));
+    ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, IDM_BACK_TO_LIVE, 0));
+    ASSERT_TRUE(HandledWhatWasPosted(m_window));
+    EXPECT_FALSE(Shows(kNotRecording)) << "back to live from a recording not played: " << Utf8(Notices());
+    ASSERT_NO_FATAL_FAILURE(Drop({Path(L"short.dat")}));
     Click(Control(m_window, IDC_BTN_START), 3000);
     EXPECT_TRUE(
         WaitUntil([&] { return GetControlText(m_window, IDC_STATIC_VERSION).find(L"0:01 / 0:01") == 0; }, kWait))
@@ -146,7 +150,7 @@ TEST_F(FileFailureTest, DiskFullMidRunIsToldOnceAndWhatFitIsAPrefixOfWhatWasSent
     EXPECT_FALSE(Shows(kNotRecording)) << Utf8(Notices());
     ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, IDM_BACK_TO_LIVE, 0));
     ASSERT_TRUE(HandledWhatWasPosted(m_window));
-    EXPECT_FALSE(Shows(kNotRecording)) << "back to live: " << Utf8(Notices());
+    EXPECT_FALSE(Shows(kNotRecording)) << "back to live after a replay: " << Utf8(Notices());
     EXPECT_EQ(0u, CloseTool());
     ASSERT_TRUE(sim.Stop());
 
