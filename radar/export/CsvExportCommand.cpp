@@ -80,7 +80,9 @@ void CCsvExportCommand::Run() {
     }
     m_recordingPath = recording;
     m_csvPath = csv;
-    if (!m_export->Start(recording, csv, recording::kDefaultPeriodMs)) {
+    const int32_t configured = m_reportPeriodMs ? m_reportPeriodMs() : 0;
+    const uint32_t periodMs = configured > 0 ? static_cast<uint32_t>(configured) : recording::kDefaultPeriodMs;
+    if (!m_export->Start(recording, csv, periodMs)) {
         Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemMessage(::GetLastError()),
              kErrorBoxType);
         SetBusy(false);
