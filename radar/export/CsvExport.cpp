@@ -156,8 +156,9 @@ CsvExportResult CCsvExport::Export() {
     } else if (counts.reports == 0) {
         result.outcome = Outcome::NoReports;
     } else if (!::MoveFileExW(m_part.c_str(), m_csv.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        // Whole but not moved in (the old file held open, read-only): the old file stays.
-        result.outcome = Outcome::WriteFailed;
+        // Whole but not moved in (the old file held open, read-only): the old
+        // file stays, and the CSV could not be made under its name.
+        result.outcome = Outcome::CannotCreate;
         result.error = ::GetLastError();
     } else {
         result.outcome = Outcome::Done;

@@ -38,7 +38,7 @@ struct CsvExportResult {
         Done,          // the CSV holds every report
         CannotRead,    // the recording could not be opened or read (error)
         NoReports,     // the recording holds no report frame
-        CannotCreate,  // the CSV file could not be made (error)
+        CannotCreate,  // the CSV file could not be made, or not moved over the old one (error)
         WriteFailed,   // a write, flush or close of the CSV failed (error)
         Cancelled,     // stopped by Cancel
     };

@@ -144,7 +144,7 @@ TEST_F(CsvExportTest, NewFileThatCannotBeMovedInLeavesTheOldFile) {
     ASSERT_FALSE(posts.empty());
     ASSERT_EQ(radar::kCsvDone, posts.back());
     const radar::CsvExportResult result = exporter.Finish();
-    EXPECT_EQ(radar::CsvExportResult::Outcome::WriteFailed, result.outcome);
+    EXPECT_EQ(radar::CsvExportResult::Outcome::CannotCreate, result.outcome);
     EXPECT_NE(0u, result.error) << "the system's reason";
     EXPECT_EQ(old, ReadAll(m_csv));
     EXPECT_FALSE(Exists(m_part));
