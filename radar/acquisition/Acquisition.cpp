@@ -91,9 +91,8 @@ bool CAcquisition::Start(DWORD* systemError) {
     m_health.Reset();
     m_bStopThread = 0;
     ::SetLastError(ERROR_SUCCESS);
-    const bool started =
-        (m_startThread ? m_startThread(m_thread, this, kThreadStackBytes)
-                       : m_thread.StartThread("ABDData", this, 0, 0, kThreadStackBytes, 0)) != 0;
+    const bool started = (m_startThread ? m_startThread(m_thread, this, kThreadStackBytes)
+                                        : m_thread.StartThread("ABDData", this, 0, 0, kThreadStackBytes, 0)) != 0;
     if (started) return true;
     DWORD error = ::GetLastError();
     // Refused without a code: a thread still running, or no memory for the start.

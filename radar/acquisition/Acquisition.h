@@ -177,7 +177,7 @@ private:
     std::atomic<int32_t> m_nHistoryCount{0};  // UI thread writes (under the lock)
     LinkHealthCounters m_health;              // see LinkHealth.h for who counts what
     CBaseThread m_thread;
-    ThreadStarter m_startThread;  // empty: CBaseThread::StartThread
+    ThreadStarter m_startThread;            // empty: CBaseThread::StartThread
     std::atomic<int32_t> m_bStopThread{0};  // UI thread sets, acquisition thread polls
 };
 

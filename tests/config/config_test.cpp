@@ -332,28 +332,27 @@ TEST_P(ConfigFileWriteObstacle, OldFileStaysAndOnlyTheReadOnlyAttributeIsSilent)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ConfigFileWriteObstacle,
-    ::testing::Values(
-        WriteObstacle{"ReadOnlyAttribute", FileWriteResult::Skipped, 0,
-                      [](const std::wstring& path) -> std::function<void()> {
-                          if (!SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY)) return nullptr;
-                          return [path] { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); };
-                      }},
-        // Another program holds the file open without write sharing: the
-        // file cannot be opened for writing.
-        WriteObstacle{"HeldWithoutWriteSharing", FileWriteResult::Failed, ERROR_SHARING_VIOLATION,
-                      [](const std::wstring& path) -> std::function<void()> {
-                          HANDLE holder = Hold(path, FILE_SHARE_READ);
-                          if (holder == INVALID_HANDLE_VALUE) return nullptr;
-                          return [holder] { CloseHandle(holder); };
-                      }},
-        // Held open with read and write sharing but not delete sharing (a sync
-        // client, an editor): the file opens for writing, the replace is refused.
-        WriteObstacle{"HeldWithoutDeleteSharing", FileWriteResult::Failed, ERROR_ACCESS_DENIED,
-                      [](const std::wstring& path) -> std::function<void()> {
-                          HANDLE holder = Hold(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
-                          if (holder == INVALID_HANDLE_VALUE) return nullptr;
-                          return [holder] { CloseHandle(holder); };
-                      }}),
+    ::testing::Values(WriteObstacle{"ReadOnlyAttribute", FileWriteResult::Skipped, 0,
+                                    [](const std::wstring& path) -> std::function<void()> {
+                                        if (!SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY)) return nullptr;
+                                        return [path] { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); };
+                                    }},
+                      // Another program holds the file open without write sharing: the
+                      // file cannot be opened for writing.
+                      WriteObstacle{"HeldWithoutWriteSharing", FileWriteResult::Failed, ERROR_SHARING_VIOLATION,
+                                    [](const std::wstring& path) -> std::function<void()> {
+                                        HANDLE holder = Hold(path, FILE_SHARE_READ);
+                                        if (holder == INVALID_HANDLE_VALUE) return nullptr;
+                                        return [holder] { CloseHandle(holder); };
+                                    }},
+                      // Held open with read and write sharing but not delete sharing (a sync
+                      // client, an editor): the file opens for writing, the replace is refused.
+                      WriteObstacle{"HeldWithoutDeleteSharing", FileWriteResult::Failed, ERROR_ACCESS_DENIED,
+                                    [](const std::wstring& path) -> std::function<void()> {
+                                        HANDLE holder = Hold(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+                                        if (holder == INVALID_HANDLE_VALUE) return nullptr;
+                                        return [holder] { CloseHandle(holder); };
+                                    }}),
     [](const ::testing::TestParamInfo<WriteObstacle>& info) { return std::string(info.param.name); });
 
 TEST(ConfigFileWrite, MissingFolderFailsWithoutCreatingAnything) {

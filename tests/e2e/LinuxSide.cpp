@@ -94,12 +94,14 @@ CLinuxMount::CLinuxMount(const std::wstring& target, const std::string& mountCom
     devtest::WriteWholeFile(script,
                             "exec >/dev/null 2>&1 </dev/null\n"
                             "dir=$1 status=$2 stop=$3\n"
-                            "{ " + mountCommands + "; } || { echo failed >\"$status\"; exit 1; }\n"
-                            "echo mounted >\"$status\"\n"
-                            "i=0\n"
-                            "while [ ! -e \"$stop\" ] && [ $i -lt 3000 ]; do sleep 0.1; i=$((i + 1)); done\n"
-                            "umount -l \"$dir\"\n"
-                            "echo unmounted >>\"$status\"\n");
+                            "{ " +
+                                mountCommands +
+                                "; } || { echo failed >\"$status\"; exit 1; }\n"
+                                "echo mounted >\"$status\"\n"
+                                "i=0\n"
+                                "while [ ! -e \"$stop\" ] && [ $i -lt 3000 ]; do sleep 0.1; i=$((i + 1)); done\n"
+                                "umount -l \"$dir\"\n"
+                                "echo unmounted >>\"$status\"\n");
     if (!StartShell(script, {dir, m_status, m_stop}, m_problem)) return;
     m_started = true;
     if (!tooldriver::WaitUntil([&] { return !Status().empty(); }, kWait)) m_problem = "no answer from the mount";

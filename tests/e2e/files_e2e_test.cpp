@@ -284,8 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
                          EXPECT_EQ(0u, attributes & FILE_ATTRIBUTE_READONLY) << "it would be skipped in silence";
                          // What the system says to opening it for writing (EROFS underneath).
                          HANDLE probe = ::CreateFileW(config.c_str(), GENERIC_WRITE,
-                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
                          reason = probe == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
                          if (probe != INVALID_HANDLE_VALUE) ::CloseHandle(probe);
                          return [view] { view->Unmount(); };
