@@ -318,7 +318,9 @@ TEST_P(ConfigFileWriteObstacle, OldFileStaysAndOnlyTheReadOnlyAttributeIsSilent)
     ASSERT_TRUE(release) << "the obstacle could not be placed";
     unsigned long error = 0;
     EXPECT_EQ(row.expected, WriteFileReplacing(path, "changed", &error));
-    if (row.expected == FileWriteResult::Failed) EXPECT_EQ(row.error, error) << "the reason the user is told";
+    if (row.expected == FileWriteResult::Failed) {
+        EXPECT_EQ(row.error, error) << "the reason the user is told";
+    }
     release();
     EXPECT_EQ("original", ReadAllWide(path));
     // No temporary file is left behind.
