@@ -208,7 +208,8 @@ TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
     const std::wstring dat = Path(L"walk.dat"), csv = Path(L"walk.csv");
     WriteFileBytes(dat, MakeRecording(100).bytes);
     WriteFileBytes(csv, "kept\n");
-    // Held open without sharing, as another program may hold it: it cannot be replaced.
+    // Held open without sharing, as another program may hold it: it cannot be
+    // replaced. The new CSV is written beside it; moving it over is refused.
     const HANDLE held = ::CreateFileW(csv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     struct Closer {
@@ -236,7 +237,7 @@ TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
     EXPECT_EQ(L"错误", box.caption);
     EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
     EXPECT_NE(std::wstring::npos,
-              box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_SHARING_VIOLATION)))
+              box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_ACCESS_DENIED)))
         << Utf8(box.text);
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
     ::CloseHandle(held);
