@@ -236,8 +236,7 @@ TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
     ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
     EXPECT_EQ(L"错误", box.caption);
     EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
-    EXPECT_NE(std::wstring::npos,
-              box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_ACCESS_DENIED)))
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_ACCESS_DENIED)))
         << Utf8(box.text);
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
     ::CloseHandle(held);

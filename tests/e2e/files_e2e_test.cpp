@@ -232,7 +232,7 @@ TEST_P(SettingsNotSavedTest, ToldOnceWithTheSystemsReasonAndTheOldFileStays) {
     release();
     EXPECT_EQ(before, ReadFileBytes(ConfigPath()));
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW(Path(L"appConfig.xml.*").c_str(), &found);
+    HANDLE search = ::FindFirstFileW(Path(L"appConfig.xml.*.tmp").c_str(), &found);
     const bool leftover = search != INVALID_HANDLE_VALUE;
     if (leftover) ::FindClose(search);
     EXPECT_FALSE(leftover) << "a temporary file was left: " << (leftover ? Utf8(found.cFileName) : "");
@@ -282,7 +282,9 @@ INSTANTIATE_TEST_SUITE_P(
                          }
                          const DWORD attributes = ::GetFileAttributesW(config.c_str());
                          EXPECT_EQ(0u, attributes & FILE_ATTRIBUTE_READONLY) << "it would be skipped in silence";
-                         // What the system says to opening it for writing (EROFS underneath).
+                         // What the system says to opening it for writing (EROFS underneath;
+                         // Wine tells it as access denied, as Windows tells a file an
+                         // elevated run made).
                          HANDLE probe = ::CreateFileW(config.c_str(), GENERIC_WRITE,
                                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
