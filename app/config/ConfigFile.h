@@ -5,8 +5,9 @@
 
 enum class FileWriteResult {
     Written,  // the new content is in place
-    Skipped,  // the file exists but may not be written (read-only, locked): left as it was
-    Failed,   // writing the new content failed (disk full, folder gone): old file left as it was
+    Skipped,  // the file exists and the user marked it read-only: left as it was, nothing to tell
+    Failed,   // anything else that kept the new content out (access denied, held open by another
+              // program, disk full, folder gone, the replace refused): old file left as it was
 };
 
 #ifdef _WIN32
@@ -18,7 +19,7 @@ using FilePath = std::string;
 
 // Writes bytes to a temporary file beside path and moves it over path only
 // when every byte reached the disk, so a crash or a full disk never leaves a
-// truncated file. On Failed, *systemError (when given) holds the system's
+// truncated file; the temporary file never outlives a failure. On Failed, *systemError (when given) holds the system's
 // error code of the step that failed (GetLastError on Windows, errno elsewhere).
 FileWriteResult WriteFileReplacing(const FilePath& path, const std::string& bytes,
                                    unsigned long* systemError = nullptr);

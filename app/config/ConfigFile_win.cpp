@@ -32,34 +32,45 @@ FileWriteResult WriteFileReplacing(const FilePath& path, const std::string& byte
     if (path.empty()) return failed(ERROR_INVALID_NAME);
     const std::wstring target = ExtendedLengthPath(path);  // past MAX_PATH too
 
-    // An existing file that we may not write (read-only, held open without
-    // write sharing by another program) is left alone.
+    // The user's lock, the read-only attribute, is respected: the file is left
+    // alone without a word. Checked by attribute: an administrator may open a
+    // read-only file for writing on some systems, but the user marked it not
+    // to be changed.
     DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        // Checked by attribute too: an administrator may open a read-only file
-        // for writing on some systems, but the user marked it not to be changed.
         if (attributes & FILE_ATTRIBUTE_READONLY) return FileWriteResult::Skipped;
+        // Any other refusal (access denied: a file made by an elevated run; a
+        // sharing violation: another program holds it; a read-only medium) is
+        // a failure the user is told, with the system's reason.
         UniqueKernelHandle probe(CreateFileW(target.c_str(), GENERIC_WRITE,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe.IsValid()) return FileWriteResult::Skipped;
+        if (!probe.IsValid()) return failed(GetLastError());
     }
 
     std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-    bool ok;
     DWORD error = ERROR_SUCCESS;
     {
         UniqueKernelHandle file(
             CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.IsValid()) return failed(GetLastError());
-        ok = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
-        // A full disk can leave a short write with no error code.
-        error = ok ? ERROR_SUCCESS : (GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_DISK_FULL);
-        // Closed here, where a failed close still counts against the write.
-        ok = CloseHandle(file.Release()) && ok;
+        if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get())) {
+            // A full disk can leave a short write with no error code.
+            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_DISK_FULL;
+        }
+        // Closed here, where a failed close still counts against the write;
+        // its own code is read after the close, not before.
+        if (!CloseHandle(file.Release()) && error == ERROR_SUCCESS) {
+            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+        }
     }
-    if (ok && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return FileWriteResult::Written;
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // Held open without delete sharing (a sync client, an editor): the old
+        // file stays as it was, and the user is told.
+        error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_ACCESS_DENIED;
+    }
+    if (error == ERROR_SUCCESS) return FileWriteResult::Written;
     DeleteFileW(temp.c_str());
-    return ok ? FileWriteResult::Skipped : failed(error);
+    return failed(error);
 }

@@ -87,12 +87,23 @@ void CAcquisition::OpenDataFile() {
         m_dataFile.Forget();
 }
 
-void CAcquisition::Start() {
+bool CAcquisition::Start(DWORD* systemError) {
     m_nState = 0;
     m_nDistance = 0;
     m_health.Reset();
     m_bStopThread = 0;
-    m_thread.StartThread("ABDData", this, 0, 0, kThreadStackBytes, 0);
+    ::SetLastError(ERROR_SUCCESS);
+    const bool started = (m_startThread ? m_startThread(m_thread, this, kThreadStackBytes)
+                                        : m_thread.StartThread("ABDData", this, 0, 0, kThreadStackBytes, 0)) != 0;
+    if (started) return true;
+    DWORD error = ::GetLastError();
+    // Refused without a code: a thread still running, or no memory for the start.
+    if (error == ERROR_SUCCESS) error = m_thread.IsRunning() ? ERROR_BUSY : ERROR_NOT_ENOUGH_MEMORY;
+    if (systemError) *systemError = error;
+    // Nothing left running: the source is stopped as at every stop, and the
+    // data file made for this run is closed.
+    Stop();
+    return false;
 }
 
 void CAcquisition::Stop() {

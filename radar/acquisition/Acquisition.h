@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "DistanceHistory.h"
@@ -128,8 +129,16 @@ public:
     // The last run's data file is closed and forgotten with its failure: a
     // failure belongs to its run.
     void ForgetDataFile() { m_dataFile.Forget(); }
-    // Starts the thread.
-    void Start();
+    // Starts the thread. True when it runs. False when it could not start:
+    // *systemError (when given) holds the system's reason, and everything is
+    // as after Stop(): no thread, the source stopped, the data file closed
+    // (nothing is recorded and nothing is posted). The caller shows the reason
+    // and stays stopped.
+    bool Start(DWORD* systemError = nullptr);
+    // How Start starts the thread: CBaseThread::StartThread, or a test's
+    // stand-in. Returns nonzero when started; on 0, GetLastError is the reason.
+    using ThreadStarter = std::function<int(CBaseThread& thread, IThreadFuncInterface* body, int stackBytes)>;
+    void SetThreadStarter(ThreadStarter starter) { m_startThread = std::move(starter); }
     // Ends the thread, stops the source and closes the data file; nothing is
     // told after it returns. Harmless when nothing runs.
     void Stop();
@@ -171,6 +180,7 @@ private:
     std::atomic<int32_t> m_nHistoryCount{0};  // UI thread writes (under the lock)
     LinkHealthCounters m_health;              // see LinkHealth.h for who counts what
     CBaseThread m_thread;
+    ThreadStarter m_startThread;            // empty: CBaseThread::StartThread
     std::atomic<int32_t> m_bStopThread{0};  // UI thread sets, acquisition thread polls
 };
 

@@ -64,8 +64,14 @@ void COutputFile::Close() {
         stream = std::move(m_stream);
         g_openFiles.erase(std::remove(g_openFiles.begin(), g_openFiles.end(), this), g_openFiles.end());
     }
+    if (!stream) return;
     // Closed here, outside the lock. Every write is flushed at once and
-    // nothing is written after a failure: the close adds nothing to the file.
+    // nothing is written after a failure, but the close is checked all the
+    // same: on a network share a write may be refused only there.
+    FILE* const closing = stream.Release();
+    ClearStreamError();
+    const int closed = m_close ? m_close(closing) : std::fclose(closing);
+    if (closed != 0) MarkFailed(StreamError());
 }
 
 void COutputFile::Forget() {

@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class COutputFile {
@@ -32,10 +33,16 @@ public:
     // path for binary writing ("wb") with the share flag of _wfsopen. False
     // when the file cannot be made: Error() tells why.
     bool Create(const std::wstring& path, int shareFlag);
-    // Closes the stream; the path and any failure stay known.
+    // Closes the stream; the path and any failure stay known. A close that
+    // fails (on a network share a write may fail only there) is a failure of
+    // the file like a failed write: marked, and posted if it is the first.
     void Close();
     // Closes the stream and forgets the file: no path, no failure.
     void Forget();
+    // How the stream is closed: fclose, or a test's stand-in (which must
+    // close it). Returns 0 when closed well, as fclose does.
+    using CloseFunction = std::function<int(FILE*)>;
+    void SetCloseFunction(CloseFunction close) { m_close = std::move(close); }
 
     FILE* Stream() const { return m_stream.Get(); }
     const std::wstring& Path() const { return m_path; }
@@ -61,6 +68,7 @@ private:
     std::atomic<DWORD> m_error{0};
     HWND m_window = nullptr;
     UINT m_message = 0;
+    CloseFunction m_close;  // empty: fclose
 };
 
 // Forget this thread's last stream error, before a stream call whose failure

@@ -5,6 +5,7 @@
 
 #include "ChartReadout.h"
 #include "LinkHealth.h"
+#include "framework/ErrorBox.h"
 #include "framework/FileDialog.h"
 #include "framework/ResourceStrings.h"
 #include "handles/UniqueHandle.h"
@@ -13,8 +14,6 @@
 #include "resource.h"
 
 namespace {
-
-constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;
 
 // "Chart_20261209_235959.png" in the local time.
 std::wstring DefaultPictureName() {
@@ -70,7 +69,7 @@ bool CChartTools::OnCommand(UINT id) {
 
 void CChartTools::ShowFailure(const std::wstring& text) {
     const std::wstring caption = LoadResString(IDS_CAPTION_ERROR);
-    ::MessageBoxW(m_owner, text.c_str(), caption.c_str(), kErrorBoxType);
+    ShowErrorBox(m_owner, text, caption);
 }
 
 void CChartTools::SavePicture() {

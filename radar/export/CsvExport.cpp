@@ -16,6 +16,7 @@ bool CCsvExport::Start(const std::wstring& recording, const std::wstring& csv, u
     m_thread.StopThread();  // a finished thread not yet joined
     m_recording = recording;
     m_csv = csv;
+    m_part = csv + L".part";
     m_periodMs = periodMs;
     m_result = CsvExportResult();
     m_cancel.store(false);
@@ -52,12 +53,24 @@ int CCsvExport::ThreadFunc() {
         m_result = Export();
     } catch (...) {
         // Out of memory for the buffers: nothing was written that can be trusted.
-        ::DeleteFileW(m_csv.c_str());
+        ::DeleteFileW(m_part.c_str());
         m_result.outcome = CsvExportResult::Outcome::WriteFailed;
         m_result.error = ERROR_NOT_ENOUGH_MEMORY;
     }
-    if (!m_cancel.load()) ::PostMessageW(m_window, m_message, kCsvDone, 0);
+    TellDone();
     return 0;
+}
+
+void CCsvExport::TellDone() {
+    // A full queue refuses the post: the window must still learn the end (it
+    // keeps the export busy until then), so the post is made again until it
+    // goes; Cancel ends the wait, and nothing is told after it.
+    while (!m_cancel.load()) {
+        if (m_post(m_window, m_message, kCsvDone, 0)) return;
+        // A window that is gone takes nothing: its owner cancels on the way out.
+        if (!::IsWindow(m_window)) return;
+        ::Sleep(20);
+    }
 }
 
 void CCsvExport::TellProgress(uint64_t done, uint64_t total) {
@@ -66,7 +79,9 @@ void CCsvExport::TellProgress(uint64_t done, uint64_t total) {
     m_toldPercent = percent;
     m_percent.store(percent);
     // One post waiting at most: the window takes the newest figure.
-    if (!m_progressPending.exchange(true)) ::PostMessageW(m_window, m_message, kCsvProgress, 0);
+    // A post refused (a full queue) is not waiting: the next change posts again.
+    if (!m_progressPending.exchange(true) && !m_post(m_window, m_message, kCsvProgress, 0))
+        m_progressPending.store(false);
 }
 
 CsvExportResult CCsvExport::Export() {
@@ -89,7 +104,8 @@ CsvExportResult CCsvExport::Export() {
     const uint64_t total = ::GetFileSizeEx(input.Get(), &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
 
     ClearStreamError();
-    UniqueFileStream output(_wfsopen(m_csv.c_str(), L"wb", _SH_DENYWR));
+    // Written beside the final name; the old file, if any, is not touched yet.
+    UniqueFileStream output(_wfsopen(m_part.c_str(), L"wb", _SH_DENYWR));
     if (!output) {
         result.outcome = Outcome::CannotCreate;
         result.error = StreamError();
@@ -139,12 +155,18 @@ CsvExportResult CCsvExport::Export() {
         result.error = writeError;
     } else if (counts.reports == 0) {
         result.outcome = Outcome::NoReports;
+    } else if (!::MoveFileExW(m_part.c_str(), m_csv.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // Whole but not moved in (the old file held open, read-only): the old
+        // file stays, and the CSV could not be made under its name.
+        result.outcome = Outcome::CannotCreate;
+        result.error = ::GetLastError();
     } else {
         result.outcome = Outcome::Done;
         return result;
     }
-    // Whatever stopped it, a CSV that is not the recording's whole is not left behind.
-    ::DeleteFileW(m_csv.c_str());
+    // Whatever stopped it, a CSV that is not the recording's whole is not left
+    // behind, and the file it was to replace is as it was.
+    ::DeleteFileW(m_part.c_str());
     return result;
 }
 

@@ -6,8 +6,15 @@
 // far it is. Its one path to the window is the message given to the
 // constructor: kCsvProgress (at most one waiting in the queue; the window
 // takes the newest figure with TakeProgress) and kCsvDone once (the window
-// then calls Finish). Anything that stops the CSV short of complete removes
-// the file.
+// then calls Finish). A post that fails (a full queue) is not lost: a progress
+// post is made again at the next change, and the end is posted again until it
+// goes or the export is cancelled, so the window always learns the end.
+//
+// The CSV is written beside its final name (NAME.part) and moved over it, with
+// the replace written through, only when whole: a crash or a kill leaves at
+// most the part file, and a file being replaced keeps its old content until
+// the new one is complete. Anything that stops the CSV short of complete
+// removes the part file and leaves the old file as it was.
 //
 // Threads: Start, TakeProgress, Finish and Cancel on the user-interface
 // thread; ThreadFunc is the worker's body.
@@ -17,6 +24,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Tavo_Common.h"
@@ -30,7 +38,7 @@ struct CsvExportResult {
         Done,          // the CSV holds every report
         CannotRead,    // the recording could not be opened or read (error)
         NoReports,     // the recording holds no report frame
-        CannotCreate,  // the CSV file could not be made (error)
+        CannotCreate,  // the CSV file could not be made, or not moved over the old one (error)
         WriteFailed,   // a write, flush or close of the CSV failed (error)
         Cancelled,     // stopped by Cancel
     };
@@ -43,13 +51,18 @@ struct CsvExportResult {
 
 class CCsvExport : private IThreadFuncInterface {
 public:
-    CCsvExport(HWND window, UINT message) : m_window(window), m_message(message) {}
+    // How the worker posts to the window: PostMessageW, or a test's stand-in.
+    using PostFunction = std::function<BOOL(HWND, UINT, WPARAM, LPARAM)>;
+
+    CCsvExport(HWND window, UINT message, PostFunction post = ::PostMessageW)
+        : m_window(window), m_message(message), m_post(std::move(post)) {}
     // Cancels a running export.
     ~CCsvExport() override { Cancel(); }
     CCsvExport(const CCsvExport&) = delete;
     CCsvExport& operator=(const CCsvExport&) = delete;
 
-    // Starts writing the reports of recording into csv (created or replaced).
+    // Starts writing the reports of recording into csv (created or replaced),
+    // time_s counting periodMs per report.
     // False when an export is still running or the thread cannot start.
     bool Start(const std::wstring& recording, const std::wstring& csv, uint32_t periodMs);
     // Started and not yet finished (UI thread).
@@ -66,19 +79,21 @@ private:
     int ThreadFunc() override;
     CsvExportResult Export();
     void TellProgress(uint64_t done, uint64_t total);
+    void TellDone();
 
     const HWND m_window;
     const UINT m_message;
+    const PostFunction m_post;
     CBaseThread m_thread;
     bool m_busy = false;  // UI thread
     // Set by the UI thread before the thread starts, read by the worker.
-    std::wstring m_recording, m_csv;
+    std::wstring m_recording, m_csv, m_part;
     uint32_t m_periodMs = 50;
     // Written by the worker before it posts kCsvDone; read by the UI thread after joining.
     CsvExportResult m_result;
     std::atomic<bool> m_cancel{false};           // UI thread sets, the worker polls
     std::atomic<int> m_percent{0};               // the worker writes, the UI thread takes
-    std::atomic<bool> m_progressPending{false};  // set with a post, cleared when taken
+    std::atomic<bool> m_progressPending{false};  // set with a post, cleared when taken or when the post failed
     int m_toldPercent = -1;                      // worker: the last figure posted
 };
 

@@ -3,8 +3,9 @@
 #include <cwctype>
 #include <vector>
 
-#include "acquisition/Acquisition.h"
+#include "acquisition/RecordingDialog.h"
 #include "RecordingReports.h"
+#include "framework/ErrorBox.h"
 #include "framework/FileDialog.h"
 #include "framework/ResourceStrings.h"
 #include "framework/SystemMessage.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr UINT kErrorBoxType = MB_ICONERROR | MB_TOPMOST;
 constexpr DWORD kPathCapacity = 32768;  // the longest path the system takes
 
 std::wstring FullPath(const std::wstring& path) {
@@ -80,7 +80,7 @@ void CCsvExportCommand::Run() {
     }
     m_recordingPath = recording;
     m_csvPath = csv;
-    if (!m_export->Start(recording, csv, recording::kDefaultPeriodMs)) {
+    if (!m_export->Start(recording, csv, static_cast<uint32_t>(m_reportPeriodMs()))) {
         Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemMessage(::GetLastError()),
              kErrorBoxType);
         SetBusy(false);
@@ -91,13 +91,7 @@ void CCsvExportCommand::Run() {
 }
 
 bool CCsvExportCommand::ChooseRecording(std::wstring& path) const {
-    FileDialogRequest request;
-    request.owner = m_window;
-    request.title = LoadResString(IDS_CSV_EXPORT_OPEN_TITLE);
-    request.filter = LoadResString(IDS_CSV_EXPORT_DAT_FILES) + L"|*.dat|";
-    request.defaultExtension = L"dat";
-    request.folder = radar::CAcquisition::ProgramLogFolder();
-    path = AskFileToOpen(request);
+    path = radar::AskRecordingToOpen(m_window, LoadResString(IDS_CSV_EXPORT_OPEN_TITLE));
     return !path.empty();
 }
 

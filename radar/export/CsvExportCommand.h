@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,7 +19,10 @@
 class CCsvExportCommand {
 public:
     // progressChanged: the status line is to be shown again (ProgressText changed).
-    explicit CCsvExportCommand(std::function<void()> progressChanged) : m_progressChanged(std::move(progressChanged)) {}
+    // reportPeriodMs: the report period the window uses (above 0), asked at
+    // each export, so time_s counts as the chart and the replay do.
+    CCsvExportCommand(std::function<void()> progressChanged, std::function<int32_t()> reportPeriodMs)
+        : m_progressChanged(std::move(progressChanged)), m_reportPeriodMs(std::move(reportPeriodMs)) {}
 
     // Once, when the window is made: a separator and the entry at the end of its system menu.
     void AddToSystemMenu(HWND window);
@@ -41,6 +45,7 @@ private:
     void Tell(const std::wstring& text, UINT type) const;
 
     std::function<void()> m_progressChanged;
+    std::function<int32_t()> m_reportPeriodMs;
     HWND m_window = nullptr;
     UINT m_message = 0;  // the worker's posts, registered by name
     std::unique_ptr<radar::CCsvExport> m_export;

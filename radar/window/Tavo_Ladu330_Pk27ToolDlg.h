@@ -240,6 +240,6 @@ private:
     // The chart's read-out, menu and link health line.
     CChartTools m_chartTools{m_waveWnd, m_acquisition};
     // "Export CSV…" in the system menu; tells its progress through the status line.
-    CCsvExportCommand m_csvExport{[this] { ShowNotices(); }};
+    CCsvExportCommand m_csvExport{[this] { ShowNotices(); }, [this] { return ReportPeriodMs(); }};
     CParamConfigDlg m_paramDlg{&m_param};  // modeless, hidden until button 1104; lives as long as this window
 };

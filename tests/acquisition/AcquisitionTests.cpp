@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <share.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -323,6 +325,91 @@ TEST_F(AcquisitionTest, StopEndsTheThreadBeforeTheSourceStopsAndTheDataFileClose
     ASSERT_TRUE(m_sink.WaitFor(m_sink.feeds, 1));
     m_acquisition.Stop();
     EXPECT_EQ(source.stops.load(), 2);
+}
+
+// The thread cannot start (here a stand-in starter refuses, as CreateThread
+// does when the system has no room for one): Start says so with the system's
+// reason and leaves everything as after a stop.
+TEST_F(AcquisitionTest, AThreadThatCannotStartIsToldAndLeavesNothingRunning) {
+    int starts = 0;
+    m_acquisition.SetThreadStarter([&](CBaseThread&, IThreadFuncInterface*, int) {
+        ++starts;
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    });
+    m_acquisition.RenewHistory(50);
+    m_acquisition.OpenDataFile();
+    ASSERT_NE(nullptr, m_acquisition.DataFile().Stream());
+    DWORD error = 0;
+    EXPECT_FALSE(m_acquisition.Start(&error));
+    EXPECT_EQ(1, starts);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), error) << "the system's reason";
+    EXPECT_EQ(nullptr, m_acquisition.DataFile().Stream()) << "the data file is closed";
+    EXPECT_FALSE(m_acquisition.DataFile().Failed()) << "not a file failure";
+    EXPECT_EQ(1, m_source.stops.load()) << "the source is stopped as at every stop";
+    // Nothing reads: a report queued now is never fed nor told.
+    m_source.Queue(Frame(1, 100));
+    ::Sleep(200);
+    EXPECT_EQ(0, m_source.reads.load());
+    EXPECT_EQ(0, m_sink.feeds.load());
+    EXPECT_EQ(0, m_sink.posts.load());
+    const std::vector<std::wstring> data = FilesIn(m_folder, L"*.dat");
+    ASSERT_EQ(1u, data.size());
+    EXPECT_TRUE(DeleteFileW(data[0].c_str())) << "closed: it can be removed";
+
+    // The next start that works runs as ever.
+    m_acquisition.SetThreadStarter(nullptr);
+    m_acquisition.OpenDataFile();
+    EXPECT_TRUE(m_acquisition.Start(&error));
+    ASSERT_TRUE(m_sink.WaitFor(m_sink.feeds, 1));
+    m_acquisition.Stop();
+}
+
+// A close that fails (a network share may refuse the data only there) is a
+// failure of the file like a failed write: marked with the system's reason
+// and posted once to the window, as WM_FILE_FAILED is.
+TEST(OutputFile, AFailedCloseIsToldAsAWriteFailure) {
+    constexpr UINT kFailed = WM_APP + 11;
+    const HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    const std::wstring folder = NewTempFolder(), path = folder + L"\\share.dat";
+    {
+        COutputFile file;
+        file.NotifyFailureTo(window, kFailed);
+        int closes = 0;
+        file.SetCloseFunction([&](FILE* stream) {
+            ++closes;
+            std::fclose(stream);
+            _doserrno = ERROR_NETNAME_DELETED;
+            return EOF;
+        });
+        ASSERT_TRUE(file.Create(path, _SH_DENYNO));
+        ASSERT_EQ(4u, std::fwrite("data", 1, 4, file.Stream()));
+        ASSERT_EQ(0, std::fflush(file.Stream()));
+        EXPECT_FALSE(file.Failed());
+        file.Close();
+        EXPECT_EQ(1, closes);
+        EXPECT_EQ(nullptr, file.Stream());
+        EXPECT_TRUE(file.Failed());
+        EXPECT_FALSE(file.CreateFailed()) << "told as a write failure";
+        EXPECT_EQ(static_cast<DWORD>(ERROR_NETNAME_DELETED), file.Error()) << "the system's reason";
+        EXPECT_EQ(path, file.Path()) << "the file is named";
+        MSG msg;
+        EXPECT_TRUE(::PeekMessageW(&msg, window, kFailed, kFailed, PM_REMOVE)) << "posted as a failed write is";
+        file.Close();  // nothing open: nothing more
+        EXPECT_EQ(1, closes);
+        EXPECT_FALSE(::PeekMessageW(&msg, window, kFailed, kFailed, PM_REMOVE)) << "told once";
+
+        // A close that goes well tells nothing.
+        file.SetCloseFunction(nullptr);
+        ASSERT_TRUE(file.Create(path, _SH_DENYNO));
+        file.Close();
+        EXPECT_FALSE(file.Failed());
+        EXPECT_FALSE(::PeekMessageW(&msg, window, kFailed, kFailed, PM_REMOVE));
+    }
+    ::DeleteFileW(path.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    ::DestroyWindow(window);
 }
 
 TEST_F(AcquisitionTest, AReplayEndsTheRunAndRecordsNothing) {

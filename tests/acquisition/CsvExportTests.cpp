@@ -1,8 +1,13 @@
 // The CSV export's worker without a window of the tool: a message-only
-// window takes its posts. What it leaves on disk when cancelled or when the
-// recording cannot be read, and how many posts it leaves waiting.
+// window takes its posts. What it leaves on disk when cancelled, when the
+// recording cannot be read or the new file cannot be moved in (the old file
+// whole, no part file), how many posts it leaves waiting, what it does when
+// its posts are refused, and the report period it counts time_s with.
 #include <windows.h>
 
+#include <atomic>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +27,18 @@ std::wstring TempPath(const wchar_t* name) {
 }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadAll(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteText(const std::wstring& path, const std::string& text) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out << text;
+}
 
 // Report frames back to back, reports of them.
 void WriteRecording(const std::wstring& path, int reports) {
@@ -45,7 +62,7 @@ protected:
         ASSERT_NE(nullptr, m_window);
     }
     void TearDown() override {
-        for (const std::wstring& path : {m_recording, m_csv}) ::DeleteFileW(path.c_str());
+        for (const std::wstring& path : {m_recording, m_csv, m_part}) ::DeleteFileW(path.c_str());
         ::DestroyWindow(m_window);
     }
     // The worker's posts taken from the queue until one is done (or the wait ends).
@@ -65,15 +82,17 @@ protected:
     }
 
     HWND m_window = nullptr;
-    std::wstring m_recording = TempPath(L"recording.dat"), m_csv = TempPath(L"out.csv");
+    std::wstring m_recording = TempPath(L"recording.dat"), m_csv = TempPath(L"out.csv"), m_part = m_csv + L".part";
 };
 
-TEST_F(CsvExportTest, CancelledInTheMiddleLeavesNoFileAndNoPost) {
+TEST_F(CsvExportTest, CancelledInTheMiddleLeavesTheOldFileAndNoPost) {
     WriteRecording(m_recording, 5000000);  // 35 MB: seconds of work
+    const std::string old = "frame,time_s,state,distance_cm\n0,0.000,1,120\n";
+    WriteText(m_csv, old);
     radar::CCsvExport exporter(m_window, kMessage);
     ASSERT_TRUE(exporter.Start(m_recording, m_csv, 50));
     EXPECT_FALSE(exporter.Start(m_recording, m_csv, 50)) << "one export at a time";
-    // Under way: some of the recording read, so the CSV exists and holds lines.
+    // Under way: some of the recording read, so the part file exists and holds lines.
     int percent = 0;
     const ULONGLONG end = ::GetTickCount64() + kWaitMs;
     MSG msg;
@@ -87,11 +106,91 @@ TEST_F(CsvExportTest, CancelledInTheMiddleLeavesNoFileAndNoPost) {
     }
     ASSERT_GT(percent, 0);
     ASSERT_LT(percent, 100);
-    ASSERT_TRUE(Exists(m_csv));
+    ASSERT_TRUE(Exists(m_part)) << "written beside the final name";
+    EXPECT_EQ(old, ReadAll(m_csv)) << "the file being replaced is not cut while the export runs";
     exporter.Cancel();
     EXPECT_FALSE(exporter.Busy());
-    EXPECT_FALSE(Exists(m_csv)) << "the partial CSV is removed";
+    EXPECT_FALSE(Exists(m_part)) << "the partial CSV is removed";
+    EXPECT_EQ(old, ReadAll(m_csv)) << "the old file is left as it was";
     EXPECT_FALSE(::PeekMessageW(&msg, m_window, kMessage, kMessage, PM_REMOVE)) << "nothing is told after Cancel";
+}
+
+TEST_F(CsvExportTest, ReplacesTheOldFileWhenWholeCountingTheGivenPeriod) {
+    WriteRecording(m_recording, 3);
+    WriteText(m_csv, std::string(100000, 'x'));  // longer than the new content
+    radar::CCsvExport exporter(m_window, kMessage);
+    ASSERT_TRUE(exporter.Start(m_recording, m_csv, 120));
+    const std::vector<WPARAM> posts = PostsUntilDone();
+    ASSERT_FALSE(posts.empty());
+    ASSERT_EQ(radar::kCsvDone, posts.back());
+    EXPECT_EQ(radar::CsvExportResult::Outcome::Done, exporter.Finish().outcome);
+    EXPECT_EQ("frame,time_s,state,distance_cm\n0,0.000,0,0\n1,0.120,1,1\n2,0.240,2,2\n", ReadAll(m_csv));
+    EXPECT_FALSE(Exists(m_part));
+}
+
+// The old file is held open without delete sharing (an editor, a sync client):
+// the new CSV cannot be moved over it. The system's reason, the old file whole.
+TEST_F(CsvExportTest, NewFileThatCannotBeMovedInLeavesTheOldFile) {
+    WriteRecording(m_recording, 1000);
+    const std::string old = "the old export\n";
+    WriteText(m_csv, old);
+    HANDLE holder = ::CreateFileW(m_csv.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    radar::CCsvExport exporter(m_window, kMessage);
+    ASSERT_TRUE(exporter.Start(m_recording, m_csv, 50));
+    const std::vector<WPARAM> posts = PostsUntilDone();
+    ::CloseHandle(holder);
+    ASSERT_FALSE(posts.empty());
+    ASSERT_EQ(radar::kCsvDone, posts.back());
+    const radar::CsvExportResult result = exporter.Finish();
+    EXPECT_EQ(radar::CsvExportResult::Outcome::CannotCreate, result.outcome);
+    EXPECT_NE(0u, result.error) << "the system's reason";
+    EXPECT_EQ(old, ReadAll(m_csv));
+    EXPECT_FALSE(Exists(m_part));
+}
+
+// Posts refused as by a full queue: every progress post, and the end's first
+// three. The progress is posted again at each change (not waiting for a take
+// that never comes), and the end is posted again until it goes.
+TEST_F(CsvExportTest, RefusedPostsAreMadeAgainAndTheEndAlwaysArrives) {
+    WriteRecording(m_recording, 1000000);
+    std::atomic<int> progressTries{0}, doneTries{0};
+    radar::CCsvExport exporter(m_window, kMessage, [&](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (wParam == radar::kCsvProgress) {
+            ++progressTries;
+            return FALSE;
+        }
+        if (++doneTries <= 3) return FALSE;
+        return ::PostMessageW(window, message, wParam, lParam);
+    });
+    ASSERT_TRUE(exporter.Start(m_recording, m_csv, 50));
+    const std::vector<WPARAM> posts = PostsUntilDone();
+    ASSERT_EQ(1u, posts.size()) << "the end, once";
+    EXPECT_EQ(radar::kCsvDone, posts.back());
+    EXPECT_EQ(4, doneTries.load());
+    EXPECT_GT(progressTries.load(), 1) << "a refused progress post does not stop the next";
+    EXPECT_EQ(radar::CsvExportResult::Outcome::Done, exporter.Finish().outcome);
+    EXPECT_FALSE(exporter.Busy());
+}
+
+// The end is refused for good: Cancel ends the worker's retries at once.
+TEST_F(CsvExportTest, CancelEndsTheRetriesOfARefusedEnd) {
+    WriteRecording(m_recording, 10);
+    std::atomic<int> doneTries{0};
+    radar::CCsvExport exporter(m_window, kMessage, [&](HWND, UINT, WPARAM wParam, LPARAM) {
+        if (wParam == radar::kCsvDone) ++doneTries;
+        return FALSE;
+    });
+    ASSERT_TRUE(exporter.Start(m_recording, m_csv, 50));
+    const ULONGLONG end = ::GetTickCount64() + kWaitMs;
+    while (doneTries.load() < 3 && ::GetTickCount64() < end) ::Sleep(10);
+    ASSERT_GE(doneTries.load(), 3);
+    exporter.Cancel();
+    EXPECT_FALSE(exporter.Busy());
+    const int tries = doneTries.load();
+    ::Sleep(100);
+    EXPECT_EQ(tries, doneTries.load()) << "no post after Cancel";
 }
 
 TEST_F(CsvExportTest, ProgressWaitsInTheQueueOnceAtMost) {
@@ -119,6 +218,7 @@ TEST_F(CsvExportTest, RecordingThatCannotBeOpenedMakesNoCsv) {
     EXPECT_EQ(radar::CsvExportResult::Outcome::CannotRead, result.outcome);
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), result.error);
     EXPECT_FALSE(Exists(m_csv));
+    EXPECT_FALSE(Exists(m_part));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -287,32 +288,74 @@ std::string ReadAllWide(const std::wstring& path) {
 }
 }  // namespace
 
-TEST(ConfigFileWrite, ReadOnlyOrLockedFileIsSkippedAndTheNextSaveWorks) {
-    std::wstring path = WideTempPath(L"cfg_locked.xml");
+// What a save meets when the file is there but will not take the new content.
+// Only the user's own lock, the read-only attribute, is passed over without a
+// word; every other refusal is a failure with the system's code. Either way
+// the old file stays whole, no temporary file is left, and the next save
+// works once the obstacle is gone.
+struct WriteObstacle {
+    const char* name;
+    FileWriteResult expected;
+    DWORD error;  // the code the caller is given on Failed
+    // Puts the obstacle in place on path; what it returns takes it away.
+    std::function<std::function<void()>(const std::wstring& path)> place;
+};
+
+HANDLE Hold(const std::wstring& path, DWORD share) {
+    return CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+class ConfigFileWriteObstacle : public ::testing::TestWithParam<WriteObstacle> {};
+
+TEST_P(ConfigFileWriteObstacle, OldFileStaysAndOnlyTheReadOnlyAttributeIsSilent) {
+    const WriteObstacle& row = GetParam();
+    std::wstring path = WideTempPath(L"cfg_obstacle.xml");
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(path.c_str());
     ASSERT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "original"));
 
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(FileWriteResult::Skipped, WriteFileReplacing(path, "changed"));
+    std::function<void()> release = row.place(path);
+    ASSERT_TRUE(release) << "the obstacle could not be placed";
+    unsigned long error = 0;
+    EXPECT_EQ(row.expected, WriteFileReplacing(path, "changed", &error));
+    if (row.expected == FileWriteResult::Failed) {
+        EXPECT_EQ(row.error, error) << "the reason the user is told";
+    }
+    release();
     EXPECT_EQ("original", ReadAllWide(path));
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));
-
-    // Another program holds the file open without write sharing.
-    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    EXPECT_EQ(FileWriteResult::Skipped, WriteFileReplacing(path, "changed"));
-    CloseHandle(holder);
-    EXPECT_EQ("original", ReadAllWide(path));
-
-    EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "changed"));
-    EXPECT_EQ("changed", ReadAllWide(path));
     // No temporary file is left behind.
     std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(temp.c_str()));
+
+    EXPECT_EQ(FileWriteResult::Written, WriteFileReplacing(path, "changed"));
+    EXPECT_EQ("changed", ReadAllWide(path));
     DeleteFileW(path.c_str());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ConfigFileWriteObstacle,
+    ::testing::Values(WriteObstacle{"ReadOnlyAttribute", FileWriteResult::Skipped, 0,
+                                    [](const std::wstring& path) -> std::function<void()> {
+                                        if (!SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY)) return nullptr;
+                                        return [path] { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); };
+                                    }},
+                      // Another program holds the file open without write sharing: the
+                      // file cannot be opened for writing.
+                      WriteObstacle{"HeldWithoutWriteSharing", FileWriteResult::Failed, ERROR_SHARING_VIOLATION,
+                                    [](const std::wstring& path) -> std::function<void()> {
+                                        HANDLE holder = Hold(path, FILE_SHARE_READ);
+                                        if (holder == INVALID_HANDLE_VALUE) return nullptr;
+                                        return [holder] { CloseHandle(holder); };
+                                    }},
+                      // Held open with read and write sharing but not delete sharing (a sync
+                      // client, an editor): the file opens for writing, the replace is refused.
+                      WriteObstacle{"HeldWithoutDeleteSharing", FileWriteResult::Failed, ERROR_ACCESS_DENIED,
+                                    [](const std::wstring& path) -> std::function<void()> {
+                                        HANDLE holder = Hold(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+                                        if (holder == INVALID_HANDLE_VALUE) return nullptr;
+                                        return [holder] { CloseHandle(holder); };
+                                    }}),
+    [](const ::testing::TestParamInfo<WriteObstacle>& info) { return std::string(info.param.name); });
 
 TEST(ConfigFileWrite, MissingFolderFailsWithoutCreatingAnything) {
     std::wstring path = WideTempPath(L"no_such_folder_cfg\\appConfig.xml");

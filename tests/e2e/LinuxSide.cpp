@@ -77,14 +77,14 @@ int RunShellScript(const std::string& script, const std::vector<std::string>& ar
     return result;
 }
 
-CSmallDisk::CSmallDisk(const std::wstring& folder, int kib) {
-    const std::string dir = UnixPath(folder);
+CLinuxMount::CLinuxMount(const std::wstring& target, const std::string& mountCommands) {
+    const std::string dir = UnixPath(target);
     if (dir.empty()) {
-        m_problem = "no Linux path for the folder";
+        m_problem = "no Linux path for the target";
         return;
     }
     std::string base;
-    if (!ControlBase("small-disk", base, m_problem)) return;
+    if (!ControlBase("mount", base, m_problem)) return;
     const std::string script = base + ".sh";
     m_status = base + ".status";
     m_stop = base + ".stop";
@@ -93,22 +93,28 @@ CSmallDisk::CSmallDisk(const std::wstring& folder, int kib) {
     // Its output goes nowhere: it must not hold the test runner's pipe.
     devtest::WriteWholeFile(script,
                             "exec >/dev/null 2>&1 </dev/null\n"
-                            "dir=$1 size=$2 status=$3 stop=$4\n"
-                            "mount -t tmpfs -o size=\"$size\" tmpfs \"$dir\" || { echo failed >\"$status\"; exit 1; }\n"
-                            "echo mounted >\"$status\"\n"
-                            "i=0\n"
-                            "while [ ! -e \"$stop\" ] && [ $i -lt 3000 ]; do sleep 0.1; i=$((i + 1)); done\n"
-                            "umount -l \"$dir\"\n"
-                            "echo unmounted >>\"$status\"\n");
-    if (!StartShell(script, {dir, std::to_string(kib) + "k", m_status, m_stop}, m_problem)) return;
+                            "dir=$1 status=$2 stop=$3\n"
+                            "{ " +
+                                mountCommands +
+                                "; } || { echo failed >\"$status\"; exit 1; }\n"
+                                "echo mounted >\"$status\"\n"
+                                "i=0\n"
+                                "while [ ! -e \"$stop\" ] && [ $i -lt 3000 ]; do sleep 0.1; i=$((i + 1)); done\n"
+                                "umount -l \"$dir\"\n"
+                                "echo unmounted >>\"$status\"\n");
+    if (!StartShell(script, {dir, m_status, m_stop}, m_problem)) return;
     m_started = true;
     if (!tooldriver::WaitUntil([&] { return !Status().empty(); }, kWait)) m_problem = "no answer from the mount";
     m_mounted = Status().find("mounted") == 0;
     if (!m_mounted && m_problem.empty()) m_problem = "mount failed: " + Status();
 }
 
-CSmallDisk::~CSmallDisk() {
+CLinuxMount::~CLinuxMount() { Unmount(); }
+
+void CLinuxMount::Unmount() {
     if (!m_started) return;
+    m_started = false;
+    m_mounted = false;
     devtest::WriteWholeFile(m_stop, "stop\n");
     tooldriver::WaitUntil([&] { return Status().find("unmounted") != std::string::npos || Status() == "failed\n"; },
                           kWait);
@@ -116,6 +122,14 @@ CSmallDisk::~CSmallDisk() {
     ::DeleteFileW(devtest::WinPath(m_stop).c_str());
 }
 
-std::string CSmallDisk::Status() const { return devtest::ReadWholeFile(m_status); }
+std::string CLinuxMount::Status() const { return devtest::ReadWholeFile(m_status); }
+
+CSmallDisk::CSmallDisk(const std::wstring& folder, int kib)
+    : CLinuxMount(folder, "mount -t tmpfs -o size=" + std::to_string(kib) + "k tmpfs \"$dir\"") {}
+
+CReadOnlyView::CReadOnlyView(const std::wstring& target)
+    : CLinuxMount(target,
+                  "mount --bind \"$dir\" \"$dir\" && "
+                  "{ mount -o remount,bind,ro \"$dir\" || { umount \"$dir\"; false; }; }") {}
 
 }  // namespace e2e

@@ -1,7 +1,9 @@
 // "导出CSV…" in the main window's system menu, driven as a user would: the
 // command chosen, both file dialogs filled, the box read. The CSV must be the
 // bytes zuv_rec (the host build's, run on the Linux side of the session)
-// writes for the same recording; a CSV that cannot be finished must not stay.
+// writes for the same recording (at the default period; time_s follows the
+// configured ReportTimeMS); a CSV that cannot be finished must not stay, and a
+// file being replaced keeps its old content until the new one is whole.
 #include <algorithm>
 #include <iostream>
 #include <string>
@@ -146,6 +148,23 @@ protected:
         EXPECT_TRUE(chosen);
         return chosen;
     }
+    // The menu command, then the two file dialogs, csv existing: the
+    // replacement agreed to. True once the save dialog is gone.
+    bool StartReplacingExport(const std::wstring& recording, const std::wstring& csv) {
+        EXPECT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
+        const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
+        EXPECT_NE(nullptr, open) << "no file dialog for the recording";
+        if (!open || !Choose(open, recording)) return false;
+        const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
+        EXPECT_NE(nullptr, save) << "no file dialog for the CSV";
+        if (!save || !SetEditText(FileDialogNameEdit(save), csv)) return false;
+        Click(Control(save, IDOK), 200);
+        const MessageBoxInfo question = WaitForMessageBox(m_tool.Pid(), kWait);
+        EXPECT_NE(nullptr, question.hwnd) << "no question before replacing the file";
+        if (!question.hwnd) return false;
+        EXPECT_TRUE(::PostMessageW(question.hwnd, WM_COMMAND, IDYES, 0));
+        return WaitUntil([&] { return !::IsWindowVisible(save); }, kWait);
+    }
     // The export, and the box it ends with (still open).
     MessageBoxInfo Export(const std::wstring& recording, const std::wstring& csv) {
         if (!StartExport(recording, csv)) return MessageBoxInfo();
@@ -237,7 +256,8 @@ TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
     const std::wstring dat = Path(L"walk.dat"), csv = Path(L"walk.csv");
     WriteFileBytes(dat, MakeRecording(100).bytes);
     WriteFileBytes(csv, "kept\n");
-    // Held open without sharing, as another program may hold it: it cannot be replaced.
+    // Held open without sharing, as another program may hold it: it cannot be
+    // replaced. The new CSV is written beside it; moving it over is refused.
     const HANDLE held = ::CreateFileW(csv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     struct Closer {
@@ -264,13 +284,66 @@ TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
     ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
     EXPECT_EQ(L"错误", box.caption);
     EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
-    EXPECT_NE(std::wstring::npos,
-              box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_SHARING_VIOLATION)))
+    EXPECT_NE(std::wstring::npos, box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_ACCESS_DENIED)))
         << Utf8(box.text);
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
     ::CloseHandle(held);
     closer.handle = INVALID_HANDLE_VALUE;
-    EXPECT_EQ("kept\n", ReadFileBytes(csv)) << "a file the export never opened is left as it was";
+    EXPECT_EQ("kept\n", ReadFileBytes(csv)) << "the file in the way is left as it was";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW((csv + L".part").c_str())) << "no part file is left";
+    EXPECT_EQ(0u, CloseTool());
+}
+
+// time_s counts the configured report period, as the chart and the replay do.
+TEST_F(CsvExportTest, TimeFollowsTheConfiguredReportPeriod) {
+    WriteFileBytes(ConfigPath(), "<AppConfig ReportTimeMS=\"120\" />\n");
+    const std::wstring dat = Path(L"walk.dat"), csv = Path(L"walk.csv");
+    WriteFileBytes(dat, MakeRecording(30).bytes);
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+    const MessageBoxInfo box = Export(dat, csv);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    EXPECT_EQ(BoxIcon::Information, box.icon) << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    const std::string written = ReadFileBytes(csv);
+    EXPECT_EQ(0u, written.find("frame,time_s,state,distance_cm\n0,0.000,0,0\n1,0.120,0,13\n")) << written;
+    EXPECT_NE(std::string::npos, written.find("\n25,3.000,")) << written;
+    EXPECT_NE(std::string::npos, written.find("\n29,3.480,")) << written;
+    EXPECT_EQ(0u, CloseTool());
+}
+
+// The user agreed to replace a file: it keeps its old content while the new
+// CSV is written beside it (NAME.part), and is replaced only once that is whole.
+TEST_F(CsvExportTest, ReplacedFileKeepsItsOldContentUntilTheNewOneIsWhole) {
+    const Recording recording = MakeRecording(10000000);  // seconds of work
+    const std::wstring dat = Path(L"day.dat"), csv = Path(L"day.csv"), part = csv + L".part";
+    WriteFileBytes(dat, recording.bytes);
+    const std::string old = "frame,time_s,state,distance_cm\n0,0.000,1,120\n";
+    WriteFileBytes(csv, old);
+    ASSERT_NO_FATAL_FAILURE(StartTool());
+    ASSERT_TRUE(StartReplacingExport(dat, csv));
+    // Under way: more than nothing read, the end not reached.
+    int percent = -1;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::wstring notices = Notices();
+            const size_t at = notices.find(kProgress);
+            percent = at == std::wstring::npos ? -1 : _wtoi(notices.c_str() + at + wcslen(kProgress));
+            return percent > 0;
+        },
+        kWait))
+        << "no progress in the status line: " << Utf8(Notices());
+    EXPECT_LT(percent, 100);
+    EXPECT_EQ(old, ReadFileBytes(csv)) << "at " << percent << "% the file being replaced is already cut";
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(part.c_str())) << "written beside it";
+    const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
+    EXPECT_NE(std::wstring::npos, box.text.find(kReportsLine + std::to_wstring(recording.reports) + L"\n"))
+        << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(part.c_str())) << "the part file was moved in";
+    const std::string written = ReadFileBytes(csv);
+    EXPECT_EQ(0u, written.find("frame,time_s,state,distance_cm\n0,0.000,0,0\n")) << written.substr(0, 100);
+    EXPECT_NE(std::string::npos, written.find("\n9999999,499999.950,")) << "whole, to the last report";
     EXPECT_EQ(0u, CloseTool());
 }
 

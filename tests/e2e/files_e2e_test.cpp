@@ -7,6 +7,8 @@
 #include "ToolFixture.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <iostream>
 
 #include "LinuxSide.h"
@@ -207,45 +209,113 @@ TEST_F(FileFailureTest, LogFolderThatCannotBeMadeIsToldAtEachStart) {
     EXPECT_EQ(blocker, ReadFileBytes(Path(L"Log"))) << "the file in the way is left alone";
 }
 
-// The settings cannot be saved (here: the temporary file the save writes first
-// cannot be made, a folder has its name): told once a run with the file and
-// the system's reason, a notice until a save works again, the old file whole.
-TEST_F(FileFailureTest, SettingsThatCannotBeSavedAreToldOnceAndTheOldFileStays) {
+// What keeps a save of the settings out, put in place once the tool runs;
+// undone by the returned function. reason is the system's code the box must
+// show.
+struct SaveObstacle {
+    const char* name;
+    std::function<std::function<void()>(const std::wstring& config, DWORD toolPid, DWORD& reason)> place;
+};
+
+class SettingsNotSavedTest : public FileFailureTest, public ::testing::WithParamInterface<SaveObstacle> {};
+
+// The settings cannot be saved: told once a run with the file and the
+// system's reason, a notice until a save works again, the old file whole.
+TEST_P(SettingsNotSavedTest, ToldOnceWithTheSystemsReasonAndTheOldFileStays) {
     const std::string before = "<?xml version=\"1.0\"?>\n<AppConfig\n\tBaudRate=\"9600\" />\n";
     WriteFileBytes(ConfigPath(), before);
     devtest::CSimulator sim(kPort, SimOptions("50"));
     ASSERT_TRUE(sim.Started()) << sim.Problem();
     StartTool();
-    const std::wstring blocker = ConfigPath() + L"." + std::to_wstring(m_tool.Pid()) + L".tmp";
-    ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+    DWORD reason = ERROR_SUCCESS;
+    std::function<void()> release = GetParam().place(ConfigPath(), m_tool.Pid(), reason);
+    ASSERT_TRUE(release) << "the obstacle could not be placed";
+    ASSERT_NE(static_cast<DWORD>(ERROR_SUCCESS), reason);
+    std::cout << "[ reason   ] " << GetParam().name << ": " << reason << " " << Utf8(SystemText(reason)) << "\n";
     ASSERT_TRUE(SetEditText(Control(m_window, IDC_EDIT_BAUDRATE), L"115200"));
 
     ASSERT_TRUE(SelectPort(m_window, kPort));
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
     const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+    if (!box.hwnd) release();
     ASSERT_NE(nullptr, box.hwnd) << "a save that failed said nothing";
     EXPECT_EQ(L"错误", box.caption);
     EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
     EXPECT_NE(std::wstring::npos, box.text.find(L"无法保存设置")) << Utf8(box.text);
-    EXPECT_NE(std::wstring::npos, box.text.find(ConfigPath() + L"\n")) << Utf8(box.text);
+    EXPECT_NE(std::wstring::npos, box.text.find(ConfigPath() + L"\n" + SystemText(reason))) << Utf8(box.text);
+    EXPECT_EQ(std::wstring::npos, box.text.find(SystemText(ERROR_SUCCESS))) << Utf8(box.text);
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
     EXPECT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
     EXPECT_TRUE(Shows(L"设置未保存")) << Utf8(Notices());
 
     // The next saves fail too: no second box; the old file is whole.
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
-    ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"连接设备"));
+    EXPECT_TRUE(WaitText(IDC_BTN_CONNECT, L"连接设备"));
     EXPECT_TRUE(BoxesOnceAnswering(m_window, m_tool.Pid()).empty()) << "one box per run";
+    release();
     EXPECT_EQ(before, ReadFileBytes(ConfigPath()));
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(Path(L"appConfig.xml.*.tmp").c_str(), &found);
+    const bool leftover = search != INVALID_HANDLE_VALUE;
+    if (leftover) ::FindClose(search);
+    EXPECT_FALSE(leftover) << "a temporary file was left: " << (leftover ? Utf8(found.cFileName) : "");
 
     // Room again: the next save works and the notice goes.
-    ASSERT_TRUE(::RemoveDirectoryW(blocker.c_str()));
     Click(Control(m_window, IDC_BTN_CONNECT), 3000);
     ASSERT_TRUE(WaitText(IDC_BTN_CONNECT, L"断开设备"));
     EXPECT_TRUE(WaitUntil([&] { return !Shows(L"设置未保存"); }, kWait)) << Utf8(Notices());
     EXPECT_NE(std::string::npos, ReadFileBytes(ConfigPath()).find("\tBaudRate=\"115200\""));
     EXPECT_EQ(0u, CloseTool());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SettingsNotSavedTest,
+    ::testing::Values(
+        // The temporary file the save writes first cannot be made: a folder has its name.
+        SaveObstacle{"TemporaryFileCannotBeMade",
+                     [](const std::wstring& config, DWORD pid, DWORD& reason) -> std::function<void()> {
+                         const std::wstring blocker = config + L"." + std::to_wstring(pid) + L".tmp";
+                         if (!::CreateDirectoryW(blocker.c_str(), nullptr)) return nullptr;
+                         // What the system says to a file made under that name.
+                         HANDLE probe = ::CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+                         reason = probe == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+                         if (probe != INVALID_HANDLE_VALUE) ::CloseHandle(probe);
+                         return [blocker] { ::RemoveDirectoryW(blocker.c_str()); };
+                     }},
+        // Another process (this test) holds the file open sharing nothing, as
+        // a sync client or an editor may.
+        SaveObstacle{"HeldOpenWithoutSharing",
+                     [](const std::wstring& config, DWORD, DWORD& reason) -> std::function<void()> {
+                         HANDLE holder = ::CreateFileW(config.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+                         if (holder == INVALID_HANDLE_VALUE) return nullptr;
+                         reason = ERROR_SHARING_VIOLATION;
+                         return [holder] { ::CloseHandle(holder); };
+                     }},
+        // A configuration the tool may not write and whose attributes do not
+        // say read-only (root is not stopped by a file's mode; a read-only
+        // file system stops everyone): a read-only view of the file.
+        SaveObstacle{"OnAReadOnlyFileSystem",
+                     [](const std::wstring& config, DWORD, DWORD& reason) -> std::function<void()> {
+                         auto view = std::make_shared<CReadOnlyView>(config);
+                         if (!view->Mounted()) {
+                             ADD_FAILURE() << view->Problem();
+                             return nullptr;
+                         }
+                         const DWORD attributes = ::GetFileAttributesW(config.c_str());
+                         EXPECT_EQ(0u, attributes & FILE_ATTRIBUTE_READONLY) << "it would be skipped in silence";
+                         // What the system says to opening it for writing (EROFS underneath;
+                         // Wine tells it as access denied, as Windows tells a file an
+                         // elevated run made).
+                         HANDLE probe = ::CreateFileW(config.c_str(), GENERIC_WRITE,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                         reason = probe == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+                         if (probe != INVALID_HANDLE_VALUE) ::CloseHandle(probe);
+                         return [view] { view->Unmount(); };
+                     }}),
+    [](const ::testing::TestParamInfo<SaveObstacle>& info) { return std::string(info.param.name); });
 
 // The only save that fails is the one at exit: the window says so before it goes.
 TEST_F(FileFailureTest, SettingsThatCannotBeSavedAtExitAreToldBeforeTheWindowCloses) {
