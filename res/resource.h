@@ -60,6 +60,7 @@
 #define IDS_START_PORT_LOST 50062
 #define IDS_SETTINGS_SAVE_FAILED 50063
 #define IDS_NOTICE_SETTINGS_NOT_SAVED 50064
+#define IDS_START_THREAD_FAILED 50065
 // The log and data files: what could not be created or written.
 #define IDS_FILE_CREATE_FAILED 50070
 #define IDS_FILE_WRITE_FAILED 50071

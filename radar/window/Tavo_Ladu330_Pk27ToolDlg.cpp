@@ -326,7 +326,7 @@ void CTavo_Ladu330_Pk27ToolDlg::ShowNotices() {
     m_waveWnd.SetStatusText(text, kNoticeColor);
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
+bool CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
     // A new run: what the last one could not write is told afresh.
     m_fileFailureShown = false;
     MSG stale;
@@ -340,8 +340,15 @@ void CTavo_Ladu330_Pk27ToolDlg::StartAcquisition() {
     // behind the box, without recording.
     if (m_acquisition.LogFile().CreateFailed() || (!radar::IsReplay(m_mode) && m_acquisition.DataFile().CreateFailed()))
         ::PostMessageW(m_hWnd, WM_FILE_FAILED, 0, 0);
-    m_acquisition.Start();
+    DWORD error = 0;
+    if (!m_acquisition.Start(&error)) {
+        // Nothing runs (the source is stopped again): the mode stays, and
+        // the user is told why rather than shown a run that records nothing.
+        ShowErrorText(LoadResString(IDS_START_THREAD_FAILED) + L"\n" + SystemMessage(error));
+        return false;
+    }
     m_chartTools.RunStarted();
+    return true;
 }
 
 bool CTavo_Ladu330_Pk27ToolDlg::PostStateChanged() { return ::PostMessageW(m_hWnd, WM_RADAR_STATE, 0, 0) != FALSE; }

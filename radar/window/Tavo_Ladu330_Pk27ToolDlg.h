@@ -136,7 +136,8 @@ private:
     // Tells of files that could not be created or written: once per run.
     LRESULT OnFileFailed();
     void LoadPictures();
-    void StartAcquisition();
+    // False (told) when the acquisition's thread could not start.
+    bool StartAcquisition();
     void UpdatePresenceDisplay();
     // The chart styled once (at start-up), then restarted.
     void SetupWaveChart();

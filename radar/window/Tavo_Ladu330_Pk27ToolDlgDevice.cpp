@@ -142,7 +142,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
     m_nDistance = 0;
     RestartWaveChart();
     UpdatePresenceDisplay();
-    StartAcquisition();
+    if (!StartAcquisition()) return;
     OnModeEvent(radar::WindowEvent::Started);
     if (radar::IsReplay(m_mode)) FollowReplayPosition(true);
     SaveConfig();
