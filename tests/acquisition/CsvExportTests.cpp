@@ -6,13 +6,12 @@
 #include <windows.h>
 
 #include <atomic>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "WinTestSupport.h"
 #include "export/CsvExport.h"
 
 namespace {
@@ -28,17 +27,8 @@ std::wstring TempPath(const wchar_t* name) {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteText(const std::wstring& path, const std::string& text) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out << text;
-}
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 
 // Report frames back to back, reports of them.
 void WriteRecording(const std::wstring& path, int reports) {
@@ -88,7 +78,7 @@ protected:
 TEST_F(CsvExportTest, CancelledInTheMiddleLeavesTheOldFileAndNoPost) {
     WriteRecording(m_recording, 5000000);  // 35 MB: seconds of work
     const std::string old = "frame,time_s,state,distance_cm\n0,0.000,1,120\n";
-    WriteText(m_csv, old);
+    WriteFileBytes(m_csv, old);
     radar::CCsvExport exporter(m_window, kMessage);
     ASSERT_TRUE(exporter.Start(m_recording, m_csv, 50));
     EXPECT_FALSE(exporter.Start(m_recording, m_csv, 50)) << "one export at a time";
@@ -107,24 +97,24 @@ TEST_F(CsvExportTest, CancelledInTheMiddleLeavesTheOldFileAndNoPost) {
     ASSERT_GT(percent, 0);
     ASSERT_LT(percent, 100);
     ASSERT_TRUE(Exists(m_part)) << "written beside the final name";
-    EXPECT_EQ(old, ReadAll(m_csv)) << "the file being replaced is not cut while the export runs";
+    EXPECT_EQ(old, ReadFileBytes(m_csv)) << "the file being replaced is not cut while the export runs";
     exporter.Cancel();
     EXPECT_FALSE(exporter.Busy());
     EXPECT_FALSE(Exists(m_part)) << "the partial CSV is removed";
-    EXPECT_EQ(old, ReadAll(m_csv)) << "the old file is left as it was";
+    EXPECT_EQ(old, ReadFileBytes(m_csv)) << "the old file is left as it was";
     EXPECT_FALSE(::PeekMessageW(&msg, m_window, kMessage, kMessage, PM_REMOVE)) << "nothing is told after Cancel";
 }
 
 TEST_F(CsvExportTest, ReplacesTheOldFileWhenWholeCountingTheGivenPeriod) {
     WriteRecording(m_recording, 3);
-    WriteText(m_csv, std::string(100000, 'x'));  // longer than the new content
+    WriteFileBytes(m_csv, std::string(100000, 'x'));  // longer than the new content
     radar::CCsvExport exporter(m_window, kMessage);
     ASSERT_TRUE(exporter.Start(m_recording, m_csv, 120));
     const std::vector<WPARAM> posts = PostsUntilDone();
     ASSERT_FALSE(posts.empty());
     ASSERT_EQ(radar::kCsvDone, posts.back());
     EXPECT_EQ(radar::CsvExportResult::Outcome::Done, exporter.Finish().outcome);
-    EXPECT_EQ("frame,time_s,state,distance_cm\n0,0.000,0,0\n1,0.120,1,1\n2,0.240,2,2\n", ReadAll(m_csv));
+    EXPECT_EQ("frame,time_s,state,distance_cm\n0,0.000,0,0\n1,0.120,1,1\n2,0.240,2,2\n", ReadFileBytes(m_csv));
     EXPECT_FALSE(Exists(m_part));
 }
 
@@ -133,7 +123,7 @@ TEST_F(CsvExportTest, ReplacesTheOldFileWhenWholeCountingTheGivenPeriod) {
 TEST_F(CsvExportTest, NewFileThatCannotBeMovedInLeavesTheOldFile) {
     WriteRecording(m_recording, 1000);
     const std::string old = "the old export\n";
-    WriteText(m_csv, old);
+    WriteFileBytes(m_csv, old);
     HANDLE holder = ::CreateFileW(m_csv.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
@@ -146,7 +136,7 @@ TEST_F(CsvExportTest, NewFileThatCannotBeMovedInLeavesTheOldFile) {
     const radar::CsvExportResult result = exporter.Finish();
     EXPECT_EQ(radar::CsvExportResult::Outcome::CannotCreate, result.outcome);
     EXPECT_NE(0u, result.error) << "the system's reason";
-    EXPECT_EQ(old, ReadAll(m_csv));
+    EXPECT_EQ(old, ReadFileBytes(m_csv));
     EXPECT_FALSE(Exists(m_part));
 }
 

@@ -71,6 +71,15 @@ std::vector<MessageBoxInfo> CloseWatchingForBoxes(HWND window, const Process& to
     return seen;
 }
 
+void ExpectErrorBox(const MessageBoxInfo& box, std::initializer_list<std::wstring> parts) {
+    ASSERT_NE(nullptr, box.hwnd) << "no box";
+    EXPECT_EQ(L"错误", box.caption);
+    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
+    for (const std::wstring& part : parts)
+        EXPECT_NE(std::wstring::npos, box.text.find(part)) << "\"" << Utf8(part) << "\" in " << Utf8(box.text);
+    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+}
+
 HWND WaitForToolDialog(DWORD pid, const std::wstring& caption) {
     HWND found = nullptr;
     WaitUntil(

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ std::vector<tooldriver::MessageBoxInfo> CloseWatchingForBoxes(HWND window, const
 // "caption: text" of each box, for failure messages.
 std::string Describe(const std::vector<tooldriver::MessageBoxInfo>& boxes);
 std::string Utf8(const std::wstring& text);
+// A box of the tool about an error (caption "错误", the error icon) whose text
+// holds each of parts; dismissed.
+void ExpectErrorBox(const tooldriver::MessageBoxInfo& box, std::initializer_list<std::wstring> parts);
 // A top-level dialog of the tool with this caption, visible or not (null
 // when none came in time).
 HWND WaitForToolDialog(DWORD pid, const std::wstring& caption);

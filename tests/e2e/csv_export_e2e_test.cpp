@@ -134,8 +134,9 @@ int RunZuvRecExe(const std::wstring& recording, const std::wstring& csv, std::st
 
 class CsvExportTest : public ToolTest {
 protected:
-    // The menu command, then the two file dialogs; true once the second took csv.
-    bool StartExport(const std::wstring& recording, const std::wstring& csv) {
+    // The menu command, then the two file dialogs; true once the second took
+    // csv. replacing: csv exists, and the replacement is agreed to.
+    bool StartExport(const std::wstring& recording, const std::wstring& csv, bool replacing = false) {
         EXPECT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
         const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
         EXPECT_NE(nullptr, open) << "no file dialog for the recording";
@@ -143,21 +144,13 @@ protected:
         const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
         EXPECT_NE(nullptr, save) << "no file dialog for the CSV";
         if (!save) return false;
-        m_suggestedName = GetText(FileDialogNameEdit(save));
-        const bool chosen = Choose(save, csv);
-        EXPECT_TRUE(chosen);
-        return chosen;
-    }
-    // The menu command, then the two file dialogs, csv existing: the
-    // replacement agreed to. True once the save dialog is gone.
-    bool StartReplacingExport(const std::wstring& recording, const std::wstring& csv) {
-        EXPECT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
-        const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
-        EXPECT_NE(nullptr, open) << "no file dialog for the recording";
-        if (!open || !Choose(open, recording)) return false;
-        const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
-        EXPECT_NE(nullptr, save) << "no file dialog for the CSV";
-        if (!save || !SetEditText(FileDialogNameEdit(save), csv)) return false;
+        if (!replacing) {
+            m_suggestedName = GetText(FileDialogNameEdit(save));
+            const bool chosen = Choose(save, csv);
+            EXPECT_TRUE(chosen);
+            return chosen;
+        }
+        if (!SetEditText(FileDialogNameEdit(save), csv)) return false;
         Click(Control(save, IDOK), 200);
         const MessageBoxInfo question = WaitForMessageBox(m_tool.Pid(), kWait);
         EXPECT_NE(nullptr, question.hwnd) << "no question before replacing the file";
@@ -171,6 +164,19 @@ protected:
         return WaitForMessageBox(m_tool.Pid(), kWait);
     }
     std::wstring Notices() { return GetControlText(m_window, IDC_STATIC_WAVE); }
+    // The percentage the status line shows once it is more than 0; -1 when none came.
+    int ProgressShown() {
+        int percent = -1;
+        WaitUntil(
+            [&] {
+                const std::wstring notices = Notices();
+                const size_t at = notices.find(kProgress);
+                percent = at == std::wstring::npos ? -1 : _wtoi(notices.c_str() + at + wcslen(kProgress));
+                return percent > 0;
+            },
+            kWait);
+        return percent;
+    }
 
     std::wstring m_suggestedName;
 };
@@ -220,12 +226,7 @@ TEST_F(CsvExportTest, RecordingWithoutReportsIsAnErrorAndLeavesNoCsv) {
     ASSERT_NO_FATAL_FAILURE(StartTool());
 
     const MessageBoxInfo box = Export(dat, csv);
-    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
-    EXPECT_EQ(L"错误", box.caption);
-    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
-    EXPECT_NE(std::wstring::npos, box.text.find(L"记录文件中没有报告帧")) << Utf8(box.text);
-    EXPECT_NE(std::wstring::npos, box.text.find(dat)) << "names the recording: " << Utf8(box.text);
-    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorBox(box, {L"记录文件中没有报告帧", dat}));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(csv.c_str())) << "no CSV is left";
     EXPECT_EQ(0u, CloseTool());
 }
@@ -241,13 +242,7 @@ TEST_F(CsvExportTest, DiskFullSaysWhyAndRemovesThePartialCsv) {
     ASSERT_NO_FATAL_FAILURE(StartTool());
 
     const MessageBoxInfo box = Export(dat, csv);
-    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
-    EXPECT_EQ(L"错误", box.caption);
-    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
-    EXPECT_NE(std::wstring::npos, box.text.find(L"无法写入CSV文件")) << Utf8(box.text);
-    EXPECT_NE(std::wstring::npos, box.text.find(csv + L"\n")) << "names the file: " << Utf8(box.text);
-    EXPECT_NE(std::wstring::npos, box.text.find(SystemText(ERROR_DISK_FULL))) << Utf8(box.text);
-    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorBox(box, {L"无法写入CSV文件", csv + L"\n", SystemText(ERROR_DISK_FULL)}));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(csv.c_str())) << "the partial CSV is removed";
     EXPECT_EQ(0u, CloseTool());
 }
@@ -281,12 +276,8 @@ TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(save); }, kWait));
 
     const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
-    ASSERT_NE(nullptr, box.hwnd) << "no box at the end";
-    EXPECT_EQ(L"错误", box.caption);
-    EXPECT_EQ(BoxIcon::Error, box.icon) << BoxIconName(box.icon);
-    EXPECT_NE(std::wstring::npos, box.text.find(L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_ACCESS_DENIED)))
-        << Utf8(box.text);
-    EXPECT_TRUE(DismissMessageBox(box.hwnd));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectErrorBox(box, {L"无法创建CSV文件:\n" + csv + L"\n" + SystemText(ERROR_ACCESS_DENIED)}));
     ::CloseHandle(held);
     closer.handle = INVALID_HANDLE_VALUE;
     EXPECT_EQ("kept\n", ReadFileBytes(csv)) << "the file in the way is left as it was";
@@ -320,18 +311,10 @@ TEST_F(CsvExportTest, ReplacedFileKeepsItsOldContentUntilTheNewOneIsWhole) {
     const std::string old = "frame,time_s,state,distance_cm\n0,0.000,1,120\n";
     WriteFileBytes(csv, old);
     ASSERT_NO_FATAL_FAILURE(StartTool());
-    ASSERT_TRUE(StartReplacingExport(dat, csv));
+    ASSERT_TRUE(StartExport(dat, csv, true));
     // Under way: more than nothing read, the end not reached.
-    int percent = -1;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            const std::wstring notices = Notices();
-            const size_t at = notices.find(kProgress);
-            percent = at == std::wstring::npos ? -1 : _wtoi(notices.c_str() + at + wcslen(kProgress));
-            return percent > 0;
-        },
-        kWait))
-        << "no progress in the status line: " << Utf8(Notices());
+    const int percent = ProgressShown();
+    ASSERT_GT(percent, 0) << "no progress in the status line: " << Utf8(Notices());
     EXPECT_LT(percent, 100);
     EXPECT_EQ(old, ReadFileBytes(csv)) << "at " << percent << "% the file being replaced is already cut";
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(part.c_str())) << "written beside it";
@@ -388,17 +371,9 @@ TEST_F(CsvExportTest, ShowsProgressWhileTheWindowStaysUsable) {
     const ULONGLONG started = ::GetTickCount64();
     ASSERT_TRUE(StartExport(dat, csv));
     // The share read so far, once it is more than nothing and before the end.
-    int percent = -1;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            const std::wstring notices = Notices();
-            const size_t at = notices.find(kProgress);
-            percent = at == std::wstring::npos ? -1 : _wtoi(notices.c_str() + at + wcslen(kProgress));
-            return percent > 0;
-        },
-        kWait))
-        << "no progress in the status line: " << Utf8(Notices()) << "\n"
-        << Describe(FindMessageBoxes(m_tool.Pid()));
+    const int percent = ProgressShown();
+    ASSERT_GT(percent, 0) << "no progress in the status line: " << Utf8(Notices()) << "\n"
+                          << Describe(FindMessageBoxes(m_tool.Pid()));
     EXPECT_LT(percent, 100);
     EXPECT_GE(PingWindow(m_window), 0) << "the window answers while it exports";
     const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
