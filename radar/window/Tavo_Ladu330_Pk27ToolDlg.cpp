@@ -358,6 +358,8 @@ void CTavo_Ladu330_Pk27ToolDlg::FeedHistory(const int32_t* distances, int32_t co
     m_waveWnd.AppendTypedData(0, 1, distances, count);
 }
 
+// A post that fails is made good by the replay position's timer, which looks
+// for the end itself.
 void CTavo_Ladu330_Pk27ToolDlg::PostSourceEnded() { ::PostMessageW(m_hWnd, WM_REPLAY, kReplayEnded, 0); }
 
 void CTavo_Ladu330_Pk27ToolDlg::StopAcquisition() {

@@ -108,7 +108,13 @@ void CTavo_Ladu330_Pk27ToolDlg::WatchPort(bool on) {
 void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
     if (id == kDisplayTimer) return ShowLatestState();
     if (id == kReplayPositionTimer) return OnReplayPositionTimer();
-    if (id == CChartTools::kHealthTimer) return m_chartTools.OnHealthTimer();
+    if (id == CChartTools::kHealthTimer) {
+        // A file's failure is posted; should that post have failed (a full
+        // queue), it is found here within a second of a run.
+        const bool failed = m_acquisition.DataFile().Failed() || m_acquisition.LogFile().Failed();
+        if (failed && !m_fileFailureShown) OnFileFailed();
+        return m_chartTools.OnHealthTimer();
+    }
     if (id != kPortWatchTimer) return;
     if (!radar::HasPort(m_mode)) return WatchPort(false);
     // IsConnected may run beside the acquisition thread's reads; while the

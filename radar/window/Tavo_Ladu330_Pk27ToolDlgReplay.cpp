@@ -112,7 +112,7 @@ void CTavo_Ladu330_Pk27ToolDlg::RefuseReplay(UINT textId, const std::wstring& su
     m_replayProblem = Filled(LoadResString(textId), {subject});
     // Shown from the window's own message loop (before the window is up,
     // once it is).
-    ::PostMessageW(m_hWnd, WM_REPLAY, kReplayRefused, 0);
+    if (!::PostMessageW(m_hWnd, WM_REPLAY, kReplayRefused, 0)) OnReplay(kReplayRefused);
 }
 
 bool CTavo_Ladu330_Pk27ToolDlg::OpenRecording(const std::wstring& path, double speed) {
@@ -273,6 +273,9 @@ void CTavo_Ladu330_Pk27ToolDlg::FollowReplayPosition(bool running) {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnReplayPositionTimer() {
+    // The acquisition thread posts the end; should that post have failed (a
+    // full queue), the position's timer finds the end all the same.
+    if (m_mode == radar::WindowMode::Replaying && (m_replay->AtEnd() || m_replay->ReadFailed())) OnReplay(kReplayEnded);
     ShowReplayPosition();
     // Paused, the label changes only when the background count brings the
     // whole time.
