@@ -11,81 +11,14 @@ namespace {
 constexpr unsigned kParseOptions =
     pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-enum class KeyType { Int, Float };
-
-struct ConfigKey {
-    const char* name;
-    KeyType type;
-    size_t offset;  // into RadarParam
-};
-
-// Key tables stay packed: one entry a line would repeat the same list twice.
-// clang-format off
-#define INT_KEY(f) {#f, KeyType::Int, offsetof(RadarParam, f)}
-#define FLOAT_KEY(f) {#f, KeyType::Float, offsetof(RadarParam, f)}
-
-// Read order of the record keys (BaudRate comes first, outside the record).
-const ConfigKey kLoadOrder[] = {
-    INT_KEY(nMotionlessRangeMin), INT_KEY(nMotionlessRangeMax), INT_KEY(nMotionRangeMin),
-    INT_KEY(nMotionRangeMax), INT_KEY(nOffTime), INT_KEY(nMotionIIR), INT_KEY(nMotionlessIIR),
-    FLOAT_KEY(fMotionNearEndCoef), FLOAT_KEY(fMotionFarEndCoef), FLOAT_KEY(fMotionlessNearEndCoef),
-    FLOAT_KEY(fMotionlessFarEndCoef), INT_KEY(nMotionWindowRange), INT_KEY(nMotionlessWindowRange),
-    FLOAT_KEY(fKalman1), FLOAT_KEY(fKalman2), FLOAT_KEY(fKalman3), FLOAT_KEY(fKalman4),
-    INT_KEY(nDistanceCalibration), INT_KEY(ReportTimeMS),
-};
-
-// Save order: the coefficients come before the IIR values, as files written
-// by earlier versions have them.
-const ConfigKey kSaveOrder[] = {
-    INT_KEY(nMotionlessRangeMin), INT_KEY(nMotionlessRangeMax), INT_KEY(nMotionRangeMin),
-    INT_KEY(nMotionRangeMax), INT_KEY(nOffTime), FLOAT_KEY(fMotionNearEndCoef),
-    FLOAT_KEY(fMotionFarEndCoef), FLOAT_KEY(fMotionlessNearEndCoef), FLOAT_KEY(fMotionlessFarEndCoef),
-    INT_KEY(nMotionIIR), INT_KEY(nMotionlessIIR), INT_KEY(nMotionWindowRange),
-    INT_KEY(nMotionlessWindowRange), FLOAT_KEY(fKalman1), FLOAT_KEY(fKalman2), FLOAT_KEY(fKalman3),
-    FLOAT_KEY(fKalman4), INT_KEY(nDistanceCalibration), INT_KEY(ReportTimeMS),
-};
-
-#undef INT_KEY
-#undef FLOAT_KEY
-// clang-format on
-
-template <typename T>
-T& FieldAt(RadarParam& p, size_t offset) {
-    return *reinterpret_cast<T*>(reinterpret_cast<char*>(&p) + offset);
-}
-template <typename T>
-const T& FieldAt(const RadarParam& p, size_t offset) {
-    return *reinterpret_cast<const T*>(reinterpret_cast<const char*>(&p) + offset);
-}
-
-// Converts an attribute's text into dest when the attribute exists and is not empty.
-void ReadKey(pugi::xml_node element, const char* key, void* dest, int type) {
-    pugi::xml_attribute attr = FindAttributeNoCase(element, key);
-    if (!attr) return;
-    const char* text = attr.value();
-    size_t length = std::strlen(text);
-    if (length == 0) return;
-    DigtalStringToValue(text, static_cast<int>(length), dest, type);
+// Converts an attribute's text into its field when the attribute exists and
+// holds a number of the field's type; anything else leaves the field.
+void ReadKey(pugi::xml_node element, const ParamKey& key, RadarParam& param) {
+    pugi::xml_attribute attr = FindAttributeNoCase(element, key.name);
+    if (attr) ParseKeyText(key, attr.value(), false, param);
 }
 
 }  // namespace
-
-bool EqualsNoCase(const char* a, const char* b) {
-    if (!a || !b) return false;
-    for (; *a && *b; ++a, ++b) {
-        if (LowerAscii(*a) != LowerAscii(*b)) return false;
-    }
-    return *a == *b;
-}
-
-pugi::xml_attribute FindAttributeNoCase(pugi::xml_node node, const char* key) {
-    for (pugi::xml_attribute attr = node.first_attribute(); attr; attr = attr.next_attribute()) {
-        if (EqualsNoCase(attr.name(), key)) return attr;
-    }
-    return pugi::xml_attribute();
-}
 
 void LoadDefaultParameters(RadarParam& p) { StoreModuleParameters(radarproto::ModuleParameters(), p); }
 
@@ -141,56 +74,29 @@ std::string XMLParser::Serialize() const {
     return out.str();
 }
 
-void XMLNode::SetText(const char* name, const char* text) {
-    if (!m_node) return;
-    pugi::xml_attribute attr = FindAttributeNoCase(m_node, name);
-    if (attr) {
-        attr.set_value(text);
-        return;
-    }
-    if (m_node.type() == pugi::node_element || m_node.type() == pugi::node_declaration) {
-        pugi::xml_attribute added = m_node.append_attribute(name);
-        added.set_value(text);
-    }
-}
-
 int XMLNode::SetIntAttribute(const char* name, int64_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
-    SetText(name, text);
+    SetAttributeText(m_node, name, FormatInt(value).c_str());
     return 1;
 }
 
 int XMLNode::SetFloatAttribute(const char* name, float value) {
-    // Large enough for every float in "%f" form (FLT_MAX has 39 digits), so
-    // no value is ever cut short.
-    char text[64];
-    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
-    SetText(name, text);
+    SetAttributeText(m_node, name, FormatFloat(value).c_str());
     return 1;
 }
 
 void LoadConfigValues(const XMLParser& parser, int32_t& baudRate, RadarParam& param) {
     pugi::xml_node element = parser.FindAppConfig();
     if (!element) return;
-    ReadKey(element, "BaudRate", &baudRate, TAVO_VALUE_INT32);
-    for (const ConfigKey& key : kLoadOrder) {
-        if (key.type == KeyType::Int)
-            ReadKey(element, key.name, &FieldAt<int32_t>(param, key.offset), TAVO_VALUE_INT32);
-        else
-            ReadKey(element, key.name, &FieldAt<float>(param, key.offset), TAVO_VALUE_FLOAT);
-    }
+    pugi::xml_attribute baud = FindAttributeNoCase(element, "BaudRate");
+    if (baud)
+        DigtalStringToValue(baud.value(), static_cast<int>(std::strlen(baud.value())), &baudRate, TAVO_VALUE_INT32);
+    for (const ParamKey* key : RecordKeys()) ReadKey(element, *key, param);
 }
 
 void StoreConfigValues(XMLParser& parser, int32_t baudRate, const RadarParam& param) {
     XMLNode node(parser.FindAppConfig());
     node.SetIntAttribute("BaudRate", baudRate);
-    for (const ConfigKey& key : kSaveOrder) {
-        if (key.type == KeyType::Int)
-            node.SetIntAttribute(key.name, FieldAt<int32_t>(param, key.offset));
-        else
-            node.SetFloatAttribute(key.name, FieldAt<float>(param, key.offset));
-    }
+    WriteKeyAttributes(parser.FindAppConfig(), SaveLayoutKeys(), param);
 }
 
 std::string GetLanguageValue(const XMLParser& parser) {

@@ -11,6 +11,7 @@
 
 #include <pugixml.hpp>
 
+#include "ParamKeys.h"
 #include "RadarParam.h"
 
 // Holds the document. Exactly one lives for the whole process (gConfigParser).
@@ -46,18 +47,14 @@ public:
     explicit XMLNode(pugi::xml_node node) : m_node(node) {}
     virtual ~XMLNode() = default;
 
-    // Both return 1 in every case; an empty handle writes nothing.
+    // Both return 1 in every case; an empty handle writes nothing. The
+    // numbers are formatted as ParamKeys.h says.
     int SetIntAttribute(const char* name, int64_t value);
     int SetFloatAttribute(const char* name, float value);
 
 private:
-    void SetText(const char* name, const char* text);
     pugi::xml_node m_node;
 };
-
-// First attribute of node whose name equals key in any ASCII case.
-pugi::xml_attribute FindAttributeNoCase(pugi::xml_node node, const char* key);
-bool EqualsNoCase(const char* a, const char* b);
 
 // Reads BaudRate and the nineteen parameter keys from the document. A missing
 // element, attribute or empty value leaves the field as it was; text that is

@@ -64,6 +64,13 @@ constexpr uint16_t kWriteCodes[] = {kWriteGeneral, kWriteNoiseFloor, kWriteIIR,
                                     kWriteWindow,  kWriteAlphaBeta,  kWriteCalibration};
 constexpr size_t kMaxWriteIds = 5;
 
+// The largest value each kind of integer field keeps through a write and a
+// read back: the module refuses negative values (all but the distance
+// calibration) and the read reply carries the ranges and the hold time in 16
+// bits, the IIR coefficients and the windows in 8.
+constexpr int32_t kMaxReplyField16 = 0xFFFF;
+constexpr int32_t kMaxReplyField8 = 0xFF;
+
 // CRC-16/CCITT-FALSE (0x1021, initial 0xFFFF).
 uint16_t Crc16(const uint8_t* data, size_t size);
 
