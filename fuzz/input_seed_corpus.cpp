@@ -1,6 +1,7 @@
 // input_seed_corpus KIND DIR: writes the seed corpus of one fuzz target into DIR.
 //   report  received report streams (first byte: how the target cuts them)
 //   config  appConfig.xml files, good, odd and broken
+//   profile parameter profiles, good, odd and broken
 //   param   parameter replies and edit texts (first byte: which of the two)
 //   replay  replay heads (speed, period, block, clock steps) and recordings
 #include <cstdio>
@@ -86,6 +87,26 @@ void ConfigSeeds(Writer& w) {
     w.Add(Bytes{0x00, 0xFF, 0x3C, 0x41, 0x00, 0x80, 0xFE});
 }
 
+void ProfileSeeds(Writer& w) {
+    w.Add(std::string());
+    w.Add(
+        "<?xml version=\"1.0\"?>\n<RadarProfile\n\tFirmware=\"V2.04\"\n\tnMotionlessRangeMin=\"30\"\n"
+        "\tnMotionlessRangeMax=\"425\"\n\tnMotionRangeMin=\"30\"\n\tnMotionRangeMax=\"717\"\n\tnOffTime=\"20\"\n"
+        "\tfMotionNearEndCoef=\"40.000000\"\n\tfMotionFarEndCoef=\"6.000000\"\n\tfMotionlessNearEndCoef=\"40.000000\"\n"
+        "\tfMotionlessFarEndCoef=\"9.000000\"\n\tnMotionIIR=\"2\"\n\tnMotionlessIIR=\"8\"\n\tnMotionWindowRange=\"5\"\n"
+        "\tnMotionlessWindowRange=\"10\"\n\tfKalman1=\"0.500000\"\n\tfKalman2=\"0.500000\"\n\tfKalman3=\"0.850000\"\n"
+        "\tfKalman4=\"0.150000\"\n\tnDistanceCalibration=\"-5\">\n\t<Note>hall B &amp; C\n2.6 "
+        "m</Note>\n</RadarProfile>\n");
+    w.Add(
+        "<radarprofile NOFFTIME=\" +9 \" nOffTime=\"x\" ReportTimeMS=\"1\" "
+        "Site=\"lab\"><Other/>t<note>n</note></radarprofile>");
+    w.Add("<RadarProfile nMotionRangeMax=\"65536\" fKalman1=\"1e39\" nMotionIIR=\"7x\" fKalman2=\"\"/>");
+    w.Add("<RadarProfile fKalman3=\"0.0000001\" fKalman4=\"-3.4e38\" nDistanceCalibration=\"-2147483648\"/>");
+    w.Add("<RadarProfile/><RadarProfile/>");
+    w.Add("<AppConfig nOffTime=\"9\"/>");
+    w.Add("<RadarProfile Firmware=\"a&#10;b&#13;\"><Note>&#13;x&#9;<![CDATA[]]>y</Note></RadarProfile");
+}
+
 void ParamSeeds(Writer& w) {
     // The factory set as the module sends it, with a negative calibration;
     // first the byte that picks the reply decoder, then hasStatus.
@@ -154,7 +175,7 @@ void ReplaySeeds(Writer& w) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: input_seed_corpus report|config|param|replay DIR\n");
+        std::fprintf(stderr, "usage: input_seed_corpus report|config|profile|param|replay DIR\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -163,6 +184,8 @@ int main(int argc, char** argv) {
         ReportSeeds(w);
     else if (kind == "config")
         ConfigSeeds(w);
+    else if (kind == "profile")
+        ProfileSeeds(w);
     else if (kind == "param")
         ParamSeeds(w);
     else if (kind == "replay")

@@ -13,7 +13,7 @@ build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(frame_decoder_fuzz report_frame_fuzz config_fuzz param_reply_fuzz replay_source_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(frame_decoder_fuzz report_frame_fuzz config_fuzz profile_fuzz param_reply_fuzz replay_source_fuzz)
 
 mkdir -p "$build/artifacts"
 failed=0
@@ -27,6 +27,7 @@ for target in "${targets[@]}"; do
     frame_decoder_fuzz) seeds=("$build/bin/fuzz_seed_corpus" "$seeds_dir"); max_len=16384 ;;
     report_frame_fuzz) seeds=("$build/bin/fuzz_input_seeds" report "$seeds_dir"); max_len=4096 ;;
     config_fuzz) seeds=("$build/bin/fuzz_input_seeds" config "$seeds_dir"); max_len=16384 ;;
+    profile_fuzz) seeds=("$build/bin/fuzz_input_seeds" profile "$seeds_dir"); max_len=16384 ;;
     param_reply_fuzz) seeds=("$build/bin/fuzz_input_seeds" param "$seeds_dir"); max_len=512 ;;
     replay_source_fuzz) seeds=("$build/bin/fuzz_input_seeds" replay "$seeds_dir"); max_len=4096 ;;
     *) echo "fuzz: unknown target $target"; failed=1; continue ;;

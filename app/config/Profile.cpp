@@ -39,13 +39,25 @@ ProfileReadResult FindRoot(const pugi::xml_document& doc, pugi::xml_node& root) 
     return ProfileReadResult();
 }
 
+// A note's line ends as LF: the file keeps a CR only as "&#13;", which a
+// save writes back bare and the next read turns into LF.
+std::string WithLfLineEnds(const char* text) {
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        if (*p != '\r')
+            out += *p;
+        else if (p[1] != '\n')
+            out += '\n';
+    }
+    return out;
+}
+
 }  // namespace
 
 ProfileReadResult ReadProfile(const void* data, size_t size, RadarParam& param) {
     pugi::xml_document doc;
     const pugi::xml_parse_result parsed =
-        data && size > 0 ? doc.load_buffer(data, size, pugi::parse_default, pugi::encoding_auto)
-                         : doc.load_string("");
+        data && size > 0 ? doc.load_buffer(data, size, pugi::parse_default, pugi::encoding_auto) : doc.load_string("");
     // An empty file or one of comments only parses as "no element".
     if (!parsed && parsed.status != pugi::status_no_document_element) {
         return Failure(ProfileError::NotXml,
@@ -67,7 +79,7 @@ ProfileReadResult ReadProfile(const void* data, size_t size, RadarParam& param) 
         }
     }
     result.firmware = FindAttributeNoCase(root, kFirmwareName).value();
-    result.note = ChildNoCase(root, kNoteName).text().get();
+    result.note = WithLfLineEnds(ChildNoCase(root, kNoteName).text().get());
     param = read;
     return result;
 }
@@ -97,8 +109,7 @@ std::string DescribeProfileError(const ProfileReadResult& result) {
     case ProfileError::NoRoot:
         return result.text.empty() ? "The profile holds no RadarProfile element."
                                    : "The profile's element is " + result.text + ", not RadarProfile.";
-    case ProfileError::SeveralRoots:
-        return "The profile holds more than one top-level element (" + result.text + ").";
+    case ProfileError::SeveralRoots: return "The profile holds more than one top-level element (" + result.text + ").";
     case ProfileError::NotANumber: return result.key + ": \"" + result.text + "\" is not a number.";
     case ProfileError::OutOfRange:
         return result.key + ": \"" + result.text + "\" lies outside the range the module accepts.";

@@ -24,10 +24,10 @@ enum class ProfileError {
 
 struct ProfileReadResult {
     ProfileError error = ProfileError::None;
-    std::string key;   // the key at fault (NotANumber, OutOfRange)
-    std::string text;  // the bad value, or what is wrong with the file
+    std::string key;       // the key at fault (NotANumber, OutOfRange)
+    std::string text;      // the bad value, or what is wrong with the file
     std::string firmware;  // the Firmware attribute; empty when absent
-    std::string note;      // the Note element's text; empty when absent
+    std::string note;      // the Note element's text, line ends as LF; empty when absent
 
     bool Ok() const { return error == ProfileError::None; }
 };

@@ -32,7 +32,8 @@ RadarParam Tuned() {
 std::string ProfileOf(const RadarParam& p, const char* skip = "", const std::string& extra = "") {
     std::string text = "<RadarProfile";
     for (const ParamKey* key : ModuleKeys())
-        if (std::strcmp(key->name, skip) != 0) text += std::string(" ") + key->name + "=\"" + FormatKeyValue(*key, p) + "\"";
+        if (std::strcmp(key->name, skip) != 0)
+            text += std::string(" ") + key->name + "=\"" + FormatKeyValue(*key, p) + "\"";
     return text + extra + "/>";
 }
 
@@ -61,11 +62,13 @@ TEST(Profile, WrittenInTheConfigurationsLayout) {
 
 TEST(Profile, EveryFieldRoundTripsAndReportTimeStaysTheCallers) {
     RadarParam extremes = Tuned();
-    extremes = {0, 65535, 0, 65535, 65535, 255, 0, FLT_MAX, -FLT_MAX, 1e-7f, -0.0f, 0, 255, 0, 1.0f / 3, 3e38f, -1, INT_MIN, 5};
+    extremes = {0,     65535, 0,   65535, 65535,    255,   0,  FLT_MAX, -FLT_MAX, 1e-7f,
+                -0.0f, 0,     255, 0,     1.0f / 3, 3e38f, -1, INT_MIN, 5};
     const struct {
         RadarParam param;
         ProfileInfo info;
-    } rows[] = {{Defaults(), {}}, {Tuned(), {"V2.04.23", "hall B, mounted at 2.6 m\n  ceiling"}}, {extremes, {"x", "y"}}};
+    } rows[] = {
+        {Defaults(), {}}, {Tuned(), {"V2.04.23", "hall B, mounted at 2.6 m\n  ceiling"}}, {extremes, {"x", "y"}}};
     for (const auto& row : rows) {
         const std::string written = WriteProfile(row.param, row.info);
         RadarParam read;
@@ -78,6 +81,9 @@ TEST(Profile, EveryFieldRoundTripsAndReportTimeStaysTheCallers) {
         EXPECT_EQ(row.info.note, result.note);
         EXPECT_EQ(written, WriteProfile(read, row.info));
     }
+    // A bare CR would come back as LF after the next save: it is read as LF at once.
+    RadarParam read;
+    EXPECT_EQ("a\nb\nc\n", Read("<RadarProfile><Note>a&#13;&#10;b&#13;c\r\n</Note></RadarProfile>", read).note);
 }
 
 TEST(Profile, AMissingKeyLeavesItsFieldAndOnlyThat) {
@@ -96,24 +102,33 @@ TEST(Profile, ABadValueNamesItsKeyAndTextAndChangesNothing) {
         const char* text;
         ProfileError error;
     } rows[] = {
-        {"nOffTime", "abc", ProfileError::NotANumber},          {"nMotionIIR", "7x", ProfileError::NotANumber},
-        {"fKalman1", "0.5 0.6", ProfileError::NotANumber},      {"nMotionRangeMax", "", ProfileError::NotANumber},
-        {"fMotionFarEndCoef", "  ", ProfileError::NotANumber},  {"nOffTime", "1.5", ProfileError::NotANumber},
-        {"fKalman2", "nan", ProfileError::NotANumber},          {"fKalman3", "inf", ProfileError::NotANumber},
-        {"nMotionlessRangeMin", "-1", ProfileError::OutOfRange}, {"nMotionRangeMax", "65536", ProfileError::OutOfRange},
-        {"nMotionlessIIR", "-1", ProfileError::OutOfRange},     {"nMotionWindowRange", "256", ProfileError::OutOfRange},
+        {"nOffTime", "abc", ProfileError::NotANumber},
+        {"nMotionIIR", "7x", ProfileError::NotANumber},
+        {"fKalman1", "0.5 0.6", ProfileError::NotANumber},
+        {"nMotionRangeMax", "", ProfileError::NotANumber},
+        {"fMotionFarEndCoef", "  ", ProfileError::NotANumber},
+        {"nOffTime", "1.5", ProfileError::NotANumber},
+        {"fKalman2", "nan", ProfileError::NotANumber},
+        {"fKalman3", "inf", ProfileError::NotANumber},
+        {"nMotionlessRangeMin", "-1", ProfileError::OutOfRange},
+        {"nMotionRangeMax", "65536", ProfileError::OutOfRange},
+        {"nMotionlessIIR", "-1", ProfileError::OutOfRange},
+        {"nMotionWindowRange", "256", ProfileError::OutOfRange},
         {"nDistanceCalibration", "2147483648", ProfileError::OutOfRange},
         {"nDistanceCalibration", "-2147483649", ProfileError::OutOfRange},
-        {"fKalman4", "1e39", ProfileError::OutOfRange},         {"fMotionNearEndCoef", "-1e39", ProfileError::OutOfRange},
+        {"fKalman4", "1e39", ProfileError::OutOfRange},
+        {"fMotionNearEndCoef", "-1e39", ProfileError::OutOfRange},
     };
     for (const auto& row : rows) {
         RadarParam read = Defaults();
-        const ProfileReadResult result = Read(ProfileOf(Tuned(), row.key, std::string(" ") + row.key + "=\"" + row.text + "\""), read);
+        const ProfileReadResult result =
+            Read(ProfileOf(Tuned(), row.key, std::string(" ") + row.key + "=\"" + row.text + "\""), read);
         EXPECT_EQ(row.error, result.error) << row.key << "=" << row.text;
         EXPECT_EQ(row.key, result.key);
         EXPECT_EQ(row.text, result.text);
         EXPECT_TRUE(CompareProfiles(read, Defaults()).empty()) << row.key;
-        EXPECT_NE(std::string::npos, DescribeProfileError(result).find(row.key + std::string(": \"") + row.text + "\""));
+        EXPECT_NE(std::string::npos,
+                  DescribeProfileError(result).find(row.key + std::string(": \"") + row.text + "\""));
     }
 }
 
@@ -180,7 +195,8 @@ TEST(Profile, CompareListsExactlyTheKeysWrittenDifferently) {
         {[](RadarParam& p) { p.fKalman1 += 1e-7f; }, {}, ""},
         {[](RadarParam& p) { p.fKalman1 = 0.500001f; }, {"fKalman1"}, "0.500001"},
         {[](RadarParam& p) { p.nMotionIIR = 3, p.fMotionNearEndCoef = -1, p.nDistanceCalibration = 4; },
-         {"fMotionNearEndCoef", "nMotionIIR", "nDistanceCalibration"}, "-1.000000"},
+         {"fMotionNearEndCoef", "nMotionIIR", "nDistanceCalibration"},
+         "-1.000000"},
     };
     for (const auto& row : rows) {
         RadarParam changed = Defaults();
