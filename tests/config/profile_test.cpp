@@ -23,9 +23,7 @@ RadarParam Defaults() {
 
 // A record differing from the defaults in every field, ReportTimeMS included.
 RadarParam Tuned() {
-    RadarParam p;
-    p = {31, 426, 32, 718, 21, 3, 9, 40.5f, 6.25f, 39.125f, 9.75f, 6, 11, 0.25f, 0.55f, 0.8f, 0.2f, -7, 99};
-    return p;
+    return {31, 426, 32, 718, 21, 3, 9, 40.5f, 6.25f, 39.125f, 9.75f, 6, 11, 0.25f, 0.55f, 0.8f, 0.2f, -7, 99};
 }
 
 // A profile holding every module key of p, except skip, with extra attributes appended.
@@ -61,9 +59,9 @@ TEST(Profile, WrittenInTheConfigurationsLayout) {
 }
 
 TEST(Profile, EveryFieldRoundTripsAndReportTimeStaysTheCallers) {
-    RadarParam extremes = Tuned();
-    extremes = {0,     65535, 0,   65535, 65535,    255,   0,  FLT_MAX, -FLT_MAX, 1e-7f,
-                -0.0f, 0,     255, 0,     1.0f / 3, 3e38f, -1, INT_MIN, 5};
+    // The range ends, the float extremes, a value below the sixth decimal, negative zero.
+    const RadarParam extremes = {0,     65535, 0,   65535, 65535,    255,   0,  FLT_MAX, -FLT_MAX, 1e-7f,
+                                 -0.0f, 0,     255, 0,     1.0f / 3, 3e38f, -1, INT_MIN, 5};
     const struct {
         RadarParam param;
         ProfileInfo info;
