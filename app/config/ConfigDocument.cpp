@@ -1,6 +1,5 @@
 #include "ConfigDocument.h"
 
-#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -94,9 +93,9 @@ void LoadConfigValues(const XMLParser& parser, int32_t& baudRate, RadarParam& pa
 }
 
 void StoreConfigValues(XMLParser& parser, int32_t baudRate, const RadarParam& param) {
-    XMLNode node(parser.FindAppConfig());
-    node.SetIntAttribute("BaudRate", baudRate);
-    WriteKeyAttributes(parser.FindAppConfig(), SaveLayoutKeys(), param);
+    const pugi::xml_node element = parser.FindAppConfig();
+    XMLNode(element).SetIntAttribute("BaudRate", baudRate);
+    WriteKeyAttributes(element, SaveLayoutKeys(), param);
 }
 
 std::string GetLanguageValue(const XMLParser& parser) {
