@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ConfigParser.h"
+#include "config/ConfigHolder.h"
 #include "framework/ErrorBox.h"
 #include "framework/LongPath.h"
 #include "framework/ResourceStrings.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "config/ConfigDocument.h"
+#include "ConfigDocument.h"
 
 // Filled at start-up, read and written by the main window, written to
 // appConfig.xml at every save. Used on the user-interface thread only.

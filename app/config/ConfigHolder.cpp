@@ -1,10 +1,13 @@
-#include "ConfigParser.h"
+#include "ConfigHolder.h"
 
 #include <windows.h>
 
-#include "Tavo_Common.h"
-#include "config/ConfigFile.h"
+#include "ConfigFile.h"
 #include "framework/LongPath.h"
+
+// Needs nothing constructed before it, and nothing destroyed after the
+// application object uses it: the order against other files does not matter.
+XMLParser gConfigParser;
 
 std::wstring GetConfigFilePath() {
     // No program folder: no settings file, never one in the current folder.
