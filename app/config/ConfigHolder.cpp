@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "ConfigFile.h"
 #include "framework/LongPath.h"
 
 // Needs nothing constructed before it, and nothing destroyed after the
@@ -15,6 +14,6 @@ std::wstring GetConfigFilePath() {
     return folder.empty() ? std::wstring() : folder + L"\\appConfig.xml";
 }
 
-bool WriteConfigFile(unsigned long* systemError) {
-    return WriteFileReplacing(GetConfigFilePath(), gConfigParser.Serialize(), systemError) != FileWriteResult::Failed;
+FileWriteResult WriteConfigFile(unsigned long* systemError) {
+    return WriteFileReplacing(GetConfigFilePath(), gConfigParser.Serialize(), systemError);
 }
