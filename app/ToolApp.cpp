@@ -10,18 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "ConfigParser.h"
 #include "StartupErrors.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigHolder.h"
 #include "Tavo_Common.h"
 #include "framework/LongPath.h"
 #include "framework/ResourceStrings.h"
 #include "radar/window/Tavo_Ladu330_Pk27ToolDlg.h"
 #include "resource.h"
 
-// The document holder is constructed before the application object (same
-// translation unit, so the order is fixed) and destroyed after it.
-XMLParser gConfigParser;
 CTavo_Ladu330_Pk27ToolApp theApp;
 
 namespace {

@@ -94,6 +94,8 @@
 #define IDM_REPLAY_SPEED_5 0x0120
 #define IDM_REPLAY_SPEED_20 0x0130
 #define IDM_BACK_TO_LIVE 0x0140
+#define IDM_LANGUAGE_CHINESE 0x0300
+#define IDM_LANGUAGE_ENGLISH 0x0310
 
 // The chart's right-click menu, its hover read-out and the link's health line
 // ("{0}", "{1}", ... stand for the values named beside each).
@@ -129,6 +131,12 @@
 #define IDS_CSV_EXPORT_WRITE_FAILED 50122
 #define IDS_CSV_EXPORT_BUSY 50123
 #define IDS_CSV_EXPORT_SAME_FILE 50124
+
+// The language chosen from the system menu: each entry in its own language (the
+// same in both tables), and the notice, read from the chosen language's table.
+#define IDS_MENU_LANGUAGE_CHINESE 50150
+#define IDS_MENU_LANGUAGE_ENGLISH 50151
+#define IDS_LANGUAGE_AT_NEXT_START 50152
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

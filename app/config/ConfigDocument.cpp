@@ -106,6 +106,20 @@ std::string GetLanguageValue(const XMLParser& parser) {
     return attr.value();
 }
 
+std::optional<std::string> SetLanguageValue(XMLParser& parser, const char* value) {
+    pugi::xml_node element = parser.FindAppConfig();
+    if (!element) return std::nullopt;
+    pugi::xml_attribute attr = FindAttributeNoCase(element, "Language");
+    std::optional<std::string> previous;
+    if (attr) previous = attr.value();
+    if (!value) {
+        if (attr) element.remove_attribute(attr);
+    } else {
+        XMLNode(element).SetText("Language", value);
+    }
+    return previous;
+}
+
 UiLanguage ChooseUiLanguage(const char* value) {
     constexpr uint16_t kEnglishUs = 0x0409;
     constexpr uint16_t kChineseTraditional = 0x0404;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include <pugixml.hpp>
@@ -51,6 +52,8 @@ public:
     // numbers are formatted as ParamKeys.h says.
     int SetIntAttribute(const char* name, int64_t value);
     int SetFloatAttribute(const char* name, float value);
+    // The attribute's text as it is given.
+    void SetText(const char* name, const char* text);
 
 private:
     pugi::xml_node m_node;
@@ -74,3 +77,8 @@ struct UiLanguage {
 UiLanguage ChooseUiLanguage(const char* languageValue);
 // The Language attribute's text, "CHS" without element or attribute.
 std::string GetLanguageValue(const XMLParser& parser);
+// Sets the Language attribute: an existing one (any case) keeps its place and
+// spelling, a missing one is appended; a null value removes it. Returns the
+// text it had, nullopt when there was none (or no AppConfig element), so a
+// choice whose save failed can be taken back.
+std::optional<std::string> SetLanguageValue(XMLParser& parser, const char* value);

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ConfigParser.h"
+#include "config/ConfigHolder.h"
 #include "framework/ErrorBox.h"
 #include "framework/LongPath.h"
 #include "framework/ResourceStrings.h"
@@ -59,16 +59,20 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadConfig() {
     if (m_param.ReportTimeMS < 1 || m_param.ReportTimeMS > kRecentValuesSpanMs) m_param.ReportTimeMS = reportTime;
 }
 
-void CTavo_Ladu330_Pk27ToolDlg::SaveConfig() {
+bool CTavo_Ladu330_Pk27ToolDlg::SaveConfig(bool asked) {
     StoreConfigValues(gConfigParser, m_nBaudRate, m_param);
     unsigned long error = 0;
-    const bool saved = WriteConfigFile(&error);
-    if (m_bClosing) return;  // the save at exit: the window is going, nothing left to show it on
+    const FileWriteResult result = WriteConfigFile(&error);
+    const bool saved = result != FileWriteResult::Failed, written = result == FileWriteResult::Written;
+    if (m_bClosing) return written;  // the save at exit: the window is going, nothing left to show it on
     SetNotice(IDS_NOTICE_SETTINGS_NOT_SAVED, !saved);
-    // Once a run; the notice stays until a save succeeds again.
-    if (saved || m_configFailureShown) return;
-    m_configFailureShown = true;
+    // Once a run; the notice stays until a save succeeds again. What the user
+    // asked for is told each time it did not reach the file.
+    if (asked ? written : saved || m_configFailureShown) return written;
+    if (saved) error = ERROR_FILE_READ_ONLY;  // asked, and the user's read-only file was left alone
+    m_configFailureShown = m_configFailureShown || !saved;
     ShowErrorText(LoadResString(IDS_SETTINGS_SAVE_FAILED) + L"\n" + GetConfigFilePath() + L"\n" + SystemMessage(error));
+    return written;
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnModeEvent(radar::WindowEvent event) {
@@ -136,6 +140,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     m_resizeTool.AttachWindow(m_hWnd);
     InitReplayMenu();
     m_csvExport.AddToSystemMenu(m_hWnd);
+    m_languageMenu.Attach(m_hWnd);
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
     m_deviceSource.SetDevice(m_hDevice);
@@ -198,6 +203,7 @@ void CTavo_Ladu330_Pk27ToolDlg::LoadPictures() {
 BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (OnReplayMessage(msg, wParam, lParam, result)) return TRUE;
     if (m_csvExport.OnMessage(msg, wParam, lParam, result)) return TRUE;
+    if (m_languageMenu.OnMessage(msg, wParam, lParam, result)) return TRUE;
     switch (msg) {
     case WM_RADAR_STATE: result = OnRadarState(); return TRUE;
     case WM_REPLAY: result = OnReplay(wParam); return TRUE;

@@ -27,6 +27,7 @@
 #include "export/CsvExportCommand.h"
 #include "acquisition/OutputFile.h"
 #include "replay/RecordingSource.h"
+#include "window/LanguageMenu.h"
 #include "window/ReplayMenu.h"
 #include "WindowMode.h"
 #include "Tavo_Common.h"
@@ -61,9 +62,11 @@ public:
     void StopAcquisition() override;
     bool ModuleCommandsAllowed() const override { return radar::ViewOf(m_mode).moduleCommands; }
 
-    // BaudRate and the record from / into the configuration document.
+    // BaudRate and the record from / into the configuration document. A
+    // failed save is told once a run; one the user asked for (asked) each
+    // time, a read-only file left as it was too. True when the file was written.
     void LoadConfig();
-    void SaveConfig();
+    bool SaveConfig(bool asked = false);
 
     // Before the window opens: play the recording at path instead of talking
     // to a module, speed times faster than recorded (empty: real time).
@@ -242,5 +245,7 @@ private:
     CChartTools m_chartTools{m_waveWnd, m_acquisition};
     // "Export CSV…" in the system menu; tells its progress through the status line.
     CCsvExportCommand m_csvExport{[this] { ShowNotices(); }, [this] { return ReportPeriodMs(); }};
+    // The language entries of the system menu; a choice saved through SaveConfig.
+    radar::CLanguageMenu m_languageMenu{[this] { return SaveConfig(true); }};
     CParamConfigDlg m_paramDlg{&m_param};  // modeless, hidden until button 1104; lives as long as this window
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -239,6 +240,30 @@ TEST(UiLanguage, ValueComesFromTheElementOrDefaultsToChs) {
     EXPECT_EQ("CHS", GetLanguageValue(Doc("<AppConfig/>")));
     EXPECT_EQ("", GetLanguageValue(Doc("<AppConfig language=\"\"/>")));
     EXPECT_EQ("eNg", GetLanguageValue(Doc("<APPCONFIG LANGUAGE=\"eNg\"/>")));
+}
+
+// A language chosen from the window: the attribute set where it is, appended
+// where missing, put back as it was (also removed) after a failed save.
+TEST(UiLanguage, ChosenValueIsWrittenAndTakenBack) {
+    const struct {
+        const char* before;
+        const char* value;
+        const char* after;
+        std::optional<std::string> previous;
+    } rows[] = {
+        {"<AppConfig BaudRate=\"9600\"/>", "ENG", "<AppConfig BaudRate=\"9600\" Language=\"ENG\"/>", std::nullopt},
+        {"<AppConfig LANGUAGE=\"eng\" BaudRate=\"9600\"/>", "CHS", "<AppConfig LANGUAGE=\"CHS\" BaudRate=\"9600\"/>",
+         "eng"},
+        {"<AppConfig Language=\"ENG\" BaudRate=\"9600\"/>", nullptr, "<AppConfig BaudRate=\"9600\"/>", "ENG"},
+        {"<Other/>", "ENG", "<Other/>", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        Doc parser(row.before);
+        EXPECT_EQ(row.previous, SetLanguageValue(parser, row.value)) << row.before;
+        std::ostringstream out;
+        parser.m_doc.save(out, "", pugi::format_raw | pugi::format_no_declaration);
+        EXPECT_EQ(row.after, out.str()) << row.before;
+    }
 }
 
 #ifndef _WIN32

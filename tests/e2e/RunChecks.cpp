@@ -80,6 +80,17 @@ void ExpectErrorBox(const MessageBoxInfo& box, std::initializer_list<std::wstrin
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
 }
 
+LRESULT Query(HWND window, const wchar_t* name, WPARAM wParam) {
+    const UINT message = ::RegisterWindowMessageW(name);
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG, kWait, &result)) return -2;
+    return static_cast<LRESULT>(result);
+}
+
+UINT SystemMenuState(HWND window, UINT command) {
+    return static_cast<UINT>(Query(window, L"Tavo_Ladu330_Pk27Tool.SystemMenuState", command));
+}
+
 HWND WaitForToolDialog(DWORD pid, const std::wstring& caption) {
     HWND found = nullptr;
     WaitUntil(

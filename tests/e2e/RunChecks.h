@@ -51,6 +51,12 @@ std::string Utf8(const std::wstring& text);
 // A box of the tool about an error (caption "错误", the error icon) whose text
 // holds each of parts; dismissed.
 void ExpectErrorBox(const tooldriver::MessageBoxInfo& box, std::initializer_list<std::wstring> parts);
+// The answer of the tool's window to its registered query message name
+// (Tavo_Ladu330_Pk27Tool.*), -2 when it did not answer.
+LRESULT Query(HWND window, const wchar_t* name, WPARAM wParam = 0);
+// GetMenuState of the system menu's entry command, read inside the tool (the
+// system menu cannot be read from outside under Wine).
+UINT SystemMenuState(HWND window, UINT command);
 // A top-level dialog of the tool with this caption, visible or not (null
 // when none came in time).
 HWND WaitForToolDialog(DWORD pid, const std::wstring& caption);

@@ -1,7 +1,8 @@
 // The tool's two windows in each language: with Language="ENG" every control
 // of the main window and of the parameter dialog (opened while connected to
 // the simulated module on COM8) reads English and no CJK character shows;
-// without a setting both windows stay Chinese.
+// without a setting both windows stay Chinese. The language chosen from the
+// system menu is saved and applies at the next start.
 #include "ToolFixture.h"
 
 #include <map>
@@ -138,6 +139,84 @@ TEST_F(LanguageTest, WithoutSettingBothWindowsStayChinese) {
     ASSERT_FALSE(labels.empty());
     EXPECT_EQ(L"普通设置", labels.front());
     EXPECT_EQ(0u, CloseTool());
+}
+
+// The language chosen from the system menu, one step a row: the entry that is
+// checked before, the box that says it applies at the next start (in the
+// language chosen), the value saved, and how the window reads after a restart.
+struct LanguageStep {
+    UINT from, to;
+    const wchar_t *caption, *text;
+    const char* saved;
+    const wchar_t* refresh;  // the refresh button after the restart
+};
+
+class LanguageMenuTest : public LanguageTest {
+protected:
+    bool Checked(UINT command) { return (SystemMenuState(m_window, command) & MF_CHECKED) != 0; }
+    void Choose(UINT command) { ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, command, 0)); }
+    std::string Saved() { return ReadFileBytes(ConfigPath()); }
+};
+
+TEST_F(LanguageMenuTest, ChosenLanguageIsSavedAndAppliesAtTheNextStart) {
+    WriteFileBytes(ConfigPath(), "<?xml version=\"1.0\"?>\n<AppConfig\n\tBaudRate=\"9600\" />\n");
+    StartTool();
+    const LanguageStep steps[] = {
+        {IDM_LANGUAGE_CHINESE, IDM_LANGUAGE_ENGLISH, L"Prompt", L"The language changes to English at the next start.",
+         "\tLanguage=\"ENG\"", L"Refresh"},
+        {IDM_LANGUAGE_ENGLISH, IDM_LANGUAGE_CHINESE, L"信息", L"语言将在下次启动时切换为中文。", "\tLanguage=\"CHS\"",
+         L"刷新"}};
+    for (const LanguageStep& step : steps) {
+        SCOPED_TRACE(step.saved);
+        EXPECT_TRUE(Checked(step.from));
+        EXPECT_FALSE(Checked(step.to));
+        // The one checked already: nothing happens.
+        Choose(step.from);
+        EXPECT_TRUE(BoxesOnceAnswering(m_window, m_tool.Pid()).empty());
+
+        const std::wstring before = GetControlText(m_window, IDC_BTN_REFRESH);
+        Choose(step.to);
+        const MessageBoxInfo box = WaitForMessageBox(m_tool.Pid(), kWait);
+        ASSERT_NE(nullptr, box.hwnd) << "no word that it applies at the next start";
+        EXPECT_EQ(step.caption, box.caption);
+        EXPECT_EQ(step.text, box.text);
+        EXPECT_EQ(BoxIcon::Information, box.icon) << BoxIconName(box.icon);
+        EXPECT_TRUE(DismissMessageBox(box.hwnd));
+        EXPECT_NE(std::string::npos, Saved().find(step.saved)) << Saved();
+        EXPECT_TRUE(Checked(step.to)) << "the entry follows what is saved";
+        EXPECT_FALSE(Checked(step.from));
+        EXPECT_EQ(before, GetControlText(m_window, IDC_BTN_REFRESH)) << "the window keeps its language";
+
+        EXPECT_EQ(0u, CloseTool());
+        StartTool();
+        EXPECT_EQ(step.refresh, GetControlText(m_window, IDC_BTN_REFRESH));
+    }
+    EXPECT_EQ(0u, CloseTool());
+}
+
+// The file held open by another program: the usual box about settings not
+// saved, each time it is chosen, no word of a change; the file and the
+// checked entry stay, and the save at exit does not bring the choice back.
+TEST_F(LanguageMenuTest, ChoiceThatCannotBeSavedIsToldAndTakenBack) {
+    const std::string before = "<?xml version=\"1.0\"?>\n<AppConfig\n\tBaudRate=\"9600\" />\n";
+    WriteFileBytes(ConfigPath(), before);
+    StartTool();
+    HANDLE holder =
+        ::CreateFileW(ConfigPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Choose(IDM_LANGUAGE_ENGLISH);
+        ExpectErrorBox(WaitForMessageBox(m_tool.Pid(), kWait),
+                       {L"无法保存设置", ConfigPath() + L"\n" + SystemText(ERROR_SHARING_VIOLATION)});
+        const std::vector<MessageBoxInfo> more = BoxesOnceAnswering(m_window, m_tool.Pid());
+        EXPECT_TRUE(more.empty()) << Describe(more);
+        EXPECT_TRUE(Checked(IDM_LANGUAGE_CHINESE));
+        EXPECT_FALSE(Checked(IDM_LANGUAGE_ENGLISH));
+    }
+    ::CloseHandle(holder);
+    EXPECT_EQ(before, Saved());
+    EXPECT_EQ(0u, CloseTool());
+    EXPECT_EQ(std::string::npos, Saved().find("Language")) << Saved();
 }
 
 }  // namespace

@@ -140,13 +140,6 @@ std::string Difference(const ChartPicture& a, const ChartPicture& b) {
            ")-(" + std::to_string(right) + "," + std::to_string(bottom) + ")";
 }
 
-LRESULT Query(HWND window, const wchar_t* name, WPARAM wParam = 0) {
-    const UINT message = ::RegisterWindowMessageW(name);
-    DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG, kWait, &result)) return -2;
-    return static_cast<LRESULT>(result);
-}
-
 class ReplayMenuTest : public ToolTest {
 protected:
     void StartWith(const std::wstring& arguments) {
@@ -158,9 +151,7 @@ protected:
         m_window = WaitForWindow(m_tool.Pid(), kMainClass, kWait);
         ASSERT_NE(nullptr, m_window) << "the main window did not appear";
     }
-    UINT MenuState(UINT command) {
-        return static_cast<UINT>(Query(m_window, L"Tavo_Ladu330_Pk27Tool.SystemMenuState", command));
-    }
+    UINT MenuState(UINT command) { return SystemMenuState(m_window, command); }
     bool Checked(UINT command) { return (MenuState(command) & MF_CHECKED) != 0; }
     bool Grayed(UINT command) { return (MenuState(command) & (MF_GRAYED | MF_DISABLED)) != 0; }
     // The checked speed entries, as "1", "5", "20".
