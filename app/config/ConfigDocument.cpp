@@ -115,7 +115,7 @@ std::optional<std::string> SetLanguageValue(XMLParser& parser, const char* value
     if (!value) {
         if (attr) element.remove_attribute(attr);
     } else {
-        XMLNode(element).SetText("Language", value);
+        SetAttributeText(element, "Language", value);
     }
     return previous;
 }

@@ -52,8 +52,6 @@ public:
     // numbers are formatted as ParamKeys.h says.
     int SetIntAttribute(const char* name, int64_t value);
     int SetFloatAttribute(const char* name, float value);
-    // The attribute's text as it is given.
-    void SetText(const char* name, const char* text);
 
 private:
     pugi::xml_node m_node;
