@@ -74,15 +74,14 @@ void CCsvExportCommand::Run() {
     }
     // Writing the CSV over the recording would destroy what it is made from.
     if (::CompareStringOrdinal(FullPath(recording).c_str(), -1, FullPath(csv).c_str(), -1, TRUE) == CSTR_EQUAL) {
-        Tell(LoadResString(IDS_CSV_EXPORT_SAME_FILE) + L"\n" + csv, kErrorBoxType);
+        TellFailure(IDS_CSV_EXPORT_SAME_FILE, csv);
         SetBusy(false);
         return;
     }
     m_recordingPath = recording;
     m_csvPath = csv;
     if (!m_export->Start(recording, csv, static_cast<uint32_t>(m_reportPeriodMs()))) {
-        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemMessage(::GetLastError()),
-             kErrorBoxType);
+        TellFailure(IDS_CSV_EXPORT_CANNOT_CREATE, csv, ::GetLastError());
         SetBusy(false);
         return;
     }
@@ -134,21 +133,10 @@ void CCsvExportCommand::OnDone() {
                  std::to_wstring(result.skippedBytes + result.trailingBytes),
              MB_ICONINFORMATION);
         break;
-    case Outcome::CannotRead:
-        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_READ) + L"\n" + m_recordingPath + L"\n" + SystemMessage(result.error),
-             kErrorBoxType);
-        break;
-    case Outcome::NoReports:
-        Tell(LoadResString(IDS_CSV_EXPORT_NO_REPORTS) + L"\n" + m_recordingPath, kErrorBoxType);
-        break;
-    case Outcome::CannotCreate:
-        Tell(LoadResString(IDS_CSV_EXPORT_CANNOT_CREATE) + L"\n" + csv + L"\n" + SystemMessage(result.error),
-             kErrorBoxType);
-        break;
-    case Outcome::WriteFailed:
-        Tell(LoadResString(IDS_CSV_EXPORT_WRITE_FAILED) + L"\n" + csv + L"\n" + SystemMessage(result.error),
-             kErrorBoxType);
-        break;
+    case Outcome::CannotRead: TellFailure(IDS_CSV_EXPORT_CANNOT_READ, m_recordingPath, result.error); break;
+    case Outcome::NoReports: TellFailure(IDS_CSV_EXPORT_NO_REPORTS, m_recordingPath); break;
+    case Outcome::CannotCreate: TellFailure(IDS_CSV_EXPORT_CANNOT_CREATE, csv, result.error); break;
+    case Outcome::WriteFailed: TellFailure(IDS_CSV_EXPORT_WRITE_FAILED, csv, result.error); break;
     case Outcome::Cancelled: break;
     }
 }
@@ -157,6 +145,12 @@ void CCsvExportCommand::SetBusy(bool busy) {
     m_busy = busy;
     if (HMENU menu = ::GetSystemMenu(m_window, FALSE))
         ::EnableMenuItem(menu, kMenuId, MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED));
+}
+
+void CCsvExportCommand::TellFailure(UINT textId, const std::wstring& path, DWORD error) const {
+    std::wstring text = LoadResString(textId) + L"\n" + path;
+    if (error != 0) text += L"\n" + SystemMessage(error);
+    Tell(text, kErrorBoxType);
 }
 
 void CCsvExportCommand::Tell(const std::wstring& text, UINT type) const {

@@ -43,6 +43,9 @@ private:
     void OnDone();
     void SetBusy(bool busy);
     void Tell(const std::wstring& text, UINT type) const;
+    // An error box: what failed (textId), the file, and the system's reason
+    // when there is one (error not 0).
+    void TellFailure(UINT textId, const std::wstring& path, DWORD error = 0) const;
 
     std::function<void()> m_progressChanged;
     std::function<int32_t()> m_reportPeriodMs;
