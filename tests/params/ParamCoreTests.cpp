@@ -1,5 +1,6 @@
 // The parameter dialog's Windows-free logic.
 #include "ParamCore.h"
+#include "ParamTransfer.h"
 
 #include <cmath>
 #include <cstring>
@@ -174,6 +175,66 @@ TEST(WriteGroups, CodesIdsAndCellsInTheModulesOrder) {
     const ParamWriteGroup general = GeneralWriteGroup(p), calibration = CalibrationWriteGroup(p);
     EXPECT_EQ(0, std::memcmp(&general, &groups[0], sizeof general));
     EXPECT_EQ(0, std::memcmp(&calibration, &groups[5], sizeof calibration));
+}
+
+// A module that confirms writes until the one of refuseCode and reads back
+// what was sent, or that with one field changed (a module that clamps it).
+struct FakeLink : IParamLink {
+    uint16_t refuseCode = 0;
+    bool readFails = false;
+    int clampField = -1;
+    RadarParam sent;  // what the writes carried
+    std::vector<uint16_t> written;
+    bool Write(const ParamWriteGroup& g) override {
+        if (g.code == refuseCode) return false;
+        written.push_back(g.code);
+        return true;
+    }
+    bool Read(RadarParam& p) override {
+        if (readFails) return false;
+        p = sent;
+        if (clampField >= 0) Cells(p)[clampField] = 7;
+        return true;
+    }
+};
+
+TEST(WriteAllAndVerify, OutcomeAndWhatTheRecordHolds) {
+    struct Row {
+        uint16_t refuse;
+        bool readFails;
+        int clampField;
+        WriteAllResult::Outcome outcome;
+        size_t writes;
+        const char* differingKey;
+    } rows[] = {
+        {0, false, -1, WriteAllResult::Outcome::Verified, 6, nullptr},
+        {0x69, false, -1, WriteAllResult::Outcome::WriteFailed, 2, nullptr},
+        {0, true, -1, WriteAllResult::Outcome::ReadBackFailed, 6, nullptr},
+        {0, false, 4, WriteAllResult::Outcome::Mismatch, 6, "nOffTime"},
+    };
+    for (const Row& row : rows) {
+        FakeLink link;
+        link.refuseCode = row.refuse, link.readFails = row.readFails, link.clampField = row.clampField;
+        const RadarParam wanted = Numbered(), before = RadarParam();
+        link.sent = wanted;
+        RadarParam held = before;
+        const WriteAllResult r = WriteAllAndVerify(link, wanted, held);
+        EXPECT_EQ(row.outcome, r.outcome) << row.refuse;
+        EXPECT_EQ(row.writes, link.written.size()) << row.refuse;
+        if (row.outcome == WriteAllResult::Outcome::WriteFailed) {
+            EXPECT_EQ(row.refuse, r.failedCode);
+        }
+        const bool read = !row.readFails && row.outcome != WriteAllResult::Outcome::WriteFailed;
+        EXPECT_EQ(read ? 0 : 1, Same(held, before) ? 1 : 0) << "held follows the module only once read back";
+        if (row.differingKey) {
+            ASSERT_EQ(1u, r.differences.size());
+            EXPECT_EQ(row.differingKey, r.differences[0].key);
+            EXPECT_EQ("1004", r.differences[0].first);
+            EXPECT_EQ("7", r.differences[0].second);
+        } else {
+            EXPECT_TRUE(r.differences.empty());
+        }
+    }
 }
 
 }  // namespace

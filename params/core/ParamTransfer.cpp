@@ -1,0 +1,21 @@
+#include "ParamTransfer.h"
+
+WriteAllResult WriteAllAndVerify(IParamLink& link, const RadarParam& wanted, RadarParam& held) {
+    WriteAllResult result;
+    for (const ParamWriteGroup& group : AllWriteGroups(wanted)) {
+        if (!link.Write(group)) {
+            result.outcome = WriteAllResult::Outcome::WriteFailed;
+            result.failedCode = group.code;
+            return result;
+        }
+    }
+    RadarParam readBack = held;
+    if (!link.Read(readBack)) {
+        result.outcome = WriteAllResult::Outcome::ReadBackFailed;
+        return result;
+    }
+    held = readBack;
+    result.differences = CompareProfiles(wanted, readBack);
+    if (!result.differences.empty()) result.outcome = WriteAllResult::Outcome::Mismatch;
+    return result;
+}
