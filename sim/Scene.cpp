@@ -42,10 +42,8 @@ const char* Usage(TargetKind kind) {
     switch (kind) {
     case TargetKind::Still:
         return "expected \"still DISTANCE_CM [from MS] [until MS] [miss EVERY_MS SHORTEST_MS LONGEST_MS]\"";
-    case TargetKind::Walking:
-        return "expected \"walk FROM_CM TO_CM [from MS] until MS\"";
-    case TargetKind::Clutter:
-        break;
+    case TargetKind::Walking: return "expected \"walk FROM_CM TO_CM [from MS] until MS\"";
+    case TargetKind::Clutter: break;
     }
     return "expected \"clutter DISTANCE_CM [from MS] [until MS] [burst EVERY_MS SHORTEST_MS LONGEST_MS]\"";
 }

@@ -20,9 +20,9 @@ enum class TargetKind : uint8_t {
 struct Target {
     static constexpr uint64_t kForever = UINT64_MAX;
     TargetKind kind = TargetKind::Still;
-    uint16_t distance = 0;    // cm; where a walk starts
-    uint16_t toDistance = 0;  // cm; where a walk ends
-    uint64_t fromMs = 0;      // in the room from this scene time ...
+    uint16_t distance = 0;        // cm; where a walk starts
+    uint16_t toDistance = 0;      // cm; where a walk ends
+    uint64_t fromMs = 0;          // in the room from this scene time ...
     uint64_t untilMs = kForever;  // ... up to (not including) this one
     // The random stretches (a still person's misses, clutter's bursts): one
     // begins on average every everyMs (0: never) and lasts shortestMs to
