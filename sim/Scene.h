@@ -37,7 +37,6 @@ class Scene {
 public:
     // "office-empty", "office-occupied" or "office".
     static bool Builtin(const std::string& name, Scene& out);
-    static const char* BuiltinNames() { return "office-empty | office-occupied | office"; }
     // Scene file text; on failure error names the line.
     static bool Parse(const std::string& text, Scene& out, std::string& error);
 
