@@ -19,8 +19,8 @@ namespace {
 constexpr size_t kHead = 8;  // period, hold, four ranges (x3 cm), calibration (x300 cm), seed
 constexpr int kPeriods = 300;
 
-std::vector<radarproto::Report> Play(const zuvsim::Scene& scene, const radarproto::ModuleParameters& p,
-                                     uint64_t seed, uint32_t periodMs) {
+std::vector<radarproto::Report> Play(const zuvsim::Scene& scene, const radarproto::ModuleParameters& p, uint64_t seed,
+                                     uint32_t periodMs) {
     zuvsim::ScenePlayer player(scene, seed, periodMs);
     zuvsim::Detector detector;
     std::vector<radarproto::Report> reports;
@@ -58,8 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const radarproto::Report& r : reports) {
         Check(r.state <= 2);
         Check(r.state != 0 || r.distance == 0);
-        if (r.state == 1 && p.distanceCalibration == 0)
-            Check(r.distance <= p.motionRangeMax);
+        if (r.state == 1 && p.distanceCalibration == 0) Check(r.distance <= p.motionRangeMax);
     }
     const std::vector<radarproto::Report> again = Play(scene, p, seed, periodMs);
     for (int i = 0; i < kPeriods; ++i)
