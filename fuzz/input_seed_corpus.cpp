@@ -4,6 +4,7 @@
 //   profile parameter profiles, good, odd and broken
 //   param   parameter replies and edit texts (first byte: which of the two)
 //   replay  replay heads (speed, period, block, clock steps) and recordings
+//   scene   scene files after a head of parameters, good and broken
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -171,11 +172,21 @@ void ReplaySeeds(Writer& w) {
     w.Add(Cat(change[0], {Bytes(change.begin() + 1, change.end()), frames, tail}));
 }
 
+void SceneSeeds(Writer& w) {
+    // period-1, hold, motion max/min, micro-motion max/min (cm / 3), calibration (cm / 300), seed
+    const std::string factory = std::string{49, 20, char(239), 10, char(141), 10, 0, 1};
+    w.Add(factory + "length 60000\nclutter 350 burst 15000 100 500\nstill 150 miss 6000 200 2400\n");
+    w.Add(factory + "walk 500 150 from 20000 until 24000 # in\nstill 150 from 24000\n");
+    w.Add(std::string{9, 0, 100, 0, 100, 0, 1, 7} + "length 100\nstill 150 until 50\nclutter 300 burst 1 50 50\n");
+    w.Add(factory + "still\n");
+    w.Add(factory + "length 1000\nwalk 0 65535 until 2000\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: input_seed_corpus report|config|profile|param|replay DIR\n");
+        std::fprintf(stderr, "usage: input_seed_corpus report|config|profile|param|replay|scene DIR\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -190,6 +201,8 @@ int main(int argc, char** argv) {
         ParamSeeds(w);
     else if (kind == "replay")
         ReplaySeeds(w);
+    else if (kind == "scene")
+        SceneSeeds(w);
     else {
         std::fprintf(stderr, "input_seed_corpus: unknown kind %s\n", kind.c_str());
         return 2;
