@@ -28,7 +28,7 @@ struct WriteAllResult {
         Mismatch,        // read back, and differences lists what differs
     };
     Outcome outcome = Outcome::Verified;
-    uint16_t failedCode = 0;                      // WriteFailed: the code of the group that failed
+    uint16_t failedCode = 0;                     // WriteFailed: the code of the group that failed
     std::vector<ProfileDifference> differences;  // Mismatch: key, value sent (first), value read (second)
 
     bool Ok() const { return outcome == Outcome::Verified; }
