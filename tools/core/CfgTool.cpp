@@ -60,7 +60,9 @@ public:
 
     bool Simple(uint16_t code) { return Send(code, nullptr, 0, StatusOnly, nullptr); }
 
-    bool ReadVersion(std::string& version) { return Send(radarproto::kReadVersion, nullptr, 0, TextAfterStatus, &version); }
+    bool ReadVersion(std::string& version) {
+        return Send(radarproto::kReadVersion, nullptr, 0, TextAfterStatus, &version);
+    }
 
     bool Read(RadarParam& param) override {
         RadarParam read = param;  // taken only when the whole reply decoded
@@ -98,7 +100,10 @@ public:
     }
 
 private:
-    static uint16_t StatusOnly(int, const unsigned char*, int, void*) { return 0; }
+    // The module's status as the result, so a refusal is told with its status.
+    static uint16_t StatusOnly(int hasStatus, const unsigned char* data, int length, void*) {
+        return hasStatus && length >= 2 ? static_cast<uint16_t>(data[0] | data[1] << 8) : 0;
+    }
     static uint16_t TextAfterStatus(int hasStatus, const unsigned char* data, int length, void* context) {
         const int skip = hasStatus ? 2 : 0;
         if (length < skip) return kParamReplyUnusable;
@@ -194,7 +199,8 @@ private:
         unsigned long code = 0;
         const FileWriteResult saved = SaveProfile(m_platform.NativePath(m_args.output), param, info, &code);
         if (saved == FileWriteResult::Written) return {};
-        const std::string reason = saved == FileWriteResult::Skipped ? "the file is read-only" : m_platform.SystemReason(code);
+        const std::string reason =
+            saved == FileWriteResult::Skipped ? "the file is read-only" : m_platform.SystemReason(code);
         return {kExitFileWrite, "cannot write " + m_args.output + ": " + reason};
     }
 
@@ -230,8 +236,8 @@ private:
         const std::vector<ProfileDifference> differences = CompareProfiles(file, module);
         if (differences.empty()) return {};
         PrintDifferences(differences, "file", "module", m_out);
-        return {kExitDiffer, "the module differs from " + m_args.profile + " in " +
-                                 std::to_string(differences.size()) + " parameter(s)"};
+        return {kExitDiffer, "the module differs from " + m_args.profile + " in " + std::to_string(differences.size()) +
+                                 " parameter(s)"};
     }
 
     Outcome Record();
@@ -262,7 +268,8 @@ Outcome Tool::Record() {
     while (outcome.status == kExitOk && !m_platform.StopRequested()) {
         const int64_t left = end - m_platform.NowMs();
         if (left <= 0) break;
-        const int n = m_link.ReadData(block.data(), kRecordBlock, static_cast<int>(std::min<int64_t>(left, kRecordSliceMs)));
+        const int n =
+            m_link.ReadData(block.data(), kRecordBlock, static_cast<int>(std::min<int64_t>(left, kRecordSliceMs)));
         if (n < 0) {
             portLost = true;
             outcome = {kExitPort, "port " + m_args.port + " lost while recording; " + m_args.output + " keeps " +

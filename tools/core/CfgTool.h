@@ -18,14 +18,14 @@ namespace zuvcfg {
 // Exit statuses; --help lists them, docs/zuv_cfg.md too.
 enum ExitStatus : int {
     kExitOk = 0,
-    kExitDiffer = 1,       // diff: the module and the file differ
-    kExitUsage = 2,        // bad arguments
-    kExitPort = 3,         // port missing, busy, or lost while in use
-    kExitNoAnswer = 4,     // the module did not answer (wrong baud rate, not powered)
-    kExitBadReply = 5,     // malformed or short reply, or a read the module refused
-    kExitMismatch = 6,     // write/restore: refused, or read back different
-    kExitBadProfile = 7,   // the profile file cannot be read or is not a valid profile
-    kExitFileWrite = 8,    // an output file could not be written
+    kExitDiffer = 1,      // diff: the module and the file differ
+    kExitUsage = 2,       // bad arguments
+    kExitPort = 3,        // port missing, busy, or lost while in use
+    kExitNoAnswer = 4,    // the module did not answer (wrong baud rate, not powered)
+    kExitBadReply = 5,    // malformed or short reply, or a read the module refused
+    kExitMismatch = 6,    // write/restore: refused, or read back different
+    kExitBadProfile = 7,  // the profile file cannot be read or is not a valid profile
+    kExitFileWrite = 8,   // an output file could not be written
 };
 
 typedef uint16_t (*ReplyHandler)(int hasStatus, const unsigned char* data, int length, void* context);
@@ -39,8 +39,8 @@ public:
     virtual bool StopCmdMode() = 0;
     // 0, the handler's result, the module's refusal or a library error code
     // (kErrNotOpen ... kErrReplyLength of the device core, equal to the DLL's).
-    virtual uint16_t SendCommand(int code, const void* request, int requestLength, ReplyHandler handler,
-                                 void* context, int timeoutMs) = 0;
+    virtual uint16_t SendCommand(int code, const void* request, int requestLength, ReplyHandler handler, void* context,
+                                 int timeoutMs) = 0;
     // Bytes read, 0 when silent, < 0 when the port is gone.
     virtual int ReadData(void* buffer, int size, int timeoutMs) = 0;
 };
