@@ -94,14 +94,15 @@ SimProcess::SimProcess(const std::string& simBinary, const std::string& dir, con
                        const std::vector<std::string>& options)
     : m_link(dir + "/" + name), m_log(dir + "/" + name + ".log") {
     const std::string ready = m_link + ".ready";
-    std::vector<std::string> args = {simBinary, "--link", m_link, "--ready-file", ready, "--log", m_log,
-                                     "--max-runtime", "300", "--exit-with-parent"};
+    std::vector<std::string> args = {simBinary, "--link", m_link,          "--ready-file", ready,
+                                     "--log",   m_log,    "--max-runtime", "300",          "--exit-with-parent"};
     args.insert(args.end(), options.begin(), options.end());
     m_pid = Spawn(args, "", m_link + ".stderr");
     struct stat st;
     int status = 0;
     bool ended = false;
-    WaitFor([&] { return stat(ready.c_str(), &st) == 0 || (ended = Reap(m_pid, std::chrono::milliseconds(0), &status)); });
+    WaitFor(
+        [&] { return stat(ready.c_str(), &st) == 0 || (ended = Reap(m_pid, std::chrono::milliseconds(0), &status)); });
     if (ended) m_pid = -1;
     m_started = stat(ready.c_str(), &st) == 0;
     if (!m_started) m_problem = "zuv_sim did not become ready: " + ReadFile(m_link + ".stderr") + Log();

@@ -66,8 +66,8 @@ protected:
         }
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
         auto create = [&](const std::string& name) {
-            return CreateFileW(WinPath(dir + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                               0, nullptr);
+            return CreateFileW(WinPath(dir + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                               nullptr);
         };
         HANDLE outFile = create("out"), errFile = create("err");
         STARTUPINFOW si = {};
@@ -78,8 +78,10 @@ protected:
         PROCESS_INFORMATION pi = {};
         DWORD code = 0xFFFF;
         if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-            if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-            else TerminateProcess(pi.hProcess, 0xFFFE);
+            if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
+                GetExitCodeProcess(pi.hProcess, &code);
+            else
+                TerminateProcess(pi.hProcess, 0xFFFE);
             CloseHandle(pi.hThread);
             CloseHandle(pi.hProcess);
         }
