@@ -82,17 +82,18 @@ int WriteVerify(const std::string& sim, const std::string& cfg, int runs) {
         measured.push_back(took);
         needed.push_back(need);
         if (i == 0)
-            std::printf("write + verify: %zu bytes on the line (%.1f ms at 256000 baud), simulator replies %.1f ms, "
-                        "quiet span %.0f ms\n",
-                        wire.bytes, 1000 * wire.bytes / kBytesPerSecond, 1000 * wire.replySeconds,
-                        1000 * kQuietSpanS);
+            std::printf(
+                "write + verify: %zu bytes on the line (%.1f ms at 256000 baud), simulator replies %.1f ms, "
+                "quiet span %.0f ms\n",
+                wire.bytes, 1000 * wire.bytes / kBytesPerSecond, 1000 * wire.replySeconds, 1000 * kQuietSpanS);
     }
     std::sort(measured.begin(), measured.end());
     std::sort(needed.begin(), needed.end());
     const double median = measured[measured.size() / 2], need = needed[needed.size() / 2];
-    std::printf("write + verify, %d runs: median %.1f ms (min %.1f, max %.1f), protocol needs %.1f ms: "
-                "target <= 1.5x, ratio %.2f\n",
-                runs, 1000 * median, 1000 * measured.front(), 1000 * measured.back(), 1000 * need, median / need);
+    std::printf(
+        "write + verify, %d runs: median %.1f ms (min %.1f, max %.1f), protocol needs %.1f ms: "
+        "target <= 1.5x, ratio %.2f\n",
+        runs, 1000 * median, 1000 * measured.front(), 1000 * measured.back(), 1000 * need, median / need);
     return 0;
 }
 
@@ -115,9 +116,10 @@ int RecordAtLineRate(const std::string& sim, const std::string& cfg, int seconds
     const size_t common = static_cast<size_t>(
         std::mismatch(sent.begin(), sent.begin() + std::min(sent.size(), recorded.size()), recorded.begin()).first -
         sent.begin());
-    std::printf("record at the line rate, %d s (ran %.1f s): %zu bytes sent (%ld frames, %.0f B/s), %zu recorded, "
-                "equal for the first %zu\n",
-                seconds, took, sent.size(), frames, sent.size() / (seconds - 2.0), recorded.size(), common);
+    std::printf(
+        "record at the line rate, %d s (ran %.1f s): %zu bytes sent (%ld frames, %.0f B/s), %zu recorded, "
+        "equal for the first %zu\n",
+        seconds, took, sent.size(), frames, sent.size() / (seconds - 2.0), recorded.size(), common);
     std::printf("record at the line rate: bytes recorded / sent: target 1.00 and equal, ratio %.4f, %s\n",
                 sent.empty() ? 0.0 : static_cast<double>(recorded.size()) / sent.size(),
                 recorded == sent ? "equal byte for byte" : "NOT equal");

@@ -14,12 +14,6 @@ namespace zuvcfg {
 
 namespace {
 
-// Command mode as the parameter dialog enters it: two tries of 150 ms, then
-// report bytes still arriving dropped until the line is quiet (at most 500 ms).
-constexpr int kEnterCommandModeAttempts = 2;
-constexpr int kEnterCommandModeReplyMs = 150;
-constexpr int kQuietLineMaxWaitMs = 500;
-constexpr int kCommandReplyMs = 2000;
 // The longest single wait while recording, so Ctrl+C is seen at once.
 constexpr int kRecordSliceMs = 100;
 constexpr int kRecordBlock = 4096;
