@@ -115,8 +115,9 @@ void SimProcess::Stop() {
     m_pid = -1;
 }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& outputPrefix)
-    : m_out(outputPrefix + ".out"), m_err(outputPrefix + ".err") {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& outputPrefix,
+                           const std::string& stdoutPath)
+    : m_out(stdoutPath.empty() ? outputPrefix + ".out" : stdoutPath), m_err(outputPrefix + ".err") {
     m_pid = Spawn(argv, m_out, m_err);
 }
 

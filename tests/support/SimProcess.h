@@ -59,7 +59,9 @@ private:
 // A program started with its stdout and stderr going to files.
 class ChildProcess {
 public:
-    ChildProcess(const std::vector<std::string>& argv, const std::string& outputPrefix);
+    // Output to outputPrefix.out and .err; stdoutPath, when given, takes stdout instead.
+    ChildProcess(const std::vector<std::string>& argv, const std::string& outputPrefix,
+                 const std::string& stdoutPath = "");
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

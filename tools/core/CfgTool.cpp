@@ -17,6 +17,8 @@ namespace {
 // The longest single wait while recording, so Ctrl+C is seen at once.
 constexpr int kRecordSliceMs = 100;
 constexpr int kRecordBlock = 4096;
+// A profile is about 800 bytes; a bigger file (a device, a wrong name) is not read to its end.
+constexpr size_t kMaxProfileBytes = 1 << 20;
 
 struct Outcome {
     int status = kExitOk;
@@ -124,10 +126,14 @@ Outcome ReadProfileFile(IPlatform& platform, const std::string& path, RadarParam
     std::string bytes;
     char block[4096];
     size_t n = 0;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, n);
+    errno = 0;
+    while (bytes.size() <= kMaxProfileBytes && (n = std::fread(block, 1, sizeof block, file)) > 0)
+        bytes.append(block, n);
     const bool failed = std::ferror(file) != 0;
+    const int error = errno;
     std::fclose(file);
-    if (failed) return {kExitBadProfile, "cannot read " + path};
+    if (failed) return {kExitBadProfile, "cannot read " + path + ": " + std::strerror(error)};
+    if (bytes.size() > kMaxProfileBytes) return {kExitBadProfile, path + " is larger than any profile (1 MiB)"};
     const ProfileReadResult result = ReadProfile(bytes.data(), bytes.size(), param);
     if (!result.Ok()) return {kExitBadProfile, path + ": " + DescribeProfileError(result)};
     return {};
@@ -309,8 +315,9 @@ int Run(const std::vector<std::string>& args, IPlatform& platform, std::ostream&
         err << "zuv_cfg: cannot open " << parsed.port << ": " << problem << "\n";
         return kExitPort;
     }
-    const Outcome outcome = Tool(parsed, platform, *link, out).Run();
+    Outcome outcome = Tool(parsed, platform, *link, out).Run();
     out.flush();
+    if (!out && outcome.status == kExitOk) outcome = {kExitFileWrite, "cannot write to standard output"};
     if (outcome.status != kExitOk) err << "zuv_cfg: " << outcome.line << "\n";
     return outcome.status;
 }
