@@ -27,6 +27,7 @@ struct Case {
     std::vector<std::string> sim;
     std::string profile;  // written to {dir}/p.xml when not empty
     std::vector<Step> steps;
+    bool profileStays = false;  // {dir}/p.xml holds profile after the steps
 };
 
 constexpr int kLastModuleAnswered = 1;  // exit 0 and 1 (diff)
@@ -99,6 +100,11 @@ const Case kCases[] = {
      {},
      "",
      {{{"record", "--seconds", "1", "-o", "{dir}/no/r.dat"}, 8, "cannot create {dir}/no/r.dat", ""}}},
+    {"RecordOverFileModuleGone",
+     {"--hangup-on-command", "0x10"},
+     kPartial,
+     {{{"record", "--seconds", "5", "-o", "{dir}/p.xml"}, 3, "lost during command 0x10", ""}},
+     true},
     {"RecordDiskFull",
      {},
      "",
@@ -156,7 +162,9 @@ TEST_P(CfgProgram, ExitStatusAndOutput) {
     const Case& c = GetParam();
     SimProcess sim(ZUV_SIM_PATH, dir.Path(), "tty", c.sim);
     ASSERT_TRUE(sim.Started()) << sim.Problem();
-    if (!c.profile.empty()) ASSERT_TRUE(WriteFile(dir.Path() + "/p.xml", c.profile));
+    if (!c.profile.empty()) {
+        ASSERT_TRUE(WriteFile(dir.Path() + "/p.xml", c.profile));
+    }
     for (const Step& step : c.steps) {
         SCOPED_TRACE(::testing::PrintToString(step.args));
         auto run = Run(step.args, sim.Link(), step.stdoutTo);
@@ -168,11 +176,17 @@ TEST_P(CfgProgram, ExitStatusAndOutput) {
             EXPECT_NE(err.find(Expand(step.errHas, dir.Path(), sim.Link())), std::string::npos) << err;
             EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line: " << err;
         }
-        if (step.stdoutTo.empty()) EXPECT_NE(run->Out().find(step.outHas), std::string::npos) << run->Out();
+        if (step.stdoutTo.empty()) {
+            EXPECT_NE(run->Out().find(step.outHas), std::string::npos) << run->Out();
+        }
         // Whatever the outcome, a module that still answers is out of command
         // mode (a late module logs it when its reply goes out).
-        if (step.exit <= kLastModuleAnswered || step.exit == 6 || step.exit == 8)
+        if (step.exit <= kLastModuleAnswered || step.exit == 6 || step.exit == 8) {
             EXPECT_TRUE(WaitFor([&] { return LeftCommandMode(sim.Log()); }, std::chrono::seconds(10))) << sim.Log();
+        }
+    }
+    if (c.profileStays) {
+        EXPECT_EQ(ReadFile(dir.Path() + "/p.xml"), c.profile) << "a file the command named stays whole";
     }
 }
 

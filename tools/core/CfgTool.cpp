@@ -252,15 +252,22 @@ private:
 // Every byte received, as it came, flushed block by block so an interrupted
 // run keeps all it was given; after a failed write nothing more is written.
 Outcome Tool::Record() {
-    std::FILE* file = m_platform.OpenFile(m_args.output, "wb");
-    if (!file) return {kExitFileWrite, "cannot create " + m_args.output + ": " + std::strerror(errno)};
-    Outcome outcome;
     {
         // The tool's start: reporting switched on inside command mode, which
         // is left to let the frames flow.
         CommandModeScope mode(m_link);
-        if (!m_session.Simple(radarproto::kStartReporting)) outcome = m_session.Failure();
+        if (!m_session.Simple(radarproto::kStartReporting)) return m_session.Failure();
     }
+    // Created only once the module reports, so a module that cannot start
+    // leaves an earlier file of that name as it was; the frames sent
+    // meanwhile wait in the port.
+    std::FILE* file = m_platform.OpenFile(m_args.output, "wb");
+    if (!file) {
+        const int error = errno;
+        m_session.Simple(radarproto::kStopReporting);
+        return {kExitFileWrite, "cannot create " + m_args.output + ": " + std::strerror(error)};
+    }
+    Outcome outcome;
     uint64_t written = 0;
     bool portLost = false;
     const int64_t end = m_platform.NowMs() + static_cast<int64_t>(m_args.seconds) * 1000;
