@@ -18,6 +18,7 @@
 #include "RecordingScan.h"
 #include "ReportFrameParser.h"
 #include "Scenario.h"
+#include "config/Profile.h"
 
 namespace {
 
@@ -259,6 +260,59 @@ TEST_F(ZuvRecProgram, BadFilesAndArgumentsGiveAClearMessageAndTheirExitCode) {
         EXPECT_EQ(3,
                   std::system((std::string(ZUV_REC_PATH) + " csv '" + ok + "' >/dev/full 2>/dev/null").c_str()) >> 8);
     }
+}
+
+// zuv_rec tune: one row per command line, its exit status and what it prints.
+TEST_F(ZuvRecProgram, TuneTellsEachOutcomeByItsExitStatus) {
+    const std::string empty = Write("empty.dat", RecordScript("0 0 40000\n1 600 5000\n0 0 45000\n", 1000));
+    const std::string still = Write("still.dat", RecordScript("2 150 30000\n0 0 5000\n2 150 55000\n", 1000));
+    const std::string quiet = Write("quiet.dat", RecordScript("0 0 90000\n", 1000));
+    const std::string always = Write("always.dat", RecordScript("2 150 90000\n", 1000));
+    const std::string shortOne = Write("short.dat", RecordScript("2 150 10000\n", 1000));
+    const std::string noFrames = Write("noise.dat", Bytes(500, 'x'));
+    const std::string profile =
+        Write("in.xml", Bytes{'<', 'R', 'a', 'd', 'a', 'r', 'P', 'r', 'o', 'f', 'i', 'l', 'e', ' ', 'n',
+                              'O', 'f', 'f', 'T', 'i', 'm', 'e', '=', '"', '1', '0', '"', '/', '>'});
+    const std::string config =
+        Write("appConfig.xml", Bytes{'<', 'A', 'p', 'p', 'C', 'o', 'n', 'f', 'i', 'g', ' ', 'n', 'O',
+                                     'f', 'f', 'T', 'i', 'm', 'e', '=', '"', '-', '1', '"', '/', '>'});
+    const std::string out = m_dir + "/out.xml";
+    const std::string both = " '" + empty + "' '" + still + "' --period 1000";
+    struct {
+        std::string args;
+        int status;
+        const char* says;  // in stdout (status 0) or stderr
+    } rows[] = {
+        {both, 0, "parameters while recording: the factory values"},
+        {both + " --params '" + profile + "' --true-distance 170 --profile '" + out + "'", 0, "nOffTime: 10 -> 18"},
+        {" '" + quiet + "' '" + empty + "' --period 1000", 0, "false departures with the person there: 1"},
+        {" '" + always + "' '" + quiet + "' --period 1000", 5, "other way round"},
+        {" '" + empty + "' '" + shortOne + "' --period 1000", 5, "at least 60.000 s"},
+        {" '" + noFrames + "' '" + still + "'", 4, "no report frame"},
+        {" '" + m_dir + "/missing.dat' '" + still + "'", 1, "cannot open"},
+        {both + " --params '" + config + "'", 6, "nOffTime: \"-1\""},
+        {both + " --params '" + noFrames + "'", 6, "parameter profile or appConfig.xml"},
+        {both + " --true-distance far", 2, "--true-distance needs"},
+        {" '" + empty + "'", 2, "two recordings"},
+        {both + " --profile", 2, "--profile needs a file"},
+    };
+    for (const auto& row : rows) {
+        std::string text, err;
+        EXPECT_EQ(row.status, Run("tune" + row.args, &text, &err)) << row.args << "\n" << err;
+        EXPECT_NE(std::string::npos, (row.status == 0 ? text : err).find(row.says)) << row.args << "\n" << text << err;
+        if (row.status != 0 && row.status != 2) {
+            EXPECT_EQ(std::string::npos, err.find('\n', err.find('\n') + 1)) << "one line: " << err;
+        }
+    }
+    // The profile written holds the suggestions over the values given.
+    std::ifstream in(out, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    RadarParam read;
+    LoadDefaultParameters(read);
+    ASSERT_TRUE(ReadProfile(written.data(), written.size(), read).Ok()) << written;
+    EXPECT_EQ(18, read.nOffTime);
+    EXPECT_EQ(20, read.nDistanceCalibration);
+    EXPECT_EQ(570, read.nMotionRangeMax);
 }
 
 }  // namespace
