@@ -103,7 +103,8 @@ int RunTune(int argc, char** argv, int (*usage)(const char* problem)) {
                 return usage("--period needs a whole number of milliseconds from 1 to 60000");
             options.periodMs = static_cast<uint32_t>(number);
         } else if (option == "--true-distance") {
-            if (!ParseWhole(value, 0, 65535, number)) return usage("--true-distance needs whole centimetres, 0 to 65535");
+            if (!ParseWhole(value, 0, 65535, number))
+                return usage("--true-distance needs whole centimetres, 0 to 65535");
             options.hasTrueDistance = true;
             options.trueDistanceCm = static_cast<int32_t>(number);
         } else if (option == "--params" || option == "--profile") {
@@ -135,9 +136,8 @@ int RunTune(int argc, char** argv, int (*usage)(const char* problem)) {
     if (result.problem != tuning::TuningProblem::None)
         return Fail(noFrames ? kNoReports : kCannotJudge, tuning::DescribeProblem(result, options.periodMs));
 
-    std::string text = paramsPath.empty()
-                           ? "parameters while recording: the factory values (no --params given)\n"
-                           : "parameters while recording: " + paramsPath + "\n";
+    std::string text = paramsPath.empty() ? "parameters while recording: the factory values (no --params given)\n"
+                                          : "parameters while recording: " + paramsPath + "\n";
     text += tuning::FormatTuning(result, options.periodMs);
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
         return Fail(kCannotWrite, std::string("cannot write the output: ") + std::strerror(errno ? errno : EIO));

@@ -125,15 +125,16 @@ void SuggestHold(const TuningOptions& options, TuningResult& r) {
             longest = std::max(longest, gap.length);
     }
     if (longest == 0) return;
-    const int64_t margin = static_cast<int64_t>(std::max(CeilDiv(longest, 2), CeilDiv(kHoldMarginMinMs, options.periodMs)));
+    const int64_t margin =
+        static_cast<int64_t>(std::max(CeilDiv(longest, 2), CeilDiv(kHoldMarginMinMs, options.periodMs)));
     int64_t wanted = hold + static_cast<int64_t>(longest) + margin;
     Reason reason = Reason::BridgeGaps;
     if (wanted > cap) {
         wanted = cap;
         reason = Reason::BridgeGapsCapped;
     }
-    r.suggestions.push_back(
-        {Setting::OffTime, r.current.offTime, static_cast<int32_t>(wanted), reason, static_cast<int64_t>(longest), margin});
+    r.suggestions.push_back({Setting::OffTime, r.current.offTime, static_cast<int32_t>(wanted), reason,
+                             static_cast<int64_t>(longest), margin});
     r.suggested.offTime = static_cast<int32_t>(wanted);
 }
 
@@ -141,8 +142,8 @@ void SuggestCalibration(const TuningOptions& options, TuningResult& r) {
     if (!options.hasTrueDistance) return;
     const int64_t delta = static_cast<int64_t>(options.trueDistanceCm) - r.person50;
     if (delta == 0) return;
-    const int64_t calibrated = std::clamp<int64_t>(static_cast<int64_t>(r.current.distanceCalibration) + delta,
-                                                   INT32_MIN, INT32_MAX);
+    const int64_t calibrated =
+        std::clamp<int64_t>(static_cast<int64_t>(r.current.distanceCalibration) + delta, INT32_MIN, INT32_MAX);
     r.suggestions.push_back({Setting::Calibration, r.current.distanceCalibration, static_cast<int32_t>(calibrated),
                              Reason::Calibration, options.trueDistanceCm, r.person50});
     r.suggested.distanceCalibration = static_cast<int32_t>(calibrated);
@@ -152,11 +153,11 @@ void SuggestCalibration(const TuningOptions& options, TuningResult& r) {
     for (Suggestion& s : r.suggestions) {
         int32_t* field = nullptr;
         switch (s.setting) {
-            case Setting::MotionRangeMin: field = &r.suggested.motionRangeMin; break;
-            case Setting::MotionRangeMax: field = &r.suggested.motionRangeMax; break;
-            case Setting::MotionlessRangeMin: field = &r.suggested.motionlessRangeMin; break;
-            case Setting::MotionlessRangeMax: field = &r.suggested.motionlessRangeMax; break;
-            default: continue;
+        case Setting::MotionRangeMin: field = &r.suggested.motionRangeMin; break;
+        case Setting::MotionRangeMax: field = &r.suggested.motionRangeMax; break;
+        case Setting::MotionlessRangeMin: field = &r.suggested.motionlessRangeMin; break;
+        case Setting::MotionlessRangeMax: field = &r.suggested.motionlessRangeMax; break;
+        default: continue;
         }
         *field = s.to = Clamp16(s.to + delta);
         shifted = true;

@@ -65,8 +65,8 @@ enum class Kind : uint8_t { Moving = 1, Motionless = 2 };
 // An unbroken run of reports of one presence kind in the empty room.
 struct PresenceSpell {
     Kind kind = Kind::Moving;
-    uint64_t start = 0;   // index of its first report
-    uint64_t length = 0;  // reports
+    uint64_t start = 0;                  // index of its first report
+    uint64_t length = 0;                 // reports
     uint16_t nearest = 0, farthest = 0;  // its distances, cm
 };
 
@@ -90,11 +90,11 @@ struct ClutterPlace {
 enum class Setting { MotionRangeMin, MotionRangeMax, MotionlessRangeMin, MotionlessRangeMax, OffTime, Calibration };
 
 enum class Reason {
-    NearClutter,      // a = farthest clutter distance, b = the person's low edge
-    FarClutter,       // a = nearest clutter distance, b = the person's high edge
-    BridgeGaps,       // a = longest bridged gap (reports), b = margin (reports)
-    BridgeGapsCapped, // as BridgeGaps, the result held at the cap
-    Calibration,      // a = true distance, b = median reported
+    NearClutter,       // a = farthest clutter distance, b = the person's low edge
+    FarClutter,        // a = nearest clutter distance, b = the person's high edge
+    BridgeGaps,        // a = longest bridged gap (reports), b = margin (reports)
+    BridgeGapsCapped,  // as BridgeGaps, the result held at the cap
+    Calibration,       // a = true distance, b = median reported
 };
 
 struct Suggestion {
@@ -105,8 +105,8 @@ struct Suggestion {
 };
 
 enum class NoticeKind {
-    ClutterAmongPerson,  // kind's clutter inside the person's distances: a, b = its distances
-    GapBeyondCap,        // a gap no hold up to the cap bridges: a = its length (reports), b = start
+    ClutterAmongPerson,         // kind's clutter inside the person's distances: a, b = its distances
+    GapBeyondCap,               // a gap no hold up to the cap bridges: a = its length (reports), b = start
     RangeShiftedByCalibration,  // changed ranges moved by the calibration change a (cm)
 };
 

@@ -29,44 +29,46 @@ const char* KindName(Kind kind) { return kind == Kind::Moving ? "moving" : "moti
 std::string ReasonText(const Suggestion& s, uint32_t periodMs) {
     const long long a = s.a, b = s.b;
     switch (s.reason) {
-        case Reason::NearClutter:
-            return Printf("presence in the empty room reached out to %lld cm, nearer than the person (from %lld cm).",
-                          a, b);
-        case Reason::FarClutter:
-            return Printf("presence in the empty room began at %lld cm, farther than the person (up to %lld cm).", a,
-                          b);
-        case Reason::BridgeGaps:
-        case Reason::BridgeGapsCapped: {
-            std::string text = Printf("bridges the longest false departure (%llu periods, %s s) with a margin of %lld "
-                                      "periods; the cost: nobody is reported %s s after a person leaves",
-                                      static_cast<unsigned long long>(a), Seconds(a, periodMs).c_str(), b,
-                                      Seconds(s.to, periodMs).c_str());
-            if (s.reason == Reason::BridgeGapsCapped)
-                text += Printf(" (held at the cap of %s s, so the margin is shorter)",
-                               recording::FormatSeconds(kHoldCapMs).c_str());
-            return text + ".";
-        }
-        case Reason::Calibration:
-            return Printf("the person stood at %lld cm and the module reported a median of %lld cm.", a, b);
+    case Reason::NearClutter:
+        return Printf("presence in the empty room reached out to %lld cm, nearer than the person (from %lld cm).", a,
+                      b);
+    case Reason::FarClutter:
+        return Printf("presence in the empty room began at %lld cm, farther than the person (up to %lld cm).", a, b);
+    case Reason::BridgeGaps:
+    case Reason::BridgeGapsCapped: {
+        std::string text = Printf(
+            "bridges the longest false departure (%llu periods, %s s) with a margin of %lld "
+            "periods; the cost: nobody is reported %s s after a person leaves",
+            static_cast<unsigned long long>(a), Seconds(a, periodMs).c_str(), b, Seconds(s.to, periodMs).c_str());
+        if (s.reason == Reason::BridgeGapsCapped)
+            text += Printf(" (held at the cap of %s s, so the margin is shorter)",
+                           recording::FormatSeconds(kHoldCapMs).c_str());
+        return text + ".";
+    }
+    case Reason::Calibration:
+        return Printf("the person stood at %lld cm and the module reported a median of %lld cm.", a, b);
     }
     return {};
 }
 
 std::string NoticeText(const tuning::Notice& n, uint32_t periodMs) {
     switch (n.kind) {
-        case NoticeKind::ClutterAmongPerson:
-            return Printf("%s presence in the empty room at %lld-%lld cm lies among the person's distances: ranges "
-                          "cannot remove it; move the module or the source.",
-                          KindName(n.presence), static_cast<long long>(n.a), static_cast<long long>(n.b));
-        case NoticeKind::GapBeyondCap:
-            return Printf("the departure at %s s lasting %s s is longer than a hold of at most %s s bridges: a person "
-                          "who really left, or a place the module cannot see; not bridged.",
-                          Seconds(n.b, periodMs).c_str(), Seconds(n.a, periodMs).c_str(),
-                          recording::FormatSeconds(kHoldCapMs).c_str());
-        case NoticeKind::RangeShiftedByCalibration:
-            return Printf("the range edges above are moved by the calibration change (%+lld cm), as the module "
-                          "compares its ranges with the distance it reports.",
-                          static_cast<long long>(n.a));
+    case NoticeKind::ClutterAmongPerson:
+        return Printf(
+            "%s presence in the empty room at %lld-%lld cm lies among the person's distances: ranges "
+            "cannot remove it; move the module or the source.",
+            KindName(n.presence), static_cast<long long>(n.a), static_cast<long long>(n.b));
+    case NoticeKind::GapBeyondCap:
+        return Printf(
+            "the departure at %s s lasting %s s is longer than a hold of at most %s s bridges: a person "
+            "who really left, or a place the module cannot see; not bridged.",
+            Seconds(n.b, periodMs).c_str(), Seconds(n.a, periodMs).c_str(),
+            recording::FormatSeconds(kHoldCapMs).c_str());
+    case NoticeKind::RangeShiftedByCalibration:
+        return Printf(
+            "the range edges above are moved by the calibration change (%+lld cm), as the module "
+            "compares its ranges with the distance it reports.",
+            static_cast<long long>(n.a));
     }
     return {};
 }
@@ -75,12 +77,12 @@ std::string NoticeText(const tuning::Notice& n, uint32_t periodMs) {
 
 const char* SettingKey(Setting setting) {
     switch (setting) {
-        case Setting::MotionRangeMin: return "nMotionRangeMin";
-        case Setting::MotionRangeMax: return "nMotionRangeMax";
-        case Setting::MotionlessRangeMin: return "nMotionlessRangeMin";
-        case Setting::MotionlessRangeMax: return "nMotionlessRangeMax";
-        case Setting::OffTime: return "nOffTime";
-        case Setting::Calibration: return "nDistanceCalibration";
+    case Setting::MotionRangeMin: return "nMotionRangeMin";
+    case Setting::MotionRangeMax: return "nMotionRangeMax";
+    case Setting::MotionlessRangeMin: return "nMotionlessRangeMin";
+    case Setting::MotionlessRangeMax: return "nMotionlessRangeMax";
+    case Setting::OffTime: return "nOffTime";
+    case Setting::Calibration: return "nDistanceCalibration";
     }
     return "";
 }
@@ -88,24 +90,24 @@ const char* SettingKey(Setting setting) {
 std::string DescribeProblem(const TuningResult& r, uint32_t periodMs) {
     const std::string least = recording::FormatSeconds(kMinRecordingMs);
     switch (r.problem) {
-        case TuningProblem::None: return {};
-        case TuningProblem::EmptyHasNoFrames: return "the empty room's recording holds no report frame";
-        case TuningProblem::OccupiedHasNoFrames: return "the occupied room's recording holds no report frame";
-        case TuningProblem::EmptyTooShort:
-            return "the empty room's recording lasts " + Seconds(r.emptyReports, periodMs) + " s; at least " + least +
-                   " s are needed to judge it";
-        case TuningProblem::OccupiedTooShort:
-            return "the occupied room's recording lasts " + Seconds(r.occupiedReports, periodMs) + " s; at least " +
-                   least + " s are needed to judge it";
-        case TuningProblem::Swapped:
-            return "the empty room's recording shows presence all the time and the occupied one never: were they "
-                   "given the other way round?";
-        case TuningProblem::EmptyAlwaysPresent:
-            return "the empty room's recording shows presence in every report: was the room really empty (or were "
-                   "the recordings swapped)?";
-        case TuningProblem::OccupiedNeverPresent:
-            return "the occupied room's recording never shows presence: was the person in the module's view (or were "
-                   "the recordings swapped)?";
+    case TuningProblem::None: return {};
+    case TuningProblem::EmptyHasNoFrames: return "the empty room's recording holds no report frame";
+    case TuningProblem::OccupiedHasNoFrames: return "the occupied room's recording holds no report frame";
+    case TuningProblem::EmptyTooShort:
+        return "the empty room's recording lasts " + Seconds(r.emptyReports, periodMs) + " s; at least " + least +
+               " s are needed to judge it";
+    case TuningProblem::OccupiedTooShort:
+        return "the occupied room's recording lasts " + Seconds(r.occupiedReports, periodMs) + " s; at least " + least +
+               " s are needed to judge it";
+    case TuningProblem::Swapped:
+        return "the empty room's recording shows presence all the time and the occupied one never: were they "
+               "given the other way round?";
+    case TuningProblem::EmptyAlwaysPresent:
+        return "the empty room's recording shows presence in every report: was the room really empty (or were "
+               "the recordings swapped)?";
+    case TuningProblem::OccupiedNeverPresent:
+        return "the occupied room's recording never shows presence: was the person in the module's view (or were "
+               "the recordings swapped)?";
     }
     return {};
 }
@@ -113,8 +115,8 @@ std::string DescribeProblem(const TuningResult& r, uint32_t periodMs) {
 std::string FormatTuning(const TuningResult& r, uint32_t periodMs) {
     std::string out;
     out += "empty room: " + std::to_string(r.emptyReports) + " reports, " + Seconds(r.emptyReports, periodMs) + " s\n";
-    out += "occupied room: " + std::to_string(r.occupiedReports) + " reports, " +
-           Seconds(r.occupiedReports, periodMs) + " s\n\n";
+    out += "occupied room: " + std::to_string(r.occupiedReports) + " reports, " + Seconds(r.occupiedReports, periodMs) +
+           " s\n\n";
 
     uint64_t moving = 0;
     for (const PresenceSpell& s : r.spells) moving += s.kind == Kind::Moving ? 1 : 0;
@@ -122,8 +124,10 @@ std::string FormatTuning(const TuningResult& r, uint32_t periodMs) {
                   static_cast<unsigned long long>(moving), static_cast<unsigned long long>(r.spells.size() - moving));
     for (size_t i = 0; i < r.spells.size() && i < kListed; ++i) {
         const PresenceSpell& s = r.spells[i];
-        out += Printf("  %-10s at %s s for %s s, %u-%u cm\n", KindName(s.kind), Seconds(s.start, periodMs).c_str(),
-                      Seconds(s.length, periodMs).c_str(), s.nearest, s.farthest);
+        const std::string where =
+            s.nearest == s.farthest ? Printf("%u cm", s.nearest) : Printf("%u-%u cm", s.nearest, s.farthest);
+        out += Printf("  %-10s at %s s for %s s, %s\n", KindName(s.kind), Seconds(s.start, periodMs).c_str(),
+                      Seconds(s.length, periodMs).c_str(), where.c_str());
     }
     if (r.spells.size() > kListed) out += Printf("  ... and %zu more\n", r.spells.size() - kListed);
 
@@ -136,10 +140,10 @@ std::string FormatTuning(const TuningResult& r, uint32_t periodMs) {
     }
     if (r.gaps.size() > kListed) out += Printf("  ... and %zu more\n", r.gaps.size() - kListed);
 
-    out += Printf("person's distance over %llu presence reports: 5%% %u cm, median %u cm, 95%% %u cm (kept free of "
-                  "range cuts: %d-%d cm)\n\n",
-                  static_cast<unsigned long long>(r.personReports), r.person5, r.person50, r.person95, r.personLow,
-                  r.personHigh);
+    out += Printf(
+        "person's distance over %llu presence reports: 5%% %u cm, median %u cm, 95%% %u cm (kept free of "
+        "range cuts: %d-%d cm)\n\n",
+        static_cast<unsigned long long>(r.personReports), r.person5, r.person50, r.person95, r.personLow, r.personHigh);
 
     out += "suggestions:\n";
     if (r.suggestions.empty()) out += "  none: the recordings show nothing these settings can remove\n";
