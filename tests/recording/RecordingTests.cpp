@@ -103,60 +103,75 @@ TEST(RecordingStats, ScriptedVisitsGiveArrivalsDeparturesAndDwellWithinOnePeriod
 }
 
 TEST(RecordingScan, NoisyAndTruncatedRecordingsMatchTheParserAndAccountForEveryByte) {
-    std::mt19937 random(7);
-    Bytes bytes;
-    // Enough for several scanner blocks: frames, noise runs, broken trailers
-    // and stray headers, also across block edges.
-    while (bytes.size() < 3 * recording::RecordingScanner::kBlockSize + 1000) {
-        const int kind = random() % 10;
-        Bytes frame = radarproto::EncodeReport(random() % 4, random() % 900);
-        if (kind == 0) {
-            const size_t noise = 1 + random() % 12;
-            for (size_t i = 0; i < noise; ++i) bytes.push_back(0x10 + random() % 0x40);  // never AA or 55
-        } else if (kind == 1) {
-            frame[6] = 0x54;  // broken trailer
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        } else if (kind == 2) {
-            bytes.push_back(0xAA);  // a stray header byte before a frame
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        } else {
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        }
-    }
-    ParserFrames parser;
-    radar::ScanReportFrames(bytes.data(), bytes.size(), parser);
-
-    for (size_t cut : {bytes.size(), bytes.size() - 3, bytes.size() - 9}) {
-        SCOPED_TRACE("length " + std::to_string(cut));
-        const Bytes recordingBytes(bytes.begin(), bytes.begin() + cut);
-        ParserFrames reference;
-        radar::ScanReportFrames(recordingBytes.data(), recordingBytes.size(), reference);
-        for (size_t piece : {size_t(0), size_t(3), size_t(1000)}) {
-            Collector collector;
-            recording::ScanCounts counts = Scan(recordingBytes, collector, piece);
-            ASSERT_EQ(reference.frames.size(), collector.reports.size());
-            EXPECT_EQ(reference.badTrailers, counts.badTrailers);
-            // Each report's offset points at its bytes; between reports lie
-            // exactly the skipped runs.
-            uint64_t end = 0, resyncs = 0, skipped = 0;
-            for (size_t i = 0; i < collector.reports.size(); ++i) {
-                const recording::Report& r = collector.reports[i];
-                ASSERT_EQ(i, r.index);
-                ASSERT_EQ(reference.frames[i].first, r.state);
-                ASSERT_EQ(reference.frames[i].second, r.distance);
-                ASSERT_EQ(radarproto::EncodeReport(r.state, r.distance),
-                          Bytes(recordingBytes.begin() + r.offset, recordingBytes.begin() + r.offset + 7));
-                if (r.offset > end) {
-                    ++resyncs;
-                    skipped += r.offset - end;
-                }
-                end = r.offset + 7;
+    // Faults one frame in ten with a new state each frame, and one in three
+    // hundred within runs of one state (the scanner's fast paths).
+    for (const int faultOneIn : {10, 300}) {
+        SCOPED_TRACE("a fault in " + std::to_string(faultOneIn));
+        std::mt19937 random(7);
+        Bytes bytes;
+        uint8_t state = 0;
+        // Enough for several scanner blocks: frames, noise runs, broken trailers
+        // and stray headers, also across block edges.
+        while (bytes.size() < 3 * recording::RecordingScanner::kBlockSize + 1000) {
+            const int kind = random() % faultOneIn;
+            if (faultOneIn == 10 || random() % 200 == 0) state = random() % 4;
+            Bytes frame = radarproto::EncodeReport(state, random() % 900);
+            if (kind == 0) {
+                const size_t noise = 1 + random() % 12;
+                for (size_t i = 0; i < noise; ++i) bytes.push_back(0x10 + random() % 0x40);  // never AA or 55
+            } else if (kind == 1) {
+                frame[6] = 0x54;  // broken trailer
+                bytes.insert(bytes.end(), frame.begin(), frame.end());
+            } else if (kind == 2) {
+                bytes.push_back(0xAA);  // a stray header byte before a frame
+                bytes.insert(bytes.end(), frame.begin(), frame.end());
+            } else {
+                bytes.insert(bytes.end(), frame.begin(), frame.end());
             }
-            EXPECT_GT(resyncs, 100u);
-            EXPECT_EQ(resyncs, counts.resyncs);
-            EXPECT_EQ(skipped, counts.skippedBytes);
-            EXPECT_EQ(cut - end, counts.trailingBytes);
-            EXPECT_EQ(cut, 7 * counts.reports + counts.skippedBytes + counts.trailingBytes);
+        }
+        ParserFrames parser;
+        radar::ScanReportFrames(bytes.data(), bytes.size(), parser);
+
+        for (size_t cut : {bytes.size(), bytes.size() - 3, bytes.size() - 9}) {
+            SCOPED_TRACE("length " + std::to_string(cut));
+            const Bytes recordingBytes(bytes.begin(), bytes.begin() + cut);
+            ParserFrames reference;
+            radar::ScanReportFrames(recordingBytes.data(), recordingBytes.size(), reference);
+            for (size_t piece : {size_t(0), size_t(3), size_t(1000)}) {
+                Collector collector;
+                recording::ScanCounts counts = Scan(recordingBytes, collector, piece);
+                ASSERT_EQ(reference.frames.size(), collector.reports.size());
+                EXPECT_EQ(reference.badTrailers, counts.badTrailers);
+                // Each report's offset points at its bytes; between reports lie
+                // exactly the skipped runs.
+                uint64_t end = 0, resyncs = 0, skipped = 0;
+                for (size_t i = 0; i < collector.reports.size(); ++i) {
+                    const recording::Report& r = collector.reports[i];
+                    ASSERT_EQ(i, r.index);
+                    ASSERT_EQ(reference.frames[i].first, r.state);
+                    ASSERT_EQ(reference.frames[i].second, r.distance);
+                    ASSERT_EQ(radarproto::EncodeReport(r.state, r.distance),
+                              Bytes(recordingBytes.begin() + r.offset, recordingBytes.begin() + r.offset + 7));
+                    if (r.offset > end) {
+                        ++resyncs;
+                        skipped += r.offset - end;
+                    }
+                    end = r.offset + 7;
+                }
+                EXPECT_GT(resyncs, 100u);
+                EXPECT_EQ(resyncs, counts.resyncs);
+                EXPECT_EQ(skipped, counts.skippedBytes);
+                EXPECT_EQ(cut - end, counts.trailingBytes);
+                EXPECT_EQ(cut, 7 * counts.reports + counts.skippedBytes + counts.trailingBytes);
+
+                // The statistics, which take runs of one state, against the same from the parser's frames.
+                recording::PresenceStats scanned, fromParser;
+                const recording::ScanCounts statsCounts = Scan(recordingBytes, scanned, piece);
+                for (const auto& frame : reference.frames)
+                    fromParser.OnReport({0, 0, static_cast<uint8_t>(frame.first), static_cast<uint16_t>(frame.second)});
+                EXPECT_EQ(recording::FormatStats(counts, fromParser.Summary(), 50),
+                          recording::FormatStats(statsCounts, scanned.Summary(), 50));
+            }
         }
     }
 }
