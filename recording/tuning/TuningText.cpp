@@ -24,6 +24,8 @@ std::string Printf(const char* format, ...) {
     return text;
 }
 
+unsigned long long Count(uint64_t n) { return static_cast<unsigned long long>(n); }
+
 const char* KindName(Kind kind) { return kind == Kind::Moving ? "moving" : "motionless"; }
 
 std::string ReasonText(const Suggestion& s, uint32_t periodMs) {
@@ -120,8 +122,9 @@ std::string FormatTuning(const TuningResult& r, uint32_t periodMs) {
 
     uint64_t moving = 0;
     for (const PresenceSpell& s : r.spells) moving += s.kind == Kind::Moving ? 1 : 0;
-    out += Printf("false presence in the empty room: %zu spells (%llu moving, %llu motionless)\n", r.spells.size(),
-                  static_cast<unsigned long long>(moving), static_cast<unsigned long long>(r.spells.size() - moving));
+    out +=
+        Printf("false presence in the empty room: %llu spells (%llu moving, %llu motionless)\n", Count(r.spells.size()),
+               static_cast<unsigned long long>(moving), static_cast<unsigned long long>(r.spells.size() - moving));
     for (size_t i = 0; i < r.spells.size() && i < kListed; ++i) {
         const PresenceSpell& s = r.spells[i];
         const std::string where =
@@ -129,16 +132,16 @@ std::string FormatTuning(const TuningResult& r, uint32_t periodMs) {
         out += Printf("  %-10s at %s s for %s s, %s\n", KindName(s.kind), Seconds(s.start, periodMs).c_str(),
                       Seconds(s.length, periodMs).c_str(), where.c_str());
     }
-    if (r.spells.size() > kListed) out += Printf("  ... and %zu more\n", r.spells.size() - kListed);
+    if (r.spells.size() > kListed) out += Printf("  ... and %llu more\n", Count(r.spells.size() - kListed));
 
-    out += Printf("false departures with the person there: %zu\n", r.gaps.size());
+    out += Printf("false departures with the person there: %llu\n", Count(r.gaps.size()));
     for (size_t i = 0; i < r.gaps.size() && i < kListed; ++i) {
         const Gap& g = r.gaps[i];
         out += Printf("  at %s s for %s s (%llu periods)%s\n", Seconds(g.start, periodMs).c_str(),
                       Seconds(g.length, periodMs).c_str(), static_cast<unsigned long long>(g.length),
                       g.atEnd ? ", until the end of the recording" : "");
     }
-    if (r.gaps.size() > kListed) out += Printf("  ... and %zu more\n", r.gaps.size() - kListed);
+    if (r.gaps.size() > kListed) out += Printf("  ... and %llu more\n", Count(r.gaps.size() - kListed));
 
     out += Printf(
         "person's distance over %llu presence reports: 5%% %u cm, median %u cm, 95%% %u cm (kept free of "
