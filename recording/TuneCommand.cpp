@@ -41,16 +41,19 @@ int Fail(int status, const std::string& line) {
 }
 
 // The parameters in effect while recording, from a profile or appConfig.xml
-// (told apart by the top-level element) over the factory values. False with
-// one line in error when the file cannot be read or used.
-bool ReadParams(const std::string& path, RadarParam& param, std::string& firmware, std::string& error) {
+// (told apart by the top-level element) over the factory values, and
+// appConfig.xml's report period (0 when the file gives none). False with one
+// line in error when the file cannot be read or used.
+bool ReadParams(const std::string& path, RadarParam& param, std::string& firmware, uint32_t& periodMs,
+                std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return (error = "cannot open " + path + ": " + std::strerror(errno ? errno : ENOENT)), false;
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return (error = "cannot read " + path), false;
 
     pugi::xml_document doc;
-    doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
+    const pugi::xml_parse_result parsed =
+        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
     const pugi::xml_node root = doc.document_element();
     if (!root || !EqualsNoCase(root.name(), "AppConfig")) {
         const ProfileReadResult read = ReadProfile(bytes.data(), bytes.size(), param);
@@ -59,7 +62,9 @@ bool ReadParams(const std::string& path, RadarParam& param, std::string& firmwar
         return false;
     }
     // appConfig.xml: as the tool reads it (an empty value is no value), but a
-    // value the module would not take is an error, never a silent default.
+    // broken file or a value the module would not take is an error, never a
+    // silent default.
+    if (!parsed) return (error = path + ": not a whole XML file (" + parsed.description() + ")"), false;
     RadarParam read = param;
     for (const ParamKey* key : ModuleKeys()) {
         const pugi::xml_attribute attr = FindAttributeNoCase(root, key->name);
@@ -68,6 +73,16 @@ bool ReadParams(const std::string& path, RadarParam& param, std::string& firmwar
             error = path + ": " + key->name + ": \"" + attr.value() + "\" is not a value the module accepts";
             return false;
         }
+    }
+    for (const ParamKey* key : RecordKeys()) {
+        const pugi::xml_attribute attr = FindAttributeNoCase(root, key->name);
+        if (std::strcmp(key->name, "ReportTimeMS") != 0 || !attr || !*attr.value()) continue;
+        if (ParseKeyText(*key, attr.value(), true, read) != KeyParse::Stored || read.ReportTimeMS < 1 ||
+            read.ReportTimeMS > 60000) {
+            error = path + ": ReportTimeMS: \"" + attr.value() + "\" is not a report period of 1 to 60000 ms";
+            return false;
+        }
+        periodMs = static_cast<uint32_t>(read.ReportTimeMS);
     }
     param = read;
     return true;
@@ -93,7 +108,7 @@ int RunTune(int argc, char** argv, int (*usage)(const char* problem)) {
     const std::string emptyPath = argv[1], occupiedPath = argv[2];
     std::string paramsPath, profilePath;
     tuning::TuningOptions options;
-    options.periodMs = recording::kDefaultPeriodMs;
+    options.periodMs = 0;  // until --period or appConfig.xml gives it
     for (int i = 3; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -119,9 +134,19 @@ int RunTune(int argc, char** argv, int (*usage)(const char* problem)) {
     RadarParam param;
     LoadDefaultParameters(param);
     ProfileInfo info;
+    std::string periodFrom = "--period";
     if (!paramsPath.empty()) {
         std::string error;
-        if (!ReadParams(paramsPath, param, info.firmware, error)) return Fail(kBadParams, error);
+        uint32_t filePeriodMs = 0;
+        if (!ReadParams(paramsPath, param, info.firmware, filePeriodMs, error)) return Fail(kBadParams, error);
+        if (options.periodMs == 0 && filePeriodMs != 0) {
+            options.periodMs = filePeriodMs;
+            periodFrom = paramsPath + "'s ReportTimeMS";
+        }
+    }
+    if (options.periodMs == 0) {
+        options.periodMs = recording::kDefaultPeriodMs;
+        periodFrom = "the default";
     }
 
     tuning::ReportTrack empty, occupied;
@@ -138,6 +163,7 @@ int RunTune(int argc, char** argv, int (*usage)(const char* problem)) {
 
     std::string text = paramsPath.empty() ? "parameters while recording: the factory values (no --params given)\n"
                                           : "parameters while recording: " + paramsPath + "\n";
+    text += "report period: " + std::to_string(options.periodMs) + " ms (" + periodFrom + ")\n";
     text += tuning::FormatTuning(result, options.periodMs);
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
         return Fail(kCannotWrite, std::string("cannot write the output: ") + std::strerror(errno ? errno : EIO));

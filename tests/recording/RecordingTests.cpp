@@ -277,6 +277,8 @@ TEST_F(ZuvRecProgram, BadFilesAndArgumentsGiveAClearMessageAndTheirExitCode) {
     }
 }
 
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
 // zuv_rec tune: one row per command line, its exit status and what it prints.
 TEST_F(ZuvRecProgram, TuneTellsEachOutcomeByItsExitStatus) {
     const std::string empty = Write("empty.dat", RecordScript("0 0 40000\n1 600 5000\n0 0 45000\n", 1000));
@@ -285,12 +287,10 @@ TEST_F(ZuvRecProgram, TuneTellsEachOutcomeByItsExitStatus) {
     const std::string always = Write("always.dat", RecordScript("2 150 90000\n", 1000));
     const std::string shortOne = Write("short.dat", RecordScript("2 150 10000\n", 1000));
     const std::string noFrames = Write("noise.dat", Bytes(500, 'x'));
-    const std::string profile =
-        Write("in.xml", Bytes{'<', 'R', 'a', 'd', 'a', 'r', 'P', 'r', 'o', 'f', 'i', 'l', 'e', ' ', 'n',
-                              'O', 'f', 'f', 'T', 'i', 'm', 'e', '=', '"', '1', '0', '"', '/', '>'});
-    const std::string config =
-        Write("appConfig.xml", Bytes{'<', 'A', 'p', 'p', 'C', 'o', 'n', 'f', 'i', 'g', ' ', 'n', 'O',
-                                     'f', 'f', 'T', 'i', 'm', 'e', '=', '"', '-', '1', '"', '/', '>'});
+    const std::string profile = Write("in.xml", Text("<RadarProfile nOffTime=\"10\"/>"));
+    const std::string config = Write("appConfig.xml", Text("<AppConfig nOffTime=\"-1\"/>"));
+    const std::string goodConfig = Write("good.xml", Text("<AppConfig ReportTimeMS=\"1000\" noffTIME=\"10\"/>"));
+    const std::string brokenConfig = Write("broken.xml", Text("<AppConfig nOffTime=\"10\""));
     const std::string out = m_dir + "/out.xml";
     const std::string both = " '" + empty + "' '" + still + "' --period 1000";
     struct {
@@ -307,6 +307,8 @@ TEST_F(ZuvRecProgram, TuneTellsEachOutcomeByItsExitStatus) {
         {" '" + m_dir + "/missing.dat' '" + still + "'", 1, "cannot open"},
         {both + " --params '" + config + "'", 6, "nOffTime: \"-1\""},
         {both + " --params '" + noFrames + "'", 6, "parameter profile or appConfig.xml"},
+        {" '" + empty + "' '" + still + "' --params '" + goodConfig + "'", 0, "nOffTime: 10 -> 18"},
+        {both + " --params '" + brokenConfig + "'", 6, "not a whole XML file"},
         {both + " --true-distance far", 2, "--true-distance needs"},
         {" '" + empty + "'", 2, "two recordings"},
         {both + " --profile", 2, "--profile needs a file"},
