@@ -49,12 +49,32 @@ void Widen(uint16_t d, uint64_t& count, uint16_t& nearest, uint16_t& farthest) {
     farthest = std::max(farthest, d);
 }
 
+// The kind of presence each report stands for (0 for nobody): its state,
+// except that the module reports its hold as motionless at the last
+// distance, so motionless reports right after moving ones, at the last
+// moving distance and no more than nOffTime of them, are that moving
+// presence held and count as moving.
+std::vector<uint8_t> KindsOf(const Track& track, int32_t offTime) {
+    std::vector<uint8_t> kinds(track.size());
+    for (size_t i = 0; i < track.size(); ++i) kinds[i] = IsPresent(track[i].state) ? track[i].state : 0;
+    for (size_t i = 1; i < track.size(); ++i) {
+        if (track[i - 1].state != 1 || track[i].state != 2) continue;
+        size_t end = i;
+        while (end < track.size() && track[end].state == 2 && track[end].distance == track[i - 1].distance) ++end;
+        if (end == i) continue;  // motionless at another distance: a target of its own
+        if (static_cast<int64_t>(end - i) <= offTime) std::fill(kinds.begin() + i, kinds.begin() + end, 1);
+        i = end - 1;
+    }
+    return kinds;
+}
+
 void FindSpellsAndClutter(const Track& track, TuningResult& r) {
+    const std::vector<uint8_t> kinds = KindsOf(track, r.current.offTime);
     for (size_t i = 0; i < track.size(); ++i) {
         const Entry& e = track[i];
-        if (!IsPresent(e.state)) continue;
-        const Kind kind = static_cast<Kind>(e.state);
-        if (i == 0 || track[i - 1].state != e.state) r.spells.push_back({kind, i, 0, e.distance, e.distance});
+        if (kinds[i] == 0) continue;
+        const Kind kind = static_cast<Kind>(kinds[i]);
+        if (i == 0 || kinds[i - 1] != kinds[i]) r.spells.push_back({kind, i, 0, e.distance, e.distance});
         PresenceSpell& spell = r.spells.back();
         ++spell.length;
         spell.nearest = std::min(spell.nearest, e.distance);
@@ -87,21 +107,26 @@ void FindGaps(const Track& track, TuningResult& r) {
 }
 
 // Far clutter lowers the range's end, near clutter raises its start, never
-// into the person's distances; clutter among them is only told.
+// into the person's distances; clutter among them is only told. The module
+// compares its ranges with the distance before calibration: an edge found in
+// reported distances is that less the calibration in effect.
 void SuggestRanges(Kind kind, const ClutterPlace& place, TuningResult& r) {
+    const int32_t calibration = r.current.distanceCalibration;
     const Setting minSetting = kind == Kind::Moving ? Setting::MotionRangeMin : Setting::MotionlessRangeMin;
     const Setting maxSetting = kind == Kind::Moving ? Setting::MotionRangeMax : Setting::MotionlessRangeMax;
     int32_t& newMin = RangeMin(r.suggested, kind);
     int32_t& newMax = RangeMax(r.suggested, kind);
     if (place.farReports > 0) {
-        const int32_t edge = std::max(r.personHigh, place.nearestFar - static_cast<int32_t>(kClutterMarginCm));
+        const int32_t edge =
+            Clamp16(std::max(r.personHigh, place.nearestFar - static_cast<int32_t>(kClutterMarginCm)) - calibration);
         if (edge < newMax && edge >= newMin) {
             r.suggestions.push_back({maxSetting, newMax, edge, Reason::FarClutter, place.nearestFar, r.personHigh});
             newMax = edge;
         }
     }
     if (place.nearReports > 0) {
-        const int32_t edge = std::min(r.personLow, place.farthestNear + static_cast<int32_t>(kClutterMarginCm));
+        const int32_t edge =
+            Clamp16(std::min(r.personLow, place.farthestNear + static_cast<int32_t>(kClutterMarginCm)) - calibration);
         if (edge > newMin && edge <= newMax) {
             r.suggestions.push_back({minSetting, newMin, edge, Reason::NearClutter, place.farthestNear, r.personLow});
             newMin = edge;
@@ -147,22 +172,6 @@ void SuggestCalibration(const TuningOptions& options, TuningResult& r) {
     r.suggestions.push_back({Setting::Calibration, r.current.distanceCalibration, static_cast<int32_t>(calibrated),
                              Reason::Calibration, options.trueDistanceCm, r.person50});
     r.suggested.distanceCalibration = static_cast<int32_t>(calibrated);
-    // Ranges are compared with the distance as reported: a range edge this
-    // analysis moved, found in the recorded distances, moves with them.
-    bool shifted = false;
-    for (Suggestion& s : r.suggestions) {
-        int32_t* field = nullptr;
-        switch (s.setting) {
-        case Setting::MotionRangeMin: field = &r.suggested.motionRangeMin; break;
-        case Setting::MotionRangeMax: field = &r.suggested.motionRangeMax; break;
-        case Setting::MotionlessRangeMin: field = &r.suggested.motionlessRangeMin; break;
-        case Setting::MotionlessRangeMax: field = &r.suggested.motionlessRangeMax; break;
-        default: continue;
-        }
-        *field = s.to = Clamp16(s.to + delta);
-        shifted = true;
-    }
-    if (shifted) r.notices.push_back({NoticeKind::RangeShiftedByCalibration, Kind::Moving, delta, 0});
 }
 
 TuningProblem Judge(const ReportTrack& empty, const ReportTrack& occupied, const TuningOptions& options) {
@@ -197,23 +206,25 @@ ReportTrack TrackOf(const uint8_t* data, size_t size) {
 
 Track Replay(const Track& track, const radarproto::ModuleParameters& current,
              const radarproto::ModuleParameters& suggested) {
-    const int64_t shift = static_cast<int64_t>(suggested.distanceCalibration) - current.distanceCalibration;
+    const std::vector<uint8_t> kinds = KindsOf(track, current.offTime);
     const int64_t added = std::max<int64_t>(0, static_cast<int64_t>(suggested.offTime) - current.offTime);
-    Track out;
-    out.reserve(track.size());
     const int64_t low[3] = {0, suggested.motionRangeMin, suggested.motionlessRangeMin};
     const int64_t high[3] = {0, suggested.motionRangeMax, suggested.motionlessRangeMax};
+    Track out;
+    out.reserve(track.size());
     Entry last{0, 0};
     bool seenPresence = false;
     int64_t sinceLast = 0;
-    for (const Entry& e : track) {
-        Entry now = e;
-        if (IsPresent(e.state)) {
-            const int64_t d = e.distance + shift;
-            if (d < low[e.state] || d > high[e.state]) {
-                now.state = 0;
+    for (size_t i = 0; i < track.size(); ++i) {
+        Entry now = track[i];
+        if (kinds[i] != 0) {
+            // Ranges see the distance before calibration; the new calibration is added after.
+            const int64_t raw = static_cast<int64_t>(now.distance) - current.distanceCalibration;
+            if (raw < low[kinds[i]] || raw > high[kinds[i]]) {
+                now = Entry{0, 0};
             } else {
-                now.distance = static_cast<uint16_t>(std::clamp<int64_t>(d, 0, 65535));
+                now.distance =
+                    static_cast<uint16_t>(std::clamp<int64_t>(raw + suggested.distanceCalibration, 0, 65535));
             }
         }
         if (IsPresent(now.state)) {
@@ -221,7 +232,7 @@ Track Replay(const Track& track, const radarproto::ModuleParameters& current,
             seenPresence = true;
             sinceLast = 0;
         } else if (seenPresence && sinceLast++ < added) {
-            now = last;  // the longer hold keeps the last presence shown
+            now = Entry{2, last.distance};  // held, shown as motionless like the module's own hold
         }
         out.push_back(now);
     }

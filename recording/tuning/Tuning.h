@@ -105,9 +105,8 @@ struct Suggestion {
 };
 
 enum class NoticeKind {
-    ClutterAmongPerson,         // kind's clutter inside the person's distances: a, b = its distances
-    GapBeyondCap,               // a gap no hold up to the cap bridges: a = its length (reports), b = start
-    RangeShiftedByCalibration,  // changed ranges moved by the calibration change a (cm)
+    ClutterAmongPerson,  // kind's clutter inside the person's distances: a, b = its distances
+    GapBeyondCap,        // a gap no hold up to the cap bridges: a = its length (reports), b = start
 };
 
 struct Notice {

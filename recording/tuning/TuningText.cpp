@@ -66,11 +66,6 @@ std::string NoticeText(const tuning::Notice& n, uint32_t periodMs) {
             "who really left, or a place the module cannot see; not bridged.",
             Seconds(n.b, periodMs).c_str(), Seconds(n.a, periodMs).c_str(),
             recording::FormatSeconds(kHoldCapMs).c_str());
-    case NoticeKind::RangeShiftedByCalibration:
-        return Printf(
-            "the range edges above are moved by the calibration change (%+lld cm), as the module "
-            "compares its ranges with the distance it reports.",
-            static_cast<long long>(n.a));
     }
     return {};
 }

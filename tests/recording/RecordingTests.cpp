@@ -287,7 +287,7 @@ TEST_F(ZuvRecProgram, TuneTellsEachOutcomeByItsExitStatus) {
     const std::string always = Write("always.dat", RecordScript("2 150 90000\n", 1000));
     const std::string shortOne = Write("short.dat", RecordScript("2 150 10000\n", 1000));
     const std::string noFrames = Write("noise.dat", Bytes(500, 'x'));
-    const std::string profile = Write("in.xml", Text("<RadarProfile nOffTime=\"10\"/>"));
+    const std::string profile = Write("in.xml", Text("<RadarProfile nOffTime=\"10\" nDistanceCalibration=\"-100\"/>"));
     const std::string config = Write("appConfig.xml", Text("<AppConfig nOffTime=\"-1\"/>"));
     const std::string goodConfig = Write("good.xml", Text("<AppConfig ReportTimeMS=\"1000\" noffTIME=\"10\"/>"));
     const std::string brokenConfig = Write("broken.xml", Text("<AppConfig nOffTime=\"10\""));
@@ -305,6 +305,7 @@ TEST_F(ZuvRecProgram, TuneTellsEachOutcomeByItsExitStatus) {
         {" '" + empty + "' '" + shortOne + "' --period 1000", 5, "at least 60.000 s"},
         {" '" + noFrames + "' '" + still + "'", 4, "no report frame"},
         {" '" + m_dir + "/missing.dat' '" + still + "'", 1, "cannot open"},
+        {both + " --params '" + profile + "'", 0, "false presence spells in the empty room: 1 -> 0"},
         {both + " --params '" + config + "'", 6, "nOffTime: \"-1\""},
         {both + " --params '" + noFrames + "'", 6, "parameter profile or appConfig.xml"},
         {" '" + empty + "' '" + still + "' --params '" + goodConfig + "'", 0, "nOffTime: 10 -> 18"},
@@ -328,8 +329,9 @@ TEST_F(ZuvRecProgram, TuneTellsEachOutcomeByItsExitStatus) {
     LoadDefaultParameters(read);
     ASSERT_TRUE(ReadProfile(written.data(), written.size(), read).Ok()) << written;
     EXPECT_EQ(18, read.nOffTime);
-    EXPECT_EQ(20, read.nDistanceCalibration);
-    EXPECT_EQ(570, read.nMotionRangeMax);
+    // Ranges in distances before calibration: the clutter reported at 600 cm lay at 700.
+    EXPECT_EQ(-80, read.nDistanceCalibration);
+    EXPECT_EQ(650, read.nMotionRangeMax);
 }
 
 }  // namespace
