@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "Detection.h"
 #include "ReplaySupport.h"
+#include "Scene.h"
 #include "Tuning.h"
 #include "TuningText.h"
 
@@ -146,6 +148,41 @@ TEST(Tuning, FindingsListEachSpellAndGapWithItsPlace) {
     EXPECT_EQ(140, r.person5);
     EXPECT_EQ(150, r.person50);
     EXPECT_EQ(160, r.person95);  // nearest rank: the 95th of 100 distances
+}
+
+// The simulated office (a fan at 350 cm, a person at 150 cm whose stillness
+// is missed now and then): ten minutes of each room tuned, then an hour of
+// each with the suggested values and another seed has neither fault.
+TEST(Tuning, SuggestionsForTheSimulatedOfficeRemoveBothFaults) {
+    auto record = [](const char* name, uint64_t seed, const radarproto::ModuleParameters& p, int reports,
+                     zuvsim::FaultCount* faults) {
+        zuvsim::Scene scene;
+        EXPECT_TRUE(zuvsim::Scene::Builtin(name, scene));
+        zuvsim::ScenePlayer player(scene, seed, 50);
+        zuvsim::Detector module;
+        tuning::ReportTrack track;
+        for (int i = 0; i < reports; ++i) {
+            const radarproto::Report r = module.Next(player.Next(), p);
+            track.OnReport({static_cast<uint64_t>(i), 0, r.state, r.distance});
+            if (faults) faults->Add(r.state, player.Occupied());
+        }
+        return track;
+    };
+    const radarproto::ModuleParameters factory;
+    const tuning::TuningResult r =
+        tuning::AnalyseTuning(record("office-empty", 1, factory, 12000, nullptr),
+                              record("office-occupied", 1, factory, 12000, nullptr), factory, tuning::TuningOptions());
+    ASSERT_EQ(TuningProblem::None, r.problem);
+    EXPECT_GT(r.before.falsePresenceSpells, 0u);
+    EXPECT_GT(r.before.falseDepartures, 0u);
+    EXPECT_EQ(0u, r.after.falsePresenceSpells);
+    EXPECT_EQ(0u, r.after.falseDepartures);
+    zuvsim::FaultCount empty, occupied;
+    record("office-empty", 2, r.suggested, 72000, &empty);
+    record("office-occupied", 2, r.suggested, 72000, &occupied);
+    EXPECT_EQ(0u, empty.falsePresence);
+    EXPECT_EQ(0u, occupied.falseDepartures);
+    EXPECT_EQ(occupied.reports, occupied.presentReports);
 }
 
 }  // namespace
