@@ -77,9 +77,10 @@ const char kUsageText[] =
     "Exit status: 0 done; 1 FILE cannot be opened or read; 2 bad arguments;\n"
     "3 the output (or OUT.xml) cannot be written; 4 FILE holds no report frame\n"
     "(csv still writes its header, stats its figures; tune writes nothing);\n"
-    "5 tune: a recording is too short, or the two seem swapped (always present\n"
-    "while empty, never present while occupied); 6 tune: the --params file is no\n"
-    "profile or appConfig.xml, or holds a value the module does not accept.\n";
+    "5 tune: a recording is too short (or beyond 20,000,000 reports), or the two\n"
+    "seem swapped (always present while empty, never present while occupied);\n"
+    "6 tune: the --params file is no profile or appConfig.xml, or holds a value\n"
+    "the module does not accept.\n";
 
 int Usage(const char* problem) {
     std::fprintf(stderr, "zuv_rec: %s\n\n%s", problem, kUsageText);

@@ -177,6 +177,7 @@ void SuggestCalibration(const TuningOptions& options, TuningResult& r) {
 TuningProblem Judge(const ReportTrack& empty, const ReportTrack& occupied, const TuningOptions& options) {
     if (empty.Size() == 0) return TuningProblem::EmptyHasNoFrames;
     if (occupied.Size() == 0) return TuningProblem::OccupiedHasNoFrames;
+    if (empty.Overflowed() || occupied.Overflowed()) return TuningProblem::TooLong;
     const uint64_t minReports = CeilDiv(kMinRecordingMs, options.periodMs);
     if (empty.Size() < minReports) return TuningProblem::EmptyTooShort;
     if (occupied.Size() < minReports) return TuningProblem::OccupiedTooShort;
@@ -192,7 +193,10 @@ TuningProblem Judge(const ReportTrack& empty, const ReportTrack& occupied, const
 }  // namespace
 
 void ReportTrack::OnReports(const recording::Report* reports, size_t count) {
-    m_entries.reserve(m_entries.size() + count);
+    if (count > m_maxReports - m_entries.size()) {
+        m_overflowed = true;
+        count = m_maxReports - m_entries.size();
+    }
     for (size_t i = 0; i < count; ++i) m_entries.push_back({reports[i].state, reports[i].distance});
 }
 

@@ -22,13 +22,21 @@ public:
         uint8_t state;
         uint16_t distance;
     };
-    void OnReport(const recording::Report& report) override { m_entries.push_back({report.state, report.distance}); }
+    // Beyond maxReports a track keeps nothing more and says so: memory stays
+    // bounded whatever file it is given (4 bytes a report).
+    explicit ReportTrack(size_t maxReports = kMaxReports) : m_maxReports(maxReports) {}
+    static constexpr size_t kMaxReports = 20000000;  // 11.5 days at 50 ms
+
+    void OnReport(const recording::Report& report) override { OnReports(&report, 1); }
     void OnReports(const recording::Report* reports, size_t count) override;
 
     const std::vector<Entry>& Entries() const { return m_entries; }
     size_t Size() const { return m_entries.size(); }
+    bool Overflowed() const { return m_overflowed; }
 
 private:
+    size_t m_maxReports;
+    bool m_overflowed = false;
     std::vector<Entry> m_entries;
 };
 
@@ -54,6 +62,7 @@ enum class TuningProblem {
     OccupiedHasNoFrames,  // the occupied room's recording holds no report frame
     EmptyTooShort,        // shorter than kMinRecordingMs
     OccupiedTooShort,
+    TooLong,               // a recording holds more than ReportTrack::kMaxReports reports
     Swapped,               // the "empty" one always present and the "occupied" one never
     EmptyAlwaysPresent,    // presence in every report of the empty room
     OccupiedNeverPresent,  // no presence report at all with the person there

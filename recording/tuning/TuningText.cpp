@@ -96,6 +96,9 @@ std::string DescribeProblem(const TuningResult& r, uint32_t periodMs) {
     case TuningProblem::OccupiedTooShort:
         return "the occupied room's recording lasts " + Seconds(r.occupiedReports, periodMs) + " s; at least " + least +
                " s are needed to judge it";
+    case TuningProblem::TooLong:
+        return "a recording holds more than " + std::to_string(ReportTrack::kMaxReports) +
+               " reports; cut it to the part that matters";
     case TuningProblem::Swapped:
         return "the empty room's recording shows presence all the time and the occupied one never: were they "
                "given the other way round?";

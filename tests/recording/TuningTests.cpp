@@ -185,4 +185,18 @@ TEST(Tuning, SuggestionsForTheSimulatedOfficeRemoveBothFaults) {
     EXPECT_EQ(occupied.reports, occupied.presentReports);
 }
 
+TEST(Tuning, ARecordingBeyondWhatATrackKeepsIsToldNotJudged) {
+    const std::vector<uint8_t> bytes = Build({{2, 150, 100}});
+    tuning::ReportTrack small(99), whole;
+    recording::RecordingScanner smallScanner(small), wholeScanner(whole);
+    smallScanner.Feed(bytes.data(), bytes.size());
+    wholeScanner.Feed(bytes.data(), bytes.size());
+    EXPECT_EQ(99u, small.Size());
+    tuning::TuningOptions options;
+    options.periodMs = 1000;
+    const tuning::TuningResult r = tuning::AnalyseTuning(whole, small, radarproto::ModuleParameters(), options);
+    EXPECT_EQ(TuningProblem::TooLong, r.problem);
+    EXPECT_NE(std::string::npos, tuning::DescribeProblem(r, 1000).find("more than 20000000 reports"));
+}
+
 }  // namespace
