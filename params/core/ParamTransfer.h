@@ -28,7 +28,7 @@ struct WriteAllResult {
         Mismatch,        // read back, and differences lists what differs
     };
     Outcome outcome = Outcome::Verified;
-    uint16_t failedCode = 0;                      // WriteFailed: the code of the group that failed
+    uint16_t failedCode = 0;                     // WriteFailed: the code of the group that failed
     std::vector<ProfileDifference> differences;  // Mismatch: key, value sent (first), value read (second)
 
     bool Ok() const { return outcome == Outcome::Verified; }
@@ -38,3 +38,7 @@ struct WriteAllResult {
 // held receives what the module was read to hold (Verified and Mismatch) and
 // is left as it was otherwise.
 WriteAllResult WriteAllAndVerify(IParamLink& link, const RadarParam& wanted, RadarParam& held);
+
+// Whether after differs from before in a field other than the six the
+// parameter dialog shows (and "set" writes).
+bool ChangesBeyondShown(const RadarParam& before, const RadarParam& after);

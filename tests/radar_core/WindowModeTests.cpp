@@ -32,7 +32,7 @@ struct Transition {
     WindowMode from;
     WindowEvent event;
     WindowMode to;
-    const char* shows;  // Letters of ViewOf(to)
+    const char* shows;  // Letters of ViewOf(to) without a profile waiting
 };
 
 // Events that cannot come in a mode (its button is off) leave it as it is.
@@ -43,6 +43,10 @@ constexpr Transition kTransitions[] = {
     {M::NotConnected, E::Stopped, M::NotConnected, "PC-----"},
     {M::NotConnected, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
     {M::NotConnected, E::BackToLive, M::NotConnected, "PC-----"},
+    {M::NotConnected, E::ProfileLoaded, M::NotConnected, "PC-----"},
+    {M::NotConnected, E::ProfileLoadedBeyondShown, M::NotConnected, "PC-----"},
+    {M::NotConnected, E::ShownWritten, M::NotConnected, "PC-----"},
+    {M::NotConnected, E::ModuleHoldsRecord, M::NotConnected, "PC-----"},
 
     {M::Connected, E::Connected, M::Connected, "PCDS-M-"},
     {M::Connected, E::Disconnected, M::NotConnected, "PC-----"},
@@ -50,6 +54,10 @@ constexpr Transition kTransitions[] = {
     {M::Connected, E::Stopped, M::Connected, "PCDS-M-"},
     {M::Connected, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
     {M::Connected, E::BackToLive, M::Connected, "PCDS-M-"},
+    {M::Connected, E::ProfileLoaded, M::Connected, "PCDS-M-"},
+    {M::Connected, E::ProfileLoadedBeyondShown, M::Connected, "PCDS-M-"},
+    {M::Connected, E::ShownWritten, M::Connected, "PCDS-M-"},
+    {M::Connected, E::ModuleHoldsRecord, M::Connected, "PCDS-M-"},
 
     {M::Running, E::Connected, M::Running, "P-DSTM-"},
     {M::Running, E::Disconnected, M::NotConnected, "PC-----"},
@@ -57,6 +65,10 @@ constexpr Transition kTransitions[] = {
     {M::Running, E::Stopped, M::Connected, "PCDS-M-"},
     {M::Running, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
     {M::Running, E::BackToLive, M::Running, "P-DSTM-"},
+    {M::Running, E::ProfileLoaded, M::Running, "P-DSTM-"},
+    {M::Running, E::ProfileLoadedBeyondShown, M::Running, "P-DSTM-"},
+    {M::Running, E::ShownWritten, M::Running, "P-DSTM-"},
+    {M::Running, E::ModuleHoldsRecord, M::Running, "P-DSTM-"},
 
     {M::RecordingLoaded, E::Connected, M::RecordingLoaded, "---S--B"},
     {M::RecordingLoaded, E::Disconnected, M::RecordingLoaded, "---S--B"},
@@ -64,6 +76,10 @@ constexpr Transition kTransitions[] = {
     {M::RecordingLoaded, E::Stopped, M::RecordingLoaded, "---S--B"},
     {M::RecordingLoaded, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
     {M::RecordingLoaded, E::BackToLive, M::NotConnected, "PC-----"},
+    {M::RecordingLoaded, E::ProfileLoaded, M::RecordingLoaded, "---S--B"},
+    {M::RecordingLoaded, E::ProfileLoadedBeyondShown, M::RecordingLoaded, "---S--B"},
+    {M::RecordingLoaded, E::ShownWritten, M::RecordingLoaded, "---S--B"},
+    {M::RecordingLoaded, E::ModuleHoldsRecord, M::RecordingLoaded, "---S--B"},
 
     {M::Replaying, E::Connected, M::Replaying, "---ST-B"},
     {M::Replaying, E::Disconnected, M::Replaying, "---ST-B"},
@@ -71,6 +87,10 @@ constexpr Transition kTransitions[] = {
     {M::Replaying, E::Stopped, M::RecordingLoaded, "---S--B"},
     {M::Replaying, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
     {M::Replaying, E::BackToLive, M::NotConnected, "PC-----"},
+    {M::Replaying, E::ProfileLoaded, M::Replaying, "---ST-B"},
+    {M::Replaying, E::ProfileLoadedBeyondShown, M::Replaying, "---ST-B"},
+    {M::Replaying, E::ShownWritten, M::Replaying, "---ST-B"},
+    {M::Replaying, E::ModuleHoldsRecord, M::Replaying, "---ST-B"},
 };
 
 TEST(WindowMode, EveryEventInEveryModeGivesItsModeAndControls) {
@@ -79,10 +99,62 @@ TEST(WindowMode, EveryEventInEveryModeGivesItsModeAndControls) {
         SCOPED_TRACE(testing::Message() << "from " << static_cast<int>(t.from) << " on event "
                                         << static_cast<int>(t.event));
         EXPECT_EQ(static_cast<int>(to), static_cast<int>(t.to));
-        EXPECT_EQ(Letters(radar::ViewOf(to)), t.shows);
+        EXPECT_EQ(Letters(radar::ViewOf(to, radar::ProfileMark::None)), t.shows);
     }
-    // Every pair is in the table once: 5 modes, 6 events.
-    EXPECT_EQ(std::size(kTransitions), 5u * 6u);
+    // Every pair is in the table once: 5 modes, 10 events.
+    EXPECT_EQ(std::size(kTransitions), 5u * 10u);
+}
+
+using P = radar::ProfileMark;
+
+struct MarkTransition {
+    P from;
+    WindowEvent event;
+    P to;
+    char note;  // what ViewOf(mode, to) says in every mode: '-' nothing, 'N' not written, 'W' use "write all"
+};
+
+// The mark follows the record: a profile waits until the module is known to
+// hold it. Writing the six shown fields ends it only when the profile changed
+// no other field; the mode's own events never touch it.
+constexpr MarkTransition kMarkTransitions[] = {
+    {P::None, E::ProfileLoaded, P::Loaded, 'N'},
+    {P::None, E::ProfileLoadedBeyondShown, P::LoadedBeyondShown, 'N'},
+    {P::None, E::ShownWritten, P::None, '-'},
+    {P::None, E::ModuleHoldsRecord, P::None, '-'},
+    {P::Loaded, E::ProfileLoaded, P::Loaded, 'N'},
+    {P::Loaded, E::ProfileLoadedBeyondShown, P::LoadedBeyondShown, 'N'},
+    {P::Loaded, E::ShownWritten, P::None, '-'},
+    {P::Loaded, E::ModuleHoldsRecord, P::None, '-'},
+    {P::LoadedBeyondShown, E::ProfileLoaded, P::LoadedBeyondShown, 'N'},
+    {P::LoadedBeyondShown, E::ProfileLoadedBeyondShown, P::LoadedBeyondShown, 'N'},
+    {P::LoadedBeyondShown, E::ShownWritten, P::ShownWritten, 'W'},
+    {P::LoadedBeyondShown, E::ModuleHoldsRecord, P::None, '-'},
+    // The twelve still wait: a profile that changes only the six does not give them.
+    {P::ShownWritten, E::ProfileLoaded, P::LoadedBeyondShown, 'N'},
+    {P::ShownWritten, E::ProfileLoadedBeyondShown, P::LoadedBeyondShown, 'N'},
+    {P::ShownWritten, E::ShownWritten, P::ShownWritten, 'W'},
+    {P::ShownWritten, E::ModuleHoldsRecord, P::None, '-'},
+};
+
+char NoteLetter(radar::ProfileNote note) {
+    return note == radar::ProfileNote::None ? '-' : note == radar::ProfileNote::NotWritten ? 'N' : 'W';
+}
+
+TEST(WindowMode, TheProfileMarkFollowsTheRecordWhateverTheMode) {
+    for (const MarkTransition& t : kMarkTransitions) {
+        SCOPED_TRACE(testing::Message() << "mark " << static_cast<int>(t.from) << " on event "
+                                        << static_cast<int>(t.event));
+        EXPECT_EQ(static_cast<int>(radar::NextMark(t.from, t.event)), static_cast<int>(t.to));
+        for (const Transition& m : kTransitions) {
+            EXPECT_EQ(NoteLetter(radar::ViewOf(m.from, t.to).profileNote), t.note);
+            // The mode's events leave the mark, and the mark leaves the mode's view.
+            if (static_cast<int>(m.event) < static_cast<int>(E::ProfileLoaded))
+                EXPECT_EQ(static_cast<int>(radar::NextMark(t.from, m.event)), static_cast<int>(t.from));
+            EXPECT_EQ(Letters(radar::ViewOf(m.to, t.from)), m.shows);
+        }
+    }
+    EXPECT_EQ(std::size(kMarkTransitions), 4u * 4u);
 }
 
 }  // namespace
