@@ -30,8 +30,8 @@ std::string ProfileFile(const Values& values, const std::string& firmware) {
 // All eighteen as the simulator's log says its module holds them after a write.
 std::string Holds(const Values& v) {
     return "holds general " + v[3] + " " + v[2] + " " + v[1] + " " + v[0] + " " + v[4] + " calibration " + v[17] +
-           " noise " + v[5] + " " + v[6] + " " + v[7] + " " + v[8] + " iir " + v[9] + " " + v[10] + " window " +
-           v[11] + " " + v[12] + " alpha-beta " + v[13] + " " + v[14] + " " + v[15] + " " + v[16];
+           " noise " + v[5] + " " + v[6] + " " + v[7] + " " + v[8] + " iir " + v[9] + " " + v[10] + " window " + v[11] +
+           " " + v[12] + " alpha-beta " + v[13] + " " + v[14] + " " + v[15] + " " + v[16];
 }
 
 class ProfileTest : public ParamDialogTest {
@@ -75,7 +75,8 @@ TEST_F(ProfileTest, SavedLoadedAndWrittenWholeTheProfileEndsInTheModule) {
     const struct {
         int id;
         const wchar_t* text;
-    } buttons[] = {{IDC_BTN_SAVE_PROFILE, L"保存配置…"}, {IDC_BTN_LOAD_PROFILE, L"载入配置…"}, {IDC_BTN_WRITE_ALL, L"写入全部…"}};
+    } buttons[] = {
+        {IDC_BTN_SAVE_PROFILE, L"保存配置…"}, {IDC_BTN_LOAD_PROFILE, L"载入配置…"}, {IDC_BTN_WRITE_ALL, L"写入全部…"}};
     for (const auto& button : buttons) {
         const ControlState state = GetState(Control(m_dialog, button.id));
         EXPECT_TRUE(state.visible && state.enabled) << button.id;
