@@ -24,6 +24,7 @@ constexpr int kEnterCommandModeReplyMs = 150;
 constexpr int kQuietLineMaxWaitMs = 500;
 // How long a read or write command waits for its reply.
 constexpr int kCommandReplyMs = 2000;
+constexpr COLORREF kProfileMarkColor = RGB(0xC0, 0, 0);  // as the main window's notices
 
 // The message shown when a write command of this code fails.
 UINT WriteFailedText(uint16_t code) {
@@ -145,6 +146,17 @@ bool CParamConfigDlg::OnButtonClicked(UINT id) {
     case IDC_BTN_WRITE_ALL: OnBnClickedWriteAll(); return true;
     default: return false;
     }
+}
+
+BOOL CParamConfigDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == GetDlgItem(IDC_STATIC_PROFILE_MARK)) {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, kProfileMarkColor);
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        return TRUE;
+    }
+    return CDialogEx::OnMessage(msg, wParam, lParam, result);
 }
 
 void CParamConfigDlg::OnBnClickedReadParam() {

@@ -38,6 +38,8 @@ protected:
     // The close box hides the dialog.
     bool OnClose() override;
     bool OnButtonClicked(UINT id) override;
+    // The profile mark drawn in the colour of the main window's notices.
+    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnBnClickedReadParam();
