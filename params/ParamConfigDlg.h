@@ -1,15 +1,21 @@
 // The parameter dialog: reads the module's detection parameters, writes the
-// six it shows, or writes the whole factory set. Modeless, owned by the main
+// six it shows, or writes the whole factory set; saves the record as a
+// profile, loads one into it, and writes all eighteen and reads them back.
+// Modeless, owned by the main
 // window, hidden rather than destroyed when closed. Everything runs on the
 // user-interface thread; command mode opens and closes within one click.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+
 #include "Tavo_DataProcess.h"
 #include "config/RadarParam.h"
 #include "framework/Dialog.h"
 #include "params/IToolDlgInterface.h"
+
+struct WriteAllResult;
 
 class CParamConfigDlg : public CDialogEx {
 public:
@@ -20,6 +26,9 @@ public:
     // Both borrowed from the main window, set before Create.
     void SetDevice(TAVO_DEVICE_HANDLE device) { m_hDevice = device; }
     void SetToolDlg(IToolDlgInterface* toolDlg) { m_pToolDlg = toolDlg; }
+    // The mark of a profile not yet written (a string id; 0: none). The main
+    // window sets it from its mode.
+    void ShowProfileNote(UINT textId);
 
 protected:
     BOOL OnInitDialog() override;
@@ -29,11 +38,21 @@ protected:
     // The close box hides the dialog.
     bool OnClose() override;
     bool OnButtonClicked(UINT id) override;
+    // The profile mark drawn in the colour of the main window's notices.
+    BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnBnClickedReadParam();
     void OnBnClickedSetParam();
     void OnBnClickedRestoreDefault();
+    void OnBnClickedSaveProfile();
+    void OnBnClickedLoadProfile();
+    void OnBnClickedWriteAll();
+    // The box after a write of all eighteen; the record takes what was read back.
+    void TellWriteAll(const WriteAllResult& result, const RadarParam& held);
+    void RecordChanged(RecordChange change) {
+        if (m_pToolDlg) m_pToolDlg->RecordChanged(change);
+    }
 
     // The record's six shown fields into their edits.
     void UpdateParamEdits();
@@ -45,6 +64,7 @@ private:
     template <class Groups>
     bool WriteGroups(const Groups& groups);
     void ShowError(UINT textId);
+    void ShowErrorText(const std::wstring& text);
     void ShowSuccess(UINT textId);
 
     TAVO_DEVICE_HANDLE m_hDevice = nullptr;   // borrowed; null until set

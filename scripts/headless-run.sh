@@ -73,9 +73,14 @@ if [ -n "$pictures" ] && [ -n "$index" ]; then
     sleep 3
     bash "$(dirname "$0")/x-screenshot.sh" "$pictures/english.png"
     drive click --pid "$pid" --class "$class" --id 1105 >/dev/null
-    drive click --pid "$pid" --class "$class" --id 1104 >/dev/null
-    sleep 1
-    bash "$(dirname "$0")/x-screenshot.sh" "$pictures/english-parameters.png"
+    if declare -F profile_tour_steps >/dev/null; then
+      # The dialog with the tour's profile loaded and its six written: the mark in English.
+      profile_tour_steps "" "$pictures/english-parameters.png"
+    else
+      drive click --pid "$pid" --class "$class" --id 1104 >/dev/null
+      sleep 1
+      bash "$(dirname "$0")/x-screenshot.sh" "$pictures/english-parameters.png"
+    fi
     echo "english:   $pictures/english.png, $pictures/english-parameters.png"
     drive close --pid "$pid" --class "$class" >/dev/null
     drive wait-exit --pid "$pid" --timeout 60000 --kill >/dev/null

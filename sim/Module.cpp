@@ -121,9 +121,15 @@ Reply Module::Handle(const Frame& command) {
     if (code >= kWriteGeneral && code <= kWriteCalibration) {
         // What the module holds after the write, applied or not: tests check it here.
         const ModuleParameters& p = m_parameters;
-        char holds[160];
-        std::snprintf(holds, sizeof holds, "; holds general %d %d %d %d %d calibration %d", p.motionRangeMax,
-                      p.motionRangeMin, p.motionlessRangeMax, p.motionlessRangeMin, p.offTime, p.distanceCalibration);
+        // The other groups follow, floats as a profile writes them.
+        char holds[640];
+        std::snprintf(holds, sizeof holds,
+                      "; holds general %d %d %d %d %d calibration %d noise %f %f %f %f iir %d %d window %d %d "
+                      "alpha-beta %f %f %f %f",
+                      p.motionRangeMax, p.motionRangeMin, p.motionlessRangeMax, p.motionlessRangeMin, p.offTime,
+                      p.distanceCalibration, p.motionNearEndCoef, p.motionFarEndCoef, p.motionlessNearEndCoef,
+                      p.motionlessFarEndCoef, p.motionIIR, p.motionlessIIR, p.motionWindowRange,
+                      p.motionlessWindowRange, p.kalman[0], p.kalman[1], p.kalman[2], p.kalman[3]);
         description += holds;
     }
     return Reply{EncodeReply(code, status, data), description};

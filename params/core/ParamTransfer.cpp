@@ -19,3 +19,14 @@ WriteAllResult WriteAllAndVerify(IParamLink& link, const RadarParam& wanted, Rad
     if (!result.differences.empty()) result.outcome = WriteAllResult::Outcome::Mismatch;
     return result;
 }
+
+bool ChangesBeyondShown(const RadarParam& before, const RadarParam& after) {
+    RadarParam othersOnly = after;
+    othersOnly.nMotionlessRangeMin = before.nMotionlessRangeMin;
+    othersOnly.nMotionlessRangeMax = before.nMotionlessRangeMax;
+    othersOnly.nMotionRangeMin = before.nMotionRangeMin;
+    othersOnly.nMotionRangeMax = before.nMotionRangeMax;
+    othersOnly.nOffTime = before.nOffTime;
+    othersOnly.nDistanceCalibration = before.nDistanceCalibration;
+    return !CompareProfiles(before, othersOnly).empty();
+}

@@ -38,3 +38,7 @@ struct WriteAllResult {
 // held receives what the module was read to hold (Verified and Mismatch) and
 // is left as it was otherwise.
 WriteAllResult WriteAllAndVerify(IParamLink& link, const RadarParam& wanted, RadarParam& held);
+
+// Whether after differs from before in a field other than the six the
+// parameter dialog shows (and "set" writes).
+bool ChangesBeyondShown(const RadarParam& before, const RadarParam& after);

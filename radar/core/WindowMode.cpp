@@ -15,11 +15,35 @@ WindowMode NextMode(WindowMode mode, WindowEvent event) {
         return mode == M::Replaying ? M::RecordingLoaded : mode;
     case WindowEvent::RecordingOpened: return M::RecordingLoaded;
     case WindowEvent::BackToLive: return IsReplay(mode) ? M::NotConnected : mode;
+    case WindowEvent::ProfileLoaded:
+    case WindowEvent::ProfileLoadedBeyondShown:
+    case WindowEvent::ShownWritten:
+    case WindowEvent::ModuleHoldsRecord: return mode;  // the record's events
     }
     return mode;
 }
 
-ModeView ViewOf(WindowMode mode) {
+ProfileMark NextMark(ProfileMark mark, WindowEvent event) {
+    using P = ProfileMark;
+    switch (event) {
+    // Fields of an earlier profile that no module was given stay unwritten.
+    case WindowEvent::ProfileLoaded: return mark == P::None || mark == P::Loaded ? P::Loaded : P::LoadedBeyondShown;
+    case WindowEvent::ProfileLoadedBeyondShown: return P::LoadedBeyondShown;
+    case WindowEvent::ShownWritten:
+        if (mark == P::Loaded) return P::None;
+        return mark == P::LoadedBeyondShown ? P::ShownWritten : mark;
+    case WindowEvent::ModuleHoldsRecord: return P::None;
+    case WindowEvent::Connected:
+    case WindowEvent::Disconnected:
+    case WindowEvent::Started:
+    case WindowEvent::Stopped:
+    case WindowEvent::RecordingOpened:
+    case WindowEvent::BackToLive: return mark;  // the mode's events: the record is the window's
+    }
+    return mark;
+}
+
+ModeView ViewOf(WindowMode mode, ProfileMark mark) {
     ModeView view{};
     // A replay has no port, no connection and no module to command.
     view.portChoice = !IsReplay(mode);
@@ -31,6 +55,9 @@ ModeView ViewOf(WindowMode mode) {
     // The parameter window stops a run itself before it talks to the module.
     view.moduleCommands = HasPort(mode);
     view.backToLive = IsReplay(mode);
+    view.profileNote = mark == ProfileMark::None           ? ProfileNote::None
+                       : mark == ProfileMark::ShownWritten ? ProfileNote::UseWriteAll
+                                                           : ProfileNote::NotWritten;
     return view;
 }
 

@@ -2,7 +2,9 @@
 // each mode shows: which controls are enabled and what they say. The window
 // changes the mode only through NextMode and sets every control from ViewOf,
 // in one place; a feature that adds a mode adds it here, with its rows in the
-// transition test. Windows-free: the host tests walk every transition.
+// transition test. Beside the mode stands the profile mark: whether the
+// parameter record holds values of a loaded profile that no module was given.
+// Windows-free: the host tests walk every transition.
 #pragma once
 
 namespace radar {
@@ -22,10 +24,33 @@ enum class WindowEvent {
     Stopped,          // the run ended: the stop button, the parameter window, the end of a recording
     RecordingOpened,  // a recording took the module's place
     BackToLive,       // the recording was put away
+    // The parameter record against the module (the mark; the mode stays):
+    ProfileLoaded,             // a profile filled the record, changing at most the six fields the dialog shows
+    ProfileLoadedBeyondShown,  // a profile filled the record and changed fields the dialog does not show
+    ShownWritten,              // the six shown fields were written ("set"), the other twelve were not
+    ModuleHoldsRecord,         // the module was read, or given all eighteen and read back
+};
+
+// Whether the record holds values of a profile that no module was given. The
+// record is the window's: connecting, disconnecting or a recording leave it.
+enum class ProfileMark {
+    None,               // no profile waits to be written
+    Loaded,             // a profile waits; writing the six shown fields gives the module all of it
+    LoadedBeyondShown,  // a profile waits, with values in fields the dialog does not show
+    ShownWritten,       // its six shown fields were written; the other twelve still wait for "write all"
+};
+
+// What the window and the parameter dialog say about the mark.
+enum class ProfileNote {
+    None,
+    NotWritten,   // a profile loaded, not yet written to the module
+    UseWriteAll,  // only the six shown were written: "write all" gives the module the rest
 };
 
 // The mode after event; an event that does not apply in mode leaves it.
 WindowMode NextMode(WindowMode mode, WindowEvent event);
+// The mark after event; the mode's own events leave it.
+ProfileMark NextMark(ProfileMark mark, WindowEvent event);
 
 // What the window shows in a mode.
 struct ModeView {
@@ -34,10 +59,11 @@ struct ModeView {
     bool connectSaysDisconnect;
     bool start;  // the start button
     bool startSaysStop;
-    bool moduleCommands;  // the parameter button, and the parameter window shown and usable
-    bool backToLive;      // the system menu's "back to live"
+    bool moduleCommands;      // the parameter button, and the parameter window shown and usable
+    bool backToLive;          // the system menu's "back to live"
+    ProfileNote profileNote;  // in the chart's notices and the parameter dialog, in every mode
 };
-ModeView ViewOf(WindowMode mode);
+ModeView ViewOf(WindowMode mode, ProfileMark mark);
 
 inline bool IsReplay(WindowMode mode) { return mode == WindowMode::RecordingLoaded || mode == WindowMode::Replaying; }
 inline bool IsRunning(WindowMode mode) { return mode == WindowMode::Running || mode == WindowMode::Replaying; }

@@ -77,11 +77,22 @@ bool CTavo_Ladu330_Pk27ToolDlg::SaveConfig(bool asked) {
 
 void CTavo_Ladu330_Pk27ToolDlg::OnModeEvent(radar::WindowEvent event) {
     m_mode = radar::NextMode(m_mode, event);
+    m_profileMark = radar::NextMark(m_profileMark, event);
     ApplyMode();
 }
 
+void CTavo_Ladu330_Pk27ToolDlg::RecordChanged(RecordChange change) {
+    using E = radar::WindowEvent;
+    switch (change) {
+    case RecordChange::ProfileLoaded: return OnModeEvent(E::ProfileLoaded);
+    case RecordChange::ProfileLoadedBeyondShown: return OnModeEvent(E::ProfileLoadedBeyondShown);
+    case RecordChange::ShownWritten: return OnModeEvent(E::ShownWritten);
+    case RecordChange::ModuleHoldsRecord: return OnModeEvent(E::ModuleHoldsRecord);
+    }
+}
+
 void CTavo_Ladu330_Pk27ToolDlg::ApplyMode() {
-    const radar::ModeView view = radar::ViewOf(m_mode);
+    const radar::ModeView view = radar::ViewOf(m_mode, m_profileMark);
     for (int id : {IDC_BTN_REFRESH, IDC_COMBO_PORT}) EnableItem(id, view.portChoice);
     EnableItem(IDC_BTN_CONNECT, view.connect);
     SetDlgItemTextW(IDC_BTN_CONNECT, LoadResString(view.connectSaysDisconnect ? IDS_DISCONNECT : IDS_CONNECT));
@@ -89,6 +100,12 @@ void CTavo_Ladu330_Pk27ToolDlg::ApplyMode() {
     SetDlgItemTextW(IDC_BTN_START, LoadResString(view.startSaysStop ? IDS_STOP : IDS_START));
     EnableItem(IDC_BTN_PARAM_CONFIG, view.moduleCommands);
     m_replayMenu.ShowReplaying(view.backToLive);
+    // A profile not yet written: among the chart's notices and in the parameter window.
+    const UINT note = view.profileNote == radar::ProfileNote::NotWritten    ? IDS_PROFILE_NOT_WRITTEN
+                      : view.profileNote == radar::ProfileNote::UseWriteAll ? IDS_PROFILE_USE_WRITE_ALL
+                                                                            : 0;
+    for (UINT id : {IDS_PROFILE_NOT_WRITTEN, IDS_PROFILE_USE_WRITE_ALL}) SetNotice(id, id == note);
+    m_paramDlg.ShowProfileNote(note);
     // Without a module the parameter window has nothing to command: it goes
     // (its commands refuse too, ModuleCommandsAllowed) and comes back with
     // the module as it was.
@@ -254,7 +271,7 @@ bool CTavo_Ladu330_Pk27ToolDlg::OnTimer(UINT_PTR id) {
 bool CTavo_Ladu330_Pk27ToolDlg::OnCommand(UINT id, UINT code) {
     // A click that reaches a control the mode has turned off (posted, or
     // queued before the change) does nothing.
-    const radar::ModeView view = radar::ViewOf(m_mode);
+    const radar::ModeView view = radar::ViewOf(m_mode, m_profileMark);
     if ((id == IDC_BTN_REFRESH && !view.portChoice) || (id == IDC_BTN_CONNECT && !view.connect) ||
         (id == IDC_BTN_START && !view.start) || (id == IDC_BTN_PARAM_CONFIG && !view.moduleCommands))
         return true;

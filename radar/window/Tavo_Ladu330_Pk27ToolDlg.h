@@ -60,7 +60,9 @@ public:
     // IToolDlgInterface
     void LoadDefaultParameters() override;
     void StopAcquisition() override;
-    bool ModuleCommandsAllowed() const override { return radar::ViewOf(m_mode).moduleCommands; }
+    bool ModuleCommandsAllowed() const override { return radar::ViewOf(m_mode, m_profileMark).moduleCommands; }
+    void RecordChanged(RecordChange change) override;
+    std::wstring FirmwareVersion() const override;
 
     // BaudRate and the record from / into the configuration document. A
     // failed save is told once a run; one the user asked for (asked) each
@@ -89,7 +91,7 @@ protected:
     bool OnButtonClicked(UINT id) override;
 
 private:
-    // The mode after event, and every control made to agree with it.
+    // The mode and the profile mark after event, and every control made to agree with them.
     void OnModeEvent(radar::WindowEvent event);
     // The only place that enables, disables and names the mode's controls,
     // the system menu's entries and the parameter window.
@@ -211,6 +213,8 @@ private:
     // UI thread. A connected port that is away stays Connected (or Running),
     // so the next click on button 1103 disconnects.
     radar::WindowMode m_mode = radar::WindowMode::NotConnected;
+    // UI thread: whether m_param holds a loaded profile no module was given; beside the mode.
+    radar::ProfileMark m_profileMark = radar::ProfileMark::None;
     // UI thread: the parameter window was open when the mode took the module
     // away; it comes back with the module.
     bool m_paramDlgHiddenByMode = false;

@@ -168,6 +168,12 @@ void CTavo_Ladu330_Pk27ToolDlg::ShowVersionText(const std::wstring& text) {
     m_versionTip.UpdateTipText(text.c_str(), &m_versionLabel, CToolTipCtrl::WindowToolId(&m_versionLabel));
 }
 
+std::wstring CTavo_Ladu330_Pk27ToolDlg::FirmwareVersion() const {
+    const char* version = m_strVersion.GetString();
+    if (!radar::HasPort(m_mode) || !version || std::string(version) == "Unknown") return std::wstring();
+    return FromAnsi(version, CP_THREAD_ACP);
+}
+
 void CTavo_Ladu330_Pk27ToolDlg::UpdateVersionLabel() {
     ShowVersionText(LoadResString(IDS_FIRMWARE_VERSION) + FromAnsi(m_strVersion.GetString(), CP_THREAD_ACP));
 }

@@ -80,6 +80,14 @@ void ExpectErrorBox(const MessageBoxInfo& box, std::initializer_list<std::wstrin
     EXPECT_TRUE(DismissMessageBox(box.hwnd));
 }
 
+HWND WaitForFileDialogOf(DWORD pid, HWND owner) {
+    HWND found = nullptr;
+    auto owned = [&] {
+        return (found = WaitForFileDialog(pid, 0)) != nullptr && ::GetWindow(found, GW_OWNER) == owner;
+    };
+    return WaitUntil(owned, kWait) ? found : nullptr;
+}
+
 LRESULT Query(HWND window, const wchar_t* name, WPARAM wParam) {
     const UINT message = ::RegisterWindowMessageW(name);
     DWORD_PTR result = 0;

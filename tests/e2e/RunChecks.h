@@ -51,6 +51,8 @@ std::string Utf8(const std::wstring& text);
 // A box of the tool about an error (caption "错误", the error icon) whose text
 // holds each of parts; dismissed.
 void ExpectErrorBox(const tooldriver::MessageBoxInfo& box, std::initializer_list<std::wstring> parts);
+// The system's file dialog the tool shows, owned by owner (null when none came in time).
+HWND WaitForFileDialogOf(DWORD pid, HWND owner);
 // The answer of the tool's window to its registered query message name
 // (Tavo_Ladu330_Pk27Tool.*), -2 when it did not answer.
 LRESULT Query(HWND window, const wchar_t* name, WPARAM wParam = 0);

@@ -59,18 +59,6 @@ Recording MakeRecording(int reports) {
     return made;
 }
 
-// The file dialog the tool shows, owned by its main window.
-HWND WaitForFileDialog(DWORD pid, HWND owner) {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            found = tooldriver::WaitForFileDialog(pid, 0);
-            return found && ::GetWindow(found, GW_OWNER) == owner;
-        },
-        kWait);
-    return found && ::GetWindow(found, GW_OWNER) == owner ? found : nullptr;
-}
-
 ::testing::AssertionResult Choose(HWND dialog, const std::wstring& path) {
     if (!ChooseFile(dialog, path, kWait))
         return ::testing::AssertionFailure() << "the dialog did not take " << Utf8(path);
@@ -138,10 +126,10 @@ protected:
     // csv. replacing: csv exists, and the replacement is agreed to.
     bool StartExport(const std::wstring& recording, const std::wstring& csv, bool replacing = false) {
         EXPECT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
-        const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
+        const HWND open = WaitForFileDialogOf(m_tool.Pid(), m_window);
         EXPECT_NE(nullptr, open) << "no file dialog for the recording";
         if (!open || !Choose(open, recording)) return false;
-        const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
+        const HWND save = WaitForFileDialogOf(m_tool.Pid(), m_window);
         EXPECT_NE(nullptr, save) << "no file dialog for the CSV";
         if (!save) return false;
         if (!replacing) {
@@ -261,10 +249,10 @@ TEST_F(CsvExportTest, CsvThatCannotBeCreatedIsToldAndTheFileInTheWayStays) {
     } closer{held};
     ASSERT_NO_FATAL_FAILURE(StartTool());
     ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
-    const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
+    const HWND open = WaitForFileDialogOf(m_tool.Pid(), m_window);
     ASSERT_NE(nullptr, open);
     ASSERT_TRUE(Choose(open, dat));
-    const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
+    const HWND save = WaitForFileDialogOf(m_tool.Pid(), m_window);
     ASSERT_NE(nullptr, save);
     // The file exists: the dialog asks before it is replaced.
     ASSERT_TRUE(SetEditText(FileDialogNameEdit(save), csv));
@@ -335,7 +323,7 @@ TEST_F(CsvExportTest, OneExportAtATime) {
     WriteFileBytes(dat, MakeRecording(100).bytes);
     ASSERT_NO_FATAL_FAILURE(StartTool());
     ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
-    const HWND open = WaitForFileDialog(m_tool.Pid(), m_window);
+    const HWND open = WaitForFileDialogOf(m_tool.Pid(), m_window);
     ASSERT_NE(nullptr, open) << "no file dialog for the recording";
     // A second request while the first is under way (its file dialog open) is told, not begun.
     ASSERT_TRUE(::PostMessageW(m_window, WM_SYSCOMMAND, kExportCommand, 0));
@@ -352,7 +340,7 @@ TEST_F(CsvExportTest, OneExportAtATime) {
     }()) << "no second file dialog";
     // The first goes on to its end.
     ASSERT_TRUE(Choose(open, dat));
-    const HWND save = WaitForFileDialog(m_tool.Pid(), m_window);
+    const HWND save = WaitForFileDialogOf(m_tool.Pid(), m_window);
     ASSERT_NE(nullptr, save);
     ASSERT_TRUE(Choose(save, csv));
     const MessageBoxInfo done = WaitForMessageBox(m_tool.Pid(), kWait);

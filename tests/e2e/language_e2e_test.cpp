@@ -109,8 +109,12 @@ TEST_F(LanguageTest, EnglishSettingShowsBothWindowsInEnglish) {
     ASSERT_NE(nullptr, dialog) << "no parameter dialog with the English caption";
     Click(Control(m_window, IDC_BTN_PARAM_CONFIG));
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(dialog) != FALSE; }, kWait));
-    const std::map<int, std::wstring> buttons = {
-        {IDC_BTN_READ_PARAM, L"Read"}, {IDC_BTN_SET_PARAM, L"Write"}, {IDC_BTN_RESTORE_DEFAULT, L"Defaults"}};
+    const std::map<int, std::wstring> buttons = {{IDC_BTN_READ_PARAM, L"Read"},
+                                                 {IDC_BTN_SET_PARAM, L"Write"},
+                                                 {IDC_BTN_RESTORE_DEFAULT, L"Defaults"},
+                                                 {IDC_BTN_SAVE_PROFILE, L"Save profile…"},
+                                                 {IDC_BTN_LOAD_PROFILE, L"Load profile…"},
+                                                 {IDC_BTN_WRITE_ALL, L"Write all…"}};
     for (const auto& [id, text] : buttons) EXPECT_EQ(text, GetControlText(dialog, id)) << "control " << id;
     std::vector<Shown> params = ControlTexts(dialog);
     EXPECT_EQ((std::vector<std::wstring>{L"General", L"Still range (cm):", L"-", L"Moving range (cm):", L"-",

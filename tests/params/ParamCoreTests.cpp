@@ -237,4 +237,14 @@ TEST(WriteAllAndVerify, OutcomeAndWhatTheRecordHolds) {
     }
 }
 
+// Fields 0 to 4 and 17 are the six the dialog shows; 18 is the report period,
+// no module parameter.
+TEST(ChangesBeyondShown, OnlyTheTwelveFieldsTheDialogDoesNotShowCount) {
+    for (int field = 0; field < 19; ++field) {
+        RadarParam after = Numbered();
+        Cells(after)[field] ^= 0x40000000;  // a float read as about 2 instead of nearly 0
+        EXPECT_EQ(field > 4 && field < 17, ChangesBeyondShown(Numbered(), after)) << field;
+    }
+}
+
 }  // namespace

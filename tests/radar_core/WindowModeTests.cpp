@@ -32,7 +32,7 @@ struct Transition {
     WindowMode from;
     WindowEvent event;
     WindowMode to;
-    const char* shows;  // Letters of ViewOf(to)
+    const char* shows;  // Letters of ViewOf(to) without a profile waiting
 };
 
 // Events that cannot come in a mode (its button is off) leave it as it is.
@@ -79,10 +79,64 @@ TEST(WindowMode, EveryEventInEveryModeGivesItsModeAndControls) {
         SCOPED_TRACE(testing::Message() << "from " << static_cast<int>(t.from) << " on event "
                                         << static_cast<int>(t.event));
         EXPECT_EQ(static_cast<int>(to), static_cast<int>(t.to));
-        EXPECT_EQ(Letters(radar::ViewOf(to)), t.shows);
+        EXPECT_EQ(Letters(radar::ViewOf(to, radar::ProfileMark::None)), t.shows);
     }
-    // Every pair is in the table once: 5 modes, 6 events.
+    // Every pair of the mode's own events is in the table once: 5 modes, 6
+    // events (the record's events: below).
     EXPECT_EQ(std::size(kTransitions), 5u * 6u);
+}
+
+using P = radar::ProfileMark;
+
+struct MarkTransition {
+    P from;
+    WindowEvent event;
+    P to;
+    char note;  // what ViewOf(mode, to) says in every mode: '-' nothing, 'N' not written, 'W' use "write all"
+};
+
+// The mark follows the record: a profile waits until the module is known to
+// hold it. Writing the six shown fields ends it only when the profile changed
+// no other field; the mode's own events never touch it.
+constexpr MarkTransition kMarkTransitions[] = {
+    {P::None, E::ProfileLoaded, P::Loaded, 'N'},
+    {P::None, E::ProfileLoadedBeyondShown, P::LoadedBeyondShown, 'N'},
+    {P::None, E::ShownWritten, P::None, '-'},
+    {P::None, E::ModuleHoldsRecord, P::None, '-'},
+    {P::Loaded, E::ProfileLoaded, P::Loaded, 'N'},
+    {P::Loaded, E::ProfileLoadedBeyondShown, P::LoadedBeyondShown, 'N'},
+    {P::Loaded, E::ShownWritten, P::None, '-'},
+    {P::Loaded, E::ModuleHoldsRecord, P::None, '-'},
+    {P::LoadedBeyondShown, E::ProfileLoaded, P::LoadedBeyondShown, 'N'},
+    {P::LoadedBeyondShown, E::ProfileLoadedBeyondShown, P::LoadedBeyondShown, 'N'},
+    {P::LoadedBeyondShown, E::ShownWritten, P::ShownWritten, 'W'},
+    {P::LoadedBeyondShown, E::ModuleHoldsRecord, P::None, '-'},
+    // The twelve still wait: a profile that changes only the six does not give them.
+    {P::ShownWritten, E::ProfileLoaded, P::LoadedBeyondShown, 'N'},
+    {P::ShownWritten, E::ProfileLoadedBeyondShown, P::LoadedBeyondShown, 'N'},
+    {P::ShownWritten, E::ShownWritten, P::ShownWritten, 'W'},
+    {P::ShownWritten, E::ModuleHoldsRecord, P::None, '-'},
+};
+
+char NoteLetter(radar::ProfileNote note) {
+    return note == radar::ProfileNote::None ? '-' : note == radar::ProfileNote::NotWritten ? 'N' : 'W';
+}
+
+TEST(WindowMode, TheProfileMarkFollowsTheRecordWhateverTheMode) {
+    for (const MarkTransition& t : kMarkTransitions) {
+        SCOPED_TRACE(testing::Message() << "mark " << static_cast<int>(t.from) << " on event "
+                                        << static_cast<int>(t.event));
+        EXPECT_EQ(static_cast<int>(radar::NextMark(t.from, t.event)), static_cast<int>(t.to));
+        for (const Transition& m : kTransitions) {
+            EXPECT_EQ(NoteLetter(radar::ViewOf(m.from, t.to).profileNote), t.note);
+            // The record's events leave the mode, the mode's events the mark,
+            // and the mark leaves the mode's view.
+            EXPECT_EQ(static_cast<int>(radar::NextMode(m.from, t.event)), static_cast<int>(m.from));
+            EXPECT_EQ(static_cast<int>(radar::NextMark(t.from, m.event)), static_cast<int>(t.from));
+            EXPECT_EQ(Letters(radar::ViewOf(m.to, t.from)), m.shows);
+        }
+    }
+    EXPECT_EQ(std::size(kMarkTransitions), 4u * 4u);
 }
 
 }  // namespace
