@@ -16,6 +16,7 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -194,6 +195,15 @@ void RemoveLink(const std::string& path, const std::string& target) {
     if (target == buf) unlink(path.c_str());
 }
 
+// What a scene switch file asks for, its surrounding white space taken off.
+std::string SwitchRequest(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -292,6 +302,35 @@ int main(int argc, char** argv) {
         return true;
     };
 
+    // The scene switch file: an empty one may be half written ("echo NAME >
+    // PATH" creates it, then writes), so it gets a second before it is refused.
+    Clock::time_point switchEmptySince{};
+    auto switchScene = [&](Clock::time_point now) {
+        if (s.sceneSwitchFile.empty() || access(s.sceneSwitchFile.c_str(), F_OK) != 0) return;
+        const std::string request = SwitchRequest(s.sceneSwitchFile);
+        if (request.empty() && switchEmptySince == Clock::time_point{}) switchEmptySince = now;
+        if (request.empty() && now - switchEmptySince < std::chrono::seconds(1)) return;
+        switchEmptySince = {};
+        zuvsim::Scene next;
+        std::string problem = request.empty() ? s.sceneSwitchFile + " is empty" : "";
+        if (problem.empty() && zuvsim::LoadScene(request, next, problem)) {
+            next.loop = s.loop;
+            module.SwitchScene(next);
+            log.Line("---", "scene " + request + " from the next report");
+        } else {
+            log.Line("---", "scene switch refused: " + problem);
+            std::fprintf(stderr, "zuv_sim: scene switch refused: %s\n", problem.c_str());
+        }
+        if (unlink(s.sceneSwitchFile.c_str()) != 0) {
+            // Never the same switch over and over: the file is watched no more.
+            const int error = errno;
+            log.Line("---", "cannot remove " + s.sceneSwitchFile + ": switch file no longer watched");
+            std::fprintf(stderr, "zuv_sim: cannot remove %s (%s): switch file no longer watched\n",
+                         s.sceneSwitchFile.c_str(), std::strerror(error));
+            s.sceneSwitchFile.clear();
+        }
+    };
+
     while (!why) {
         const auto now = Clock::now();
         if (g_signal)
@@ -303,6 +342,7 @@ int main(int argc, char** argv) {
         else if (s.exitWithParent && getppid() != parent)
             why = "parent gone";
         if (why) break;
+        switchScene(now);
 
         // Replies that are due.
         while (!pending.empty() && pending.front().first <= now) {
