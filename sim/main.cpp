@@ -16,7 +16,6 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -195,13 +194,21 @@ void RemoveLink(const std::string& path, const std::string& target) {
     if (target == buf) unlink(path.c_str());
 }
 
-// What a scene switch file asks for, its surrounding white space taken off.
-std::string SwitchRequest(const std::string& path) {
+// The longest scene name or file path a switch file may hold.
+constexpr std::streamsize kMaxSwitchRequest = 4096;
+
+// What a scene switch file asks for, its surrounding white space taken off
+// (reading no further than one byte past the longest request); false when
+// it holds more.
+bool ReadSwitchRequest(const std::string& path, std::string& request) {
     std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text(kMaxSwitchRequest + 1, '\0');
+    in.read(&text[0], kMaxSwitchRequest + 1);
+    if (in.gcount() > kMaxSwitchRequest) return false;
+    text.resize(static_cast<size_t>(in.gcount()));
     const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    request = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    return true;
 }
 
 }  // namespace
@@ -307,12 +314,15 @@ int main(int argc, char** argv) {
     Clock::time_point switchEmptySince{};
     auto switchScene = [&](Clock::time_point now) {
         if (s.sceneSwitchFile.empty() || access(s.sceneSwitchFile.c_str(), F_OK) != 0) return;
-        const std::string request = SwitchRequest(s.sceneSwitchFile);
-        if (request.empty() && switchEmptySince == Clock::time_point{}) switchEmptySince = now;
-        if (request.empty() && now - switchEmptySince < std::chrono::seconds(1)) return;
+        std::string request;
+        const bool fits = ReadSwitchRequest(s.sceneSwitchFile, request);
+        if (fits && request.empty() && switchEmptySince == Clock::time_point{}) switchEmptySince = now;
+        if (fits && request.empty() && now - switchEmptySince < std::chrono::seconds(1)) return;
         switchEmptySince = {};
         zuvsim::Scene next;
-        std::string problem = request.empty() ? s.sceneSwitchFile + " is empty" : "";
+        std::string problem = !fits             ? s.sceneSwitchFile + " holds more than a scene name or file"
+                              : request.empty() ? s.sceneSwitchFile + " is empty"
+                                                : "";
         if (problem.empty() && zuvsim::LoadScene(request, next, problem)) {
             next.loop = s.loop;
             module.SwitchScene(next);

@@ -342,18 +342,20 @@ TEST_F(SimProgram, SceneSendsWhatTheModuleWorksOutForItsSeedAndParameters) {
     testsupport::ModuleCommand(module, kStartReporting);
     EXPECT_EQ(in, testsupport::PlayReports(module, 300).bytes);
 
-    // A switch to a name that is no scene is refused; one to the same room
-    // plays it again from its start with the parameters held. Each is taken
-    // when the file goes.
+    // A switch to a name that is no scene, or to more than a name, is refused;
+    // one to the same room plays it again from its start with the parameters
+    // held. Each is taken when the file goes, and logged.
     ASSERT_TRUE(EndsWith(Exchange(kStopReporting), EncodeReply(kStopReporting, 0)));
-    for (const std::string& request : {std::string("no-such-room"), file}) {
+    const std::pair<std::string, std::string> switches[] = {
+        {"no-such-room", "scene switch refused: no-such-room: cannot read"},
+        {std::string(5000, 'x'), "scene switch refused: " + switchFile + " holds more than a scene name or file"},
+        {file, "scene " + file + " from the next report"}};
+    for (const auto& [request, logged] : switches) {
         std::ofstream(switchFile) << request << "\n";
-        ASSERT_TRUE(WaitFor([&] { return !Exists(switchFile); })) << request;
+        ASSERT_TRUE(WaitFor([&] { return !Exists(switchFile); })) << logged;
+        std::ifstream log(dir + "/log");
+        EXPECT_NE(std::string(std::istreambuf_iterator<char>(log), {}).find(logged), std::string::npos) << logged;
     }
-    std::ifstream log(dir + "/log");
-    EXPECT_NE(
-        std::string(std::istreambuf_iterator<char>(log), {}).find("scene switch refused: no-such-room: cannot read"),
-        std::string::npos);
     ASSERT_EQ(Exchange(kStartReporting), EncodeReply(kStartReporting, 0));
     EXPECT_EQ(ReadUntil(AtLeast(300 * kReportSize)), in);
 }
