@@ -57,8 +57,11 @@ protected:
     const std::string switchFile = dir.Path() + "/room";
     // Seed 1 gives false presence (the fan) and false departures (missed
     // breathing) in the first 30 s of each room at factory values.
-    SimProcess sim{ZUV_SIM_PATH, dir.Path(), "tty",
-                   {"--scene", "office-empty", "--seed", "1", "--scene-switch-file", switchFile, "--max-runtime", "900"}};
+    SimProcess sim{
+        ZUV_SIM_PATH,
+        dir.Path(),
+        "tty",
+        {"--scene", "office-empty", "--seed", "1", "--scene-switch-file", switchFile, "--max-runtime", "900"}};
 };
 
 }  // namespace
