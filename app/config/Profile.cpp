@@ -52,6 +52,13 @@ std::string WithLfLineEnds(const char* text) {
     return out;
 }
 
+// A note of nothing but blanks is no note: written as text it would read back
+// empty, as the parser drops text that is only white space.
+std::string NoteText(const char* text) {
+    const std::string note = WithLfLineEnds(text);
+    return note.find_first_not_of(" \t\n") == std::string::npos ? std::string() : note;
+}
+
 }  // namespace
 
 ProfileReadResult ReadProfile(const void* data, size_t size, RadarParam& param) {
@@ -79,7 +86,7 @@ ProfileReadResult ReadProfile(const void* data, size_t size, RadarParam& param) 
         }
     }
     result.firmware = FindAttributeNoCase(root, kFirmwareName).value();
-    result.note = WithLfLineEnds(ChildNoCase(root, kNoteName).text().get());
+    result.note = NoteText(ChildNoCase(root, kNoteName).text().get());
     param = read;
     return result;
 }

@@ -82,6 +82,8 @@ TEST(Profile, EveryFieldRoundTripsAndReportTimeStaysTheCallers) {
     // A bare CR would come back as LF after the next save: it is read as LF at once.
     RadarParam read;
     EXPECT_EQ("a\nb\nc\n", Read("<RadarProfile><Note>a&#13;&#10;b&#13;c\r\n</Note></RadarProfile>", read).note);
+    // Blanks alone would not survive a save (the parser drops blank text): no note.
+    EXPECT_EQ("", Read("<RadarProfile><Note><![CDATA[\t \r\n]]></Note></RadarProfile>", read).note);
 }
 
 TEST(Profile, AMissingKeyLeavesItsFieldAndOnlyThat) {
