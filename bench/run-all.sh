@@ -3,13 +3,13 @@
 # the lines that name a target: benchmark, figure with its target and ratio.
 # Each run's whole output stays in build/bench-all/NAME.log. Figures only: a
 # slow machine never fails; a benchmark that ends non-zero is marked.
-# Usage: bench/run-all.sh [device|imagehelper|wave|recording|tool ...]   (default: all)
+# Usage: bench/run-all.sh [device|imagehelper|wave|recording|tool|cfg ...]   (default: all)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/build/bench-all
 mkdir -p "$out"
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(device imagehelper wave recording tool)
+[ ${#names[@]} -gt 0 ] || names=(device imagehelper wave recording tool cfg)
 
 script_of() {
   case $1 in

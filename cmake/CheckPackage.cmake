@@ -25,7 +25,8 @@ set(expected
   "${NAME}/Image/HumanNobody.png"
   "${NAME}/Tavo_Common.dll"
   "${NAME}/Tavo_DataProcess.dll"
-  "${NAME}/Tavo_Ladu330_Pk27Tool.exe")
+  "${NAME}/Tavo_Ladu330_Pk27Tool.exe"
+  "${NAME}/zuv_cfg.exe")
 if(NOT found STREQUAL expected)
   message(FATAL_ERROR "package holds\n  ${found}\nexpected\n  ${expected}")
 endif()
@@ -35,7 +36,8 @@ set(allowed
   advapi32.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll ole32.dll
   oleaut32.dll shell32.dll shlwapi.dll user32.dll version.dll ws2_32.dll
   tavo_common.dll tavo_dataprocess.dll)
-foreach(program "${NAME}/Tavo_Ladu330_Pk27Tool.exe" "${NAME}/Tavo_Common.dll" "${NAME}/Tavo_DataProcess.dll")
+foreach(program "${NAME}/Tavo_Ladu330_Pk27Tool.exe" "${NAME}/Tavo_Common.dll" "${NAME}/Tavo_DataProcess.dll"
+                "${NAME}/zuv_cfg.exe")
   execute_process(COMMAND "${OBJDUMP}" -p "${WORK}/${program}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${OBJDUMP} failed on ${program}")

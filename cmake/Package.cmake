@@ -1,5 +1,6 @@
 # The ready-to-copy folder: everything the tool needs on a clean 64-bit
-# Windows (the executable, both DLLs, the pictures), nothing to install first,
+# Windows (the executable, both DLLs, the pictures, the console program
+# zuv_cfg.exe for scripts), nothing to install first,
 # plus a zip of that folder. Both are remade whenever one of their files changes.
 set(TOOL_PACKAGE_NAME Tavo_Ladu330_Pk27Tool)
 set(TOOL_PACKAGE_DIR ${CMAKE_BINARY_DIR}/dist/${TOOL_PACKAGE_NAME})
@@ -13,7 +14,7 @@ file(GLOB TOOL_PACKAGE_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/Image/
 set(TOOL_DEBUG_DIR ${CMAKE_BINARY_DIR}/dist/debug)
 find_program(TOOL_OBJCOPY NAMES x86_64-w64-mingw32-objcopy REQUIRED)
 set(strip_commands)
-foreach(program Tavo_Ladu330_Pk27Tool Tavo_Common Tavo_DataProcess)
+foreach(program Tavo_Ladu330_Pk27Tool Tavo_Common Tavo_DataProcess zuv_cfg)
   set(debug_file ${TOOL_DEBUG_DIR}/$<TARGET_FILE_NAME:${program}>.debug)
   list(APPEND strip_commands
     COMMAND ${TOOL_OBJCOPY} --only-keep-debug $<TARGET_FILE:${program}> ${debug_file}
@@ -30,7 +31,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E copy ${TOOL_PACKAGE_PICTURES} ${TOOL_PACKAGE_DIR}/Image
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/dist
           ${CMAKE_COMMAND} -E tar cf ${TOOL_PACKAGE_ZIP} --format=zip ${TOOL_PACKAGE_NAME}
-  DEPENDS Tavo_Ladu330_Pk27Tool Tavo_Common Tavo_DataProcess ${TOOL_PACKAGE_PICTURES}
+  DEPENDS Tavo_Ladu330_Pk27Tool Tavo_Common Tavo_DataProcess zuv_cfg ${TOOL_PACKAGE_PICTURES}
   COMMENT "Ready-to-copy folder and zip in dist/"
   VERBATIM)
 add_custom_target(tool_package ALL DEPENDS ${TOOL_PACKAGE_ZIP})

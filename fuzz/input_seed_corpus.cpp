@@ -4,6 +4,8 @@
 //   profile parameter profiles, good, odd and broken
 //   param   parameter replies and edit texts (first byte: which of the two)
 //   replay  replay heads (speed, period, block, clock steps) and recordings
+//   scene   scene files after a head of parameters, good and broken
+//   scan    recordings with long runs of one state (first byte: the cut and period)
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -146,6 +148,36 @@ Bytes ReplayHead(unsigned speed, unsigned period, uint8_t block, uint8_t wait, s
     return head;
 }
 
+// Runs long enough for the scanner's sixteen-frame tests, broken at their
+// edges and inside; the two halves an empty and an occupied room.
+void ScanSeeds(Writer& w) {
+    auto run = [](Bytes& out, uint8_t state, uint16_t distance, int count) {
+        for (int i = 0; i < count; ++i) {
+            const Bytes r = Report(state, distance);
+            out.insert(out.end(), r.begin(), r.end());
+        }
+    };
+    Bytes rooms{0};
+    run(rooms, 0, 0, 20);
+    run(rooms, 1, 600, 17);
+    run(rooms, 2, 40, 16);
+    run(rooms, 0, 0, 20);
+    run(rooms, 2, 150, 40);
+    run(rooms, 0, 0, 5);
+    run(rooms, 2, 150, 28);
+    w.Add(rooms);
+    Bytes faulty = rooms;
+    faulty[0] = 7;
+    faulty[1 + 7 * 16 + 6] = 0x54;                     // a broken trailer at the end of a block
+    faulty.insert(faulty.begin() + 1 + 7 * 40, 0xAA);  // a stray header byte inside a run
+    w.Add(faulty);
+    Bytes noisy{0};
+    run(noisy, 2, 300, 33);
+    noisy.insert(noisy.end(), {0x20, 0x21});
+    run(noisy, 1, 310, 33);
+    w.Add(noisy);
+}
+
 void ReplaySeeds(Writer& w) {
     Bytes frames;
     for (int i = 0; i < 40; ++i) {
@@ -171,11 +203,21 @@ void ReplaySeeds(Writer& w) {
     w.Add(Cat(change[0], {Bytes(change.begin() + 1, change.end()), frames, tail}));
 }
 
+void SceneSeeds(Writer& w) {
+    // period-1, hold, motion max/min, micro-motion max/min (cm / 3), calibration (cm / 300), seed
+    const std::string factory = std::string{49, 20, char(239), 10, char(141), 10, 0, 1};
+    w.Add(factory + "length 60000\nclutter 350 burst 15000 100 500\nstill 150 miss 6000 200 2400\n");
+    w.Add(factory + "walk 500 150 from 20000 until 24000 # in\nstill 150 from 24000\n");
+    w.Add(std::string{9, 0, 100, 0, 100, 0, 1, 7} + "length 100\nstill 150 until 50\nclutter 300 burst 1 50 50\n");
+    w.Add(factory + "still\n");
+    w.Add(factory + "length 1000\nwalk 0 65535 until 2000\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: input_seed_corpus report|config|profile|param|replay DIR\n");
+        std::fprintf(stderr, "usage: input_seed_corpus report|config|profile|param|replay|scene|scan DIR\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -190,6 +232,10 @@ int main(int argc, char** argv) {
         ParamSeeds(w);
     else if (kind == "replay")
         ReplaySeeds(w);
+    else if (kind == "scene")
+        SceneSeeds(w);
+    else if (kind == "scan")
+        ScanSeeds(w);
     else {
         std::fprintf(stderr, "input_seed_corpus: unknown kind %s\n", kind.c_str());
         return 2;

@@ -16,14 +16,6 @@
 
 namespace {
 
-// Entering command mode: tries, and how long each waits for the module's reply.
-constexpr int kEnterCommandModeAttempts = 2;
-constexpr int kEnterCommandModeReplyMs = 150;
-// Reports still arriving after command mode was entered are dropped until the
-// line is quiet, waiting at most this long.
-constexpr int kQuietLineMaxWaitMs = 500;
-// How long a read or write command waits for its reply.
-constexpr int kCommandReplyMs = 2000;
 constexpr COLORREF kProfileMarkColor = RGB(0xC0, 0, 0);  // as the main window's notices
 
 // The message shown when a write command of this code fails.

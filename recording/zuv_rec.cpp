@@ -13,20 +13,17 @@
 
 #include "RecordingReports.h"
 #include "RecordingScan.h"
+#include "TuneCommand.h"
 
 namespace {
 
-enum ExitCode {
-    kOk = 0,
-    kCannotRead = 1,
-    kUsage = 2,
-    kCannotWrite = 3,
-    kNoReports = 4,
-};
+using namespace zuvrec;
 
 const char kUsageText[] =
     "usage: zuv_rec csv FILE [--period MS]\n"
     "       zuv_rec stats FILE [--period MS]\n"
+    "       zuv_rec tune EMPTY OCCUPIED [--params FILE] [--true-distance CM]\n"
+    "                    [--period MS] [--profile OUT.xml]\n"
     "       zuv_rec --help\n"
     "\n"
     "FILE is a recording (.dat) made by the tool: the module's bytes exactly as\n"
@@ -63,9 +60,27 @@ const char kUsageText[] =
     "  trailing_bytes        bytes after the last frame (a cut-off frame, noise)\n"
     "  bytes = 7 * reports + skipped_bytes + trailing_bytes\n"
     "\n"
+    "tune   settings that fit a room (docs/tuning.md), from EMPTY, a recording of\n"
+    "       the room with nobody in it, and OCCUPIED, one of a person keeping still\n"
+    "       at their usual place; each at least 60 s. Prints the false presence in\n"
+    "       EMPTY, the false departures in OCCUPIED, the person's distances, the\n"
+    "       suggested values (old -> new, each with its reason) and the predicted\n"
+    "       counts with them.\n"
+    "  --params FILE        the parameters in effect while recording: a parameter\n"
+    "                       profile or appConfig.xml (default: the factory values);\n"
+    "                       without --period, appConfig.xml's ReportTimeMS is the\n"
+    "                       report period when it holds one\n"
+    "  --true-distance CM   the person's real distance: suggests a calibration\n"
+    "  --profile OUT.xml    writes those parameters with the suggestions applied\n"
+    "                       as a parameter profile\n"
+    "\n"
     "Exit status: 0 done; 1 FILE cannot be opened or read; 2 bad arguments;\n"
-    "3 the output cannot be written; 4 FILE holds no report frame (csv still\n"
-    "writes its header, stats its figures).\n";
+    "3 the output (or OUT.xml) cannot be written; 4 FILE holds no report frame\n"
+    "(csv still writes its header, stats its figures; tune writes nothing);\n"
+    "5 tune: a recording is too short (or beyond 20,000,000 reports), or the two\n"
+    "seem swapped (always present while empty, never present while occupied);\n"
+    "6 tune: the --params file is no profile or appConfig.xml, or holds a value\n"
+    "the module does not accept.\n";
 
 int Usage(const char* problem) {
     std::fprintf(stderr, "zuv_rec: %s\n\n%s", problem, kUsageText);
@@ -96,6 +111,7 @@ int main(int argc, char** argv) {
     }
     if (argc < 3) return Usage("a command and a file are needed");
     const std::string command = argv[1];
+    if (command == "tune") return RunTune(argc - 1, argv + 1, Usage);
     if (command != "csv" && command != "stats") return Usage(("unknown command: " + command).c_str());
     const std::string file = argv[2];
     uint32_t periodMs = recording::kDefaultPeriodMs;

@@ -13,7 +13,7 @@ build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(frame_decoder_fuzz report_frame_fuzz config_fuzz profile_fuzz param_reply_fuzz replay_source_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(frame_decoder_fuzz report_frame_fuzz config_fuzz profile_fuzz param_reply_fuzz replay_source_fuzz scene_fuzz recording_scan_fuzz)
 
 mkdir -p "$build/artifacts"
 failed=0
@@ -30,6 +30,8 @@ for target in "${targets[@]}"; do
     profile_fuzz) seeds=("$build/bin/fuzz_input_seeds" profile "$seeds_dir"); max_len=16384 ;;
     param_reply_fuzz) seeds=("$build/bin/fuzz_input_seeds" param "$seeds_dir"); max_len=512 ;;
     replay_source_fuzz) seeds=("$build/bin/fuzz_input_seeds" replay "$seeds_dir"); max_len=4096 ;;
+    scene_fuzz) seeds=("$build/bin/fuzz_input_seeds" scene "$seeds_dir"); max_len=4096 ;;
+    recording_scan_fuzz) seeds=("$build/bin/fuzz_input_seeds" scan "$seeds_dir"); max_len=4096 ;;
     *) echo "fuzz: unknown target $target"; failed=1; continue ;;
   esac
   log=$build/$target.log

@@ -18,7 +18,7 @@ cmake -S . -B "$build" -G Ninja -DTOOL_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_
   -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
 cmake --build "$build" -j "$jobs" || exit 1
 
-targets=(frame_decoder_fuzz report_frame_fuzz config_fuzz profile_fuzz param_reply_fuzz)
+targets=(frame_decoder_fuzz report_frame_fuzz config_fuzz profile_fuzz param_reply_fuzz scene_fuzz)
 end=$(( $(date +%s) + $(awk "BEGIN { printf \"%d\", $hours * 3600 }") ))
 rc=0
 while [ "$(date +%s)" -lt "$end" ] && [ "$rc" -eq 0 ]; do

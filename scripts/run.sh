@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Windows tool and the module simulator,
 # and runs the tool under Wine with the simulated ZUV-3917 on COM5 (SIM_ARGS
-# passes options to the simulator, e.g. SIM_ARGS="--scenario random").
+# passes options to the simulator, e.g. SIM_ARGS="--scenario random" or
+# SIM_ARGS="--scene office", a room that follows the parameters written).
 #   With a display ($DISPLAY set): the tool opens there; close it to end.
 #   Without one: the tool runs on a private virtual display, connects to COM5,
 #   starts, a screenshot is saved to build/run/screenshot.png, and it stops

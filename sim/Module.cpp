@@ -20,6 +20,10 @@ std::string Hex(const uint8_t* data, size_t size) {
 Module::Module(const ModuleOptions& options, const Scenario& scenario)
     : m_options(options), m_scenario(scenario), m_rng(options.seed * 0x9E3779B97F4A7C15ull | 1) {}
 
+Module::Module(const ModuleOptions& options, const Scene& scene) : Module(options, Scenario{}) {
+    m_scene = std::make_unique<ScenePlayer>(scene, options.seed, options.periodMs);
+}
+
 uint8_t Module::Random() {
     m_rng ^= m_rng << 13;
     m_rng ^= m_rng >> 7;
@@ -134,7 +138,7 @@ Reply Module::Handle(const Frame& command) {
 std::vector<uint8_t> Module::Tick() {
     std::vector<uint8_t> out;
     if (!Sending()) return out;
-    const Report r = m_scenario.At(m_scenarioMs);
+    const Report r = m_scene ? m_detector.Next(m_scene->Next(), m_parameters) : m_scenario.At(m_scenarioMs);
     m_scenarioMs += m_options.periodMs;
     out = EncodeReport(r.state, r.distance);
     ++m_reportFrames;

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "RadarProtocol.h"
 #include "Scenario.h"
+#include "Scene.h"
 
 namespace zuvsim {
 
@@ -33,6 +35,9 @@ struct Reply {
 class Module {
 public:
     Module(const ModuleOptions& options, const Scenario& scenario);
+    // Scene mode: the reports come from the scene through the module's own
+    // processing (Detector) under the parameters it holds at each report.
+    Module(const ModuleOptions& options, const Scene& scene);
 
     // Bytes from the host, split anywhere; one reply per complete command.
     std::vector<Reply> Receive(const uint8_t* data, size_t size);
@@ -44,6 +49,8 @@ public:
     bool Sending() const { return m_reporting && !m_commandMode; }
     const radarproto::ModuleParameters& Parameters() const { return m_parameters; }
     uint64_t ReportFrames() const { return m_reportFrames; }
+    // Scene mode: whether a person was in the room at the last report.
+    bool SceneOccupied() const { return m_scene && m_scene->Occupied(); }
 
 private:
     Reply Handle(const radarproto::Frame& command);
@@ -51,6 +58,8 @@ private:
 
     ModuleOptions m_options;
     Scenario m_scenario;
+    std::unique_ptr<ScenePlayer> m_scene;  // null: the scenario plays
+    Detector m_detector;
     radarproto::FrameDecoder m_decoder;
     radarproto::ModuleParameters m_parameters;
     bool m_commandMode = false;

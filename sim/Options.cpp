@@ -23,10 +23,25 @@ const char kUsage[] =
     "  --period MS             report period (default 50)\n"
     "  --scenario NAME         empty | walk-in | stand-still | walk-out | random\n"
     "                          (default walk-in)\n"
-    "  --seed N                seed of the random scenario and of noise (default 1)\n"
+    "  --seed N                seed of the random scenario, of scenes and of noise\n"
+    "                          (default 1)\n"
     "  --script FILE           scenario from FILE: lines \"state distance duration_ms\",\n"
     "                          # starts a comment\n"
-    "  --no-loop               hold the last step instead of starting over\n"
+    "  --scene NAME|FILE       a room instead of a scenario: office-empty (a fan at\n"
+    "                          350 cm seen as motion now and then), office-occupied\n"
+    "                          (the fan and a person sitting still at 150 cm whose\n"
+    "                          breathing is missed for 0.2-2.4 s now and then),\n"
+    "                          office (empty, walks in, sits 80 s, walks out; 120 s),\n"
+    "                          or a scene file (docs/simulator.md). The reports then\n"
+    "                          follow the parameters the module holds: a target is\n"
+    "                          seen inside its kind's range (cm; moving: motion\n"
+    "                          range, still: micro-motion range), presence is held\n"
+    "                          the hold time (report periods) after the last\n"
+    "                          sighting, moving wins over motionless, the distance\n"
+    "                          is the nearest seen plus the distance calibration.\n"
+    "                          --seed makes runs repeat; not with --scenario/--script\n"
+    "  --no-loop               hold the last step instead of starting over (a scene:\n"
+    "                          play it once, time running on)\n"
     "  --reporting             report from power-up (default: wait for 0x10)\n"
     "  --line-rate B           report frames back to back, paced to B bytes per\n"
     "                          second (frames and noise; 25600 is 256000 baud);\n"
@@ -68,6 +83,14 @@ bool ParseNumber(const char* text, long long min, long long max, long long& out)
     return true;
 }
 
+bool ReadFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    text = all.str();
+    return static_cast<bool>(in);
+}
+
 }  // namespace
 
 int Usage(const std::string& problem) {
@@ -75,7 +98,7 @@ int Usage(const std::string& problem) {
     return 2;
 }
 
-int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario) {
+int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario, Scene& scene) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](const char*& out) {
@@ -102,7 +125,9 @@ int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario) {
         else if (a == "--period")
             ok = number(1, 60000, n) && (s.module.periodMs = static_cast<uint32_t>(n), true);
         else if (a == "--scenario")
-            ok = value(v) && (s.scenario = v, true);
+            ok = value(v) && (s.scenario = v, s.scenarioGiven = true);
+        else if (a == "--scene")
+            ok = value(v) && (s.scene = v, !s.scene.empty());
         else if (a == "--seed")
             ok = number(0, INT64_MAX, n) && (s.module.seed = static_cast<uint64_t>(n), true);
         else if (a == "--script")
@@ -155,13 +180,19 @@ int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario) {
     }
     if (s.link.empty() == s.device.empty()) return Usage("give exactly one of --link and --device");
 
-    if (!s.script.empty()) {
-        std::ifstream in(s.script, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string error;
-        if (!in || !Scenario::Parse(text.str(), scenario, error))
-            return Usage(s.script + ": " + (in ? error : std::string("cannot read")));
+    if (!s.scene.empty()) {
+        if (s.scenarioGiven || !s.script.empty()) return Usage("--scene goes without --scenario and --script");
+        // A built-in name wins; anything else is a file (./office reads a file of that name).
+        if (!Scene::Builtin(s.scene, scene)) {
+            std::string text, error;
+            if (!ReadFile(s.scene, text) || !Scene::Parse(text, scene, error))
+                return Usage(s.scene + ": " + (error.empty() ? std::string("cannot read") : error));
+        }
+        scene.loop = s.loop;
+    } else if (!s.script.empty()) {
+        std::string text, error;
+        if (!ReadFile(s.script, text) || !Scenario::Parse(text, scenario, error))
+            return Usage(s.script + ": " + (error.empty() ? std::string("cannot read") : error));
     } else if (!Scenario::Builtin(s.scenario, s.module.seed, scenario)) {
         return Usage("unknown scenario " + s.scenario);
     }

@@ -6,11 +6,13 @@
 
 #include "Module.h"
 #include "Scenario.h"
+#include "Scene.h"
 
 namespace zuvsim {
 
 struct Settings {
-    std::string link, device, scenario = "walk-in", script, readyFile, stopFile, logFile;
+    std::string link, device, scenario = "walk-in", script, scene, readyFile, stopFile, logFile;
+    bool scenarioGiven = false;
     bool loop = true, reporting = false, splitWrites = false, silent = false, exitWithParent = false;
     bool logWallClock = false;
     long long hangupAfter = -1, replyDelayMs = 0, maxRuntimeS = 600, lineRate = 0, frameLimit = -1;
@@ -18,10 +20,11 @@ struct Settings {
     zuvsim::ModuleOptions module;
 };
 
-// Reads the command line into settings and the scenario it names (its loop
-// flag set). -1: go on; otherwise the exit status to end with at once (0
-// after --help, 2 after the complaint and the usage on stderr).
-int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario);
+// Reads the command line into settings and the scenario or, with --scene,
+// the scene it names (its loop flag set). -1: go on; otherwise the exit
+// status to end with at once (0 after --help, 2 after the complaint and the
+// usage on stderr).
+int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario, Scene& scene);
 
 // Tells problem and the usage on stderr; the exit status for bad arguments.
 int Usage(const std::string& problem);

@@ -199,7 +199,8 @@ void RemoveLink(const std::string& path, const std::string& target) {
 int main(int argc, char** argv) {
     zuvsim::Settings s;
     zuvsim::Scenario scenario;
-    const int status = zuvsim::ParseCommandLine(argc, argv, s, scenario);
+    zuvsim::Scene scene;
+    const int status = zuvsim::ParseCommandLine(argc, argv, s, scenario, scene);
     if (status >= 0) return status;
 
     Log log(s.logFile, s.logWallClock);
@@ -236,7 +237,7 @@ int main(int argc, char** argv) {
     }
     log.Line("---", "listening on " + line.Name() + (s.link.empty() ? "" : " linked at " + s.link));
 
-    zuvsim::Module module(s.module, scenario);
+    zuvsim::Module module = s.scene.empty() ? zuvsim::Module(s.module, scenario) : zuvsim::Module(s.module, scene);
     if (s.reporting) {
         const std::vector<uint8_t> start = radarproto::EncodeCommand(radarproto::kStartReporting);
         module.Receive(start.data(), start.size());

@@ -10,6 +10,15 @@
 #include "RadarProtocol.h"
 #include "config/RadarParam.h"
 
+// A parameter session with the module, as the parameter dialog and zuv_cfg
+// hold it: "enter command mode" tried this often, each try waiting this long;
+// report bytes still arriving then dropped until the line is quiet, waiting
+// at most this long; each read or write command waiting this long for its reply.
+constexpr int kEnterCommandModeAttempts = 2;
+constexpr int kEnterCommandModeReplyMs = 150;
+constexpr int kQuietLineMaxWaitMs = 500;
+constexpr int kCommandReplyMs = 2000;
+
 // The read command's reply payload: a 16-bit status word and 50 bytes of fields.
 constexpr int kParamReplyLength = static_cast<int>(radarproto::kParameterReplySize);
 // ParseParamResponse's result when the reply cannot be decoded: a length other

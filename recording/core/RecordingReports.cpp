@@ -44,6 +44,19 @@ void PresenceStats::OnReports(const Report* reports, size_t count) {
     for (size_t i = 0; i < count; ++i) Add(reports[i].state);
 }
 
+void PresenceStats::AddRun(uint8_t state, uint64_t count) {
+    Add(state);
+    // The rest of the run changes nothing but the counts and the spell's length.
+    const uint64_t more = count - 1;
+    m_summary.reports += more;
+    if (state == 1) m_summary.moving += more;
+    if (state == 2) m_summary.motionless += more;
+    if (IsPresent(state)) {
+        m_summary.present += more;
+        m_spellLength += more;
+    }
+}
+
 void PresenceStats::Add(uint8_t state) {
     const bool present = IsPresent(state);
     const bool first = m_summary.reports == 0;

@@ -41,11 +41,16 @@ class PresenceStats : public IReportConsumer {
 public:
     void OnReport(const Report& report) override { Add(report.state); }
     void OnReports(const Report* reports, size_t count) override;
+    // Only the state matters: runs of one state are counted in one step.
+    bool StatesOnly() const override { return true; }
+    void OnStateRun(uint8_t state, uint64_t count) override { AddRun(state, count); }
     // The figures so far; a spell still running counts as open.
     PresenceSummary Summary() const;
 
 private:
     void Add(uint8_t state);
+    // As count calls of Add(state).
+    void AddRun(uint8_t state, uint64_t count);
     PresenceSummary m_summary;
     bool m_previousPresent = false;
     bool m_spellFromArrival = false;

@@ -29,6 +29,15 @@ public:
     virtual void OnReports(const Report* reports, size_t count) {
         for (size_t i = 0; i < count; ++i) OnReport(reports[i]);
     }
+    // count whole frames lying back to back at frames (7 bytes each), the
+    // first with the given index and file offset. By default decoded into
+    // reports for OnReports; a consumer that needs few fields reads them here.
+    virtual void OnFrames(const uint8_t* frames, size_t count, uint64_t firstIndex, uint64_t firstOffset);
+    // A consumer that needs nothing of a report but its state says so: the
+    // scanner then hands on runs of frames in one state, as a count, through
+    // OnStateRun (and single reports through OnReports), never OnFrames.
+    virtual bool StatesOnly() const { return false; }
+    virtual void OnStateRun(uint8_t state, uint64_t count) {}
 };
 
 // What the scan met besides frames. Every byte of a recording is either in a
@@ -68,27 +77,28 @@ public:
 
 private:
     void Scan();
-    void ScanOneByOne(size_t& pos, size_t end);
-    // Hands on the first count pending frames, which lie back to back from offset.
-    void Deliver(uint64_t offset, size_t count);
+    // Frames back to back from first (at most most of them) that carry their
+    // header and trailer, and with sameState, also the state of the first.
+    size_t WholeFrames(const uint8_t* first, size_t most, bool sameState) const;
+    // The parser over the one frame window at pos: a frame, or a step of one byte.
+    void ScanOneWindow(size_t& pos);
+    // Accounts for the bytes skipped before offset and the count frames from there.
+    void CountDelivery(uint64_t offset, size_t count);
     void OnReportFrame(uint8_t state, uint16_t distance) override;
     void OnInvalidTrailer() override;
 
     IReportConsumer& m_consumer;
+    const bool m_statesOnly;
     std::vector<uint8_t> m_buffer;  // kBlockSize plus room for a frame's start carried over
     size_t m_used = 0;              // bytes in m_buffer
     uint64_t m_bufferOffset = 0;    // file offset of m_buffer[0]
     uint64_t m_runStart = 0;        // file offset where the current run of non-frame bytes began
     ScanCounts m_counts;
 
-    // Frames of a fast pass over a segment, delivered only once the pass is
-    // known to have found nothing but back-to-back frames.
-    static constexpr size_t kSegment = 128 * radar::kReportFrameSize;
-    Report m_pending[kSegment / radar::kReportFrameSize + 1];
-    size_t m_pendingCount = 0;
-    uint64_t m_passTrailers = 0;
-    bool m_collecting = false;
-    bool m_oneFrame = false;  // result of a single-window scan
+    // What the parser found in one frame window.
+    Report m_windowFrame;
+    size_t m_windowFrames = 0;
+    uint64_t m_windowTrailers = 0;
 };
 
 // Reads the file at path through the scanner in blocks. False, with a text

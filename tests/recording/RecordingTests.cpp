@@ -18,6 +18,7 @@
 #include "RecordingScan.h"
 #include "ReportFrameParser.h"
 #include "Scenario.h"
+#include "config/Profile.h"
 
 namespace {
 
@@ -102,60 +103,75 @@ TEST(RecordingStats, ScriptedVisitsGiveArrivalsDeparturesAndDwellWithinOnePeriod
 }
 
 TEST(RecordingScan, NoisyAndTruncatedRecordingsMatchTheParserAndAccountForEveryByte) {
-    std::mt19937 random(7);
-    Bytes bytes;
-    // Enough for several scanner blocks: frames, noise runs, broken trailers
-    // and stray headers, also across block edges.
-    while (bytes.size() < 3 * recording::RecordingScanner::kBlockSize + 1000) {
-        const int kind = random() % 10;
-        Bytes frame = radarproto::EncodeReport(random() % 4, random() % 900);
-        if (kind == 0) {
-            const size_t noise = 1 + random() % 12;
-            for (size_t i = 0; i < noise; ++i) bytes.push_back(0x10 + random() % 0x40);  // never AA or 55
-        } else if (kind == 1) {
-            frame[6] = 0x54;  // broken trailer
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        } else if (kind == 2) {
-            bytes.push_back(0xAA);  // a stray header byte before a frame
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        } else {
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        }
-    }
-    ParserFrames parser;
-    radar::ScanReportFrames(bytes.data(), bytes.size(), parser);
-
-    for (size_t cut : {bytes.size(), bytes.size() - 3, bytes.size() - 9}) {
-        SCOPED_TRACE("length " + std::to_string(cut));
-        const Bytes recordingBytes(bytes.begin(), bytes.begin() + cut);
-        ParserFrames reference;
-        radar::ScanReportFrames(recordingBytes.data(), recordingBytes.size(), reference);
-        for (size_t piece : {size_t(0), size_t(3), size_t(1000)}) {
-            Collector collector;
-            recording::ScanCounts counts = Scan(recordingBytes, collector, piece);
-            ASSERT_EQ(reference.frames.size(), collector.reports.size());
-            EXPECT_EQ(reference.badTrailers, counts.badTrailers);
-            // Each report's offset points at its bytes; between reports lie
-            // exactly the skipped runs.
-            uint64_t end = 0, resyncs = 0, skipped = 0;
-            for (size_t i = 0; i < collector.reports.size(); ++i) {
-                const recording::Report& r = collector.reports[i];
-                ASSERT_EQ(i, r.index);
-                ASSERT_EQ(reference.frames[i].first, r.state);
-                ASSERT_EQ(reference.frames[i].second, r.distance);
-                ASSERT_EQ(radarproto::EncodeReport(r.state, r.distance),
-                          Bytes(recordingBytes.begin() + r.offset, recordingBytes.begin() + r.offset + 7));
-                if (r.offset > end) {
-                    ++resyncs;
-                    skipped += r.offset - end;
-                }
-                end = r.offset + 7;
+    // Faults one frame in ten with a new state each frame, and one in three
+    // hundred within runs of one state (the scanner's fast paths).
+    for (const int faultOneIn : {10, 300}) {
+        SCOPED_TRACE("a fault in " + std::to_string(faultOneIn));
+        std::mt19937 random(7);
+        Bytes bytes;
+        uint8_t state = 0;
+        // Enough for several scanner blocks: frames, noise runs, broken trailers
+        // and stray headers, also across block edges.
+        while (bytes.size() < 3 * recording::RecordingScanner::kBlockSize + 1000) {
+            const int kind = random() % faultOneIn;
+            if (faultOneIn == 10 || random() % 200 == 0) state = random() % 4;
+            Bytes frame = radarproto::EncodeReport(state, random() % 900);
+            if (kind == 0) {
+                const size_t noise = 1 + random() % 12;
+                for (size_t i = 0; i < noise; ++i) bytes.push_back(0x10 + random() % 0x40);  // never AA or 55
+            } else if (kind == 1) {
+                frame[6] = 0x54;  // broken trailer
+                bytes.insert(bytes.end(), frame.begin(), frame.end());
+            } else if (kind == 2) {
+                bytes.push_back(0xAA);  // a stray header byte before a frame
+                bytes.insert(bytes.end(), frame.begin(), frame.end());
+            } else {
+                bytes.insert(bytes.end(), frame.begin(), frame.end());
             }
-            EXPECT_GT(resyncs, 100u);
-            EXPECT_EQ(resyncs, counts.resyncs);
-            EXPECT_EQ(skipped, counts.skippedBytes);
-            EXPECT_EQ(cut - end, counts.trailingBytes);
-            EXPECT_EQ(cut, 7 * counts.reports + counts.skippedBytes + counts.trailingBytes);
+        }
+        ParserFrames parser;
+        radar::ScanReportFrames(bytes.data(), bytes.size(), parser);
+
+        for (size_t cut : {bytes.size(), bytes.size() - 3, bytes.size() - 9}) {
+            SCOPED_TRACE("length " + std::to_string(cut));
+            const Bytes recordingBytes(bytes.begin(), bytes.begin() + cut);
+            ParserFrames reference;
+            radar::ScanReportFrames(recordingBytes.data(), recordingBytes.size(), reference);
+            for (size_t piece : {size_t(0), size_t(3), size_t(1000)}) {
+                Collector collector;
+                recording::ScanCounts counts = Scan(recordingBytes, collector, piece);
+                ASSERT_EQ(reference.frames.size(), collector.reports.size());
+                EXPECT_EQ(reference.badTrailers, counts.badTrailers);
+                // Each report's offset points at its bytes; between reports lie
+                // exactly the skipped runs.
+                uint64_t end = 0, resyncs = 0, skipped = 0;
+                for (size_t i = 0; i < collector.reports.size(); ++i) {
+                    const recording::Report& r = collector.reports[i];
+                    ASSERT_EQ(i, r.index);
+                    ASSERT_EQ(reference.frames[i].first, r.state);
+                    ASSERT_EQ(reference.frames[i].second, r.distance);
+                    ASSERT_EQ(radarproto::EncodeReport(r.state, r.distance),
+                              Bytes(recordingBytes.begin() + r.offset, recordingBytes.begin() + r.offset + 7));
+                    if (r.offset > end) {
+                        ++resyncs;
+                        skipped += r.offset - end;
+                    }
+                    end = r.offset + 7;
+                }
+                EXPECT_GT(resyncs, 100u);
+                EXPECT_EQ(resyncs, counts.resyncs);
+                EXPECT_EQ(skipped, counts.skippedBytes);
+                EXPECT_EQ(cut - end, counts.trailingBytes);
+                EXPECT_EQ(cut, 7 * counts.reports + counts.skippedBytes + counts.trailingBytes);
+
+                // The statistics, which take runs of one state, against the same from the parser's frames.
+                recording::PresenceStats scanned, fromParser;
+                const recording::ScanCounts statsCounts = Scan(recordingBytes, scanned, piece);
+                for (const auto& frame : reference.frames)
+                    fromParser.OnReport({0, 0, static_cast<uint8_t>(frame.first), static_cast<uint16_t>(frame.second)});
+                EXPECT_EQ(recording::FormatStats(counts, fromParser.Summary(), 50),
+                          recording::FormatStats(statsCounts, scanned.Summary(), 50));
+            }
         }
     }
 }
@@ -259,6 +275,63 @@ TEST_F(ZuvRecProgram, BadFilesAndArgumentsGiveAClearMessageAndTheirExitCode) {
         EXPECT_EQ(3,
                   std::system((std::string(ZUV_REC_PATH) + " csv '" + ok + "' >/dev/full 2>/dev/null").c_str()) >> 8);
     }
+}
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// zuv_rec tune: one row per command line, its exit status and what it prints.
+TEST_F(ZuvRecProgram, TuneTellsEachOutcomeByItsExitStatus) {
+    const std::string empty = Write("empty.dat", RecordScript("0 0 40000\n1 600 5000\n0 0 45000\n", 1000));
+    const std::string still = Write("still.dat", RecordScript("2 150 30000\n0 0 5000\n2 150 55000\n", 1000));
+    const std::string quiet = Write("quiet.dat", RecordScript("0 0 90000\n", 1000));
+    const std::string always = Write("always.dat", RecordScript("2 150 90000\n", 1000));
+    const std::string shortOne = Write("short.dat", RecordScript("2 150 10000\n", 1000));
+    const std::string noFrames = Write("noise.dat", Bytes(500, 'x'));
+    const std::string profile = Write("in.xml", Text("<RadarProfile nOffTime=\"10\" nDistanceCalibration=\"-100\"/>"));
+    const std::string config = Write("appConfig.xml", Text("<AppConfig nOffTime=\"-1\"/>"));
+    const std::string goodConfig = Write("good.xml", Text("<AppConfig ReportTimeMS=\"1000\" noffTIME=\"10\"/>"));
+    const std::string brokenConfig = Write("broken.xml", Text("<AppConfig nOffTime=\"10\""));
+    const std::string out = m_dir + "/out.xml";
+    const std::string both = " '" + empty + "' '" + still + "' --period 1000";
+    struct {
+        std::string args;
+        int status;
+        const char* says;  // in stdout (status 0) or stderr
+    } rows[] = {
+        {both, 0, "parameters while recording: the factory values"},
+        {both + " --params '" + profile + "' --true-distance 170 --profile '" + out + "'", 0, "nOffTime: 10 -> 18"},
+        {" '" + quiet + "' '" + empty + "' --period 1000", 0, "false departures with the person there: 1"},
+        {" '" + always + "' '" + quiet + "' --period 1000", 5, "other way round"},
+        {" '" + empty + "' '" + shortOne + "' --period 1000", 5, "at least 60.000 s"},
+        {" '" + noFrames + "' '" + still + "'", 4, "no report frame"},
+        {" '" + m_dir + "/missing.dat' '" + still + "'", 1, "cannot open"},
+        {both + " --params '" + profile + "'", 0, "false presence spells in the empty room: 1 -> 0"},
+        {both + " --params '" + config + "'", 6, "nOffTime: \"-1\""},
+        {both + " --params '" + noFrames + "'", 6, "parameter profile or appConfig.xml"},
+        {" '" + empty + "' '" + still + "' --params '" + goodConfig + "'", 0, "nOffTime: 10 -> 18"},
+        {both + " --params '" + brokenConfig + "'", 6, "not a whole XML file"},
+        {both + " --true-distance far", 2, "--true-distance needs"},
+        {" '" + empty + "'", 2, "two recordings"},
+        {both + " --profile", 2, "--profile needs a file"},
+    };
+    for (const auto& row : rows) {
+        std::string text, err;
+        EXPECT_EQ(row.status, Run("tune" + row.args, &text, &err)) << row.args << "\n" << err;
+        EXPECT_NE(std::string::npos, (row.status == 0 ? text : err).find(row.says)) << row.args << "\n" << text << err;
+        if (row.status != 0 && row.status != 2) {
+            EXPECT_EQ(std::string::npos, err.find('\n', err.find('\n') + 1)) << "one line: " << err;
+        }
+    }
+    // The profile written holds the suggestions over the values given.
+    std::ifstream in(out, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    RadarParam read;
+    LoadDefaultParameters(read);
+    ASSERT_TRUE(ReadProfile(written.data(), written.size(), read).Ok()) << written;
+    EXPECT_EQ(18, read.nOffTime);
+    // Ranges in distances before calibration: the clutter reported at 600 cm lay at 700.
+    EXPECT_EQ(-80, read.nDistanceCalibration);
+    EXPECT_EQ(650, read.nMotionRangeMax);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "Module.h"
 #include "Scenario.h"
+#include "SimModuleSupport.h"
 
 using namespace radarproto;
 using namespace zuvsim;
@@ -25,20 +26,10 @@ protected:
     ModuleTest() : module(ModuleOptions{}, Steps("1 300 100\n2 150 100\n")) {}
 
     // Sends one command; returns the one reply's payload (status first).
-    Bytes Command(uint16_t code, const Bytes& payload = {}) { return CommandOn(module, code, payload); }
-
-    static Bytes CommandOn(Module& m, uint16_t code, const Bytes& payload = {}) {
-        const Bytes frame = EncodeCommand(code, payload);
-        const auto replies = m.Receive(frame.data(), frame.size());
-        EXPECT_EQ(replies.size(), 1u);
-        if (replies.size() != 1) return {};
-        FrameDecoder d;
-        d.Feed(replies[0].bytes.data(), replies[0].bytes.size());
-        Frame f;
-        EXPECT_TRUE(d.Next(f));
-        EXPECT_EQ(f.kind, kKindReply);
-        EXPECT_EQ(f.code, code);
-        return f.payload;
+    Bytes Command(uint16_t code, const Bytes& payload = {}) {
+        const Bytes reply = testsupport::ModuleCommand(module, code, payload);
+        EXPECT_FALSE(reply.empty()) << "not one reply to code " << code;
+        return reply;
     }
     static uint16_t Status(const Bytes& payload) { return payload.size() >= 2 ? GetLe16(payload.data()) : 0xFFFF; }
 

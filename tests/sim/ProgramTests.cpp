@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "RadarProtocol.h"
+#include "SimModuleSupport.h"
 
 using namespace radarproto;
 using Bytes = std::vector<uint8_t>;
@@ -315,6 +316,32 @@ TEST_F(SimProgram, LineRateSendsTheGivenFramesBackToBackWithUnixTimeInTheLog) {
     EXPECT_NEAR(first, now, 120.0) << "time stamps in Unix seconds";
 }
 
+TEST_F(SimProgram, SceneSendsWhatTheModuleWorksOutForItsSeedAndParameters) {
+    const std::string file = dir + "/room.txt";
+    std::ofstream(file) << "# the office, a person nearer the fan\nclutter 350 burst 2000 100 500\nstill 300 miss 1000 "
+                           "100 900\n";
+    Start({"--scene", file, "--seed", "7", "--period", "10"});
+    Exchange(kEnterCommandMode);
+    const uint16_t ids[] = {0, 4};
+    const uint32_t values[] = {340, 5};
+    ASSERT_EQ(Exchange(kWriteGeneral, EncodeParameterWrite(ids, values, 2)), EncodeReply(kWriteGeneral, 0));
+    Exchange(kLeaveCommandMode);
+    ASSERT_EQ(Exchange(kStartReporting), EncodeReply(kStartReporting, 0));
+    const Bytes in = ReadUntil(AtLeast(300 * kReportSize));
+
+    zuvsim::Scene scene;
+    std::string error;
+    std::ifstream text(file);
+    ASSERT_TRUE(zuvsim::Scene::Parse(std::string(std::istreambuf_iterator<char>(text), {}), scene, error)) << error;
+    zuvsim::ModuleOptions options;
+    options.seed = 7;
+    options.periodMs = 10;
+    zuvsim::Module module(options, scene);
+    testsupport::ModuleWrite(module, {kWriteGeneral, {{0, 340}, {4, 5}}});
+    testsupport::ModuleCommand(module, kStartReporting);
+    EXPECT_EQ(in, testsupport::PlayReports(module, 300).bytes);
+}
+
 TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
     char tmpl[] = "/tmp/zuv_sim_args.XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -322,13 +349,16 @@ TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
     // Every file the program could make (link, ready file, log) would land in dir.
     const std::string files = " --ready-file " + dir + "/ready --log " + dir + "/log";
     const std::string link = "--link " + dir + "/com5";
-    const std::vector<std::string> cases = {"",
-                                            "--link",
-                                            link + " --period 0" + files,
-                                            link + " --scenario dance" + files,
-                                            link + " --script /nonexistent" + files,
-                                            link + " --bogus" + files,
-                                            link + files + " --version-text " + std::string(1001, 'v')};
+    const std::string bounded = files + " --max-runtime 1";
+    const std::vector<std::string> cases = {
+        "", "--link", link + " --period 0" + files, link + " --scenario dance" + files,
+        link + " --script /nonexistent" + files, link + " --bogus" + files,
+        // (bounded: accepted by mistake, they still end)
+        link + " --scene office --scenario walk-in" + bounded,
+        link + " --scenario empty --scene office-empty" + bounded,
+        link + " --scene office --script /nonexistent" + bounded, link + " --scene /nonexistent/room.txt" + bounded,
+        link + " --scene " + dir + bounded, link + " --scene ''" + bounded,
+        link + files + " --version-text " + std::string(1001, 'v')};
     for (const std::string& args : cases) {
         // The case named with the folder left out and long values cut.
         std::string name = args;

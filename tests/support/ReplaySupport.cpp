@@ -16,6 +16,11 @@ RecordingBuilder& RecordingBuilder::Frame(uint8_t state, uint16_t distance) {
     return *this;
 }
 
+RecordingBuilder& RecordingBuilder::Run(uint8_t state, uint16_t distance, int count) {
+    for (int i = 0; i < count; ++i) Frame(state, distance);
+    return *this;
+}
+
 RecordingBuilder& RecordingBuilder::Noise(size_t count, uint8_t byte) {
     m_bytes.insert(m_bytes.end(), count, byte == 0xAA ? 0x20 : byte);
     return *this;

@@ -18,6 +18,8 @@ public:
     // count report frames, state i % 3 and distance firstDistance + i (mod 65536).
     RecordingBuilder& Frames(int count, int firstDistance = 100);
     RecordingBuilder& Frame(uint8_t state, uint16_t distance);
+    // count frames of one state and distance.
+    RecordingBuilder& Run(uint8_t state, uint16_t distance, int count);
     // Bytes that are no frame (none of them begins one).
     RecordingBuilder& Noise(size_t count, uint8_t byte = 0x20);
     // The first bytes of a frame the recording stopped in (1 to 6).
