@@ -1,0 +1,35 @@
+# Tour: the tuning assistant ("调参助手…" in the system menu) with two
+# recordings chosen through its file dialogs: a room with a fan near the
+# module, and a person sitting still at 2.5 m whose presence drops out once;
+# the picture shows the suggestion and its predicted effect.
+# assistant_tour_steps stays defined for the English run of headless-run.sh.
+assistant_tour_steps() {
+  local empty="$app/tour-empty.dat" occupied="$app/tour-occupied.dat"
+  # Report frames (AA AA state distance-LE 55 55) at 50 ms: 70 s each.
+  python3 - "$empty" "$occupied" <<'PY'
+import struct, sys
+def runs(path, parts):
+    with open(path, 'wb') as f:
+        for state, distance, count in parts:
+            f.write(struct.pack('<BBBHBB', 0xAA, 0xAA, state, distance, 0x55, 0x55) * count)
+runs(sys.argv[1], [(0, 0, 500), (1, 60, 40), (0, 0, 300), (1, 70, 30), (0, 0, 530)])
+runs(sys.argv[2], [(2, 250, 600), (0, 0, 30), (2, 255, 770)])
+PY
+  # The assistant is the only visible "#32770" while no file dialog is open.
+  assistant() { drive "$1" --pid "$pid" --class "#32770" --timeout 5000 "${@:2}"; }
+  text 1208 >/dev/null
+  drive syscommand --pid "$pid" --class "$class" --command 0x400 >/dev/null || echo "assistant: no menu command" >&2
+  for step in "1301 $empty" "1304 $occupied"; do
+    local path=${step#* }
+    assistant click --id "${step%% *}" >/dev/null || echo "assistant: not open" >&2
+    drive file-dialog --pid "$pid" --text "Z:${path//\//\\}" --timeout 60000 >/dev/null ||
+      echo "assistant: $path was not chosen" >&2
+  done
+  for _ in $(seq 50); do [ -n "$(assistant text --id 1309 | sed -n 's/^text=//p')" ] && break; sleep 0.2; done
+  assistant text --id 1309 | sed -n 's/^text=/assistant: /p' | head -n 3
+  sleep 1
+  [ -z "$1" ] || bash "$(dirname "$0")/x-screenshot.sh" "$1"
+  assistant close >/dev/null || true
+  rm -f "$empty" "$occupied"
+}
+assistant_tour_steps "$pictures/tuning-assistant-chinese.png"
