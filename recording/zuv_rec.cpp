@@ -62,7 +62,7 @@ const char kUsageText[] =
     "\n"
     "tune   settings that fit a room (docs/tuning.md), from EMPTY, a recording of\n"
     "       the room with nobody in it, and OCCUPIED, one of a person keeping still\n"
-    "       at their usual place; each at least 60 s. Prints the false presence in\n"
+    "       at their usual place; each at least 20 s. Prints the false presence in\n"
     "       EMPTY, the false departures in OCCUPIED, the person's distances, the\n"
     "       suggested values (old -> new, each with its reason) and the predicted\n"
     "       counts with them.\n"

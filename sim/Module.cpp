@@ -24,6 +24,13 @@ Module::Module(const ModuleOptions& options, const Scene& scene) : Module(option
     m_scene = std::make_unique<ScenePlayer>(scene, options.seed, options.periodMs);
 }
 
+bool Module::SwitchScene(const Scene& scene) {
+    if (!m_scene) return false;
+    m_scene = std::make_unique<ScenePlayer>(scene, m_options.seed, m_options.periodMs);
+    m_detector = Detector();
+    return true;
+}
+
 uint8_t Module::Random() {
     m_rng ^= m_rng << 13;
     m_rng ^= m_rng >> 7;

@@ -39,6 +39,12 @@ public:
     // processing (Detector) under the parameters it holds at each report.
     Module(const ModuleOptions& options, const Scene& scene);
 
+    // Scene mode: another room from the next report on, played from its start
+    // with the seed's draws and the module's processing as at power-up; the
+    // parameters the module holds (and its modes) stay. False, changing
+    // nothing, in scenario mode.
+    bool SwitchScene(const Scene& scene);
+
     // Bytes from the host, split anywhere; one reply per complete command.
     std::vector<Reply> Receive(const uint8_t* data, size_t size);
     // One report period passed: the bytes to send now (empty when not reporting).

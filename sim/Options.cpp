@@ -65,6 +65,14 @@ const char kUsage[] =
     "Control:\n"
     "  --ready-file PATH       written (pid, line path) once the line is ready\n"
     "  --stop-file PATH        exit cleanly as soon as PATH exists (checked every 20 ms)\n"
+    "  --scene-switch-file PATH\n"
+    "                          with --scene: when PATH appears holding a scene\n"
+    "                          name or file (write it whole: echo NAME > PATH),\n"
+    "                          play that room from the next report, from its\n"
+    "                          start and with the draws of --seed as at power-up,\n"
+    "                          keeping the parameters the module holds; PATH is\n"
+    "                          then removed (a name that is no scene is told on\n"
+    "                          stderr and in the log, and the room stays)\n"
     "  --max-runtime SEC       exit after SEC seconds whatever happens (default 600)\n"
     "  --exit-with-parent      exit when the parent process goes away\n"
     "  --log FILE              time-stamped log of every byte block and command\n"
@@ -96,6 +104,15 @@ bool ReadFile(const std::string& path, std::string& text) {
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "zuv_sim: %s\n%s", problem.c_str(), kUsage);
     return 2;
+}
+
+bool LoadScene(const std::string& nameOrFile, Scene& scene, std::string& error) {
+    // A built-in name wins; anything else is a file (./office reads a file of that name).
+    if (Scene::Builtin(nameOrFile, scene)) return true;
+    std::string text;
+    if (ReadFile(nameOrFile, text) && Scene::Parse(text, scene, error)) return true;
+    error = nameOrFile + ": " + (error.empty() ? std::string("cannot read") : error);
+    return false;
 }
 
 int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario, Scene& scene) {
@@ -168,6 +185,8 @@ int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario, Sce
             ok = value(v) && (s.readyFile = v, true);
         else if (a == "--stop-file")
             ok = value(v) && (s.stopFile = v, true);
+        else if (a == "--scene-switch-file")
+            ok = value(v) && (s.sceneSwitchFile = v, !s.sceneSwitchFile.empty());
         else if (a == "--max-runtime")
             ok = number(1, 86400, s.maxRuntimeS);
         else if (a == "--exit-with-parent")
@@ -182,13 +201,11 @@ int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario, Sce
 
     if (!s.scene.empty()) {
         if (s.scenarioGiven || !s.script.empty()) return Usage("--scene goes without --scenario and --script");
-        // A built-in name wins; anything else is a file (./office reads a file of that name).
-        if (!Scene::Builtin(s.scene, scene)) {
-            std::string text, error;
-            if (!ReadFile(s.scene, text) || !Scene::Parse(text, scene, error))
-                return Usage(s.scene + ": " + (error.empty() ? std::string("cannot read") : error));
-        }
+        std::string error;
+        if (!LoadScene(s.scene, scene, error)) return Usage(error);
         scene.loop = s.loop;
+    } else if (!s.sceneSwitchFile.empty()) {
+        return Usage("--scene-switch-file goes with --scene");
     } else if (!s.script.empty()) {
         std::string text, error;
         if (!ReadFile(s.script, text) || !Scenario::Parse(text, scenario, error))

@@ -12,6 +12,7 @@ namespace zuvsim {
 
 struct Settings {
     std::string link, device, scenario = "walk-in", script, scene, readyFile, stopFile, logFile;
+    std::string sceneSwitchFile;  // scene mode: another room named in it from the next report
     bool scenarioGiven = false;
     bool loop = true, reporting = false, splitWrites = false, silent = false, exitWithParent = false;
     bool logWallClock = false;
@@ -25,6 +26,10 @@ struct Settings {
 // status to end with at once (0 after --help, 2 after the complaint and the
 // usage on stderr).
 int ParseCommandLine(int argc, char** argv, Settings& s, Scenario& scenario, Scene& scene);
+
+// A built-in scene by name, else the scene file of that name; false with
+// the problem (naming the file and line) in error.
+bool LoadScene(const std::string& nameOrFile, Scene& scene, std::string& error);
 
 // Tells problem and the usage on stderr; the exit status for bad arguments.
 int Usage(const std::string& problem);

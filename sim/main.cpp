@@ -194,6 +194,23 @@ void RemoveLink(const std::string& path, const std::string& target) {
     if (target == buf) unlink(path.c_str());
 }
 
+// The longest scene name or file path a switch file may hold.
+constexpr std::streamsize kMaxSwitchRequest = 4096;
+
+// What a scene switch file asks for, its surrounding white space taken off
+// (reading no further than one byte past the longest request); false when
+// it holds more.
+bool ReadSwitchRequest(const std::string& path, std::string& request) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text(kMaxSwitchRequest + 1, '\0');
+    in.read(&text[0], kMaxSwitchRequest + 1);
+    if (in.gcount() > kMaxSwitchRequest) return false;
+    text.resize(static_cast<size_t>(in.gcount()));
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    request = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -292,6 +309,38 @@ int main(int argc, char** argv) {
         return true;
     };
 
+    // The scene switch file: an empty one may be half written ("echo NAME >
+    // PATH" creates it, then writes), so it gets a second before it is refused.
+    Clock::time_point switchEmptySince{};
+    auto switchScene = [&](Clock::time_point now) {
+        if (s.sceneSwitchFile.empty() || access(s.sceneSwitchFile.c_str(), F_OK) != 0) return;
+        std::string request;
+        const bool fits = ReadSwitchRequest(s.sceneSwitchFile, request);
+        if (fits && request.empty() && switchEmptySince == Clock::time_point{}) switchEmptySince = now;
+        if (fits && request.empty() && now - switchEmptySince < std::chrono::seconds(1)) return;
+        switchEmptySince = {};
+        zuvsim::Scene next;
+        std::string problem = !fits             ? s.sceneSwitchFile + " holds more than a scene name or file"
+                              : request.empty() ? s.sceneSwitchFile + " is empty"
+                                                : "";
+        if (problem.empty() && zuvsim::LoadScene(request, next, problem)) {
+            next.loop = s.loop;
+            module.SwitchScene(next);
+            log.Line("---", "scene " + request + " from the next report");
+        } else {
+            log.Line("---", "scene switch refused: " + problem);
+            std::fprintf(stderr, "zuv_sim: scene switch refused: %s\n", problem.c_str());
+        }
+        if (unlink(s.sceneSwitchFile.c_str()) != 0) {
+            // Never the same switch over and over: the file is watched no more.
+            const int error = errno;
+            log.Line("---", "cannot remove " + s.sceneSwitchFile + ": switch file no longer watched");
+            std::fprintf(stderr, "zuv_sim: cannot remove %s (%s): switch file no longer watched\n",
+                         s.sceneSwitchFile.c_str(), std::strerror(error));
+            s.sceneSwitchFile.clear();
+        }
+    };
+
     while (!why) {
         const auto now = Clock::now();
         if (g_signal)
@@ -303,6 +352,7 @@ int main(int argc, char** argv) {
         else if (s.exitWithParent && getppid() != parent)
             why = "parent gone";
         if (why) break;
+        switchScene(now);
 
         // Replies that are due.
         while (!pending.empty() && pending.front().first <= now) {

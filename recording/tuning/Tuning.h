@@ -44,7 +44,7 @@ private:
 ReportTrack TrackOf(const uint8_t* data, size_t size);
 
 // The figures the method works with; docs/tuning.md gives the reasons.
-constexpr uint32_t kMinRecordingMs = 60 * 1000;  // each recording at least this long
+constexpr uint32_t kMinRecordingMs = 20 * 1000;  // each recording at least this long
 constexpr uint32_t kPersonMarginCm = 50;         // kept free around the person's distances
 constexpr uint32_t kClutterMarginCm = 50;        // a new range edge stays this far inside clutter where it can
 constexpr uint32_t kHoldMarginMinMs = 1000;      // the hold's margin: half the longest gap, at least this

@@ -1,5 +1,5 @@
 // The tuning analysis on hand-made recordings: one row per room, at a report
-// period of one second (60 reports make the shortest recording judged) and the
+// period of one second (20 reports make the shortest recording judged) and the
 // factory parameters (motion 30-717 cm, motionless 30-425 cm, hold 20).
 #include <gtest/gtest.h>
 
@@ -79,10 +79,12 @@ const Row kRows[] = {
      0, 0, 0, 0, "no report frame"},
     {"no frames in the occupied room's recording", kQuiet, {}, -1, TuningProblem::OccupiedHasNoFrames, {},
      0, 0, 0, 0, "no report frame"},
-    {"too short to judge", {{0, 0, 59}}, kStill, -1, TuningProblem::EmptyTooShort, {},
-     0, 0, 0, 0, "lasts 59.000 s; at least 60.000 s"},
-    {"the occupied one too short", kQuiet, {{2, 150, 59}}, -1, TuningProblem::OccupiedTooShort, {},
-     0, 0, 0, 0, "occupied room's recording lasts 59.000 s"},
+    {"too short to judge", {{0, 0, 19}}, kStill, -1, TuningProblem::EmptyTooShort, {},
+     0, 0, 0, 0, "lasts 19.000 s; at least 20.000 s"},
+    {"the occupied one too short", kQuiet, {{2, 150, 19}}, -1, TuningProblem::OccupiedTooShort, {},
+     0, 0, 0, 0, "occupied room's recording lasts 19.000 s"},
+    {"the shortest judged", {{0, 0, 10}, {1, 600, 2}, {0, 0, 8}}, {{2, 150, 20}}, -1, TuningProblem::None,
+     {{Setting::MotionRangeMax, 550}}, 1, 0, 0, 0, "nMotionRangeMax: 717 -> 550"},
 };
 // clang-format on
 

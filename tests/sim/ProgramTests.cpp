@@ -320,7 +320,8 @@ TEST_F(SimProgram, SceneSendsWhatTheModuleWorksOutForItsSeedAndParameters) {
     const std::string file = dir + "/room.txt";
     std::ofstream(file) << "# the office, a person nearer the fan\nclutter 350 burst 2000 100 500\nstill 300 miss 1000 "
                            "100 900\n";
-    Start({"--scene", file, "--seed", "7", "--period", "10"});
+    const std::string switchFile = dir + "/switch";
+    Start({"--scene", file, "--seed", "7", "--period", "10", "--scene-switch-file", switchFile});
     Exchange(kEnterCommandMode);
     const uint16_t ids[] = {0, 4};
     const uint32_t values[] = {340, 5};
@@ -340,6 +341,23 @@ TEST_F(SimProgram, SceneSendsWhatTheModuleWorksOutForItsSeedAndParameters) {
     testsupport::ModuleWrite(module, {kWriteGeneral, {{0, 340}, {4, 5}}});
     testsupport::ModuleCommand(module, kStartReporting);
     EXPECT_EQ(in, testsupport::PlayReports(module, 300).bytes);
+
+    // A switch to a name that is no scene, or to more than a name, is refused;
+    // one to the same room plays it again from its start with the parameters
+    // held. Each is taken when the file goes, and logged.
+    ASSERT_TRUE(EndsWith(Exchange(kStopReporting), EncodeReply(kStopReporting, 0)));
+    const std::pair<std::string, std::string> switches[] = {
+        {"no-such-room", "scene switch refused: no-such-room: cannot read"},
+        {std::string(5000, 'x'), "scene switch refused: " + switchFile + " holds more than a scene name or file"},
+        {file, "scene " + file + " from the next report"}};
+    for (const auto& [request, logged] : switches) {
+        std::ofstream(switchFile) << request << "\n";
+        ASSERT_TRUE(WaitFor([&] { return !Exists(switchFile); })) << logged;
+        std::ifstream log(dir + "/log");
+        EXPECT_NE(std::string(std::istreambuf_iterator<char>(log), {}).find(logged), std::string::npos) << logged;
+    }
+    ASSERT_EQ(Exchange(kStartReporting), EncodeReply(kStartReporting, 0));
+    EXPECT_EQ(ReadUntil(AtLeast(300 * kReportSize)), in);
 }
 
 TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
@@ -358,6 +376,7 @@ TEST(SimProgramArguments, BadArgumentsFailWithoutLeavingAnything) {
         link + " --scenario empty --scene office-empty" + bounded,
         link + " --scene office --script /nonexistent" + bounded, link + " --scene /nonexistent/room.txt" + bounded,
         link + " --scene " + dir + bounded, link + " --scene ''" + bounded,
+        link + " --scene-switch-file " + dir + "/switch" + bounded,
         link + files + " --version-text " + std::string(1001, 'v')};
     for (const std::string& args : cases) {
         // The case named with the folder left out and long values cut.

@@ -107,6 +107,20 @@ TEST(SceneReports, SameSeedAndWritesGiveTheSameBytes) {
     EXPECT_NE(run(7, 1000), first) << "the write at another report";
 }
 
+// A switch plays the new room from its start with the parameters held and
+// nothing held over from the old room (the sitter's presence there): the same
+// bytes as a module in the new room from power-up with the same writes.
+TEST(SceneReports, ASwitchedRoomStartsOverWithTheParametersHeld) {
+    const Scene office = SceneOf("office-empty");
+    Module fresh = testsupport::SceneModule(office, 7), switched = testsupport::SceneModule(SceneOf("still 150"), 7);
+    for (Module* m : {&fresh, &switched}) testsupport::ModuleWrite(*m, General(717, 30, 425, 30, 48));
+    testsupport::PlayReports(switched, 700);
+    ASSERT_TRUE(switched.SwitchScene(office));
+    EXPECT_EQ(testsupport::PlayReports(switched, 3000).bytes, testsupport::PlayReports(fresh, 3000).bytes);
+    Module scenario(ModuleOptions{}, Scenario{});
+    EXPECT_FALSE(scenario.SwitchScene(office)) << "a scenario has no room to switch";
+}
+
 TEST(SceneReports, OfficeFaultsAndTheSettingsThatRemoveThem) {
     struct FaultCase {
         const char* scene;
