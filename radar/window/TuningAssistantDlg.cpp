@@ -15,6 +15,9 @@
 
 namespace {
 
+static_assert(CTuningAssistantDlg::kTimedRecordingSeconds * 1000 > tuning::kMinRecordingMs,
+              "a timed recording is long enough to be analysed");
+
 constexpr UINT kRecordIds[] = {IDC_TUNE_EMPTY_RECORD, IDC_TUNE_OCCUPIED_RECORD};
 constexpr UINT kChooseIds[] = {IDC_TUNE_EMPTY_CHOOSE, IDC_TUNE_OCCUPIED_CHOOSE};
 constexpr UINT kFileIds[] = {IDC_TUNE_EMPTY_FILE, IDC_TUNE_OCCUPIED_FILE};

@@ -39,8 +39,8 @@ public:
 
 class CTuningAssistantDlg : public CDialogEx {
 public:
-    // A step's recording: long enough for the analysis (docs/tuning.md: at least 60 s).
-    static constexpr int kTimedRecordingSeconds = 60;
+    // A step's recording: beyond the analysis's shortest (tuning::kMinRecordingMs).
+    static constexpr int kTimedRecordingSeconds = 30;
     enum Step { kEmpty = 0, kOccupied = 1 };
 
     explicit CTuningAssistantDlg(ITuningAssistantHost& host);
