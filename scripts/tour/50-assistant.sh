@@ -19,11 +19,19 @@ PY
   assistant() { drive "$1" --pid "$pid" --class "#32770" --timeout 5000 "${@:2}"; }
   text 1208 >/dev/null
   drive syscommand --pid "$pid" --class "$class" --command 0x400 >/dev/null || echo "assistant: no menu command" >&2
-  for step in "1301 $empty" "1304 $occupied"; do
-    local path=${step#* }
-    assistant click --id "${step%% *}" >/dev/null || echo "assistant: not open" >&2
-    drive file-dialog --pid "$pid" --text "Z:${path//\//\\}" --timeout 60000 >/dev/null ||
-      echo "assistant: $path was not chosen" >&2
+  # After a file dialog the window answers late (Wine) and a click sent
+  # meanwhile can be lost: each step is tried until its label names its file.
+  for step in "1301 1302 $empty" "1304 1305 $occupied"; do
+    local ids=${step% *} path=${step##* }
+    local shown="Z:${path//\//\\}"
+    for _ in $(seq 10); do
+      [ "$(assistant text --id "${ids#* }" | sed -n 's/^text=//p')" = "$shown" ] && break
+      text 1208 >/dev/null
+      assistant click --id "${ids% *}" >/dev/null || continue
+      drive file-dialog --pid "$pid" --text "$shown" --timeout 10000 >/dev/null
+      sleep 1
+    done
+    [ "$(assistant text --id "${ids#* }" | sed -n 's/^text=//p')" = "$shown" ] || echo "assistant: $path was not chosen" >&2
   done
   for _ in $(seq 50); do [ -n "$(assistant text --id 1309 | sed -n 's/^text=//p')" ] && break; sleep 0.2; done
   assistant text --id 1309 | sed -n 's/^text=/assistant: /p' | head -n 3
