@@ -8,7 +8,6 @@
 #include "Tuning.h"
 #include "TuningText.h"
 #include "acquisition/RecordingDialog.h"
-#include "framework/ErrorBox.h"
 #include "framework/LongPath.h"
 #include "framework/ResourceStrings.h"
 #include "resource.h"
@@ -128,10 +127,8 @@ void CTuningAssistantDlg::OnRecord(Step step) {
     if (m_recordingStep >= 0) return;
     m_recordingStep = step;
     m_files[step].clear();
-    if (!m_host.StartTimedRecording()) {
-        m_recordingStep = -1;
-        ShowErrorBox(m_hWnd, LoadResString(IDS_TUNE_RECORD_REFUSED), LoadResString(IDS_CAPTION_ERROR));
-    }
+    // A start that failed was told by the window (the port away, the thread).
+    if (!m_host.StartTimedRecording()) m_recordingStep = -1;
     ShowState();
 }
 

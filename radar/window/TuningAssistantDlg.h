@@ -29,7 +29,8 @@ public:
     virtual RadarParam ParamsInEffect() const = 0;
     virtual uint32_t ReportPeriodOfRecord() const = 0;
     // Starts the live run that ends itself after kTimedRecordingSeconds;
-    // false when the mode allows none (the window has told why, or nothing to tell).
+    // false when it did not start (the window has told why; a mode that
+    // allows none has the record buttons off).
     virtual bool StartTimedRecording() = 0;
     // Ends it early; the recording is then not kept for the assistant.
     virtual void CancelTimedRecording() = 0;
