@@ -244,9 +244,14 @@ void CParamConfigDlg::OnBnClickedLoadProfile() {
         ShowErrorText(LoadResString(IDS_PROFILE_LOAD_FAILED) + L"\n" + path + L"\n" + problem);
         return;
     }
+    LoadRecord(loaded);
+}
+
+void CParamConfigDlg::LoadRecord(const RadarParam& loaded) {
+    if (!m_pParam) return;
     const bool beyondShown = ChangesBeyondShown(*m_pParam, loaded);
     *m_pParam = loaded;
-    UpdateParamEdits();
+    if (m_hWnd) UpdateParamEdits();
     RecordChanged(beyondShown ? RecordChange::ProfileLoadedBeyondShown : RecordChange::ProfileLoaded);
 }
 

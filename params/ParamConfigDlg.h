@@ -29,6 +29,10 @@ public:
     // The mark of a profile not yet written (a string id; 0: none). The main
     // window sets it from its mode.
     void ShowProfileNote(UINT textId);
+    // loaded becomes the record as a profile that no module was given yet
+    // (the mark follows); the edits show it. The tuning assistant's suggestion
+    // comes in here as a loaded profile file does.
+    void LoadRecord(const RadarParam& loaded);
 
 protected:
     BOOL OnInitDialog() override;

@@ -5,6 +5,7 @@
 #define IDB_CHART_BACKGROUND 198
 #define IDD_PARAM_CONFIG 199
 #define IDD_MAIN 1000
+#define IDD_TUNING_ASSISTANT 200
 
 // Main window controls
 #define IDC_BTN_REFRESH 1100
@@ -100,6 +101,7 @@
 #define IDM_BACK_TO_LIVE 0x0140
 #define IDM_LANGUAGE_CHINESE 0x0300
 #define IDM_LANGUAGE_ENGLISH 0x0310
+#define IDM_TUNING_ASSISTANT 0x0400
 
 // The chart's right-click menu, its hover read-out and the link's health line
 // ("{0}", "{1}", ... stand for the values named beside each).
@@ -164,6 +166,50 @@
 #define IDS_WRITE_ALL_GOT 50177
 #define IDS_PROFILE_NOT_WRITTEN 50178
 #define IDS_PROFILE_USE_WRITE_ALL 50179
+
+// Tuning assistant controls
+#define IDC_TUNE_EMPTY_RECORD 1300
+#define IDC_TUNE_EMPTY_CHOOSE 1301
+#define IDC_TUNE_EMPTY_FILE 1302
+#define IDC_TUNE_OCCUPIED_RECORD 1303
+#define IDC_TUNE_OCCUPIED_CHOOSE 1304
+#define IDC_TUNE_OCCUPIED_FILE 1305
+#define IDC_TUNE_TRUE_DISTANCE 1306
+#define IDC_TUNE_COUNTDOWN 1307
+#define IDC_TUNE_ANALYSE 1308
+#define IDC_TUNE_RESULT 1309
+#define IDC_TUNE_APPLY 1310
+#define IDC_TUNE_APPLY_NOTE 1311
+// The tuning assistant's texts ("{0}", "{1}", ... stand for the values named beside each).
+#define IDS_TUNE_MENU 50190
+#define IDS_TUNE_NO_FILE 50191
+#define IDS_TUNE_COUNTDOWN 50192  // {0} seconds left
+#define IDS_TUNE_RECORD 50193
+#define IDS_TUNE_STOP 50194
+#define IDS_TUNE_CHOOSE_TITLE 50195
+#define IDS_TUNE_CANNOT_READ 50196      // {0} file, {1} reason
+#define IDS_TUNE_BAD_DISTANCE 50197     // the true distance is no whole number of cm
+#define IDS_TUNE_APPLY_NO_MODULE 50198  // Apply is off: no module to command
+#define IDS_TUNE_APPLY_NOTHING 50199    // Apply is off: nothing to suggest
+#define IDS_TUNE_HEAD_SUGGESTIONS 50200
+#define IDS_TUNE_HEAD_PREDICTED 50201
+#define IDS_TUNE_NO_SUGGESTION 50202
+#define IDS_TUNE_SUGGESTION 50203          // {0} setting, {1} old, {2} new, {3} reason
+#define IDS_TUNE_PRESENCE_COUNTS 50204     // {0} before, {1} after
+#define IDS_TUNE_DEPARTURE_COUNTS 50205    // {0} before, {1} after
+#define IDS_TUNE_REASON_NEAR 50206         // {0} clutter's farthest cm, {1} the person's low edge
+#define IDS_TUNE_REASON_FAR 50207          // {0} clutter's nearest cm, {1} the person's high edge
+#define IDS_TUNE_REASON_BRIDGE 50208       // {0} longest gap bridged, periods
+#define IDS_TUNE_REASON_CALIBRATION 50209  // {0} true cm, {1} reported median cm
+#define IDS_TUNE_HEAD_DETAILS 50210
+#define IDS_TUNE_PROBLEM_NO_FRAMES 50211  // {0} which recording
+#define IDS_TUNE_PROBLEM_TOO_SHORT 50212  // {0} which recording, {1} seconds needed
+#define IDS_TUNE_PROBLEM_TOO_LONG 50213
+#define IDS_TUNE_PROBLEM_SWAPPED 50214
+#define IDS_TUNE_PROBLEM_EMPTY_PRESENT 50215
+#define IDS_TUNE_PROBLEM_NEVER_PRESENT 50216
+#define IDS_TUNE_EMPTY_NAME 50217
+#define IDS_TUNE_OCCUPIED_NAME 50218
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

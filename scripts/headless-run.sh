@@ -81,6 +81,9 @@ if [ -n "$pictures" ] && [ -n "$index" ]; then
       sleep 1
       bash "$(dirname "$0")/x-screenshot.sh" "$pictures/english-parameters.png"
     fi
+    if declare -F assistant_tour_steps >/dev/null; then
+      assistant_tour_steps "$pictures/tuning-assistant.png"
+    fi
     echo "english:   $pictures/english.png, $pictures/english-parameters.png"
     drive close --pid "$pid" --class "$class" >/dev/null
     drive wait-exit --pid "$pid" --timeout 60000 --kill >/dev/null

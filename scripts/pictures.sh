@@ -3,7 +3,7 @@
 # scripts/run.sh does and runs the tool headless on a private virtual display
 # with the simulated module on COM5, from a fresh folder (build/pictures/app):
 # the main job as run.sh does it, then the tour (scripts/tour/*.sh, in name
-# order: chart, replay, CSV export, profile) and a second run in English (main window,
+# order: chart, replay, CSV export, profile, tuning assistant) and a second run in English (main window,
 # parameter dialog). Windows are laid in the order Windows stacks them
 # (scripts/x-screenshot.sh with the tool driver's Win32 z-order).
 # PICTURES=DIR writes them elsewhere.

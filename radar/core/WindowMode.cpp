@@ -11,10 +11,12 @@ WindowMode NextMode(WindowMode mode, WindowEvent event) {
         if (mode == M::Connected) return M::Running;
         return mode == M::RecordingLoaded ? M::Replaying : mode;
     case WindowEvent::Stopped:
-        if (mode == M::Running) return M::Connected;
+        if (mode == M::Running || mode == M::TimedRecording) return M::Connected;
         return mode == M::Replaying ? M::RecordingLoaded : mode;
     case WindowEvent::RecordingOpened: return M::RecordingLoaded;
     case WindowEvent::BackToLive: return IsReplay(mode) ? M::NotConnected : mode;
+    // A timed recording starts its own run: from a connection that is not running.
+    case WindowEvent::TimedRecordingStarted: return mode == M::Connected ? M::TimedRecording : mode;
     case WindowEvent::ProfileLoaded:
     case WindowEvent::ProfileLoadedBeyondShown:
     case WindowEvent::ShownWritten:
@@ -38,23 +40,27 @@ ProfileMark NextMark(ProfileMark mark, WindowEvent event) {
     case WindowEvent::Started:
     case WindowEvent::Stopped:
     case WindowEvent::RecordingOpened:
-    case WindowEvent::BackToLive: return mark;  // the mode's events: the record is the window's
+    case WindowEvent::BackToLive:
+    case WindowEvent::TimedRecordingStarted: return mark;  // the mode's events: the record is the window's
     }
     return mark;
 }
 
 ModeView ViewOf(WindowMode mode, ProfileMark mark) {
     ModeView view{};
-    // A replay has no port, no connection and no module to command.
-    view.portChoice = !IsReplay(mode);
+    const bool timed = mode == WindowMode::TimedRecording;
+    // A replay has no port, no connection and no module to command; a timed
+    // recording keeps its port and its module to itself until it ends.
+    view.portChoice = !IsReplay(mode) && !timed;
     // A running module is stopped before its port may close.
     view.connect = mode == WindowMode::NotConnected || mode == WindowMode::Connected;
     view.connectSaysDisconnect = HasPort(mode);
     view.start = mode != WindowMode::NotConnected;
     view.startSaysStop = IsRunning(mode);
     // The parameter window stops a run itself before it talks to the module.
-    view.moduleCommands = HasPort(mode);
+    view.moduleCommands = HasPort(mode) && !timed;
     view.backToLive = IsReplay(mode);
+    view.timedRecording = mode == WindowMode::Connected;
     view.profileNote = mark == ProfileMark::None           ? ProfileNote::None
                        : mark == ProfileMark::ShownWritten ? ProfileNote::UseWriteAll
                                                            : ProfileNote::NotWritten;

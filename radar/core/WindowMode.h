@@ -15,15 +15,17 @@ enum class WindowMode {
     Running,          // live, the module reporting
     RecordingLoaded,  // a recording stands in for the module, not playing
     Replaying,        // the recording playing
+    TimedRecording,   // live, the module reporting into a recording that the window ends after a set time
 };
 
 enum class WindowEvent {
-    Connected,        // a port was opened
-    Disconnected,     // the user's port was closed
-    Started,          // a run began (live or replay)
-    Stopped,          // the run ended: the stop button, the parameter window, the end of a recording
-    RecordingOpened,  // a recording took the module's place
-    BackToLive,       // the recording was put away
+    Connected,              // a port was opened
+    Disconnected,           // the user's port was closed
+    Started,                // a run began (live or replay)
+    Stopped,                // the run ended: the stop button, the parameter window, the end of a recording
+    RecordingOpened,        // a recording took the module's place
+    BackToLive,             // the recording was put away
+    TimedRecordingStarted,  // a timed recording began (the tuning assistant's); Stopped ends it
     // The parameter record against the module (the mark; the mode stays):
     ProfileLoaded,             // a profile filled the record, changing at most the six fields the dialog shows
     ProfileLoadedBeyondShown,  // a profile filled the record and changed fields the dialog does not show
@@ -61,13 +63,18 @@ struct ModeView {
     bool startSaysStop;
     bool moduleCommands;      // the parameter button, and the parameter window shown and usable
     bool backToLive;          // the system menu's "back to live"
+    bool timedRecording;      // the tuning assistant's record buttons
     ProfileNote profileNote;  // in the chart's notices and the parameter dialog, in every mode
 };
 ModeView ViewOf(WindowMode mode, ProfileMark mark);
 
 inline bool IsReplay(WindowMode mode) { return mode == WindowMode::RecordingLoaded || mode == WindowMode::Replaying; }
-inline bool IsRunning(WindowMode mode) { return mode == WindowMode::Running || mode == WindowMode::Replaying; }
+inline bool IsRunning(WindowMode mode) {
+    return mode == WindowMode::Running || mode == WindowMode::Replaying || mode == WindowMode::TimedRecording;
+}
 // The user's port is open (connected, or running on it).
-inline bool HasPort(WindowMode mode) { return mode == WindowMode::Connected || mode == WindowMode::Running; }
+inline bool HasPort(WindowMode mode) {
+    return mode == WindowMode::Connected || mode == WindowMode::Running || mode == WindowMode::TimedRecording;
+}
 
 }  // namespace radar

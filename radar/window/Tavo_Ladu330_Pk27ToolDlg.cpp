@@ -76,8 +76,11 @@ bool CTavo_Ladu330_Pk27ToolDlg::SaveConfig(bool asked) {
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnModeEvent(radar::WindowEvent event) {
+    const bool wasTimed = m_mode == radar::WindowMode::TimedRecording;
     m_mode = radar::NextMode(m_mode, event);
     m_profileMark = radar::NextMark(m_profileMark, event);
+    // However it ended: its time, the stop button, the port, a recording opened.
+    if (wasTimed && m_mode != radar::WindowMode::TimedRecording) EndTimedRecording();
     ApplyMode();
 }
 
@@ -100,6 +103,7 @@ void CTavo_Ladu330_Pk27ToolDlg::ApplyMode() {
     SetDlgItemTextW(IDC_BTN_START, LoadResString(view.startSaysStop ? IDS_STOP : IDS_START));
     EnableItem(IDC_BTN_PARAM_CONFIG, view.moduleCommands);
     m_replayMenu.ShowReplaying(view.backToLive);
+    m_tuningAssistant.ShowMode(view);
     // A profile not yet written: among the chart's notices and in the parameter window.
     const UINT note = view.profileNote == radar::ProfileNote::NotWritten    ? IDS_PROFILE_NOT_WRITTEN
                       : view.profileNote == radar::ProfileNote::UseWriteAll ? IDS_PROFILE_USE_WRITE_ALL
@@ -158,6 +162,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnInitDialog() {
     InitReplayMenu();
     m_csvExport.AddToSystemMenu(m_hWnd);
     m_languageMenu.Attach(m_hWnd);
+    InitTuningAssistant();
 
     m_hDevice = Tavo_Interface_RadarDevice_Serial_Create();
     m_deviceSource.SetDevice(m_hDevice);
@@ -221,6 +226,7 @@ BOOL CTavo_Ladu330_Pk27ToolDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     if (OnReplayMessage(msg, wParam, lParam, result)) return TRUE;
     if (m_csvExport.OnMessage(msg, wParam, lParam, result)) return TRUE;
     if (m_languageMenu.OnMessage(msg, wParam, lParam, result)) return TRUE;
+    if (OnAssistantMessage(msg, wParam, lParam, result)) return TRUE;
     switch (msg) {
     case WM_RADAR_STATE: result = OnRadarState(); return TRUE;
     case WM_REPLAY: result = OnReplay(wParam); return TRUE;

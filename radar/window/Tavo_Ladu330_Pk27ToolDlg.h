@@ -29,6 +29,7 @@
 #include "replay/RecordingSource.h"
 #include "window/LanguageMenu.h"
 #include "window/ReplayMenu.h"
+#include "window/TuningAssistantDlg.h"
 #include "WindowMode.h"
 #include "Tavo_Common.h"
 #include "controls/ColorStatic.h"
@@ -52,7 +53,10 @@ constexpr WPARAM kReplayEnded = 0, kReplayRefused = 1;
 // at a start, or the first time a write to one of them failed (from any thread).
 constexpr UINT WM_FILE_FAILED = WM_USER + 0x102;
 
-class CTavo_Ladu330_Pk27ToolDlg : public CDialogEx, public IToolDlgInterface, private radar::IAcquisitionSink {
+class CTavo_Ladu330_Pk27ToolDlg : public CDialogEx,
+                                  public IToolDlgInterface,
+                                  private radar::IAcquisitionSink,
+                                  private ITuningAssistantHost {
 public:
     explicit CTavo_Ladu330_Pk27ToolDlg(CWnd* parent = nullptr);
     ~CTavo_Ladu330_Pk27ToolDlg() override;
@@ -101,6 +105,8 @@ private:
     void OnBnClickedRefresh();
     void OnBnClickedConnect();
     void OnBnClickedStart();
+    // The module (or the recording) started and the acquisition running; false when told why not.
+    bool BeginRun();
     void OnBnClickedParamConfig();
     void FitToSize(UINT type, int cx, int cy);
     LRESULT OnRadarState();
@@ -140,6 +146,20 @@ private:
     void ShowFileNotices();
     // Tells of files that could not be created or written: once per run.
     LRESULT OnFileFailed();
+    // The tuning assistant (…DlgAssistant.cpp): its system-menu entry and
+    // the timed recording it asks for, a mode of the window.
+    void InitTuningAssistant();
+    bool OnAssistantMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void OnTimedRecordingTick();
+    // The mode left TimedRecording: the assistant gets the file when the time ran out.
+    void EndTimedRecording();
+    // ITuningAssistantHost
+    RadarParam ParamsInEffect() const override { return m_param; }
+    uint32_t ReportPeriodOfRecord() const override { return static_cast<uint32_t>(ReportPeriodMs()); }
+    bool StartTimedRecording() override;
+    void CancelTimedRecording() override;
+    void LoadSuggestion(const RadarParam& suggested) override;
+
     void LoadPictures();
     // False (told) when the acquisition's thread could not start.
     bool StartAcquisition();
@@ -176,6 +196,7 @@ private:
     static constexpr UINT_PTR kPortWatchTimer = 1;
     static constexpr UINT_PTR kDisplayTimer = 2;  // shows the newest state when it came too soon
     static constexpr UINT_PTR kReplayPositionTimer = 3;
+    static constexpr UINT_PTR kTimedRecordingTimer = 4;  // each second of a timed recording
 
     // What another process may ask the window (registered messages
     // "Tavo_Ladu330_Pk27Tool.<name>"): tests and the picture tour see from
@@ -252,4 +273,8 @@ private:
     // The language entries of the system menu; a choice saved through SaveConfig.
     radar::CLanguageMenu m_languageMenu{[this] { return SaveConfig(true); }};
     CParamConfigDlg m_paramDlg{&m_param};  // modeless, hidden until button 1104; lives as long as this window
+    // Modeless, made at its first opening from the system menu; hidden when closed.
+    CTuningAssistantDlg m_tuningAssistant{*this};
+    int m_timedSecondsLeft = 0;         // UI thread: of the timed recording under way
+    bool m_timedRecordingDone = false;  // UI thread: it ran its whole time (kept), not stopped early
 };

@@ -108,6 +108,7 @@ void CTavo_Ladu330_Pk27ToolDlg::WatchPort(bool on) {
 void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
     if (id == kDisplayTimer) return ShowLatestState();
     if (id == kReplayPositionTimer) return OnReplayPositionTimer();
+    if (id == kTimedRecordingTimer) return OnTimedRecordingTick();
     if (id == CChartTools::kHealthTimer) {
         // A file's failure is posted; should that post have failed (a full
         // queue), it is found here within a second of a run.
@@ -126,17 +127,24 @@ void CTavo_Ladu330_Pk27ToolDlg::OnTimerElapsed(UINT_PTR id) {
 
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
     if (radar::IsRunning(m_mode)) return StopAcquisition();
+    if (!BeginRun()) return;
+    OnModeEvent(radar::WindowEvent::Started);
+    if (radar::IsReplay(m_mode)) FollowReplayPosition(true);
+    SaveConfig();
+}
+
+bool CTavo_Ladu330_Pk27ToolDlg::BeginRun() {
     ReadBaudRate();
     if (radar::IsReplay(m_mode)) {
         m_replay->PrepareStart(ReplayIntervalMs());
     } else {
-        if (!radar::HasPort(m_mode)) return;
+        if (!radar::HasPort(m_mode)) return false;
         if (!Tavo_Interface_RadarDevice_IsConnected(m_hDevice)) {
             // Connected, but the port is away (cable pulled): starting would
             // record nothing and say nothing.
             SetNotice(IDS_NOTICE_PORT_LOST, true);
             ShowError(IDS_START_PORT_LOST);
-            return;
+            return false;
         }
         Tavo_Interface_RadarDevice_StartCmdMode(m_hDevice, kCommandModeAttempts, kReplyTimeoutMs);
         Tavo_Interface_RadarDevice_Protocol_CleanData(m_hDevice, kCleanInputMaxMs);
@@ -148,10 +156,7 @@ void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedStart() {
     m_nDistance = 0;
     RestartWaveChart();
     UpdatePresenceDisplay();
-    if (!StartAcquisition()) return;
-    OnModeEvent(radar::WindowEvent::Started);
-    if (radar::IsReplay(m_mode)) FollowReplayPosition(true);
-    SaveConfig();
+    return StartAcquisition();
 }
 
 void CTavo_Ladu330_Pk27ToolDlg::OnBnClickedParamConfig() { m_paramDlg.ShowWindow(SW_SHOW); }

@@ -15,7 +15,8 @@ using E = WindowEvent;
 
 // The view as letters, one per control: P port choice, C connect, D it says
 // "disconnect", S start, T it says "stop", M module commands (parameter
-// button and window), B back to live; '-' where off.
+// button and window), B back to live, R the assistant's timed recording; '-'
+// where off.
 std::string Letters(const radar::ModeView& v) {
     std::string s;
     s += v.portChoice ? 'P' : '-';
@@ -25,6 +26,7 @@ std::string Letters(const radar::ModeView& v) {
     s += v.startSaysStop ? 'T' : '-';
     s += v.moduleCommands ? 'M' : '-';
     s += v.backToLive ? 'B' : '-';
+    s += v.timedRecording ? 'R' : '-';
     return s;
 }
 
@@ -37,40 +39,55 @@ struct Transition {
 
 // Events that cannot come in a mode (its button is off) leave it as it is.
 constexpr Transition kTransitions[] = {
-    {M::NotConnected, E::Connected, M::Connected, "PCDS-M-"},
-    {M::NotConnected, E::Disconnected, M::NotConnected, "PC-----"},
-    {M::NotConnected, E::Started, M::NotConnected, "PC-----"},
-    {M::NotConnected, E::Stopped, M::NotConnected, "PC-----"},
-    {M::NotConnected, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
-    {M::NotConnected, E::BackToLive, M::NotConnected, "PC-----"},
+    {M::NotConnected, E::Connected, M::Connected, "PCDS-M-R"},
+    {M::NotConnected, E::Disconnected, M::NotConnected, "PC------"},
+    {M::NotConnected, E::Started, M::NotConnected, "PC------"},
+    {M::NotConnected, E::Stopped, M::NotConnected, "PC------"},
+    {M::NotConnected, E::RecordingOpened, M::RecordingLoaded, "---S--B-"},
+    {M::NotConnected, E::BackToLive, M::NotConnected, "PC------"},
+    {M::NotConnected, E::TimedRecordingStarted, M::NotConnected, "PC------"},
 
-    {M::Connected, E::Connected, M::Connected, "PCDS-M-"},
-    {M::Connected, E::Disconnected, M::NotConnected, "PC-----"},
-    {M::Connected, E::Started, M::Running, "P-DSTM-"},
-    {M::Connected, E::Stopped, M::Connected, "PCDS-M-"},
-    {M::Connected, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
-    {M::Connected, E::BackToLive, M::Connected, "PCDS-M-"},
+    {M::Connected, E::Connected, M::Connected, "PCDS-M-R"},
+    {M::Connected, E::Disconnected, M::NotConnected, "PC------"},
+    {M::Connected, E::Started, M::Running, "P-DSTM--"},
+    {M::Connected, E::Stopped, M::Connected, "PCDS-M-R"},
+    {M::Connected, E::RecordingOpened, M::RecordingLoaded, "---S--B-"},
+    {M::Connected, E::BackToLive, M::Connected, "PCDS-M-R"},
+    {M::Connected, E::TimedRecordingStarted, M::TimedRecording, "--DST---"},
 
-    {M::Running, E::Connected, M::Running, "P-DSTM-"},
-    {M::Running, E::Disconnected, M::NotConnected, "PC-----"},
-    {M::Running, E::Started, M::Running, "P-DSTM-"},
-    {M::Running, E::Stopped, M::Connected, "PCDS-M-"},
-    {M::Running, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
-    {M::Running, E::BackToLive, M::Running, "P-DSTM-"},
+    {M::Running, E::Connected, M::Running, "P-DSTM--"},
+    {M::Running, E::Disconnected, M::NotConnected, "PC------"},
+    {M::Running, E::Started, M::Running, "P-DSTM--"},
+    {M::Running, E::Stopped, M::Connected, "PCDS-M-R"},
+    {M::Running, E::RecordingOpened, M::RecordingLoaded, "---S--B-"},
+    {M::Running, E::BackToLive, M::Running, "P-DSTM--"},
+    {M::Running, E::TimedRecordingStarted, M::Running, "P-DSTM--"},
 
-    {M::RecordingLoaded, E::Connected, M::RecordingLoaded, "---S--B"},
-    {M::RecordingLoaded, E::Disconnected, M::RecordingLoaded, "---S--B"},
-    {M::RecordingLoaded, E::Started, M::Replaying, "---ST-B"},
-    {M::RecordingLoaded, E::Stopped, M::RecordingLoaded, "---S--B"},
-    {M::RecordingLoaded, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
-    {M::RecordingLoaded, E::BackToLive, M::NotConnected, "PC-----"},
+    {M::RecordingLoaded, E::Connected, M::RecordingLoaded, "---S--B-"},
+    {M::RecordingLoaded, E::Disconnected, M::RecordingLoaded, "---S--B-"},
+    {M::RecordingLoaded, E::Started, M::Replaying, "---ST-B-"},
+    {M::RecordingLoaded, E::Stopped, M::RecordingLoaded, "---S--B-"},
+    {M::RecordingLoaded, E::RecordingOpened, M::RecordingLoaded, "---S--B-"},
+    {M::RecordingLoaded, E::BackToLive, M::NotConnected, "PC------"},
+    {M::RecordingLoaded, E::TimedRecordingStarted, M::RecordingLoaded, "---S--B-"},
 
-    {M::Replaying, E::Connected, M::Replaying, "---ST-B"},
-    {M::Replaying, E::Disconnected, M::Replaying, "---ST-B"},
-    {M::Replaying, E::Started, M::Replaying, "---ST-B"},
-    {M::Replaying, E::Stopped, M::RecordingLoaded, "---S--B"},
-    {M::Replaying, E::RecordingOpened, M::RecordingLoaded, "---S--B"},
-    {M::Replaying, E::BackToLive, M::NotConnected, "PC-----"},
+    {M::Replaying, E::Connected, M::Replaying, "---ST-B-"},
+    {M::Replaying, E::Disconnected, M::Replaying, "---ST-B-"},
+    {M::Replaying, E::Started, M::Replaying, "---ST-B-"},
+    {M::Replaying, E::Stopped, M::RecordingLoaded, "---S--B-"},
+    {M::Replaying, E::RecordingOpened, M::RecordingLoaded, "---S--B-"},
+    {M::Replaying, E::BackToLive, M::NotConnected, "PC------"},
+    {M::Replaying, E::TimedRecordingStarted, M::Replaying, "---ST-B-"},
+
+    // The timed recording ends on its own, by the stop button or with its
+    // port; a recording opened instead stops it first.
+    {M::TimedRecording, E::Connected, M::TimedRecording, "--DST---"},
+    {M::TimedRecording, E::Disconnected, M::NotConnected, "PC------"},
+    {M::TimedRecording, E::Started, M::TimedRecording, "--DST---"},
+    {M::TimedRecording, E::Stopped, M::Connected, "PCDS-M-R"},
+    {M::TimedRecording, E::RecordingOpened, M::RecordingLoaded, "---S--B-"},
+    {M::TimedRecording, E::BackToLive, M::TimedRecording, "--DST---"},
+    {M::TimedRecording, E::TimedRecordingStarted, M::TimedRecording, "--DST---"},
 };
 
 TEST(WindowMode, EveryEventInEveryModeGivesItsModeAndControls) {
@@ -81,9 +98,9 @@ TEST(WindowMode, EveryEventInEveryModeGivesItsModeAndControls) {
         EXPECT_EQ(static_cast<int>(to), static_cast<int>(t.to));
         EXPECT_EQ(Letters(radar::ViewOf(to, radar::ProfileMark::None)), t.shows);
     }
-    // Every pair of the mode's own events is in the table once: 5 modes, 6
+    // Every pair of the mode's own events is in the table once: 6 modes, 7
     // events (the record's events: below).
-    EXPECT_EQ(std::size(kTransitions), 5u * 6u);
+    EXPECT_EQ(std::size(kTransitions), 6u * 7u);
 }
 
 using P = radar::ProfileMark;
