@@ -201,6 +201,7 @@
 #define IDS_TUNE_REASON_FAR 50207          // {0} clutter's nearest cm, {1} the person's high edge
 #define IDS_TUNE_REASON_BRIDGE 50208       // {0} longest gap bridged, periods
 #define IDS_TUNE_REASON_CALIBRATION 50209  // {0} true cm, {1} reported median cm
+#define IDS_TUNE_TIMER_FAILED 50219        // the timed recording's timer could not be set
 #define IDS_TUNE_HEAD_DETAILS 50210
 #define IDS_TUNE_PROBLEM_NO_FRAMES 50211  // {0} which recording
 #define IDS_TUNE_PROBLEM_TOO_SHORT 50212  // {0} which recording, {1} seconds needed

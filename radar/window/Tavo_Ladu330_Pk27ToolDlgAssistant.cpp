@@ -4,6 +4,7 @@
 #include "window/Tavo_Ladu330_Pk27ToolDlg.h"
 
 #include "framework/ResourceStrings.h"
+#include "framework/SystemMessage.h"
 #include "resource.h"
 
 void CTavo_Ladu330_Pk27ToolDlg::InitTuningAssistant() {
@@ -26,7 +27,14 @@ bool CTavo_Ladu330_Pk27ToolDlg::StartTimedRecording() {
     m_timedSecondsLeft = CTuningAssistantDlg::kTimedRecordingSeconds;
     m_timedRecordingDone = false;
     OnModeEvent(radar::WindowEvent::TimedRecordingStarted);
-    ::SetTimer(m_hWnd, kTimedRecordingTimer, 1000, nullptr);
+    if (!::SetTimer(m_hWnd, kTimedRecordingTimer, 1000, nullptr)) {
+        // Without its timer the recording would never end by itself: it is
+        // stopped (the Stopped event ends it, held by no step) and told.
+        const DWORD error = ::GetLastError();
+        StopAcquisition();
+        ShowErrorText(LoadResString(IDS_TUNE_TIMER_FAILED) + L"\n" + SystemMessage(error));
+        return false;
+    }
     m_tuningAssistant.ShowCountdown(m_timedSecondsLeft);
     SaveConfig();
     return true;
