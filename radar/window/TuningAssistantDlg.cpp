@@ -14,6 +14,19 @@
 
 namespace {
 
+// The record's field a suggestion sets.
+int32_t& FieldOf(RadarParam& p, tuning::Setting setting) {
+    switch (setting) {
+    case tuning::Setting::MotionRangeMin: return p.nMotionRangeMin;
+    case tuning::Setting::MotionRangeMax: return p.nMotionRangeMax;
+    case tuning::Setting::MotionlessRangeMin: return p.nMotionlessRangeMin;
+    case tuning::Setting::MotionlessRangeMax: return p.nMotionlessRangeMax;
+    case tuning::Setting::OffTime: return p.nOffTime;
+    case tuning::Setting::Calibration: break;
+    }
+    return p.nDistanceCalibration;
+}
+
 static_assert(CTuningAssistantDlg::kTimedRecordingSeconds * 1000 > tuning::kMinRecordingMs,
               "a timed recording is long enough to be analysed");
 
@@ -188,8 +201,7 @@ void CTuningAssistantDlg::Analyse() {
             text = result.problem != tuning::TuningProblem::None ? ProblemText(result)
                                                                  : ResultText(result, options.periodMs);
             if (result.problem == tuning::TuningProblem::None && !result.suggestions.empty()) {
-                m_suggested = current;
-                StoreModuleParameters(result.suggested, m_suggested);
+                m_suggestions = result.suggestions;
                 m_hasSuggestion = true;
             }
         }
@@ -219,5 +231,9 @@ std::wstring CTuningAssistantDlg::ResultText(const tuning::TuningResult& r, uint
 
 void CTuningAssistantDlg::Apply() {
     if (!m_hasSuggestion || !m_view.moduleCommands) return;  // the button is off then
-    m_host.LoadSuggestion(m_suggested);
+    // Onto the record as it is now (read or loaded since the analysis, perhaps):
+    // only the suggested settings change.
+    RadarParam suggested = m_host.ParamsInEffect();
+    for (const tuning::Suggestion& s : m_suggestions) FieldOf(suggested, s.setting) = s.to;
+    m_host.LoadSuggestion(suggested);
 }

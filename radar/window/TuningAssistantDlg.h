@@ -12,14 +12,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "Tuning.h"
 #include "WindowMode.h"
 #include "config/RadarParam.h"
 #include "framework/Dialog.h"
-
-namespace tuning {
-struct TuningResult;
-}
 
 // What the assistant needs from the main window.
 class ITuningAssistantHost {
@@ -77,5 +75,5 @@ private:
     std::wstring m_files[2];
     int m_recordingStep = -1;  // the step a timed recording fills, -1: none
     bool m_hasSuggestion = false;
-    RadarParam m_suggested{};
+    std::vector<tuning::Suggestion> m_suggestions;  // the last analysis's, applied to the record as it is then
 };
