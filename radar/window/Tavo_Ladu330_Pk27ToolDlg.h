@@ -196,7 +196,9 @@ private:
     static constexpr UINT_PTR kPortWatchTimer = 1;
     static constexpr UINT_PTR kDisplayTimer = 2;  // shows the newest state when it came too soon
     static constexpr UINT_PTR kReplayPositionTimer = 3;
-    static constexpr UINT_PTR kTimedRecordingTimer = 4;  // each second of a timed recording
+    static constexpr UINT_PTR kTimedRecordingTimer = 5;  // each second of a timed recording
+    static_assert(kTimedRecordingTimer != CChartTools::kHealthTimer,
+                  "the chart's tools set their timer on this window");
 
     // What another process may ask the window (registered messages
     // "Tavo_Ladu330_Pk27Tool.<name>"): tests and the picture tour see from
